@@ -1,0 +1,117 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "ado/DataType.h"
+#include "vb/Variant.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace ado::detail {
+
+// Description of one result column as the recordset reports it.
+struct FieldInfo {
+    std::string name;
+    DataTypeEnum type = adVarWChar;
+    long definedSize = 0;
+    int precision = 0;
+    int numericScale = 0;
+    long attributes = adFldMayBeNull;
+};
+
+// How a column keeps its cells. A driver picks the narrowest storage from the declared type; a value
+// that does not fit (SQLite lets any cell hold any type) turns the column into Variant storage.
+enum class Storage : std::uint8_t {
+    Int,     // std::int64_t: integers, Booleans (0/1), Currency (scaled by 10,000)
+    Real,    // double: floating point, decimals, Date serials
+    Text,    // UTF-8 bytes in one arena per column, end offsets per row
+    Variant, // vb::Variant per cell: disconnected recordsets and mixed-type columns
+};
+
+// One column of rows, stored once. Invariant: every vector that the storage uses has exactly
+// `size()` entries (the arena has ends.back() bytes); nulls are a bit per row.
+class Column {
+public:
+    explicit Column(Storage storage) : m_storage(storage) {}
+
+    Storage storage() const noexcept { return m_storage; }
+    std::size_t size() const noexcept { return m_size; }
+    bool IsNull(std::size_t row) const noexcept { return (m_nullBits[row >> 6] >> (row & 63)) & 1U; }
+
+    void Reserve(std::size_t rows);
+    void AppendNull();
+    void AppendInt(std::int64_t value);
+    void AppendReal(double value);
+    void AppendText(std::string_view value);
+    void AppendVariant(vb::Variant value);
+
+    std::int64_t IntAt(std::size_t row) const noexcept { return m_ints[row]; }
+    double RealAt(std::size_t row) const noexcept { return m_reals[row]; }
+    std::string_view TextAt(std::size_t row) const noexcept;
+    const vb::Variant& VariantAt(std::size_t row) const noexcept { return m_variants[row]; }
+
+    // Overwrites one cell; Variant storage only (disconnected recordsets).
+    void SetVariant(std::size_t row, vb::Variant value);
+
+    std::size_t MemoryBytes() const noexcept;
+    bool CheckConsistency() const;
+
+private:
+    void PushNullBit(bool isNull);
+
+    Storage m_storage;
+    std::size_t m_size = 0;
+    std::vector<std::uint64_t> m_nullBits;
+    std::vector<std::int64_t> m_ints;
+    std::vector<double> m_reals;
+    std::vector<std::uint64_t> m_textEnds;
+    std::string m_arena;
+    std::vector<vb::Variant> m_variants;
+};
+
+// The rows of one result, column by column. Shared (read-only after the driver finished it) by a
+// recordset and all of its clones; only disconnected recordsets write into it, through SetValue/AddRow.
+class RowStore {
+public:
+    RowStore(std::vector<FieldInfo> fields, std::vector<Storage> storages);
+
+    std::size_t FieldCount() const noexcept { return m_fields.size(); }
+    std::size_t RowCount() const noexcept { return m_rowCount; }
+    const FieldInfo& Info(std::size_t col) const { return m_fields[col]; }
+    FieldInfo& MutableInfo(std::size_t col) { return m_fields[col]; }
+    Column& ColumnAt(std::size_t col) { return m_columns[col]; }
+    const Column& ColumnAt(std::size_t col) const { return m_columns[col]; }
+
+    // Case-insensitive (ASCII) lookup; -1 when there is no such field.
+    long FindField(std::string_view name) const;
+
+    // Appends a value of any sub-type to a column, keeping narrow storage when the value fits it.
+    void AppendValue(std::size_t col, const vb::Variant& value);
+    // Declares the rows appended column by column complete. Throws when the columns disagree.
+    void SealRows();
+    // Disconnected recordsets: one more row, every cell Empty.
+    void AddEmptyRow();
+    void SetValue(std::size_t col, std::size_t row, vb::Variant value);
+
+    // The cell as the platform's Variant of the field's type (Null for SQL NULL).
+    vb::Variant Value(std::size_t col, std::size_t row) const;
+
+    std::size_t MemoryBytes() const noexcept;
+    bool CheckConsistency() const;
+
+private:
+    std::vector<FieldInfo> m_fields;
+    std::vector<Column> m_columns;
+    std::unordered_map<std::string, std::size_t> m_byLowerName;
+    std::size_t m_rowCount = 0;
+};
+
+// The Variant sub-type a field of this type yields, and the storage a driver should use for it.
+Storage StorageForType(DataTypeEnum type) noexcept;
+
+} // namespace ado::detail

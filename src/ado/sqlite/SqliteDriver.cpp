@@ -1,0 +1,613 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+//
+// Design notes: the SQLite driver.
+//  1. Types come from the declared column type (decltype), mapped to the platform's type codes the
+//     way a report author reading the schema expects: INTEGER -> adInteger, DECIMAL(18,2) ->
+//     adNumeric, DATE -> adDBDate, VARCHAR(n) -> adVarWChar of size n, and so on. Dates are kept as
+//     ISO text by the schema; they are parsed into serials as they are read.
+//  2. Expression columns have no declared type. They are read as Variants and narrowed when the
+//     result is complete: all 32-bit integers -> adInteger, all numbers
+//     -> adDouble, all text -> adVarWChar. A mixed column stays adVariant.
+//  3. Stored procedures live in the table vondrel_procedures of the same file (docs/sqlite-procedures.md):
+//     name, parameter list, SQL body. A call runs the body's statements in order inside a savepoint,
+//     so a body that fails halfway leaves no half-written rows; the last statement that yields rows
+//     gives the result.
+//  4. The command timeout is enforced with a progress handler that checks a deadline; SQLite has no
+//     statement timeout of its own.
+#include "ado/Driver_p.h"
+#include "ado/TypeConv_p.h"
+#include "vb/Error.h"
+
+#include <sqlite3.h>
+
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+
+namespace ado::detail {
+namespace {
+
+constexpr const char* kProcedureTable = "vondrel_procedures";
+
+std::string Upper(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return upper;
+}
+
+// "(18,2)" -> {18, 2}; missing numbers stay 0.
+void ReadTypeArguments(std::string_view decl, int& first, int& second) {
+    first = 0;
+    second = 0;
+    const std::size_t open = decl.find('(');
+    if (open == std::string_view::npos) {
+        return;
+    }
+    std::string_view rest = decl.substr(open + 1);
+    auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), first);
+    if (ec != std::errc()) {
+        first = 0;
+        return;
+    }
+    rest = rest.substr(static_cast<std::size_t>(end - rest.data()));
+    while (!rest.empty() && rest.front() == ' ') {
+        rest.remove_prefix(1);
+    }
+    if (!rest.empty() && rest.front() == ',') {
+        rest.remove_prefix(1);
+        while (!rest.empty() && rest.front() == ' ') {
+            rest.remove_prefix(1);
+        }
+        std::from_chars(rest.data(), rest.data() + rest.size(), second);
+    }
+}
+
+FieldInfo InfoFromDecl(std::string name, const char* declared) {
+    FieldInfo info;
+    info.name = std::move(name);
+    const std::string decl = Upper(declared ? declared : "");
+    int first = 0;
+    int second = 0;
+    ReadTypeArguments(decl, first, second);
+    const auto has = [&](const char* word) { return decl.find(word) != std::string::npos; };
+    if (decl.empty()) {
+        info.type = adVariant;
+    } else if (has("BIGINT") || has("INT8")) {
+        info.type = adBigInt;
+        info.definedSize = 8;
+    } else if (has("SMALLINT") || has("INT2")) {
+        info.type = adSmallInt;
+        info.definedSize = 2;
+    } else if (has("TINYINT")) {
+        info.type = adUnsignedTinyInt;
+        info.definedSize = 1;
+    } else if (has("BOOL") || decl == "BIT") {
+        info.type = adBoolean;
+        info.definedSize = 2;
+    } else if (has("INT")) {
+        info.type = adInteger;
+        info.definedSize = 4;
+    } else if (has("MONEY") || has("CURRENCY")) {
+        info.type = adCurrency;
+        info.definedSize = 8;
+    } else if (has("DATETIME") || has("TIMESTAMP")) {
+        info.type = adDBTimeStamp;
+        info.definedSize = 16;
+    } else if (has("DATE")) {
+        info.type = adDBDate;
+        info.definedSize = 6;
+    } else if (has("TIME")) {
+        info.type = adDBTime;
+        info.definedSize = 6;
+    } else if (has("DEC") || has("NUMERIC")) {
+        info.type = adNumeric;
+        info.definedSize = 19;
+        info.precision = first > 0 ? first : 18;
+        info.numericScale = second;
+    } else if (has("REAL") || has("FLOA") || has("DOUB")) {
+        info.type = adDouble;
+        info.definedSize = 8;
+        info.precision = 15;
+    } else if (has("BLOB") || has("BINARY")) {
+        info.type = adLongVarBinary;
+        info.definedSize = 2147483647;
+    } else if (has("GUID") || has("UUID")) {
+        info.type = adGUID;
+        info.definedSize = 16;
+    } else if (has("VARCHAR") || has("VARYING")) {
+        info.type = adVarWChar;
+        info.definedSize = first > 0 ? first : 255;
+    } else if (has("CHAR")) {
+        info.type = adWChar;
+        info.definedSize = first > 0 ? first : 1;
+    } else if (has("CLOB") || has("TEXT")) {
+        info.type = adLongVarWChar;
+        info.definedSize = 1073741823;
+    } else {
+        // Numeric affinity in SQLite's own rules.
+        info.type = adNumeric;
+        info.definedSize = 19;
+        info.precision = 18;
+    }
+    return info;
+}
+
+[[noreturn]] void ThrowSqlite(sqlite3* db, const std::string& prefix) {
+    throw vb::Error(vb::kErrAdoProvider, prefix + sqlite3_errmsg(db));
+}
+
+class Statement {
+public:
+    Statement() = default;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    sqlite3_stmt** Out() { return &m_stmt; }
+    sqlite3_stmt* Get() const { return m_stmt; }
+
+private:
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+void BindValue(sqlite3* db, sqlite3_stmt* stmt, int index, const vb::Variant& value) {
+    int rc = SQLITE_OK;
+    switch (value.Type()) {
+    case vb::VarType::Empty:
+    case vb::VarType::Null:
+        rc = sqlite3_bind_null(stmt, index);
+        break;
+    case vb::VarType::Integer:
+    case vb::VarType::Long:
+        rc = sqlite3_bind_int64(stmt, index, static_cast<sqlite3_int64>(*value.NumberValue()));
+        break;
+    case vb::VarType::Boolean:
+        rc = sqlite3_bind_int(stmt, index, value.AsBoolean() ? 1 : 0);
+        break;
+    case vb::VarType::Single:
+    case vb::VarType::Double:
+    case vb::VarType::Currency:
+        rc = sqlite3_bind_double(stmt, index, *value.NumberValue());
+        break;
+    default: {
+        // Dates bind as ISO text, which is how the schema stores them; strings as themselves.
+        const std::optional<std::string> text = BindText(value, false);
+        rc = text ? sqlite3_bind_text(stmt, index, text->data(), static_cast<int>(text->size()), SQLITE_TRANSIENT)
+                  : sqlite3_bind_null(stmt, index);
+        break;
+    }
+    }
+    if (rc != SQLITE_OK) {
+        ThrowSqlite(db, "绑定参数失败：");
+    }
+}
+
+vb::Variant CellAsVariant(sqlite3_stmt* stmt, int col) {
+    switch (sqlite3_column_type(stmt, col)) {
+    case SQLITE_NULL:
+        return vb::Variant::Null();
+    case SQLITE_INTEGER: {
+        const sqlite3_int64 value = sqlite3_column_int64(stmt, col);
+        if (value >= INT32_MIN && value <= INT32_MAX) {
+            return vb::Variant::Long(static_cast<std::int32_t>(value));
+        }
+        return vb::Variant(static_cast<double>(value));
+    }
+    case SQLITE_FLOAT:
+        return vb::Variant(sqlite3_column_double(stmt, col));
+    default: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+        return vb::Variant(std::string_view(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, col))));
+    }
+    }
+}
+
+std::string_view CellText(sqlite3_stmt* stmt, int col) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+    return std::string_view(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, col)));
+}
+
+bool IsDateType(DataTypeEnum type) {
+    return type == adDBDate || type == adDBTimeStamp || type == adDBTime || type == adDate;
+}
+
+// Appends the current row's cell to a typed column, converting SQLite's storage class to the
+// column's declared kind; what cannot be converted goes in as it is (the column widens to Variant).
+void AppendCell(RowStore& store, std::size_t col, sqlite3_stmt* stmt) {
+    const int c = static_cast<int>(col);
+    Column& column = store.ColumnAt(col);
+    const int cls = sqlite3_column_type(stmt, c);
+    if (cls == SQLITE_NULL) {
+        column.AppendNull();
+        return;
+    }
+    const DataTypeEnum type = store.Info(col).type;
+    switch (column.storage()) {
+    case Storage::Int:
+        if (cls == SQLITE_INTEGER && type != adCurrency) {
+            column.AppendInt(sqlite3_column_int64(stmt, c));
+            return;
+        }
+        if (type == adCurrency && (cls == SQLITE_INTEGER || cls == SQLITE_FLOAT)) {
+            column.AppendInt(std::llround(sqlite3_column_double(stmt, c) * 10000.0));
+            return;
+        }
+        if (type == adBoolean && cls == SQLITE_TEXT) {
+            const std::string word = Upper(CellText(stmt, c));
+            if (word == "TRUE" || word == "FALSE") {
+                column.AppendInt(word == "TRUE" ? 1 : 0);
+                return;
+            }
+        }
+        break;
+    case Storage::Real:
+        if (IsDateType(type)) {
+            if (cls == SQLITE_TEXT) {
+                if (auto serial = ParseIsoDateTime(CellText(stmt, c))) {
+                    column.AppendReal(*serial);
+                    return;
+                }
+            }
+            break;
+        }
+        if (cls == SQLITE_INTEGER || cls == SQLITE_FLOAT) {
+            column.AppendReal(sqlite3_column_double(stmt, c));
+            return;
+        }
+        if (cls == SQLITE_TEXT) {
+            if (auto number = ParseDecimal(CellText(stmt, c))) {
+                column.AppendReal(*number);
+                return;
+            }
+        }
+        break;
+    case Storage::Text:
+        column.AppendText(CellText(stmt, c));
+        return;
+    case Storage::Variant:
+        column.AppendVariant(CellAsVariant(stmt, c));
+        return;
+    }
+    store.AppendValue(col, CellAsVariant(stmt, c));
+}
+
+// Narrows an expression column (read as Variants) to the type its values share.
+void NarrowExpressionColumn(RowStore& store, std::size_t col) {
+    Column& column = store.ColumnAt(col);
+    bool allInt = true;
+    bool allNumber = true;
+    bool allText = true;
+    for (std::size_t row = 0; row < column.size(); ++row) {
+        const vb::Variant& cell = column.VariantAt(row);
+        if (cell.IsNull()) {
+            continue;
+        }
+        const vb::VarType t = cell.Type();
+        allText = allText && t == vb::VarType::String;
+        // Integers beyond 32 bits arrive as Double (the value layer has no 64-bit integer), so such a
+        // column reads as adDouble, which keeps every value exact up to 2^53.
+        allInt = allInt && t == vb::VarType::Long;
+        allNumber = allNumber && (t == vb::VarType::Long || t == vb::VarType::Double);
+    }
+    FieldInfo& info = store.MutableInfo(col);
+    Storage target = Storage::Variant;
+    if (allText) {
+        info.type = adVarWChar;
+        info.definedSize = 255;
+        target = Storage::Text;
+    } else if (allInt) {
+        info.type = adInteger;
+        info.definedSize = 4;
+        target = Storage::Int;
+    } else if (allNumber) {
+        info.type = adDouble;
+        info.definedSize = 8;
+        target = Storage::Real;
+    } else {
+        return;
+    }
+    Column narrowed(target);
+    narrowed.Reserve(column.size());
+    for (std::size_t row = 0; row < column.size(); ++row) {
+        const vb::Variant& cell = column.VariantAt(row);
+        if (cell.IsNull()) {
+            narrowed.AppendNull();
+        } else if (target == Storage::Text) {
+            narrowed.AppendText(cell.AsString());
+        } else if (target == Storage::Int) {
+            narrowed.AppendInt(cell.AsLong());
+        } else {
+            narrowed.AppendReal(*cell.NumberValue());
+        }
+    }
+    column = std::move(narrowed);
+}
+
+class SqliteDriver final : public Driver {
+public:
+    explicit SqliteDriver(const std::string& path) {
+        const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
+        const int rc = sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr);
+        if (rc != SQLITE_OK) {
+            std::string message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
+            sqlite3_close(m_db);
+            m_db = nullptr;
+            throw vb::Error(vb::kErrAdoProvider, "无法打开 SQLite 数据库“" + path + "”：" + message);
+        }
+        sqlite3_extended_result_codes(m_db, 1);
+        // A file that is not a database only shows itself at the first read.
+        char* error = nullptr;
+        if (sqlite3_exec(m_db, "PRAGMA schema_version", nullptr, nullptr, &error) != SQLITE_OK) {
+            std::string message = error ? error : sqlite3_errmsg(m_db);
+            sqlite3_free(error);
+            sqlite3_close(m_db);
+            m_db = nullptr;
+            throw vb::Error(vb::kErrAdoProvider, "无法打开 SQLite 数据库“" + path + "”：" + message);
+        }
+        sqlite3_busy_timeout(m_db, 5000);
+        sqlite3_progress_handler(m_db, 10000, &SqliteDriver::OnProgress, this);
+    }
+    ~SqliteDriver() override { sqlite3_close(m_db); }
+    SqliteDriver(const SqliteDriver&) = delete;
+    SqliteDriver& operator=(const SqliteDriver&) = delete;
+
+    std::string Dialect() const override { return "sqlite"; }
+
+    void SetTimeout(int seconds) override { m_timeoutSeconds = seconds; }
+
+    StatementResult Run(std::string_view sql, std::span<const vb::Variant> params) override {
+        StartDeadline();
+        StatementResult result;
+        std::size_t nextParam = 0;
+        const char* tail = sql.data();
+        const char* end = sql.data() + sql.size();
+        long affected = -1;
+        while (tail < end) {
+            Statement stmt;
+            const char* next = nullptr;
+            if (sqlite3_prepare_v2(m_db, tail, static_cast<int>(end - tail), stmt.Out(), &next) != SQLITE_OK) {
+                ThrowStatementError(sql);
+            }
+            tail = next;
+            if (!stmt.Get()) {
+                continue; // whitespace or a comment after the last ';'
+            }
+            const int count = sqlite3_bind_parameter_count(stmt.Get());
+            for (int index = 1; index <= count; ++index) {
+                if (nextParam >= params.size()) {
+                    throw vb::Error(vb::kErrInvalidCall, "SQL 语句的参数个数不符：语句需要的参数多于给出的 " +
+                                                             std::to_string(params.size()) + " 个");
+                }
+                BindValue(m_db, stmt.Get(), index, params[nextParam++]);
+            }
+            auto store = Execute(stmt.Get(), sql);
+            if (store) {
+                result.store = std::move(store);
+            } else {
+                affected = sqlite3_changes(m_db);
+            }
+        }
+        if (nextParam != params.size()) {
+            throw vb::Error(vb::kErrInvalidCall, "SQL 语句的参数个数不符：给出 " + std::to_string(params.size()) +
+                                                     " 个，语句只用到 " + std::to_string(nextParam) + " 个");
+        }
+        result.recordsAffected = result.store ? -1 : affected;
+        return result;
+    }
+
+    std::vector<ProcParam> DescribeProcedure(std::string_view name) override {
+        const Procedure proc = LoadProcedure(name);
+        return proc.params;
+    }
+
+    StatementResult CallProcedure(std::string_view name, const std::vector<ProcParam>& params,
+                                  std::span<const vb::Variant> values) override {
+        const Procedure proc = LoadProcedure(name);
+        if (values.size() + 1 != proc.params.size() || params.size() != proc.params.size()) {
+            throw vb::Error(vb::kErrInvalidCall, "存储过程 " + std::string(name) + " 的参数个数不符：需要 " +
+                                                     std::to_string(proc.params.size() - 1) + " 个，给出 " +
+                                                     std::to_string(values.size()) + " 个");
+        }
+        StartDeadline();
+        Exec("SAVEPOINT vondrel_call");
+        try {
+            StatementResult result = RunBody(proc, values);
+            Exec("RELEASE vondrel_call");
+            return result;
+        } catch (...) {
+            sqlite3_exec(m_db, "ROLLBACK TO vondrel_call; RELEASE vondrel_call", nullptr, nullptr, nullptr);
+            throw;
+        }
+    }
+
+private:
+    struct Procedure {
+        std::string name;
+        std::string body;
+        std::vector<ProcParam> params; // entry 0 the return value
+    };
+
+    static int OnProgress(void* self) {
+        auto* driver = static_cast<SqliteDriver*>(self);
+        return driver->m_hasDeadline && std::chrono::steady_clock::now() > driver->m_deadline ? 1 : 0;
+    }
+
+    void StartDeadline() {
+        m_hasDeadline = m_timeoutSeconds > 0;
+        m_deadline = std::chrono::steady_clock::now() + std::chrono::seconds(m_timeoutSeconds);
+    }
+
+    void Exec(const char* sql) {
+        char* error = nullptr;
+        if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+            std::string message = error ? error : sqlite3_errmsg(m_db);
+            sqlite3_free(error);
+            throw vb::Error(vb::kErrAdoProvider, "SQL 语句执行失败：" + message);
+        }
+    }
+
+    [[noreturn]] void ThrowStatementError(std::string_view sql) {
+        const int code = sqlite3_errcode(m_db);
+        if (code == SQLITE_INTERRUPT) {
+            throw vb::Error(vb::kErrAdoProvider, "查询超时（超过 " + std::to_string(m_timeoutSeconds) + " 秒），已取消：" +
+                                                     std::string(sql.substr(0, 200)));
+        }
+        throw vb::Error(vb::kErrAdoProvider,
+                        "SQL 语句执行失败：" + std::string(sqlite3_errmsg(m_db)) + "\n语句：" + std::string(sql.substr(0, 500)));
+    }
+
+    // Steps a prepared statement to its end. Returns the rows when the statement has result columns.
+    std::shared_ptr<RowStore> Execute(sqlite3_stmt* stmt, std::string_view sql) {
+        const int columns = sqlite3_column_count(stmt);
+        if (columns == 0) {
+            int rc = SQLITE_ROW;
+            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            }
+            if (rc != SQLITE_DONE) {
+                ThrowStatementError(sql);
+            }
+            return nullptr;
+        }
+        std::vector<FieldInfo> fields;
+        std::vector<Storage> storages;
+        std::vector<bool> isExpression;
+        for (int col = 0; col < columns; ++col) {
+            const char* name = sqlite3_column_name(stmt, col);
+            FieldInfo info = InfoFromDecl(name ? name : "", sqlite3_column_decltype(stmt, col));
+            isExpression.push_back(info.type == adVariant);
+            storages.push_back(StorageForType(info.type));
+            fields.push_back(std::move(info));
+        }
+        auto store = std::make_shared<RowStore>(std::move(fields), std::move(storages));
+        int rc = SQLITE_ROW;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            for (int col = 0; col < columns; ++col) {
+                AppendCell(*store, static_cast<std::size_t>(col), stmt);
+            }
+        }
+        if (rc != SQLITE_DONE) {
+            ThrowStatementError(sql);
+        }
+        for (int col = 0; col < columns; ++col) {
+            if (isExpression[static_cast<std::size_t>(col)]) {
+                NarrowExpressionColumn(*store, static_cast<std::size_t>(col));
+            }
+        }
+        store->SealRows();
+        return store;
+    }
+
+    Procedure LoadProcedure(std::string_view name) {
+        const std::string notFound = "找不到存储过程：" + std::string(name);
+        Statement stmt;
+        const std::string query =
+            std::string("SELECT name, params, body FROM ") + kProcedureTable + " WHERE name = ?1 COLLATE NOCASE";
+        if (sqlite3_prepare_v2(m_db, query.c_str(), -1, stmt.Out(), nullptr) != SQLITE_OK) {
+            // No procedure table at all: the database has no procedures.
+            throw vb::Error(vb::kErrAdoProvider, notFound);
+        }
+        sqlite3_bind_text(stmt.Get(), 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+        if (sqlite3_step(stmt.Get()) != SQLITE_ROW) {
+            throw vb::Error(vb::kErrAdoProvider, notFound);
+        }
+        Procedure proc;
+        proc.name = std::string(CellText(stmt.Get(), 0));
+        proc.body = std::string(CellText(stmt.Get(), 2));
+        ProcParam returnValue;
+        returnValue.name = "RETURN_VALUE";
+        returnValue.type = adInteger;
+        returnValue.direction = adParamReturnValue;
+        returnValue.size = 4;
+        returnValue.sqlType = "INTEGER";
+        proc.params.push_back(returnValue);
+        std::string_view list = CellText(stmt.Get(), 1);
+        while (!list.empty()) {
+            const std::size_t comma = list.find(',');
+            std::string_view item = list.substr(0, comma);
+            list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+            while (!item.empty() && (item.front() == ' ' || item.front() == '\n' || item.front() == '\t')) {
+                item.remove_prefix(1);
+            }
+            while (!item.empty() && (item.back() == ' ' || item.back() == '\n' || item.back() == '\t')) {
+                item.remove_suffix(1);
+            }
+            if (item.empty()) {
+                continue;
+            }
+            const std::size_t space = item.find(' ');
+            ProcParam param;
+            param.name = std::string(item.substr(0, space));
+            std::string declared = space == std::string_view::npos ? std::string() : std::string(item.substr(space + 1));
+            const FieldInfo info = InfoFromDecl(param.name, declared.c_str());
+            param.type = info.type;
+            param.size = info.definedSize;
+            param.sqlType = declared;
+            proc.params.push_back(std::move(param));
+        }
+        return proc;
+    }
+
+    StatementResult RunBody(const Procedure& proc, std::span<const vb::Variant> values) {
+        StatementResult result;
+        const char* tail = proc.body.data();
+        const char* end = proc.body.data() + proc.body.size();
+        while (tail < end) {
+            Statement stmt;
+            const char* next = nullptr;
+            if (sqlite3_prepare_v2(m_db, tail, static_cast<int>(end - tail), stmt.Out(), &next) != SQLITE_OK) {
+                throw vb::Error(vb::kErrAdoProvider,
+                                "存储过程 " + proc.name + " 执行失败：" + std::string(sqlite3_errmsg(m_db)));
+            }
+            tail = next;
+            if (!stmt.Get()) {
+                continue;
+            }
+            const int count = sqlite3_bind_parameter_count(stmt.Get());
+            for (int index = 1; index <= count; ++index) {
+                const char* placeholder = sqlite3_bind_parameter_name(stmt.Get(), index);
+                const std::size_t param = FindParam(proc, placeholder);
+                if (param == 0) {
+                    throw vb::Error(vb::kErrAdoProvider, "存储过程 " + proc.name + " 的语句用到了未声明的参数：" +
+                                                             std::string(placeholder ? placeholder : "?"));
+                }
+                BindValue(m_db, stmt.Get(), index, values[param - 1]);
+            }
+            if (auto store = Execute(stmt.Get(), proc.body)) {
+                result.store = std::move(store);
+            }
+        }
+        return result;
+    }
+
+    // Index in proc.params (1-based inputs) of a ":name", "@name" or "$name" placeholder; 0 if none.
+    static std::size_t FindParam(const Procedure& proc, const char* placeholder) {
+        if (!placeholder || !*placeholder) {
+            return 0;
+        }
+        const std::string wanted = Upper(placeholder + 1);
+        for (std::size_t k = 1; k < proc.params.size(); ++k) {
+            if (Upper(proc.params[k].name) == wanted) {
+                return k;
+            }
+        }
+        return 0;
+    }
+
+    sqlite3* m_db = nullptr;
+    int m_timeoutSeconds = 0;
+    bool m_hasDeadline = false;
+    std::chrono::steady_clock::time_point m_deadline;
+};
+
+} // namespace
+
+std::unique_ptr<Driver> OpenSqliteDriver(const std::string& path) {
+    return std::make_unique<SqliteDriver>(path);
+}
+
+} // namespace ado::detail
