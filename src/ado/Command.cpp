@@ -27,7 +27,8 @@ std::string LowerAscii(std::string_view text) {
 // The driver's timeout is per connection; a command's own timeout applies while it runs.
 class TimeoutScope {
 public:
-    TimeoutScope(Connection& connection, int seconds) : m_connection(connection), m_saved(connection.CommandTimeout()) {
+    TimeoutScope(Connection& connection, int seconds)
+        : m_connection(connection), m_saved(connection.CommandTimeout()) {
         if (seconds != m_saved) {
             m_connection.DriverRef().SetTimeout(seconds);
             m_changed = true;
@@ -83,7 +84,8 @@ void Parameters::Refresh() {
         throw vb::Error(vb::kErrAdoNotAllowed, "只有存储过程命令才能从数据库刷新参数。");
     }
     std::vector<Parameter> items;
-    for (const detail::ProcParam& described : command.ActiveConnection()->DriverRef().DescribeProcedure(command.CommandText)) {
+    for (const detail::ProcParam& described :
+         command.ActiveConnection()->DriverRef().DescribeProcedure(command.CommandText)) {
         Parameter parameter;
         parameter.Name = described.name;
         parameter.Type = described.type;
@@ -120,7 +122,8 @@ std::shared_ptr<Recordset> Command::Execute(long* recordsAffected) {
         std::vector<vb::Variant> values;
         for (std::size_t k = 0; k < m_parameters.Count(); ++k) {
             const Parameter& parameter = m_parameters(k);
-            described.push_back({parameter.Name, parameter.Type, parameter.Direction, parameter.Size, parameter.SqlType});
+            described.push_back(
+                {parameter.Name, parameter.Type, parameter.Direction, parameter.Size, parameter.SqlType});
             if (k > 0) {
                 values.push_back(parameter.Value);
             }

@@ -55,7 +55,7 @@ public:
     void SetActiveConnection(std::shared_ptr<Connection> connection);
     const std::shared_ptr<Connection>& ActiveConnection() const noexcept { return m_connection; }
     std::string CommandText;
-    int CommandTimeout = 30;                  // seconds; 0 = no limit
+    int CommandTimeout = 30; // seconds; 0 = no limit
     CommandTypeEnum CommandType = adCmdUnknown;
     ado::Parameters& Parameters() noexcept { return m_parameters; }
 

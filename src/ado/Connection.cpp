@@ -89,7 +89,8 @@ std::shared_ptr<Recordset> Connection::Execute(const std::string& commandText, l
 }
 
 std::shared_ptr<Recordset> Connection::Execute(const std::string& commandText,
-                                               const std::vector<vb::Variant>& params, long* recordsAffected) {
+                                               const std::vector<vb::Variant>& params,
+                                               long* recordsAffected) {
     detail::StatementResult result = DriverRef().Run(commandText, params);
     if (recordsAffected) {
         *recordsAffected = result.recordsAffected;

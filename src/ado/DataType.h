@@ -40,10 +40,34 @@ enum DataTypeEnum : int {
 };
 
 enum ObjectStateEnum : int { adStateClosed = 0, adStateOpen = 1 };
-enum CursorTypeEnum : int { adOpenUnspecified = -1, adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2, adOpenStatic = 3 };
-enum LockTypeEnum : int { adLockUnspecified = -1, adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3, adLockBatchOptimistic = 4 };
-enum CommandTypeEnum : int { adCmdUnspecified = -1, adCmdText = 1, adCmdTable = 2, adCmdStoredProc = 4, adCmdUnknown = 8 };
-enum ParameterDirectionEnum : int { adParamUnknown = 0, adParamInput = 1, adParamOutput = 2, adParamInputOutput = 3, adParamReturnValue = 4 };
+enum CursorTypeEnum : int {
+    adOpenUnspecified = -1,
+    adOpenForwardOnly = 0,
+    adOpenKeyset = 1,
+    adOpenDynamic = 2,
+    adOpenStatic = 3
+};
+enum LockTypeEnum : int {
+    adLockUnspecified = -1,
+    adLockReadOnly = 1,
+    adLockPessimistic = 2,
+    adLockOptimistic = 3,
+    adLockBatchOptimistic = 4
+};
+enum CommandTypeEnum : int {
+    adCmdUnspecified = -1,
+    adCmdText = 1,
+    adCmdTable = 2,
+    adCmdStoredProc = 4,
+    adCmdUnknown = 8
+};
+enum ParameterDirectionEnum : int {
+    adParamUnknown = 0,
+    adParamInput = 1,
+    adParamOutput = 2,
+    adParamInputOutput = 3,
+    adParamReturnValue = 4
+};
 enum SearchDirectionEnum : int { adSearchBackward = -1, adSearchForward = 1 };
 enum BookmarkEnum : int { adBookmarkCurrent = 0, adBookmarkFirst = 1, adBookmarkLast = 2 };
 enum EditModeEnum : int { adEditNone = 0, adEditInProgress = 1, adEditAdd = 2 };

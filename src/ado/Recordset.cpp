@@ -24,7 +24,8 @@ namespace ado {
 namespace {
 
 [[noreturn]] void ThrowNoCurrentRecord() {
-    throw vb::Error(vb::kErrAdoBofEof, "BOF 或 EOF 中有一个是“真”，或者当前记录已被删除，所需的操作要求一个当前的记录。");
+    throw vb::Error(vb::kErrAdoBofEof,
+                    "BOF 或 EOF 中有一个是“真”，或者当前记录已被删除，所需的操作要求一个当前的记录。");
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
@@ -215,7 +216,8 @@ bool Matches(const vb::Variant& cell, const Criterion& criterion) {
     } else {
         std::optional<double> cellNumber = cell.NumberValue();
         if (!cellNumber && cell.IsString()) {
-            cellNumber = cell.Type() == vb::VarType::Date ? std::nullopt : detail::ParseDecimal(cell.AsString());
+            cellNumber =
+                cell.Type() == vb::VarType::Date ? std::nullopt : detail::ParseDecimal(cell.AsString());
         }
         if (!cellNumber) {
             return false;
@@ -245,7 +247,8 @@ bool Matches(const vb::Variant& cell, const Criterion& criterion) {
 // GetRows hands out the shared rows themselves; cells become Variants only when read.
 class RowsView final : public vb::ArraySource {
 public:
-    RowsView(std::shared_ptr<const detail::RowStore> rows, std::vector<std::size_t> columns, std::size_t firstRow)
+    RowsView(std::shared_ptr<const detail::RowStore> rows, std::vector<std::size_t> columns,
+             std::size_t firstRow)
         : m_rows(std::move(rows)), m_columns(std::move(columns)), m_firstRow(firstRow) {}
     vb::Variant Get(std::size_t index0, std::size_t index1) const override {
         return m_rows->Value(m_columns[index0], m_firstRow + index1);
@@ -524,8 +527,7 @@ vb::Variant Recordset::GetRows(long rows, const vb::Variant& start, const vb::Va
         columns.push_back(ResolveField(fields));
     }
     const std::size_t available = m_rows->RowCount() - first;
-    const std::size_t taken =
-        rows < 0 ? available : std::min(available, static_cast<std::size_t>(rows));
+    const std::size_t taken = rows < 0 ? available : std::min(available, static_cast<std::size_t>(rows));
     auto view = std::make_shared<RowsView>(m_rows, columns, first);
     m_position = static_cast<long>(first + taken);
     // Disconnected rows can still change; a view of them would show later edits, so copy those.

@@ -66,8 +66,8 @@ public:
     // Searches for the first record matching criteria, a single comparison "field op value" with op one
     // of = <> < > <= >= LIKE, value a quoted string ('it''s'), a number or #date#. Starts at the current
     // record after skipRecords (or at start, a bookmark). No match: EOF (forward) or BOF (backward).
-    void Find(const std::string& criteria, long skipRecords = 0, SearchDirectionEnum direction = adSearchForward,
-              const vb::Variant& start = {});
+    void Find(const std::string& criteria, long skipRecords = 0,
+              SearchDirectionEnum direction = adSearchForward, const vb::Variant& start = {});
 
     std::size_t FieldCount() const;
     Field Fields(std::size_t index) const;
@@ -77,7 +77,8 @@ public:
     // Rows from the current record (or start, a bookmark) as a 2-D array (field, row), at most `rows`
     // (adGetRowsRest = all). fields: Empty = every field; a name or number; or an array of names/numbers.
     // Moves the cursor past the last row read. The array shares the rows (no per-cell copy).
-    vb::Variant GetRows(long rows = adGetRowsRest, const vb::Variant& start = {}, const vb::Variant& fields = {});
+    vb::Variant GetRows(long rows = adGetRowsRest, const vb::Variant& start = {},
+                        const vb::Variant& fields = {});
 
     // Same rows, own position (on the same record as this one), O(1).
     std::shared_ptr<Recordset> Clone(LockTypeEnum lockType = adLockUnspecified) const;
@@ -93,6 +94,8 @@ public:
 
     // Internal: used by Command and Connection to hand over rows they read.
     void AttachRows(std::shared_ptr<detail::RowStore> rows, std::string source);
+    // True when both recordsets read the same rows (a clone and its original).
+    bool SharesRowsWith(const Recordset& other) const noexcept { return m_rows && m_rows == other.m_rows; }
     // Memory held by the rows (shared with clones).
     std::size_t RowMemoryBytes() const;
 

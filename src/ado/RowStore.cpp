@@ -11,7 +11,6 @@
 //  3. SQLite lets any cell hold any type. A cell that does not fit its column's storage turns that
 //     column into Variant storage (once, O(rows)); the values read back are unchanged either way.
 #include "ado/RowStore_p.h"
-
 #include "vb/Error.h"
 
 #include <algorithm>
@@ -187,9 +186,10 @@ void Column::SetVariant(std::size_t row, vb::Variant value) {
 }
 
 std::size_t Column::MemoryBytes() const noexcept {
-    std::size_t bytes = m_nullBits.capacity() * sizeof(std::uint64_t) + m_ints.capacity() * sizeof(std::int64_t) +
-                        m_reals.capacity() * sizeof(double) + m_textEnds.capacity() * sizeof(std::uint64_t) +
-                        m_arena.capacity() + m_variants.capacity() * sizeof(vb::Variant);
+    std::size_t bytes = m_nullBits.capacity() * sizeof(std::uint64_t) +
+                        m_ints.capacity() * sizeof(std::int64_t) + m_reals.capacity() * sizeof(double) +
+                        m_textEnds.capacity() * sizeof(std::uint64_t) + m_arena.capacity() +
+                        m_variants.capacity() * sizeof(vb::Variant);
     for (const vb::Variant& cell : m_variants) {
         if (cell.IsString()) {
             bytes += cell.AsString().capacity();
@@ -218,7 +218,8 @@ bool Column::CheckConsistency() const {
 
 // ---- RowStore ----
 
-RowStore::RowStore(std::vector<FieldInfo> fields, std::vector<Storage> storages) : m_fields(std::move(fields)) {
+RowStore::RowStore(std::vector<FieldInfo> fields, std::vector<Storage> storages)
+    : m_fields(std::move(fields)) {
     m_columns.reserve(m_fields.size());
     for (std::size_t col = 0; col < m_fields.size(); ++col) {
         m_columns.emplace_back(col < storages.size() ? storages[col] : StorageForType(m_fields[col].type));
@@ -357,8 +358,9 @@ bool RowStore::CheckConsistency() const {
     if (m_columns.size() != m_fields.size()) {
         return false;
     }
-    return std::all_of(m_columns.begin(), m_columns.end(),
-                       [this](const Column& column) { return column.size() == m_rowCount && column.CheckConsistency(); });
+    return std::all_of(m_columns.begin(), m_columns.end(), [this](const Column& column) {
+        return column.size() == m_rowCount && column.CheckConsistency();
+    });
 }
 
 } // namespace ado::detail

@@ -57,8 +57,8 @@ std::string SqlNumber(const vb::Variant& value, std::string_view role) {
         return *detail::BindText(value, false);
     }
     std::string shown = value.IsString() ? value.AsString() : (value.IsNull() ? "Null" : "");
-    throw vb::Error(vb::kErrTypeMismatch,
-                    std::string(role) + "必须是数字，不能写入 SQL 语句：" + (shown.empty() ? "（空）" : shown));
+    throw vb::Error(vb::kErrTypeMismatch, std::string(role) + "必须是数字，不能写入 SQL 语句：" +
+                                              (shown.empty() ? "（空）" : shown));
 }
 
 } // namespace ado

@@ -1,7 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Vondrel authors
 // SPDX-License-Identifier: MIT
 #include "ado/TypeConv_p.h"
-
 #include "vb/Error.h"
 
 #include <charconv>
@@ -166,7 +165,7 @@ std::string FormatIsoDateTime(double serial) {
     const long long day = doy - (153 * mp + 2) / 5 + 1;
     const long long month = mp < 10 ? mp + 3 : mp - 9;
     const long long year = yoe + era * 400 + (month <= 2 ? 1 : 0);
-    char buffer[40];
+    char buffer[128];
     if (seconds == 0) {
         std::snprintf(buffer, sizeof buffer, "%04lld-%02lld-%02lld", year, month, day);
     } else {

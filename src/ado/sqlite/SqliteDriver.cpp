@@ -19,12 +19,11 @@
 #include "ado/TypeConv_p.h"
 #include "vb/Error.h"
 
-#include <sqlite3.h>
-
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <sqlite3.h>
 
 namespace ado::detail {
 namespace {
@@ -75,7 +74,9 @@ FieldInfo InfoFromDecl(std::string name, const char* declared) {
     int first = 0;
     int second = 0;
     ReadTypeArguments(decl, first, second);
-    const auto has = [&](const char* word) { return decl.find(word) != std::string::npos; };
+    const auto has = [&](const char* word) {
+        return decl.find(word) != std::string::npos;
+    };
     if (decl.empty()) {
         info.type = adVariant;
     } else if (has("BIGINT") || has("INT8")) {
@@ -177,7 +178,8 @@ void BindValue(sqlite3* db, sqlite3_stmt* stmt, int index, const vb::Variant& va
     default: {
         // Dates bind as ISO text, which is how the schema stores them; strings as themselves.
         const std::optional<std::string> text = BindText(value, false);
-        rc = text ? sqlite3_bind_text(stmt, index, text->data(), static_cast<int>(text->size()), SQLITE_TRANSIENT)
+        rc = text ? sqlite3_bind_text(stmt, index, text->data(), static_cast<int>(text->size()),
+                                      SQLITE_TRANSIENT)
                   : sqlite3_bind_null(stmt, index);
         break;
     }
@@ -202,7 +204,8 @@ vb::Variant CellAsVariant(sqlite3_stmt* stmt, int col) {
         return vb::Variant(sqlite3_column_double(stmt, col));
     default: {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
-        return vb::Variant(std::string_view(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, col))));
+        return vb::Variant(
+            std::string_view(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, col))));
     }
     }
 }
@@ -370,7 +373,8 @@ public:
         while (tail < end) {
             Statement stmt;
             const char* next = nullptr;
-            if (sqlite3_prepare_v2(m_db, tail, static_cast<int>(end - tail), stmt.Out(), &next) != SQLITE_OK) {
+            if (sqlite3_prepare_v2(m_db, tail, static_cast<int>(end - tail), stmt.Out(), &next) !=
+                SQLITE_OK) {
                 ThrowStatementError(sql);
             }
             tail = next;
@@ -393,8 +397,9 @@ public:
             }
         }
         if (nextParam != params.size()) {
-            throw vb::Error(vb::kErrInvalidCall, "SQL 语句的参数个数不符：给出 " + std::to_string(params.size()) +
-                                                     " 个，语句只用到 " + std::to_string(nextParam) + " 个");
+            throw vb::Error(vb::kErrInvalidCall, "SQL 语句的参数个数不符：给出 " +
+                                                     std::to_string(params.size()) + " 个，语句只用到 " +
+                                                     std::to_string(nextParam) + " 个");
         }
         result.recordsAffected = result.store ? -1 : affected;
         return result;
@@ -454,11 +459,11 @@ private:
     [[noreturn]] void ThrowStatementError(std::string_view sql) {
         const int code = sqlite3_errcode(m_db);
         if (code == SQLITE_INTERRUPT) {
-            throw vb::Error(vb::kErrAdoProvider, "查询超时（超过 " + std::to_string(m_timeoutSeconds) + " 秒），已取消：" +
-                                                     std::string(sql.substr(0, 200)));
+            throw vb::Error(vb::kErrAdoProvider, "查询超时（超过 " + std::to_string(m_timeoutSeconds) +
+                                                     " 秒），已取消：" + std::string(sql.substr(0, 200)));
         }
-        throw vb::Error(vb::kErrAdoProvider,
-                        "SQL 语句执行失败：" + std::string(sqlite3_errmsg(m_db)) + "\n语句：" + std::string(sql.substr(0, 500)));
+        throw vb::Error(vb::kErrAdoProvider, "SQL 语句执行失败：" + std::string(sqlite3_errmsg(m_db)) +
+                                                 "\n语句：" + std::string(sql.substr(0, 500)));
     }
 
     // Steps a prepared statement to its end. Returns the rows when the statement has result columns.
@@ -505,8 +510,8 @@ private:
     Procedure LoadProcedure(std::string_view name) {
         const std::string notFound = "找不到存储过程：" + std::string(name);
         Statement stmt;
-        const std::string query =
-            std::string("SELECT name, params, body FROM ") + kProcedureTable + " WHERE name = ?1 COLLATE NOCASE";
+        const std::string query = std::string("SELECT name, params, body FROM ") + kProcedureTable +
+                                  " WHERE name = ?1 COLLATE NOCASE";
         if (sqlite3_prepare_v2(m_db, query.c_str(), -1, stmt.Out(), nullptr) != SQLITE_OK) {
             // No procedure table at all: the database has no procedures.
             throw vb::Error(vb::kErrAdoProvider, notFound);
@@ -542,7 +547,8 @@ private:
             const std::size_t space = item.find(' ');
             ProcParam param;
             param.name = std::string(item.substr(0, space));
-            std::string declared = space == std::string_view::npos ? std::string() : std::string(item.substr(space + 1));
+            std::string declared =
+                space == std::string_view::npos ? std::string() : std::string(item.substr(space + 1));
             const FieldInfo info = InfoFromDecl(param.name, declared.c_str());
             param.type = info.type;
             param.size = info.definedSize;
@@ -559,7 +565,8 @@ private:
         while (tail < end) {
             Statement stmt;
             const char* next = nullptr;
-            if (sqlite3_prepare_v2(m_db, tail, static_cast<int>(end - tail), stmt.Out(), &next) != SQLITE_OK) {
+            if (sqlite3_prepare_v2(m_db, tail, static_cast<int>(end - tail), stmt.Out(), &next) !=
+                SQLITE_OK) {
                 throw vb::Error(vb::kErrAdoProvider,
                                 "存储过程 " + proc.name + " 执行失败：" + std::string(sqlite3_errmsg(m_db)));
             }
@@ -572,7 +579,8 @@ private:
                 const char* placeholder = sqlite3_bind_parameter_name(stmt.Get(), index);
                 const std::size_t param = FindParam(proc, placeholder);
                 if (param == 0) {
-                    throw vb::Error(vb::kErrAdoProvider, "存储过程 " + proc.name + " 的语句用到了未声明的参数：" +
+                    throw vb::Error(vb::kErrAdoProvider, "存储过程 " + proc.name +
+                                                             " 的语句用到了未声明的参数：" +
                                                              std::string(placeholder ? placeholder : "?"));
                 }
                 BindValue(m_db, stmt.Get(), index, values[param - 1]);
