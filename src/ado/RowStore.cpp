@@ -138,8 +138,9 @@ void Column::AppendNull() {
         m_reals.push_back(0);
         break;
     case Storage::Text:
-        m_textEnds.push_back(m_arena.size());
-        break;
+        AppendText({});
+        m_nullBits.back() |= std::uint64_t{1} << ((m_size - 1) & 63);
+        return;
     case Storage::Variant:
         m_variants.push_back(vb::Variant::Null());
         break;
@@ -159,8 +160,17 @@ void Column::AppendReal(double value) {
 }
 
 void Column::AppendText(std::string_view value) {
-    m_arena.append(value);
-    m_textEnds.push_back(m_arena.size());
+    if ((m_size & (ChunkedVector<std::uint32_t>::kChunk - 1)) == 0) {
+        // A new chunk: size its arena like the previous one, which is the best guess for report data.
+        const std::size_t guess = m_arenas.empty() ? 0 : m_arenas.back().size() + m_arenas.back().size() / 8;
+        m_arenas.emplace_back().reserve(guess);
+    }
+    std::string& arena = m_arenas.back();
+    if (arena.size() + value.size() > UINT32_MAX) {
+        throw vb::Error(vb::kErrAdoProvider, "结果集的文本过大，无法读取（单列每 65536 行超过 4 GB）");
+    }
+    arena.append(value);
+    m_textEnds.push_back(static_cast<std::uint32_t>(arena.size()));
     PushNullBit(false);
 }
 
@@ -171,8 +181,10 @@ void Column::AppendVariant(vb::Variant value) {
 }
 
 std::string_view Column::TextAt(std::size_t row) const noexcept {
-    const std::uint64_t begin = row == 0 ? 0 : m_textEnds[row - 1];
-    return std::string_view(m_arena).substr(begin, m_textEnds[row] - begin);
+    constexpr std::size_t kMask = ChunkedVector<std::uint32_t>::kChunk - 1;
+    const std::uint32_t begin = (row & kMask) == 0 ? 0 : m_textEnds[row - 1];
+    return std::string_view(m_arenas[row >> ChunkedVector<std::uint32_t>::kShift])
+        .substr(begin, m_textEnds[row] - begin);
 }
 
 void Column::SetVariant(std::size_t row, vb::Variant value) {
@@ -186,15 +198,16 @@ void Column::SetVariant(std::size_t row, vb::Variant value) {
 }
 
 std::size_t Column::MemoryBytes() const noexcept {
-    std::size_t bytes = m_nullBits.capacity() * sizeof(std::uint64_t) +
-                        m_ints.capacity() * sizeof(std::int64_t) + m_reals.capacity() * sizeof(double) +
-                        m_textEnds.capacity() * sizeof(std::uint64_t) + m_arena.capacity() +
-                        m_variants.capacity() * sizeof(vb::Variant);
-    for (const vb::Variant& cell : m_variants) {
+    std::size_t bytes = m_nullBits.capacity() * sizeof(std::uint64_t) + m_ints.CapacityBytes() +
+                        m_reals.CapacityBytes() + m_textEnds.CapacityBytes() + m_variants.CapacityBytes();
+    for (const std::string& arena : m_arenas) {
+        bytes += arena.capacity();
+    }
+    m_variants.ForEach([&bytes](const vb::Variant& cell) {
         if (cell.IsString()) {
             bytes += cell.AsString().capacity();
         }
-    }
+    });
     return bytes;
 }
 
@@ -207,9 +220,21 @@ bool Column::CheckConsistency() const {
         return m_ints.size() == m_size;
     case Storage::Real:
         return m_reals.size() == m_size;
-    case Storage::Text:
-        return m_textEnds.size() == m_size && (m_size == 0 || m_textEnds.back() == m_arena.size()) &&
-               std::is_sorted(m_textEnds.begin(), m_textEnds.end());
+    case Storage::Text: {
+        if (m_textEnds.size() != m_size || m_arenas.size() != m_textEnds.ChunkCount()) {
+            return false;
+        }
+        constexpr std::size_t kMask = ChunkedVector<std::uint32_t>::kChunk - 1;
+        for (std::size_t row = 0; row < m_size; ++row) {
+            const bool lastOfChunk = (row & kMask) == kMask || row + 1 == m_size;
+            if (((row & kMask) != 0 && m_textEnds[row] < m_textEnds[row - 1]) ||
+                (lastOfChunk &&
+                 m_textEnds[row] != m_arenas[row >> ChunkedVector<std::uint32_t>::kShift].size())) {
+                return false;
+            }
+        }
+        return true;
+    }
     case Storage::Variant:
         return m_variants.size() == m_size;
     }

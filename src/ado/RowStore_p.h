@@ -33,8 +33,62 @@ enum class Storage : std::uint8_t {
     Variant, // vb::Variant per cell: disconnected recordsets and mixed-type columns
 };
 
-// One column of rows, stored once. Invariant: every vector that the storage uses has exactly
-// `size()` entries (the arena has ends.back() bytes); nulls are a bit per row.
+// A growable array in fixed chunks of 64K entries. Appending never moves what is already stored:
+// a million-row result grows without the copy (and the doubled peak) that one big vector would need
+// each time it outgrows its capacity. The first chunk grows as a vector does, so the many small
+// catalogue results stay small.
+template <class T> class ChunkedVector {
+public:
+    static constexpr std::size_t kShift = 16;
+    static constexpr std::size_t kChunk = std::size_t{1} << kShift;
+
+    std::size_t size() const noexcept { return m_size; }
+    void reserve(std::size_t count) {
+        if (m_chunks.empty() && count > 0) {
+            m_chunks.emplace_back().reserve(count < kChunk ? count : kChunk);
+        }
+    }
+    void push_back(T value) {
+        if (m_chunks.empty() || m_chunks.back().size() == kChunk) {
+            AddChunk();
+        }
+        m_chunks.back().push_back(std::move(value));
+        ++m_size;
+    }
+    const T& operator[](std::size_t index) const noexcept {
+        return m_chunks[index >> kShift][index & (kChunk - 1)];
+    }
+    T& operator[](std::size_t index) noexcept { return m_chunks[index >> kShift][index & (kChunk - 1)]; }
+    const T& back() const noexcept { return m_chunks.back().back(); }
+    std::size_t ChunkCount() const noexcept { return m_chunks.size(); }
+    std::size_t CapacityBytes() const noexcept {
+        std::size_t bytes = m_chunks.capacity() * sizeof(std::vector<T>);
+        for (const std::vector<T>& chunk : m_chunks) {
+            bytes += chunk.capacity() * sizeof(T);
+        }
+        return bytes;
+    }
+    template <class F> void ForEach(F visit) const {
+        for (const std::vector<T>& chunk : m_chunks) {
+            for (const T& item : chunk) {
+                visit(item);
+            }
+        }
+    }
+
+private:
+    void AddChunk() {
+        m_chunks.emplace_back();
+        if (m_chunks.size() > 1) {
+            m_chunks.back().reserve(kChunk);
+        }
+    }
+    std::vector<std::vector<T>> m_chunks;
+    std::size_t m_size = 0;
+};
+
+// One column of rows, stored once. Invariant: the store the storage kind uses has exactly `size()`
+// entries; text ends are offsets into the arena of their own 64K-row chunk; nulls are a bit per row.
 class Column {
 public:
     explicit Column(Storage storage) : m_storage(storage) {}
@@ -67,11 +121,11 @@ private:
     Storage m_storage;
     std::size_t m_size = 0;
     std::vector<std::uint64_t> m_nullBits;
-    std::vector<std::int64_t> m_ints;
-    std::vector<double> m_reals;
-    std::vector<std::uint64_t> m_textEnds;
-    std::string m_arena;
-    std::vector<vb::Variant> m_variants;
+    ChunkedVector<std::int64_t> m_ints;
+    ChunkedVector<double> m_reals;
+    ChunkedVector<std::uint32_t> m_textEnds; // end offset within the row's chunk arena
+    std::vector<std::string> m_arenas;       // one per 64K-row chunk
+    ChunkedVector<vb::Variant> m_variants;
 };
 
 // The rows of one result, column by column. Shared (read-only after the driver finished it) by a

@@ -99,6 +99,19 @@ double DaysFromCivil(int year, int month, int day) {
 }
 
 std::optional<double> ParseIsoDateTime(std::string_view text) {
+    // Fast path for the plain "yyyy-mm-dd" that date columns hold: every date cell of a big result
+    // passes through here.
+    if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
+        std::size_t pos = 0;
+        int year = 0;
+        int month = 0;
+        int day = 0;
+        if (ReadInt(text, pos, 4, year) && ++pos && ReadInt(text, pos, 2, month) && ++pos &&
+            ReadInt(text, pos, 2, day) && IsValidDate(year, month, day)) {
+            return DaysFromCivil(year, month, day);
+        }
+        return std::nullopt;
+    }
     while (!text.empty() && text.front() == ' ') {
         text.remove_prefix(1);
     }
