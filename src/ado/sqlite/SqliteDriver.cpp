@@ -189,25 +189,30 @@ void BindValue(sqlite3* db, sqlite3_stmt* stmt, int index, const vb::Variant& va
     }
 }
 
-vb::Variant CellAsVariant(sqlite3_stmt* stmt, int col) {
-    switch (sqlite3_column_type(stmt, col)) {
+vb::Variant CellAsVariant(sqlite3_value* cell) {
+    switch (sqlite3_value_type(cell)) {
     case SQLITE_NULL:
         return vb::Variant::Null();
     case SQLITE_INTEGER: {
-        const sqlite3_int64 value = sqlite3_column_int64(stmt, col);
+        const sqlite3_int64 value = sqlite3_value_int64(cell);
         if (value >= INT32_MIN && value <= INT32_MAX) {
             return vb::Variant::Long(static_cast<std::int32_t>(value));
         }
         return vb::Variant(static_cast<double>(value));
     }
     case SQLITE_FLOAT:
-        return vb::Variant(sqlite3_column_double(stmt, col));
+        return vb::Variant(sqlite3_value_double(cell));
     default: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(cell));
         return vb::Variant(
-            std::string_view(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, col))));
+            std::string_view(text ? text : "", static_cast<std::size_t>(sqlite3_value_bytes(cell))));
     }
     }
+}
+
+std::string_view CellText(sqlite3_value* cell) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(cell));
+    return std::string_view(text ? text : "", static_cast<std::size_t>(sqlite3_value_bytes(cell)));
 }
 
 std::string_view CellText(sqlite3_stmt* stmt, int col) {
@@ -215,16 +220,23 @@ std::string_view CellText(sqlite3_stmt* stmt, int col) {
     return std::string_view(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, col)));
 }
 
+// Report data repeats its dates row after row; remembering the last text parsed per column saves
+// most of the parsing on big results.
+struct DateCache {
+    std::string text;
+    double serial = 0;
+};
+
 bool IsDateType(DataTypeEnum type) {
     return type == adDBDate || type == adDBTimeStamp || type == adDBTime || type == adDate;
 }
 
-// Appends the current row's cell to a typed column, converting SQLite's storage class to the
-// column's declared kind; what cannot be converted goes in as it is (the column widens to Variant).
-void AppendCell(RowStore& store, std::size_t col, sqlite3_stmt* stmt) {
-    const int c = static_cast<int>(col);
+// Appends one cell to a typed column, converting SQLite's storage class to the column's declared
+// kind; what cannot be converted goes in as it is (the column widens to Variant). The cell is read
+// through its sqlite3_value: one lookup per cell instead of one per accessor call.
+void AppendCell(RowStore& store, std::size_t col, sqlite3_value* cell, DateCache& dates) {
     Column& column = store.ColumnAt(col);
-    const int cls = sqlite3_column_type(stmt, c);
+    const int cls = sqlite3_value_type(cell);
     if (cls == SQLITE_NULL) {
         column.AppendNull();
         return;
@@ -233,15 +245,15 @@ void AppendCell(RowStore& store, std::size_t col, sqlite3_stmt* stmt) {
     switch (column.storage()) {
     case Storage::Int:
         if (cls == SQLITE_INTEGER && type != adCurrency) {
-            column.AppendInt(sqlite3_column_int64(stmt, c));
+            column.AppendInt(sqlite3_value_int64(cell));
             return;
         }
         if (type == adCurrency && (cls == SQLITE_INTEGER || cls == SQLITE_FLOAT)) {
-            column.AppendInt(std::llround(sqlite3_column_double(stmt, c) * 10000.0));
+            column.AppendInt(std::llround(sqlite3_value_double(cell) * 10000.0));
             return;
         }
         if (type == adBoolean && cls == SQLITE_TEXT) {
-            const std::string word = Upper(CellText(stmt, c));
+            const std::string word = Upper(CellText(cell));
             if (word == "TRUE" || word == "FALSE") {
                 column.AppendInt(word == "TRUE" ? 1 : 0);
                 return;
@@ -251,7 +263,14 @@ void AppendCell(RowStore& store, std::size_t col, sqlite3_stmt* stmt) {
     case Storage::Real:
         if (IsDateType(type)) {
             if (cls == SQLITE_TEXT) {
-                if (auto serial = ParseIsoDateTime(CellText(stmt, c))) {
+                const std::string_view text = CellText(cell);
+                if (text == dates.text) {
+                    column.AppendReal(dates.serial);
+                    return;
+                }
+                if (auto serial = ParseIsoDateTime(text)) {
+                    dates.text.assign(text);
+                    dates.serial = *serial;
                     column.AppendReal(*serial);
                     return;
                 }
@@ -259,24 +278,24 @@ void AppendCell(RowStore& store, std::size_t col, sqlite3_stmt* stmt) {
             break;
         }
         if (cls == SQLITE_INTEGER || cls == SQLITE_FLOAT) {
-            column.AppendReal(sqlite3_column_double(stmt, c));
+            column.AppendReal(sqlite3_value_double(cell));
             return;
         }
         if (cls == SQLITE_TEXT) {
-            if (auto number = ParseDecimal(CellText(stmt, c))) {
+            if (auto number = ParseDecimal(CellText(cell))) {
                 column.AppendReal(*number);
                 return;
             }
         }
         break;
     case Storage::Text:
-        column.AppendText(CellText(stmt, c));
+        column.AppendText(CellText(cell));
         return;
     case Storage::Variant:
-        column.AppendVariant(CellAsVariant(stmt, c));
+        column.AppendVariant(CellAsVariant(cell));
         return;
     }
-    store.AppendValue(col, CellAsVariant(stmt, c));
+    store.AppendValue(col, CellAsVariant(cell));
 }
 
 // Narrows an expression column (read as Variants) to the type its values share.
@@ -489,10 +508,12 @@ private:
             fields.push_back(std::move(info));
         }
         auto store = std::make_shared<RowStore>(std::move(fields), std::move(storages));
+        std::vector<DateCache> dates(static_cast<std::size_t>(columns));
         int rc = SQLITE_ROW;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
             for (int col = 0; col < columns; ++col) {
-                AppendCell(*store, static_cast<std::size_t>(col), stmt);
+                const auto index = static_cast<std::size_t>(col);
+                AppendCell(*store, index, sqlite3_column_value(stmt, col), dates[index]);
             }
         }
         if (rc != SQLITE_DONE) {
