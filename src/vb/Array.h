@@ -1,0 +1,76 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "vb/Variant.h"
+
+#include <cstddef>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace vb {
+
+// Read-only cells behind an Array, so that a large result (a recordset's GetRows) can be handed out
+// without copying every cell into a Variant. Index order is (dim0, dim1) as the Array's.
+class ArraySource {
+public:
+    virtual ~ArraySource() = default;
+    virtual Variant Get(std::size_t index0, std::size_t index1) const = 0;
+};
+
+// A 1-D or 2-D array with explicit bounds (0-based unless told otherwise), element type Variant.
+// Either dense (every element stored) or a view over an ArraySource with written elements kept
+// beside it; both behave the same to callers. Out-of-bounds indexes raise subscript-out-of-range.
+class Array {
+public:
+    struct Bound {
+        long lower = 0;
+        long upper = -1; // upper < lower: the dimension is empty
+    };
+
+    // A dense array of Empty elements. 1 or 2 bounds; more raise invalid-call.
+    explicit Array(std::vector<Bound> bounds);
+    // A 0-based 1-D array holding the given values.
+    static std::shared_ptr<Array> FromValues(std::vector<Variant> values);
+    // A view of count0 x count1 cells served by source; written elements shadow the source.
+    static std::shared_ptr<Array> View(std::shared_ptr<const ArraySource> source, std::size_t count0,
+                                       std::size_t count1);
+
+    int Dims() const noexcept { return static_cast<int>(m_bounds.size()); }
+    long LBound(int dimension = 1) const; // dimension 1-based, as the language counts
+    long UBound(int dimension = 1) const;
+    std::size_t Count(int dimension = 1) const;
+
+    Variant Get(long index) const;
+    Variant Get(long index0, long index1) const;
+    void Set(long index, Variant value);
+    void Set(long index0, long index1, Variant value);
+
+    // ReDim Preserve of the last dimension (the platform's only allowed change), new elements Empty.
+    void Resize(long newUpper);
+    // A dense, independent copy (the language's array assignment).
+    std::shared_ptr<Array> Copy() const;
+
+    // Storage agrees with the bounds: dense size is the element count; a view keeps no written
+    // cell and serves no source cell outside the bounds. Tests and debug builds check it.
+    bool CheckConsistency() const;
+
+private:
+    std::size_t Offset(long index0, long index1) const;
+    std::size_t Size() const;
+    Variant At(std::size_t offset) const;
+    std::size_t LastIndexOf(std::size_t offset) const;
+
+    std::vector<Bound> m_bounds;
+    // Dense storage with the first index running fastest (offset = i0 + count0 * i1), so that
+    // growing the last dimension, the only one ReDim Preserve may change, keeps every offset.
+    std::vector<Variant> m_dense;
+    std::shared_ptr<const ArraySource> m_source;        // view storage
+    std::unordered_map<std::size_t, Variant> m_written; // view cells written after creation
+    // Slices of the last dimension still served by the source: a shrink cuts it, a regrow must not
+    // bring the source's old cells back, since ReDim Preserve gives new elements Empty.
+    std::size_t m_sourceExtent = 0;
+};
+
+} // namespace vb

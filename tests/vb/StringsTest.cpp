@@ -1,0 +1,108 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#include "vb/Strings.h"
+
+#include "vb/Array.h"
+#include "vb/Error.h"
+
+#include <gtest/gtest.h>
+
+namespace vb {
+namespace {
+
+TEST(StringsTest, SplitEdgeCases) {
+    struct Case {
+        const char* name;
+        const char* text;
+        const char* delimiter;
+        int limit;
+        std::string expected; // pieces joined with "|"
+        std::size_t count;
+    };
+    const Case cases[] = {
+        {"empty text has no pieces", "", ",", -1, "", 0},
+        {"no delimiter found", "a", ",", -1, "a", 1},
+        {"empty piece in the middle", "a,,b", ",", -1, "a||b", 3},
+        {"delimiter alone gives two empties", ",", ",", -1, "|", 2},
+        {"limit keeps the rest", "a,b,c", ",", 2, "a|b,c", 2},
+        {"limit zero", "a,b", ",", 0, "", 0},
+        {"empty delimiter keeps the text", "a b", "", -1, "a b", 1},
+        {"multi-byte delimiter and text", "甲||乙", "||", -1, "甲|乙", 2},
+        {"default splits on spaces", "a b", " ", -1, "a|b", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::string> pieces = Split(c.text, c.delimiter, c.limit);
+        EXPECT_EQ(pieces.size(), c.count);
+        EXPECT_EQ(Join(pieces, "|"), c.expected);
+    }
+    const auto none = SplitToArray("", ",");
+    EXPECT_EQ(none->LBound(), 0);
+    EXPECT_EQ(none->UBound(), -1);
+    const auto two = SplitToArray("合计,1", ",");
+    EXPECT_EQ(Join(*two, "/"), "合计/1");
+}
+
+TEST(StringsTest, PositionsCountCharacters) {
+    struct Case {
+        const char* name;
+        std::string actual;
+        std::string expected;
+    };
+    const std::string total = "合计金额";
+    const Case cases[] = {
+        {"Len of Chinese", std::to_string(Len("合计")), "2"},
+        {"Len of mixed", std::to_string(Len("a合b")), "3"},
+        {"Len of a stray byte", std::to_string(Len("\xff")), "1"},
+        {"Len of a cut sequence counts each byte", std::to_string(Len("\xe5\x90")), "2"},
+        {"Mid in the middle", Mid(total, 2, 2), "计金"},
+        {"Mid to the end", Mid(total, 3), "金额"},
+        {"Mid past the end", Mid("abc", 5), ""},
+        {"Left", Left(total, 2), "合计"},
+        {"Right", Right(total, 2), "金额"},
+        {"Right longer than text", Right("ab", 5), "ab"},
+        {"InStr after Chinese", std::to_string(InStr(total, "金")), "3"},
+        {"InStr from a start", std::to_string(InStr("abcabc", "c", 4)), "6"},
+        {"InStr missing", std::to_string(InStr("abc", "d")), "0"},
+        {"InStr of empty gives start", std::to_string(InStr("abc", "", 2)), "2"},
+        {"InStr start past the end", std::to_string(InStr("abc", "a", 9)), "0"},
+        {"InStr binary by default", std::to_string(InStr("ABC", "b")), "0"},
+        {"InStr ignoring case", std::to_string(InStr("ABC", "b", 1, true)), "2"},
+        {"Replace all", Replace("a-b-c", "-", "+"), "a+b+c"},
+        {"Replace once", Replace("a-b-c", "-", "+", 1, 1), "a+b-c"},
+        {"Replace drops text before start", Replace("a-b-c", "-", "+", 3), "b+c"},
+        {"Replace with nothing", Replace("aaa", "a", ""), ""},
+        {"Replace ignoring case", Replace("A-a", "a", "x", 1, -1, true), "x-x"},
+        {"Trim spaces only", Trim("  a b  "), "a b"},
+        {"Trim keeps tabs", Trim("\ta "), "\ta"},
+        {"LTrim", LTrim("  a "), "a "},
+        {"RTrim", RTrim(" a  "), " a"},
+        {"UCase leaves Chinese", UCase("abc合"), "ABC合"},
+        {"LCase", LCase("AbC"), "abc"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.actual, c.expected);
+    }
+}
+
+TEST(StringsTest, NameComparisonAndBadArguments) {
+    EXPECT_EQ(CompareNoCase("Amount", "aMOUNT"), 0);
+    EXPECT_LT(CompareNoCase("a", "B"), 0);
+    EXPECT_GT(CompareNoCase("ab", "A"), 0);
+    EXPECT_FALSE(EqualsNoCase("合计", "合計"));
+    const auto errorOf = [](auto call) {
+        try {
+            call();
+        } catch (const Error& error) {
+            return error.Number();
+        }
+        return 0L;
+    };
+    EXPECT_EQ(errorOf([] { Mid("abc", 0); }), kErrInvalidCall);
+    EXPECT_EQ(errorOf([] { Left("abc", -1); }), kErrInvalidCall);
+    EXPECT_EQ(errorOf([] { InStr("abc", "a", 0); }), kErrInvalidCall);
+}
+
+} // namespace
+} // namespace vb
