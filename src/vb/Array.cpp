@@ -21,11 +21,14 @@ bool Contains(const Array::Bound& bound, long index) {
 
 } // namespace
 
-Array::Array(std::vector<Bound> bounds) : m_bounds(std::move(bounds)) {
+Array::Array(std::vector<Bound> bounds) : Array(std::move(bounds), NoStorage{}) {
+    m_dense.resize(Size());
+}
+
+Array::Array(std::vector<Bound> bounds, NoStorage) : m_bounds(std::move(bounds)) {
     if (m_bounds.empty() || m_bounds.size() > 2) {
         RaiseInvalidCall();
     }
-    m_dense.resize(Size());
 }
 
 std::shared_ptr<Array> Array::FromValues(std::vector<Variant> values) {
@@ -36,10 +39,9 @@ std::shared_ptr<Array> Array::FromValues(std::vector<Variant> values) {
 
 std::shared_ptr<Array> Array::View(std::shared_ptr<const ArraySource> source, std::size_t count0,
                                    std::size_t count1) {
-    auto array = std::make_shared<Array>(
-        std::vector<Bound>{{0, static_cast<long>(count0) - 1}, {0, static_cast<long>(count1) - 1}});
-    array->m_dense.clear();
-    array->m_dense.shrink_to_fit();
+    std::shared_ptr<Array> array(
+        new Array(std::vector<Bound>{{0, static_cast<long>(count0) - 1}, {0, static_cast<long>(count1) - 1}},
+                  NoStorage{}));
     array->m_source = std::move(source);
     array->m_sourceExtent = count1;
     return array;

@@ -57,6 +57,9 @@ public:
     bool CheckConsistency() const;
 
 private:
+    struct NoStorage {};
+    // Bounds only, no dense elements: a view must not allocate (and touch) a cell per element first.
+    Array(std::vector<Bound> bounds, NoStorage);
     std::size_t Offset(long index0, long index1) const;
     std::size_t Size() const;
     Variant At(std::size_t offset) const;

@@ -103,7 +103,7 @@ TEST_P(ProcedureContract, ParametersByPositionSelectTheRows) {
         ASSERT_EQ(rs->State(), ado::adStateOpen);
         std::string ids;
         for (; !rs->IsEOF(); rs->MoveNext()) {
-            ids += (ids.empty() ? "" : ",") + std::to_string(rs->Fields("id").Value().AsLong());
+            ids.append(ids.empty() ? "" : ",").append(std::to_string(rs->Fields("id").Value().AsLong()));
         }
         EXPECT_EQ(ids, c.expectedIds);
         EXPECT_EQ(rs->Fields("amount").Type(), ado::adNumeric);
