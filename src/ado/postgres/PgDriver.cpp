@@ -18,10 +18,10 @@
 //    ?-operator survives. A statement with parameters but no '?' is taken to use $n already. Values are
 //    bound as text with no declared type, and the server infers each type from its use.
 //
-// 3. Results are read whole (PQexec/PQexecParams) in text format: the binary format would need a
-//    decoder per type (numeric, dates) for a gain the text parsers do not leave room for. Cells are
-//    converted column by column inside blocks of rows, so the type dispatch happens once per block and
-//    the block's cells stay in cache across the column passes. No cell allocates: parsers work on the
+// 3. Results arrive in single-row mode, in text format, and are converted as they come, so libpq
+//    never holds a whole big result beside the converted rows. The binary format would need a decoder
+//    per type (numeric, dates) for a gain the text parsers do not leave room for. Catalog look-ups
+//    (small results) are read whole. No cell allocates: parsers work on the
 //    string_view libpq hands out and append straight into the column.
 //
 //    Type mapping (result column OID -> field type, storage, defined size):
@@ -230,12 +230,12 @@ void ConvertColumnBlock(const PGresult* result, int col, int firstRow, int endRo
     }
 }
 
-std::shared_ptr<RowStore> LoadRows(const PGresult* result) {
+// An empty store with the result's columns; kinds receives each column's cell parser.
+std::shared_ptr<RowStore> NewStore(const PGresult* result, std::vector<CellKind>& kinds) {
     const int colCount = PQnfields(result);
-    const int rowCount = PQntuples(result);
     std::vector<FieldInfo> fields;
     std::vector<Storage> storages;
-    std::vector<CellKind> kinds;
+    kinds.clear();
     fields.reserve(static_cast<std::size_t>(colCount));
     for (int col = 0; col < colCount; ++col) {
         ColumnType type = DescribeColumnType(PQftype(result, col), PQfmod(result, col));
@@ -244,20 +244,20 @@ std::shared_ptr<RowStore> LoadRows(const PGresult* result) {
         kinds.push_back(type.kind);
         fields.push_back(std::move(type.info));
     }
-    auto store = std::make_shared<RowStore>(std::move(fields), std::move(storages));
-    for (int col = 0; col < colCount; ++col) {
-        store->ColumnAt(static_cast<std::size_t>(col)).Reserve(static_cast<std::size_t>(rowCount));
-    }
-    std::string scratch;
+    return std::make_shared<RowStore>(std::move(fields), std::move(storages));
+}
+
+void AppendRows(const PGresult* result, const std::vector<CellKind>& kinds, RowStore& store,
+                std::string& scratch) {
+    const int colCount = PQnfields(result);
+    const int rowCount = PQntuples(result);
     for (int firstRow = 0; firstRow < rowCount; firstRow += kBlockRows) {
         const int endRow = std::min(rowCount, firstRow + kBlockRows);
         for (int col = 0; col < colCount; ++col) {
-            ConvertColumnBlock(result, col, firstRow, endRow, kinds[static_cast<std::size_t>(col)], *store,
+            ConvertColumnBlock(result, col, firstRow, endRow, kinds[static_cast<std::size_t>(col)], store,
                                scratch);
         }
     }
-    store->SealRows();
-    return store;
 }
 
 // "UPDATE 3" -> 3; SELECT and FETCH counts are rows returned, not rows changed, so they give -1.
@@ -345,7 +345,7 @@ public:
 
     StatementResult Run(std::string_view sql, std::span<const vb::Variant> params) override {
         if (params.empty()) {
-            return Consume(Exec(sql, {}));
+            return Stream(sql, {});
         }
         std::size_t placeholderCount = 0;
         std::string rewritten = RewritePlaceholders(sql, placeholderCount);
@@ -359,7 +359,7 @@ public:
         for (const vb::Variant& value : params) {
             texts.push_back(BindText(value, /*boolWords*/ true));
         }
-        return Consume(Exec(placeholderCount == 0 ? sql : std::string_view(rewritten), texts));
+        return Stream(placeholderCount == 0 ? sql : std::string_view(rewritten), texts);
     }
 
     std::vector<ProcParam> DescribeProcedure(std::string_view name) override {
@@ -441,7 +441,7 @@ public:
         for (const vb::Variant& value : values) {
             texts.push_back(BindText(value, /*boolWords*/ true));
         }
-        StatementResult result = Consume(Exec(sql, texts));
+        StatementResult result = Stream(sql, texts);
         if (routine.kind == 'f' && !routine.returnsSet && routine.returnOid == kOidVoid) {
             result.store = nullptr;
         }
@@ -521,13 +521,72 @@ private:
                                                  std::to_string(given) + " 个");
     }
 
-    static StatementResult Consume(ResultPtr result) {
-        StatementResult out;
-        if (PQresultStatus(result.get()) == PGRES_TUPLES_OK) {
-            out.store = LoadRows(result.get());
+    // Runs a statement (or, without values, a script) in single-row mode and builds the rows as they
+    // arrive: holding libpq's whole result beside the converted rows would more than double the peak
+    // memory of a big report. On an error every result is still drained, so the connection stays
+    // usable, and the rows read so far are dropped.
+    StatementResult Stream(std::string_view sql, const std::vector<std::optional<std::string>>& texts) {
+        const std::string statement(sql);
+        int sent = 0;
+        if (texts.empty()) {
+            sent = PQsendQuery(m_conn, statement.c_str());
+        } else {
+            std::vector<const char*> values;
+            values.reserve(texts.size());
+            for (const auto& text : texts) {
+                values.push_back(text ? text->c_str() : nullptr);
+            }
+            sent = PQsendQueryParams(m_conn, statement.c_str(), static_cast<int>(values.size()), nullptr,
+                                     values.data(), nullptr, nullptr, 0);
         }
-        if (PQresultStatus(result.get()) != PGRES_EMPTY_QUERY) {
-            out.recordsAffected = RecordsAffected(result.get());
+        if (!sent) {
+            ThrowStatementError(PQerrorMessage(m_conn));
+        }
+        PQsetSingleRowMode(m_conn);
+        StatementResult out;
+        std::shared_ptr<RowStore> building;
+        std::vector<CellKind> kinds;
+        std::string scratch;
+        std::optional<std::string> error;
+        while (PGresult* raw = PQgetResult(m_conn)) {
+            const ResultPtr result(raw);
+            const ExecStatusType status = PQresultStatus(raw);
+            if (error) {
+                continue; // drain what follows the failure
+            }
+            switch (status) {
+            case PGRES_SINGLE_TUPLE:
+            case PGRES_TUPLES_OK:
+                if (!building) {
+                    building = NewStore(raw, kinds);
+                }
+                AppendRows(raw, kinds, *building, scratch);
+                if (status == PGRES_TUPLES_OK) {
+                    building->SealRows();
+                    out.store = std::move(building);
+                    out.recordsAffected = RecordsAffected(raw);
+                }
+                break;
+            case PGRES_COMMAND_OK:
+                out.recordsAffected = RecordsAffected(raw);
+                break;
+            case PGRES_EMPTY_QUERY:
+                break;
+            case PGRES_COPY_IN:
+            case PGRES_COPY_OUT:
+            case PGRES_COPY_BOTH:
+                AbandonCopy(status);
+                error = "不支持 COPY 语句";
+                break;
+            default: {
+                const char* message = PQresultErrorMessage(raw);
+                error = message && *message ? message : PQerrorMessage(m_conn);
+                break;
+            }
+            }
+        }
+        if (error) {
+            ThrowStatementError(*error);
         }
         return out;
     }
