@@ -6,19 +6,10 @@
 #include "ado/Driver_p.h"
 #include "ado/Recordset.h"
 #include "vb/Error.h"
+#include "vb/Strings.h"
 
 namespace ado {
 namespace {
-
-std::string LowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return lower;
-}
 
 [[noreturn]] void ThrowNoParameter(const std::string& what) {
     throw vb::Error(vb::kErrAdoNotFound, "在对应所需名称或序数的集合中，未找到参数：" + what);
@@ -62,9 +53,8 @@ Parameter& Parameters::operator()(std::size_t index) {
 }
 
 Parameter& Parameters::operator()(const std::string& name) {
-    const std::string wanted = LowerAscii(name);
     for (Parameter& parameter : m_items) {
-        if (LowerAscii(parameter.Name) == wanted) {
+        if (vb::EqualsNoCase(parameter.Name, name)) {
             return parameter;
         }
     }

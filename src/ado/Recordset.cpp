@@ -16,6 +16,7 @@
 #include "ado/RowStore_p.h"
 #include "ado/TypeConv_p.h"
 #include "vb/Error.h"
+#include "vb/Strings.h"
 
 #include <cmath>
 #include <optional>
@@ -26,44 +27,6 @@ namespace {
 [[noreturn]] void ThrowNoCurrentRecord() {
     throw vb::Error(vb::kErrAdoBofEof,
                     "BOF 或 EOF 中有一个是“真”，或者当前记录已被删除，所需的操作要求一个当前的记录。");
-}
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t k = 0; k < a.size(); ++k) {
-        char x = a[k];
-        char y = b[k];
-        if (x >= 'A' && x <= 'Z') {
-            x = static_cast<char>(x - 'A' + 'a');
-        }
-        if (y >= 'A' && y <= 'Z') {
-            y = static_cast<char>(y - 'A' + 'a');
-        }
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
-}
-
-int CompareIgnoreCase(std::string_view a, std::string_view b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t k = 0; k < n; ++k) {
-        unsigned char x = static_cast<unsigned char>(a[k]);
-        unsigned char y = static_cast<unsigned char>(b[k]);
-        if (x >= 'A' && x <= 'Z') {
-            x = static_cast<unsigned char>(x - 'A' + 'a');
-        }
-        if (y >= 'A' && y <= 'Z') {
-            y = static_cast<unsigned char>(y - 'A' + 'a');
-        }
-        if (x != y) {
-            return x < y ? -1 : 1;
-        }
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 // LIKE with % and * for any run, _ and ? for one byte, case-insensitive.
@@ -83,7 +46,7 @@ bool LikeMatch(std::string_view text, std::string_view pattern) {
     if (text.empty()) {
         return false;
     }
-    if (p == '_' || p == '?' || EqualsIgnoreCase(text.substr(0, 1), pattern.substr(0, 1))) {
+    if (p == '_' || p == '?' || vb::EqualsNoCase(text.substr(0, 1), pattern.substr(0, 1))) {
         return LikeMatch(text.substr(1), pattern.substr(1));
     }
     return false;
@@ -121,7 +84,7 @@ Criterion ParseCriterion(std::string_view criteria) {
         if (text[k] == '\'') {
             break;
         }
-        if ((text[k] == ' ') && EqualsIgnoreCase(text.substr(k + 1, 4), "like") && text[k + 5] == ' ') {
+        if ((text[k] == ' ') && vb::EqualsNoCase(text.substr(k + 1, 4), "like") && text[k + 5] == ' ') {
             likePos = k;
             break;
         }
@@ -197,7 +160,7 @@ bool Matches(const vb::Variant& cell, const Criterion& criterion) {
     if (criterion.value.IsString()) {
         // A quoted value compares with the cell as text; numbers and dates in text form compare by value.
         if (cell.IsString()) {
-            order = CompareIgnoreCase(cell.AsString(), criterion.value.AsString());
+            order = vb::CompareNoCase(cell.AsString(), criterion.value.AsString());
         } else if (cell.Type() == vb::VarType::Date) {
             auto serial = detail::ParseIsoDateTime(criterion.value.AsString());
             if (!serial) {
@@ -303,7 +266,7 @@ void Recordset::AppendField(const std::string& name, DataTypeEnum type, long def
         throw vb::Error(vb::kErrAdoNotAllowed, "对象打开时，不允许追加字段。");
     }
     for (const detail::FieldInfo& field : m_pendingFields) {
-        if (EqualsIgnoreCase(field.name, name)) {
+        if (vb::EqualsNoCase(field.name, name)) {
             throw vb::Error(vb::kErrAdoNotAllowed, "字段已存在：" + name);
         }
     }

@@ -12,22 +12,13 @@
 //     column into Variant storage (once, O(rows)); the values read back are unchanged either way.
 #include "ado/RowStore_p.h"
 #include "vb/Error.h"
+#include "vb/Strings.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace ado::detail {
 namespace {
-
-std::string LowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return lower;
-}
 
 bool IsDateType(DataTypeEnum type) {
     return type == adDate || type == adDBDate || type == adDBTime || type == adDBTimeStamp;
@@ -249,12 +240,12 @@ RowStore::RowStore(std::vector<FieldInfo> fields, std::vector<Storage> storages)
     for (std::size_t col = 0; col < m_fields.size(); ++col) {
         m_columns.emplace_back(col < storages.size() ? storages[col] : StorageForType(m_fields[col].type));
         // The first of two equal names wins, as a by-name lookup finds the first match.
-        m_byLowerName.emplace(LowerAscii(m_fields[col].name), col);
+        m_byLowerName.emplace(vb::LCase(m_fields[col].name), col);
     }
 }
 
 long RowStore::FindField(std::string_view name) const {
-    auto found = m_byLowerName.find(LowerAscii(name));
+    auto found = m_byLowerName.find(vb::LCase(name));
     return found == m_byLowerName.end() ? -1 : static_cast<long>(found->second);
 }
 

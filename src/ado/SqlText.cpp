@@ -2,10 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "ado/SqlText.h"
 
-#include "ado/TypeConv_p.h"
+#include "vb/Conversion.h"
 #include "vb/Error.h"
-
-#include <cmath>
 
 namespace ado {
 
@@ -23,40 +21,16 @@ std::string SqlQuote(std::string_view text) {
     return quoted;
 }
 
-bool IsPlainNumber(std::string_view text) {
-    std::size_t pos = 0;
-    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
-        ++pos;
-    }
-    std::size_t digits = 0;
-    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-        ++pos;
-        ++digits;
-    }
-    if (pos < text.size() && text[pos] == '.') {
-        ++pos;
-        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-            ++pos;
-            ++digits;
-        }
-    }
-    return digits > 0 && pos == text.size();
-}
-
 std::string SqlNumber(const vb::Variant& value, std::string_view role) {
-    if (value.IsString() && IsPlainNumber(value.AsString())) {
-        return value.AsString();
-    }
-    if (value.IsNumberType() && value.Type() != vb::VarType::Currency) {
-        const double number = *value.NumberValue();
-        if (std::isfinite(number)) {
-            return detail::FormatDecimal(number);
+    // Booleans are numbers to the language (-1/0) but never what a caller means by a key or a width.
+    if (value.Type() != vb::VarType::Boolean) {
+        try {
+            return vb::SqlNumberText(value);
+        } catch (const vb::Error&) {
+            // Reported below with the value's role, which tells the user which setting is wrong.
         }
     }
-    if (value.Type() == vb::VarType::Currency) {
-        return *detail::BindText(value, false);
-    }
-    std::string shown = value.IsString() ? value.AsString() : (value.IsNull() ? "Null" : "");
+    const std::string shown = value.IsString() ? value.AsString() : (value.IsNull() ? "Null" : "");
     throw vb::Error(vb::kErrTypeMismatch, std::string(role) + "必须是数字，不能写入 SQL 语句：" +
                                               (shown.empty() ? "（空）" : shown));
 }

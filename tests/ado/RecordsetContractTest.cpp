@@ -5,9 +5,9 @@
 // one database must behave the same on the other.
 #include "ado/Connection.h"
 #include "ado/Recordset.h"
-#include "ado/TypeConv_p.h"
 #include "support/DbFixture.h"
 #include "vb/Array.h"
+#include "vb/DateTime.h"
 #include "vb/Error.h"
 
 #include <gtest/gtest.h>
@@ -80,7 +80,7 @@ TEST_P(RecordsetContract, FieldTypesMatchTheDeclaredColumnTypes) {
 
 TEST_P(RecordsetContract, ValuesComeBackWithThePlatformSubTypes) {
     auto rs = Open("SELECT * FROM sales ORDER BY id");
-    const double march5 = ado::detail::DaysFromCivil(2024, 3, 5);
+    const double march5 = vb::DateSerial(2024, 3, 5);
     struct Case {
         const char* name;
         long row; // 0-based
@@ -300,7 +300,7 @@ TEST_P(RecordsetContract, ExecuteBindsValuesAndCountsChangedRows) {
         << "bound, never spliced";
 
     auto rows = cnn.Execute("SELECT count(*) AS n FROM sales WHERE day >= ?",
-                            {vb::Variant(vb::Date{ado::detail::DaysFromCivil(2024, 3, 1)})});
+                            {vb::Variant(vb::Date{vb::DateSerial(2024, 3, 1)})});
     ASSERT_EQ(rows->State(), ado::adStateOpen);
     EXPECT_EQ(*rows->Fields("n").Value().NumberValue(), 2.0);
 

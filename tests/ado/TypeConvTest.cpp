@@ -21,7 +21,9 @@ TEST(TypeConv, IsoDatesBecomeSerialsAndBack) {
         {"2024-03-05T08:30:00.250+08:00", 45356 + (8.5 * 3600 + 0.25) / 86400, "2024-03-05 08:30:00"},
         {"2024/03/05", 45356, "2024-03-05"},
         {"12:00", 0.5, "1899-12-30 12:00:00"},
+        {"0050-01-01", NAN, nullptr},
         {"1899-12-29 06:00:00", -1.25, "1899-12-29 06:00:00"},
+        {"2024-3-5", 45356, "2024-03-05"},
         {"2023-02-29", NAN, nullptr},
         {"2024-13-01", NAN, nullptr},
         {"2024-03-05 25:00", NAN, nullptr},
@@ -42,20 +44,30 @@ TEST(TypeConv, IsoDatesBecomeSerialsAndBack) {
     }
 }
 
-TEST(TypeConv, BoundNumbersAreAlwaysPlainDecimals) {
+TEST(TypeConv, ValuesAreBoundAsTheTextDatabasesRead) {
     struct Case {
-        double value;
-        const char* expected;
+        const char* name;
+        vb::Variant value;
+        bool boolWords;
+        std::optional<std::string> expected;
     };
-    const Case cases[] = {{0, "0"},
-                          {-12, "-12"},
-                          {0.1, "0.1"},
-                          {1234.5, "1234.5"},
-                          {1e20, "100000000000000000000"},
-                          {-0.000125, "-0.000125"}};
+    const Case cases[] = {
+        {"Null binds NULL", vb::Variant::Null(), false, std::nullopt},
+        {"Empty binds NULL", vb::Variant(), false, std::nullopt},
+        {"whole Double without a decimal point", vb::Variant(1500.0), false, "1500"},
+        {"large Double never in exponent form", vb::Variant(1e20), false, "100000000000000000000"},
+        {"small Double never in exponent form", vb::Variant(-0.000125), false, "-0.000125"},
+        {"Currency keeps its four places exactly", vb::Variant(vb::Currency{-12345}), false, "-1.2345"},
+        {"Boolean as a number for SQLite", vb::Variant(true), false, "1"},
+        {"Boolean as a word for PostgreSQL", vb::Variant(false), true, "false"},
+        {"date without time", vb::Variant(vb::Date{45356}), false, "2024-03-05"},
+        {"date with time", vb::Variant(vb::Date{45356.75}), false, "2024-03-05 18:00:00"},
+        {"time of day keeps the epoch date", vb::Variant(vb::Date{0.5}), false, "1899-12-30 12:00:00"},
+        {"text as it is", vb::Variant("O'Brien"), false, "O'Brien"},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.expected);
-        EXPECT_EQ(ado::detail::FormatDecimal(c.value), c.expected);
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ado::detail::BindText(c.value, c.boolWords), c.expected);
     }
 }
 

@@ -269,7 +269,12 @@ inline std::optional<double> ParseDateTimeCell(std::string_view text) {
 // time and timetz: "13:45:07", "13:45:07.25", "13:45:07+05:30" (zone dropped), "24:00:00" (= 1.0).
 inline std::optional<double> ParseTimeOfDayCell(std::string_view text) {
     const std::size_t zone = text.find_first_of("+-", 1);
-    return ParseIsoDateTime(zone == std::string_view::npos ? text : text.substr(0, zone));
+    const std::string_view clock = zone == std::string_view::npos ? text : text.substr(0, zone);
+    // The end of the day is a valid time to the server but not to a calendar parser.
+    if (clock == "24:00:00") {
+        return 1.0;
+    }
+    return ParseIsoDateTime(clock);
 }
 
 // The hex output of bytea ("\x0aff") decoded to raw bytes in `out` (reused, so no allocation per cell

@@ -18,6 +18,7 @@
 #include "ado/Driver_p.h"
 #include "ado/TypeConv_p.h"
 #include "vb/Error.h"
+#include "vb/Strings.h"
 
 #include <charconv>
 #include <chrono>
@@ -29,16 +30,6 @@ namespace ado::detail {
 namespace {
 
 constexpr const char* kProcedureTable = "vondrel_procedures";
-
-std::string Upper(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return upper;
-}
 
 // "(18,2)" -> {18, 2}; missing numbers stay 0.
 void ReadTypeArguments(std::string_view decl, int& first, int& second) {
@@ -70,7 +61,7 @@ void ReadTypeArguments(std::string_view decl, int& first, int& second) {
 FieldInfo InfoFromDecl(std::string name, const char* declared) {
     FieldInfo info;
     info.name = std::move(name);
-    const std::string decl = Upper(declared ? declared : "");
+    const std::string decl = vb::UCase(declared ? declared : "");
     int first = 0;
     int second = 0;
     ReadTypeArguments(decl, first, second);
@@ -253,7 +244,7 @@ void AppendCell(RowStore& store, std::size_t col, sqlite3_value* cell, DateCache
             return;
         }
         if (type == adBoolean && cls == SQLITE_TEXT) {
-            const std::string word = Upper(CellText(cell));
+            const std::string word = vb::UCase(CellText(cell));
             if (word == "TRUE" || word == "FALSE") {
                 column.AppendInt(word == "TRUE" ? 1 : 0);
                 return;
@@ -618,9 +609,8 @@ private:
         if (!placeholder || !*placeholder) {
             return 0;
         }
-        const std::string wanted = Upper(placeholder + 1);
         for (std::size_t k = 1; k < proc.params.size(); ++k) {
-            if (Upper(proc.params[k].name) == wanted) {
+            if (vb::EqualsNoCase(proc.params[k].name, placeholder + 1)) {
                 return k;
             }
         }
