@@ -142,6 +142,32 @@ DisplayFormat::DisplayFormat(std::string_view format) : m_text(format) {
                     !m_sections[1].hasNumber && !m_sections[1].hasDate;
 }
 
+std::optional<DisplayFormat> DisplayFormat::TryParse(std::string_view format) {
+    // The constructor reads anything; these are the shapes where what it would read is not what the
+    // author meant, so a caller that reports bad formats must refuse them.
+    bool inQuote = false;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '"') {
+            inQuote = !inQuote;
+        } else if (format[i] == '\\' && !inQuote) {
+            if (i + 1 == format.size()) {
+                return std::nullopt;
+            }
+            ++i;
+        }
+    }
+    if (inQuote || SplitSections(ExpandNamed(format)).size() > 4) {
+        return std::nullopt;
+    }
+    DisplayFormat parsed(format);
+    for (const Section& section : parsed.m_sections) {
+        if (section.fractionDigits > 30) {
+            return std::nullopt;
+        }
+    }
+    return parsed;
+}
+
 DisplayFormat::Section DisplayFormat::ParseSection(std::string_view text) {
     Section section;
     section.isEmpty = text.empty();

@@ -5,6 +5,7 @@
 #include "vb/Variant.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,9 @@ class DisplayFormat {
 public:
     DisplayFormat() = default; // general text
     explicit DisplayFormat(std::string_view format);
+    // The parsed format, or nullopt for text that cannot be a format: an unclosed quote, a "\" with
+    // nothing after it, more than four sections, or a section with more than 30 decimals.
+    static std::optional<DisplayFormat> TryParse(std::string_view format);
 
     std::string Apply(const Variant& value) const;
     // Appends to out without any other allocation, so a caller reusing one buffer formats for free.

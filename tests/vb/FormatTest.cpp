@@ -160,6 +160,33 @@ TEST(FormatTest, DatesAndGeneralText) {
 
 // A grid formats every visible cell on each repaint; neither copying number values nor formatting
 // them into a reused buffer may touch the heap.
+TEST(FormatTest, TryParseRefusesTextThatIsNoFormat) {
+    struct ParseCase {
+        const char* name;
+        const char* format;
+        bool isAccepted;
+    };
+    const ParseCase cases[] = {
+        {"grid money format", "#,###0.00;; ", true},
+        {"check mark true/false", "√; ", true},
+        {"quoted literal", "0\" kg\"", true},
+        {"four sections, the last for Null", "0;-0;\"zero\";\"none\"", true},
+        {"unclosed quote", "0.00\" yuan", false},
+        {"escape with nothing after it", "0.00\\", false},
+        {"five sections", "0;0;0;0;0", false},
+        {"more decimals than a value carries", "0.0000000000000000000000000000000", false},
+    };
+    for (const ParseCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<DisplayFormat> parsed = DisplayFormat::TryParse(c.format);
+        ASSERT_EQ(parsed.has_value(), c.isAccepted);
+        if (parsed) {
+            // What TryParse accepts reads exactly as the constructor reads it.
+            EXPECT_EQ(parsed->Apply(-1234.5), DisplayFormat(c.format).Apply(-1234.5));
+        }
+    }
+}
+
 TEST(FormatTest, FormattingIntoAReusedBufferDoesNotAllocate) {
     const DisplayFormat money("#,##0.00;(#,##0.00); ");
     const DisplayFormat day("yyyy-mm-dd hh:mm");

@@ -1,0 +1,150 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+//
+// The total is one 128-bit integer scaled by a power of ten that only grows (to the most decimals seen
+// so far). Adding a value with more decimals rescales the total once; adding one with fewer scales the
+// value up. Both stay exact while the total is below 10^36, which holds for any money column: a
+// million rows of 15-digit amounts need 21 digits.
+#include "vb/DecimalSum.h"
+
+#include "vb/Conversion.h"
+#include "vb/Decimal_p.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+namespace vb {
+
+namespace {
+
+__extension__ typedef __int128 Int128;
+
+constexpr int kMaxScale = 18;
+
+Int128 Pow10(int exponent) {
+    Int128 result = 1;
+    for (int k = 0; k < exponent; ++k) {
+        result *= 10;
+    }
+    return result;
+}
+
+// 10^36: well inside the 1.7e38 an Int128 holds, so one more addition never overflows.
+const Int128 kLimit = Pow10(36);
+
+Int128 Magnitude(Int128 value) {
+    return value < 0 ? -value : value;
+}
+
+} // namespace
+
+void DecimalSum::Add(double value) {
+    if (!std::isfinite(value)) {
+        return;
+    }
+    ++m_count;
+    m_approximate += static_cast<long double>(value);
+    detail::Decimal decimal;
+    detail::ToDecimal(value, 15, decimal);
+    if (decimal.IsZero()) {
+        return;
+    }
+    Int128 mantissa = 0;
+    for (int index = 0; index < decimal.count; ++index) {
+        mantissa = mantissa * 10 + (decimal.digits[index] - '0');
+    }
+    AddExact(decimal.negative ? -mantissa : mantissa, decimal.pointPos - decimal.count);
+}
+
+void DecimalSum::AddScaled(std::int64_t value, int scale) {
+    ++m_count;
+    m_approximate += static_cast<long double>(value) / std::pow(10.0L, scale);
+    AddExact(value, -scale);
+}
+
+bool DecimalSum::AddValue(const Variant& value) {
+    switch (value.Type()) {
+    case VarType::Integer:
+    case VarType::Long:
+        AddScaled(static_cast<std::int64_t>(*value.NumberValue()), 0);
+        return true;
+    case VarType::Currency:
+        AddScaled(value.AsCurrency().scaled, 4);
+        return true;
+    case VarType::Single:
+    case VarType::Double:
+        Add(*value.NumberValue());
+        return true;
+    case VarType::String:
+        if (std::optional<double> number = TryParseNumber(value.AsString())) {
+            Add(*number);
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void DecimalSum::AddExact(Int128 mantissa, int exponent) {
+    if (!m_isExact) {
+        return;
+    }
+    if (exponent < 0 && -exponent > m_scale) {
+        const int newScale = -exponent;
+        if (newScale > kMaxScale || Magnitude(m_scaled) >= kLimit / Pow10(newScale - m_scale)) {
+            m_isExact = false;
+            return;
+        }
+        m_scaled *= Pow10(newScale - m_scale);
+        m_scale = newScale;
+    }
+    const int shift = exponent + m_scale; // >= 0 now
+    if (shift > 36 || Magnitude(mantissa) >= kLimit / Pow10(shift)) {
+        m_isExact = false;
+        return;
+    }
+    m_scaled += mantissa * Pow10(shift);
+    if (Magnitude(m_scaled) >= kLimit) {
+        m_isExact = false;
+    }
+}
+
+std::string DecimalSum::Text() const {
+    if (!m_isExact) {
+        return NumberText(static_cast<double>(m_approximate));
+    }
+    Int128 magnitude = Magnitude(m_scaled);
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(magnitude % 10)));
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (static_cast<int>(digits.size()) <= m_scale) {
+        digits.insert(0, static_cast<std::size_t>(m_scale) - digits.size() + 1, '0');
+    }
+    if (m_scale > 0) {
+        digits.insert(digits.size() - static_cast<std::size_t>(m_scale), 1, '.');
+        while (digits.back() == '0') {
+            digits.pop_back();
+        }
+        if (digits.back() == '.') {
+            digits.pop_back();
+        }
+    }
+    return m_scaled < 0 ? "-" + digits : digits;
+}
+
+double DecimalSum::Value() const {
+    if (!m_isExact) {
+        return static_cast<double>(m_approximate);
+    }
+    // from_chars rounds correctly, so the exact decimal becomes the double that displays as it.
+    const std::string text = Text();
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+} // namespace vb

@@ -1,0 +1,66 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#include "vb/DecimalSum.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace vb {
+namespace {
+
+struct Case {
+    const char* name;
+    std::vector<Variant> values;
+    const char* expectedText;
+    std::size_t expectedCount;
+};
+
+TEST(DecimalSumTest, SumsTheDisplayedDecimals) {
+    const std::vector<Case> cases = {
+        // A plain double loop gives 0.30000000000000004 here, which a 17-digit format would show.
+        {"tenths that drift in binary", {0.1, 0.2}, "0.3", 2},
+        {"cents cancelling out", {0.1, 0.2, -0.3}, "0", 3},
+        {"money with grouping in text", {Variant("1,234.50"), 0.25, Variant::Long(3)}, "1237.75", 3},
+        {"currency keeps four decimals", {Currency{12345}, Currency{1}}, "1.2346", 2},
+        {"text, blanks and nulls are skipped",
+         {Variant("abc"), Variant(""), Variant::Null(), Variant(), 2.5},
+         "2.5",
+         1},
+        {"booleans and dates are not amounts", {true, Date{45000}, 1.0}, "1", 1},
+        {"negative total", {-1.005, -2.0}, "-3.005", 2},
+        {"large whole numbers", {1e15, 1e15, 1.0}, "2000000000000001", 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DecimalSum sum;
+        for (const Variant& value : c.values) {
+            sum.AddValue(value);
+        }
+        EXPECT_EQ(sum.Text(), c.expectedText);
+        EXPECT_EQ(sum.Count(), c.expectedCount);
+        EXPECT_TRUE(sum.IsExact());
+    }
+}
+
+TEST(DecimalSumTest, AMillionDimesShowTheExactTotal) {
+    DecimalSum sum;
+    double naive = 0;
+    for (int row = 0; row < 1000000; ++row) {
+        sum.Add(0.1);
+        naive += 0.1;
+    }
+    EXPECT_EQ(sum.Text(), "100000");
+    EXPECT_EQ(sum.Value(), 100000.0);
+    EXPECT_NE(naive, 100000.0) << "the plain double loop no longer drifts, so this case proves nothing";
+}
+
+TEST(DecimalSumTest, FallsBackBeyondThirtySixDigits) {
+    DecimalSum sum;
+    sum.Add(1e30);
+    sum.Add(1e-10);
+    EXPECT_FALSE(sum.IsExact());
+    EXPECT_DOUBLE_EQ(sum.Value(), 1e30);
+}
+
+} // namespace
+} // namespace vb
