@@ -6,7 +6,8 @@
 
 INSERT INTO qv_rptgrp (qrptgrpid, qrptgrpname) VALUES
     (1, '销售报表'),
-    (2, '库存报表');
+    (2, '库存报表'),
+    (3, '财务报表');
 
 -- 销售明细 is the drill-down child of 销售日报: it is opened through its
 -- procedures with the clicked customer, and its navigation walks the customers.
@@ -16,7 +17,9 @@ INSERT INTO qv_report (qid, qrptname, qrptgrpid, qfmtfilename, qheadheight, qcls
     (2, '销售明细',       1, '销售明细.cll',     1200, 'Vondrel.SqlReport', 'sp_xs_detail', 'sp_xs_customers', 'fcustomer', TRUE,  NULL),
     (3, '客户应收款汇总', 1, '客户应收款汇总.cll', 900, 'Vondrel.SqlReport', NULL,           NULL,              NULL,        FALSE, NULL),
     (4, '库存汇总',       2, '库存汇总.cll',     1200, 'Vondrel.SqlReport', NULL,           NULL,              NULL,        FALSE, NULL),
-    (5, '分仓库存明细',   2, '分仓库存明细.cll', 1200, 'Vondrel.SqlReport', NULL,           NULL,              NULL,        FALSE, 'sp_kc_warehouse_cols');
+    (5, '分仓库存明细',   2, '分仓库存明细.cll', 1200, 'Vondrel.SqlReport', NULL,           NULL,              NULL,        FALSE, 'sp_kc_warehouse_cols'),
+    (6, '收款日报',       3, '收款日报.cll',     1200, 'Vondrel.SqlReport', NULL,           NULL,              NULL,        FALSE, NULL),
+    (7, '应收账龄分析',   3, '应收账龄分析.cll', 1200, 'Vondrel.SqlReport', NULL,           NULL,              NULL,        FALSE, NULL);
 
 -- The clicked row's customer becomes the child's last parameter.
 INSERT INTO qv_rptdetail (qrptparentid, qrptchildid, qrptpara) VALUES
@@ -29,7 +32,10 @@ INSERT INTO qv_rptpara (qid, qorder, qname, qcaption, qdatatype, qdefault) VALUE
     (2, 2, 'fdateto',   '结束日期', 'date',   '2024-03-31'),
     (2, 3, 'fcustomer', '客户',     'string', NULL),
     (3, 1, 'fdateto',   '截止日期', 'date',   '2024-04-09'),
-    (4, 1, 'fwarehouse', '仓库',    'string', '北京仓');
+    (4, 1, 'fwarehouse', '仓库',    'string', '北京仓'),
+    (6, 1, 'fdatefrom', '开始日期', 'date',   '2024-03-01'),
+    (6, 2, 'fdateto',   '结束日期', 'date',   '2024-03-31'),
+    (7, 1, 'fdateto',   '截止日期', 'date',   '2024-04-09');
 
 -- User 1 has widened and renamed the customer column of 销售日报.
 INSERT INTO QV_RptChangeColFormat (fuserid, fischange, frptid, fcol, fbegrow, fendrow, fwidth, fcaption,

@@ -1,0 +1,145 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#include "host/clsGridPrint.h"
+
+#include "ado/Connection.h"
+#include "ado/Recordset.h"
+#include "catalogue/CatalogueSql.h"
+#include "catalogue/ModGridPrint.h"
+#include "catalogue/ReportDefinition.h"
+#include "host/LoginRecord.h"
+#include "ui/Services.h"
+#include "vb/Error.h"
+
+#include <cstdint>
+
+namespace QV_GridPrint {
+namespace {
+
+ReportWindowFactory& DefaultFactorySlot() {
+    static ReportWindowFactory factory;
+    return factory;
+}
+
+// One statement of a block whose failures are skipped: the host must never see an error from
+// ShowReport, and a step that fails leaves the variables it would have set as they were.
+template <class F> void SkipOnError(F step) {
+    try {
+        step();
+    } catch (const vb::Error&) {
+    } catch (const std::exception&) {
+    }
+}
+
+} // namespace
+
+void SetDefaultReportWindowFactory(ReportWindowFactory factory) {
+    DefaultFactorySlot() = std::move(factory);
+}
+
+const ReportWindowFactory& DefaultReportWindowFactory() {
+    return DefaultFactorySlot();
+}
+
+clsGridPrint::clsGridPrint(std::shared_ptr<ui::Services> services)
+    : m_services(services ? std::move(services) : ui::DefaultServicesPtr()),
+      m_windowFactory(DefaultReportWindowFactory()) {}
+
+clsGridPrint::~clsGridPrint() = default;
+
+ui::Services& clsGridPrint::Services() const {
+    return m_services ? *m_services : ui::DefaultServices();
+}
+
+std::shared_ptr<ado::Recordset> clsGridPrint::rsLogin() {
+    if (!m_rsLogin) {
+        m_rsLogin = ado::Recordset::Create();
+    }
+    return m_rsLogin;
+}
+
+void clsGridPrint::set_rsLogin(std::shared_ptr<ado::Recordset> value) {
+    m_rsLogin = std::move(value);
+}
+
+bool clsGridPrint::ShowReport(std::int16_t iType) {
+    std::shared_ptr<ado::Recordset> rs;
+    SkipOnError([&] {
+        rs = ado::Recordset::Create();
+        rs->Open(catalogue::SelectReportById(iType), mCNN, ado::adOpenStatic, ado::adLockReadOnly);
+        rs->MoveFirst();
+    });
+    mOK = true;
+    // Without a row every field read fails. The variables would then keep the previous report's
+    // definition and that report would be shown again under this id; a missing row is refused instead.
+    bool hasRow = false;
+    SkipOnError([&] { hasRow = rs && rs->State() == ado::adStateOpen && !rs->IsEOF(); });
+    if (hasRow) {
+        const catalogue::ReportRow row = catalogue::ReadReportRow(*rs);
+        if (row.qrptname) {
+            rptName = *row.qrptname;
+        }
+        if (row.qfmtfilename) {
+            FmtFileName = *row.qfmtfilename;
+        }
+        if (row.qheadheight) {
+            HeadHeight = *row.qheadheight;
+        }
+        if (row.qclsname) {
+            ClsName = *row.qclsname;
+        }
+        if (row.qid) {
+            modGridPrint::RptID = *row.qid;
+        }
+        if (row.qrptgrpid) {
+            RptType = *row.qrptgrpid;
+        }
+    }
+    if (!hasRow || !catalogue::IsValidDefinition(FmtFileName, ClsName)) {
+        SkipOnError([&] {
+            Services().ShowMessage(
+                {catalogue::kInvalidDefinitionMessage, {}, ui::Buttons::Ok, ui::Icon::None});
+        });
+        return false;
+    }
+    if (!mOK) {
+        return true;
+    }
+    if (!m_windowFactory) {
+        SkipOnError([&] {
+            Services().ShowMessage(
+                {"无法显示报表：本程序没有提供报表窗口。", {}, ui::Buttons::Ok, ui::Icon::Critical});
+        });
+        return false;
+    }
+    // Every call shows a freshly loaded window; the previous one was unloaded when it closed.
+    SkipOnError([&] {
+        m_frmView = m_windowFactory();
+        if (m_frmView) {
+            m_frmView->SetHost(*this);
+            m_frmView->ShowModal();
+        }
+    });
+    m_frmView.reset();
+    return true;
+}
+
+bool clsGridPrint::ShowReportOfId(long reportId) {
+    if (reportId < INT16_MIN || reportId > INT16_MAX) {
+        SkipOnError([&] {
+            Services().ShowMessage(
+                {catalogue::kInvalidDefinitionMessage, {}, ui::Buttons::Ok, ui::Icon::None});
+        });
+        return false;
+    }
+    return ShowReport(static_cast<std::int16_t>(reportId));
+}
+
+bool clsGridPrint::CreateRsLogin(const std::string& strSQL) {
+    // A fresh record each time: fields of an earlier call must not be left in front of the new ones.
+    auto record = ado::Recordset::Create();
+    m_rsLogin = record;
+    return BuildLoginRecord(*record, strSQL);
+}
+
+} // namespace QV_GridPrint

@@ -1,0 +1,191 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#include "ui/qt/QtServices.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QTranslator>
+
+namespace ui::qt {
+namespace {
+
+QString ToQt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// "Excel 文件|*.xls|Cell 文件|*.cll" -> "Excel 文件 (*.xls);;Cell 文件 (*.cll)"
+QString ToQtFilter(const std::string& filter) {
+    const QStringList parts = ToQt(filter).split('|');
+    QStringList entries;
+    for (qsizetype k = 0; k + 1 < parts.size(); k += 2) {
+        entries << parts[k] + " (" + QString(parts[k + 1]).replace(';', ' ') + ")";
+    }
+    return entries.join(";;");
+}
+
+QMessageBox::Icon ToQt(Icon icon) {
+    switch (icon) {
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::Warning:
+        return QMessageBox::Warning;
+    case Icon::Critical:
+        return QMessageBox::Critical;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ToQt(Buttons buttons) {
+    switch (buttons) {
+    case Buttons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case Buttons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case Buttons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case Buttons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    case Buttons::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+Answer FromQt(int button) {
+    switch (button) {
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Retry:
+        return Answer::Retry;
+    default:
+        return Answer::Ok;
+    }
+}
+
+} // namespace
+
+void InstallCjkFontSubstitutions() {
+    static bool installed = false;
+    if (installed) {
+        return;
+    }
+    installed = true;
+    // Song (serif) faces first: AR PL UMing has no radical code points, so text copied from our PDFs
+    // comes out as the characters written; Noto Serif CJK SC is the fallback where it is missing.
+    const QStringList song = {"AR PL UMing CN", "Noto Serif CJK SC", "WenQuanYi Zen Hei"};
+    const QStringList hei = {"Noto Sans CJK SC", "WenQuanYi Zen Hei", "WenQuanYi Micro Hei"};
+    for (const char* name : {"宋体", "新宋体", "SimSun", "NSimSun", "仿宋", "仿宋_GB2312", "FangSong", "楷体",
+                             "楷体_GB2312", "KaiTi"}) {
+        QFont::insertSubstitutions(QString::fromUtf8(name), song);
+    }
+    for (const char* name : {"黑体", "SimHei", "微软雅黑", "Microsoft YaHei", "幼圆", "YouYuan"}) {
+        QFont::insertSubstitutions(QString::fromUtf8(name), hei);
+    }
+}
+
+void EnsureApplication() {
+    if (!QCoreApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "vondrel";
+        static char* argv[] = {name, nullptr};
+        static QApplication application(argc, argv);
+    }
+    InstallCjkFontSubstitutions();
+    static bool translated = false;
+    if (!translated) {
+        translated = true;
+        static QTranslator translator;
+        if (translator.load(QLocale(QLocale::Chinese, QLocale::China), "qtbase", "_",
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            QCoreApplication::installTranslator(&translator);
+        }
+    }
+}
+
+QtServices::QtServices(std::filesystem::path folder) : m_folder(std::move(folder)) {
+    EnsureApplication();
+    if (m_folder.empty()) {
+        m_folder = QCoreApplication::applicationDirPath().toStdString();
+    }
+}
+
+Answer QtServices::ShowMessage(const Message& message) {
+    QMessageBox box(ToQt(message.icon),
+                    ToQt(message.title.empty() ? std::string(kDefaultTitle) : message.title),
+                    ToQt(message.text), ToQt(message.buttons));
+    // A busy cursor must not hide the fact that the box waits for the user.
+    const bool wasBusy = m_busyDepth > 0;
+    if (wasBusy) {
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    if (m_observer) {
+        QTimer::singleShot(0, &box, [this, &box] { m_observer(&box); });
+    }
+    const int answer = box.exec();
+    if (wasBusy) {
+        QApplication::restoreOverrideCursor();
+    }
+    return FromQt(answer);
+}
+
+std::optional<SaveFileChoice> QtServices::AskSaveFile(const SaveFileRequest& request) {
+    QFileDialog dialog(nullptr, ToQt(request.title), {}, ToQtFilter(request.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.selectFile(ToQt(request.fileName));
+    const QStringList filters = dialog.nameFilters();
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size()) {
+        dialog.selectNameFilter(filters[request.filterIndex - 1]);
+    }
+    if (m_observer) {
+        QTimer::singleShot(0, &dialog, [this, &dialog] { m_observer(&dialog); });
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    SaveFileChoice choice;
+    choice.path = dialog.selectedFiles().front().toStdString();
+    choice.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    return choice;
+}
+
+void QtServices::SetBusy(bool busy) {
+    if (busy) {
+        if (m_busyDepth++ == 0) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        }
+    } else if (m_busyDepth > 0 && --m_busyDepth == 0) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+double QtServices::TwipsPerPixelX() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? 1440.0 / screen->logicalDotsPerInchX() : 15.0;
+}
+
+double QtServices::TwipsPerPixelY() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? 1440.0 / screen->logicalDotsPerInchY() : 15.0;
+}
+
+std::filesystem::path QtServices::ApplicationFolder() const {
+    return m_folder;
+}
+
+} // namespace ui::qt
