@@ -1,0 +1,682 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+//
+// Storage of a sheet, and why it looks this way:
+//  1. A print sheet of a big report has 100,000 rows of ten cells that share a handful of styles.
+//     A cell is therefore 16 bytes: a style index, a length and a payload (a double, or an offset
+//     into the document's text arena). No cell owns a heap object; a row owns one vector.
+//  2. Rows store cells only up to their last non-default cell; a cell beyond is empty with style 0.
+//  3. The text arena only grows while cells are overwritten; the bytes no cell refers to are counted
+//     in m_garbage and the arena is compacted once they outweigh the live text. Live text plus
+//     garbage always equals the arena's size (CheckConsistency checks it), which is what makes the
+//     compaction decision right.
+//  4. Structural edits (row count, inserted columns, merges, paste) keep merges, widths and the print
+//     area in step; debug builds assert CheckConsistency after each of them.
+#include "controls/sheet/SheetDocument.h"
+
+#include "controls/sheet/CllFile.h"
+#include "controls/sheet/MergeIndex_p.h"
+#include "controls/sheet/StylePool_p.h"
+#include "vb/Conversion.h"
+
+#include <algorithm>
+#include <bit>
+#include <cassert>
+#include <cmath>
+#include <mutex>
+
+namespace sheet {
+
+namespace {
+
+// What CopyRange took: values and styles by value (styles are interned per document, so the paste
+// target interns them again), the merges inside the rectangle relative to its corner, and the row
+// heights when whole rows were copied.
+struct Clipboard {
+    int cols = 0, rows = 0;
+    struct Entry {
+        std::uint32_t style = 0; // index into styles
+        std::uint8_t kind = 0;   // 0 empty, 1 number, 2 text
+        double number = 0;
+        std::string text;
+    };
+    std::vector<Entry> cells; // row-major
+    std::vector<CellStyle> styles;
+    std::vector<MergeRange> merges;
+    std::vector<int> heights; // empty unless whole rows were copied
+};
+
+std::mutex g_clipboardMutex;
+Clipboard g_clipboard;
+
+constexpr std::size_t kCompactMinGarbage = 64 * 1024;
+
+} // namespace
+
+SheetDocument::SheetDocument()
+    : m_styles(std::make_unique<StylePool>()), m_merges(std::make_unique<MergeIndex>()) {}
+SheetDocument::~SheetDocument() = default;
+SheetDocument::SheetDocument(SheetDocument&&) noexcept = default;
+SheetDocument& SheetDocument::operator=(SheetDocument&&) noexcept = default;
+
+SheetDocument::SheetDocument(const SheetDocument& other)
+    : m_cols(other.m_cols), m_rows(other.m_rows), m_colWidths(other.m_colWidths),
+      m_styles(std::make_unique<StylePool>(*other.m_styles)),
+      m_merges(std::make_unique<MergeIndex>(*other.m_merges)), m_texts(other.m_texts),
+      m_garbage(other.m_garbage), m_printArea(other.m_printArea), m_pageLine(other.m_pageLine),
+      m_pageSetup(other.m_pageSetup), m_lastError(other.m_lastError) {}
+
+SheetDocument& SheetDocument::operator=(const SheetDocument& other) {
+    if (this != &other) {
+        SheetDocument copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+void SheetDocument::AssertConsistent() const {
+    // A failure here is a bug in a structural edit, never bad input: inputs are checked before.
+    assert(CheckConsistency());
+}
+
+bool SheetDocument::ValidRect(int c1, int r1, int c2, int r2) const {
+    return InSheet(c1, r1) && InSheet(c2, r2) && c1 <= c2 && r1 <= r2;
+}
+
+const SheetDocument::Cell* SheetDocument::FindCell(int col, int row) const {
+    const Row& r = m_rows[static_cast<std::size_t>(row)];
+    return static_cast<std::size_t>(col) < r.cells.size() ? &r.cells[static_cast<std::size_t>(col)] : nullptr;
+}
+
+SheetDocument::Cell& SheetDocument::CellRef(int col, int row) {
+    std::vector<Cell>& cells = m_rows[static_cast<std::size_t>(row)].cells;
+    if (static_cast<std::size_t>(col) >= cells.size()) {
+        cells.resize(static_cast<std::size_t>(col) + 1);
+    }
+    return cells[static_cast<std::size_t>(col)];
+}
+
+void SheetDocument::ClearValue(Cell& cell) {
+    if (cell.length != 0 && cell.length != kNumber) {
+        m_garbage += cell.length;
+    }
+    cell.length = 0;
+    cell.payload = 0;
+}
+
+void SheetDocument::SetText(Cell& cell, std::string_view text) {
+    ClearValue(cell);
+    if (text.empty()) {
+        return;
+    }
+    cell.payload = m_texts.size();
+    cell.length = static_cast<std::uint32_t>(text.size());
+    m_texts.append(text);
+    if (m_garbage > kCompactMinGarbage && m_garbage > m_texts.size() / 2) {
+        CompactTexts();
+    }
+}
+
+std::string_view SheetDocument::TextOf(const Cell& cell) const {
+    return std::string_view(m_texts).substr(cell.payload, cell.length);
+}
+
+void SheetDocument::CompactTexts() {
+    std::string texts;
+    texts.reserve(m_texts.size() - m_garbage);
+    for (Row& row : m_rows) {
+        for (Cell& cell : row.cells) {
+            if (cell.length != 0 && cell.length != kNumber) {
+                const std::size_t at = texts.size();
+                texts.append(m_texts, cell.payload, cell.length);
+                cell.payload = at;
+            }
+        }
+    }
+    m_texts = std::move(texts);
+    m_garbage = 0;
+}
+
+bool SheetDocument::Resize(int cols, int rows) {
+    if (cols < 0 || cols > kMaxCols || rows < 0 || rows > kMaxRows) {
+        return false;
+    }
+    if (cols < m_cols) {
+        for (Row& row : m_rows) {
+            if (row.cells.size() > static_cast<std::size_t>(cols)) {
+                for (auto it = row.cells.begin() + cols; it != row.cells.end(); ++it) {
+                    ClearValue(*it);
+                }
+                row.cells.resize(static_cast<std::size_t>(cols));
+            }
+        }
+        std::vector<MergeRange> kept;
+        for (const MergeRange& m : m_merges->All()) {
+            if (m.c1 < cols) {
+                kept.push_back({m.c1, m.r1, std::min(m.c2, cols - 1), m.r2});
+            }
+        }
+        m_merges->Clear();
+        for (const MergeRange& m : kept) {
+            m_merges->Merge(m);
+        }
+        if (m_printArea.IsSet() && m_printArea.c1 >= cols) {
+            m_printArea = {};
+        } else if (m_printArea.IsSet()) {
+            m_printArea.c2 = std::min(m_printArea.c2, cols - 1);
+        }
+        m_printArea.titleCols = std::min(m_printArea.titleCols, cols);
+    }
+    m_colWidths.resize(static_cast<std::size_t>(cols), kDefaultColWidthPx);
+    m_cols = cols;
+    return SetSheetRowCount(rows);
+}
+
+bool SheetDocument::SetSheetRowCount(int rows) {
+    if (rows < 0 || rows > kMaxRows) {
+        return false;
+    }
+    if (rows < SheetRowCount()) {
+        for (auto it = m_rows.begin() + rows; it != m_rows.end(); ++it) {
+            for (Cell& cell : it->cells) {
+                ClearValue(cell);
+            }
+        }
+        m_rows.resize(static_cast<std::size_t>(rows));
+        m_merges->TruncateRows(rows);
+        if (m_printArea.IsSet() && m_printArea.r1 >= rows) {
+            const int titleCols = m_printArea.titleCols;
+            m_printArea = {};
+            m_printArea.titleCols = titleCols;
+        } else if (m_printArea.IsSet()) {
+            m_printArea.r2 = std::min(m_printArea.r2, rows - 1);
+        }
+        m_printArea.titleRows = std::min(m_printArea.titleRows, rows);
+        if (m_garbage > kCompactMinGarbage && m_garbage > m_texts.size() / 2) {
+            CompactTexts();
+        }
+    } else {
+        m_rows.resize(static_cast<std::size_t>(rows));
+    }
+    AssertConsistent();
+    return true;
+}
+
+bool SheetDocument::SetColWidth(int col, int px) {
+    if (col < 0 || col >= m_cols || px < 0 || px > kMaxColWidthPx) {
+        return false;
+    }
+    m_colWidths[static_cast<std::size_t>(col)] = px;
+    return true;
+}
+
+bool SheetDocument::SetRowHeight(int row, int px) {
+    if (row < 0 || row >= SheetRowCount() || px < 0 || px > kMaxRowHeightPx) {
+        return false;
+    }
+    m_rows[static_cast<std::size_t>(row)].heightPx = px;
+    return true;
+}
+
+bool SheetDocument::GetColWidth(int col, int& px) const {
+    if (col < 0 || col >= m_cols) {
+        return false;
+    }
+    px = m_colWidths[static_cast<std::size_t>(col)];
+    return true;
+}
+
+bool SheetDocument::GetRowHeight(int row, int& px) const {
+    if (row < 0 || row >= SheetRowCount()) {
+        return false;
+    }
+    px = m_rows[static_cast<std::size_t>(row)].heightPx;
+    return true;
+}
+
+bool SheetDocument::GetCellText(int col, int row, vb::Variant& text) const {
+    if (!InSheet(col, row)) {
+        text = vb::Variant::Null();
+        return false;
+    }
+    const vb::Variant value = CellValue(col, row);
+    text = value.IsString() || value.IsNull() ? value : vb::Variant(vb::NumberText(value.AsDouble()));
+    return true;
+}
+
+bool SheetDocument::SetCellText(int col, int row, std::string_view text) {
+    if (!InSheet(col, row) || text.size() > kMaxCellTextBytes) {
+        return false;
+    }
+    SetText(CellRef(col, row), text);
+    return true;
+}
+
+bool SheetDocument::SetCellValue(int col, int row, const vb::Variant& value) {
+    if (!InSheet(col, row)) {
+        return false;
+    }
+    if (value.IsEmpty() || value.IsNull()) {
+        ClearValue(CellRef(col, row));
+        return true;
+    }
+    if (value.IsString()) {
+        return SetCellText(col, row, value.AsString());
+    }
+    const std::optional<double> number = value.NumberValue();
+    if (!number || !std::isfinite(*number)) {
+        return false;
+    }
+    Cell& cell = CellRef(col, row);
+    ClearValue(cell);
+    cell.length = kNumber;
+    cell.payload = std::bit_cast<std::uint64_t>(*number);
+    return true;
+}
+
+vb::Variant SheetDocument::CellValue(int col, int row) const {
+    const Cell* cell = InSheet(col, row) ? FindCell(col, row) : nullptr;
+    if (cell == nullptr || cell->length == 0) {
+        return vb::Variant::Null();
+    }
+    if (cell->length == kNumber) {
+        return vb::Variant(std::bit_cast<double>(cell->payload));
+    }
+    return vb::Variant(TextOf(*cell));
+}
+
+int SheetDocument::PeekCell(int col, int row, double& number, std::string_view& text) const {
+    const Cell* cell = InSheet(col, row) ? FindCell(col, row) : nullptr;
+    if (cell == nullptr || cell->length == 0) {
+        return 0;
+    }
+    if (cell->length == kNumber) {
+        number = std::bit_cast<double>(cell->payload);
+        return 1;
+    }
+    text = TextOf(*cell);
+    return 2;
+}
+
+const CellStyle& SheetDocument::StyleAt(int col, int row) const {
+    return m_styles->At(StyleIndexAt(col, row));
+}
+
+std::uint32_t SheetDocument::StyleIndexAt(int col, int row) const {
+    const Cell* cell = InSheet(col, row) ? FindCell(col, row) : nullptr;
+    return cell == nullptr ? 0 : cell->style;
+}
+
+const CellStyle& SheetDocument::StyleByIndex(std::uint32_t index) const {
+    return m_styles->At(index);
+}
+
+std::size_t SheetDocument::StyleCount() const {
+    return m_styles->Size();
+}
+
+bool SheetDocument::SetCellStyle(int col, int row, const CellStyle& style) {
+    return EditStyle(col, row, [&style](CellStyle& s) {
+        s = style;
+        return true;
+    });
+}
+
+template <typename Fn> bool SheetDocument::EditStyle(int col, int row, Fn&& edit) {
+    if (!InSheet(col, row)) {
+        return false;
+    }
+    CellStyle style = StyleAt(col, row);
+    if (!edit(style)) {
+        return false;
+    }
+    const std::uint32_t index = m_styles->Intern(style);
+    if (index != 0 || FindCell(col, row) != nullptr) {
+        CellRef(col, row).style = index;
+    }
+    return true;
+}
+
+long SheetDocument::GetCellAlign(int col, int row) const {
+    return InSheet(col, row) ? StyleAt(col, row).align : 0;
+}
+
+bool SheetDocument::SetCellAlign(int col, int row, long flags) {
+    if (flags < 0 || flags > 0xFFFF) {
+        return false;
+    }
+    return EditStyle(col, row, [flags](CellStyle& s) {
+        s.align = static_cast<std::int32_t>(flags);
+        return true;
+    });
+}
+
+bool SheetDocument::GetCellFont(int col, int row, long& size, long& style, std::string& face) const {
+    if (!InSheet(col, row)) {
+        return false;
+    }
+    const CellStyle& s = StyleAt(col, row);
+    size = static_cast<long>(vb::RoundHalfEven(s.sizePt));
+    style = FontCodeFromFlags(s.font);
+    face = s.face;
+    return true;
+}
+
+bool SheetDocument::SetCellFont(int col, int row, long size, long style, std::string_view face) {
+    const int flags = FontFlagsFromCode(style);
+    if (size < 1 || size > 409 || flags < 0 || face.empty() || face.size() > 255) {
+        return false;
+    }
+    return EditStyle(col, row, [&](CellStyle& s) {
+        s.sizePt = static_cast<float>(size);
+        s.font = static_cast<std::uint8_t>(flags);
+        s.face = face;
+        return true;
+    });
+}
+
+bool SheetDocument::GetCellNumFormat(int col, int row, NumFormat& format) const {
+    if (!InSheet(col, row)) {
+        return false;
+    }
+    format = StyleAt(col, row).num;
+    return true;
+}
+
+bool SheetDocument::SetCellNumFormat(int col, int row, const NumFormat& format) {
+    if (!format.IsValid()) {
+        return false;
+    }
+    return EditStyle(col, row, [&format](CellStyle& s) {
+        s.num = format;
+        return true;
+    });
+}
+
+bool SheetDocument::SetCellNumFormat(int col, int row, std::int16_t v1, bool v2, std::int16_t v3,
+                                     std::int16_t v4, double v5, std::int16_t v6, bool v7) {
+    return SetCellNumFormat(col, row, NumFormat{v1, v2, v3, v4, v5, v6, v7});
+}
+
+int SheetDocument::GetCellOption(int col, int row) const {
+    return InSheet(col, row) ? StyleAt(col, row).option : 0;
+}
+
+bool SheetDocument::SetCellOption(int col, int row, int value) {
+    if (value < INT16_MIN || value > INT16_MAX) {
+        return false;
+    }
+    return EditStyle(col, row, [value](CellStyle& s) {
+        s.option = static_cast<std::int16_t>(value);
+        return true;
+    });
+}
+
+bool SheetDocument::GetMergeRange(int col, int row, int& c1, int& r1, int& c2, int& r2) const {
+    if (!InSheet(col, row)) {
+        return false;
+    }
+    const MergeRange* m = m_merges->Find(col, row);
+    const MergeRange block = m != nullptr ? *m : MergeRange{col, row, col, row};
+    c1 = block.c1;
+    r1 = block.r1;
+    c2 = block.c2;
+    r2 = block.r2;
+    return m != nullptr;
+}
+
+bool SheetDocument::MergeCells(int c1, int r1, int c2, int r2) {
+    if (!ValidRect(c1, r1, c2, r2)) {
+        return false;
+    }
+    m_merges->Merge({c1, r1, c2, r2});
+    AssertConsistent();
+    return true;
+}
+
+const std::vector<MergeRange>& SheetDocument::Merges() const {
+    return m_merges->All();
+}
+
+void SheetDocument::SetEdge(int col, int row, int edge, BorderLine line) {
+    EditStyle(col, row, [edge, line](CellStyle& s) {
+        s.borders[static_cast<std::size_t>(edge)] = line;
+        return true;
+    });
+}
+
+bool SheetDocument::SetRangeBorder(int c1, int r1, int c2, int r2, int part, int style, long colour) {
+    if (!ValidRect(c1, r1, c2, r2) || part < 0 || part > 8 || style < 0 || style >= kBorderStyleCount ||
+        colour < 0 || colour > 0xFFFFFF) {
+        return false;
+    }
+    const BorderLine line{static_cast<std::uint8_t>(style),
+                          style == 0 ? 0u : static_cast<std::uint32_t>(colour)};
+    const bool outline = part == 0 || part == 1;
+    const bool insideV = part == 0 || part == 2 || part == 3;
+    const bool insideH = part == 0 || part == 2 || part == 4;
+    for (int row = r1; row <= r2; ++row) {
+        for (int col = c1; col <= c2; ++col) {
+            // Each cell holds its own four edges; an inside line is set on both cells that share it,
+            // so either cell alone draws it and a later copy of one cell keeps the line.
+            if (col == c1 ? (outline || part == 5) : insideV) {
+                SetEdge(col, row, kLeft, line);
+            }
+            if (col == c2 ? (outline || part == 7) : insideV) {
+                SetEdge(col, row, kRight, line);
+            }
+            if (row == r1 ? (outline || part == 6) : insideH) {
+                SetEdge(col, row, kTop, line);
+            }
+            if (row == r2 ? (outline || part == 8) : insideH) {
+                SetEdge(col, row, kBottom, line);
+            }
+        }
+    }
+    return true;
+}
+
+bool SheetDocument::SetPrintArea(int c1, int r1, int c2, int r2, int titleRows, int titleCols) {
+    if (!ValidRect(c1, r1, c2, r2) || titleRows < 0 || titleCols < 0 || titleRows > SheetRowCount() ||
+        titleCols > m_cols) {
+        return false;
+    }
+    m_printArea = {c1, r1, c2, r2, titleRows, titleCols};
+    return true;
+}
+
+bool SheetDocument::SetPageLine(std::string_view left, std::string_view centre, std::string_view right) {
+    if (left.size() > 4096 || centre.size() > 4096 || right.size() > 4096) {
+        return false;
+    }
+    m_pageLine = {std::string(left), std::string(centre), std::string(right)};
+    return true;
+}
+
+bool SheetDocument::SetPageSetup(const PageSetup& setup) {
+    if (!setup.IsValid()) {
+        return false;
+    }
+    m_pageSetup = setup;
+    return true;
+}
+
+bool SheetDocument::CopyRange(int c1, int r1, int c2, int r2) const {
+    if (!ValidRect(c1, r1, c2, r2)) {
+        return false;
+    }
+    Clipboard clip;
+    clip.cols = c2 - c1 + 1;
+    clip.rows = r2 - r1 + 1;
+    clip.cells.resize(static_cast<std::size_t>(clip.cols) * static_cast<std::size_t>(clip.rows));
+    std::vector<std::int64_t> clipIndexOf(m_styles->Size(), -1);
+    for (int row = r1; row <= r2; ++row) {
+        for (int col = c1; col <= c2; ++col) {
+            Clipboard::Entry& e = clip.cells[static_cast<std::size_t>((row - r1) * clip.cols + (col - c1))];
+            const std::uint32_t style = StyleIndexAt(col, row);
+            if (clipIndexOf[style] < 0) {
+                clipIndexOf[style] = static_cast<std::int64_t>(clip.styles.size());
+                clip.styles.push_back(m_styles->At(style));
+            }
+            e.style = static_cast<std::uint32_t>(clipIndexOf[style]);
+            const vb::Variant value = CellValue(col, row);
+            if (value.IsString()) {
+                e.kind = 2;
+                e.text = value.AsString();
+            } else if (!value.IsNull()) {
+                e.kind = 1;
+                e.number = value.AsDouble();
+            }
+        }
+    }
+    const MergeRange rect{c1, r1, c2, r2};
+    for (const MergeRange& m : m_merges->All()) {
+        if (rect.Contains(m.c1, m.r1) && rect.Contains(m.c2, m.r2)) {
+            clip.merges.push_back({m.c1 - c1, m.r1 - r1, m.c2 - c1, m.r2 - r1});
+        }
+    }
+    if (c1 == 0 && c2 == m_cols - 1) {
+        for (int row = r1; row <= r2; ++row) {
+            clip.heights.push_back(m_rows[static_cast<std::size_t>(row)].heightPx);
+        }
+    }
+    const std::lock_guard lock(g_clipboardMutex);
+    g_clipboard = std::move(clip);
+    return true;
+}
+
+bool SheetDocument::PasteAt(int col, int row, bool withFormat) {
+    const std::lock_guard lock(g_clipboardMutex);
+    const Clipboard& clip = g_clipboard;
+    if (clip.cells.empty() || !InSheet(col, row)) {
+        return false;
+    }
+    const int lastCol = std::min(m_cols - 1, col + clip.cols - 1);
+    const int lastRow = std::min(SheetRowCount() - 1, row + clip.rows - 1);
+    std::vector<std::uint32_t> styleIndex;
+    if (withFormat) {
+        for (const CellStyle& s : clip.styles) {
+            styleIndex.push_back(m_styles->Intern(s));
+        }
+        m_merges->Merge({col, row, lastCol, lastRow}); // dissolves what the paste covers
+        m_merges->Merge({col, row, col, row});
+    }
+    for (int r = row; r <= lastRow; ++r) {
+        for (int c = col; c <= lastCol; ++c) {
+            const Clipboard::Entry& e =
+                clip.cells[static_cast<std::size_t>((r - row) * clip.cols + (c - col))];
+            if (e.kind == 2) {
+                SetText(CellRef(c, r), e.text);
+            } else if (e.kind == 1) {
+                SetCellValue(c, r, vb::Variant(e.number));
+            } else if (FindCell(c, r) != nullptr) {
+                ClearValue(CellRef(c, r));
+            }
+            if (withFormat && (styleIndex[e.style] != 0 || FindCell(c, r) != nullptr)) {
+                CellRef(c, r).style = styleIndex[e.style];
+            }
+        }
+        if (withFormat && !clip.heights.empty()) {
+            m_rows[static_cast<std::size_t>(r)].heightPx = clip.heights[static_cast<std::size_t>(r - row)];
+        }
+    }
+    if (withFormat) {
+        for (const MergeRange& m : clip.merges) {
+            const MergeRange target{m.c1 + col, m.r1 + row, m.c2 + col, m.r2 + row};
+            if (target.c2 <= lastCol && target.r2 <= lastRow) {
+                m_merges->Merge(target);
+            }
+        }
+    }
+    AssertConsistent();
+    return true;
+}
+
+bool SheetDocument::AppendCols(int count) {
+    if (count < 1 || count > kMaxCols - m_cols) {
+        return false;
+    }
+    const int width = m_cols > 0 ? m_colWidths.back() : kDefaultColWidthPx;
+    for (Row& row : m_rows) {
+        if (m_cols > 0 && row.cells.size() == static_cast<std::size_t>(m_cols) &&
+            row.cells.back().style != 0) {
+            row.cells.resize(row.cells.size() + static_cast<std::size_t>(count),
+                             Cell{row.cells.back().style, 0, 0});
+        }
+    }
+    m_colWidths.resize(m_colWidths.size() + static_cast<std::size_t>(count), width);
+    m_cols += count;
+    AssertConsistent();
+    return true;
+}
+
+bool SheetDocument::InsertCols(int col, int count) {
+    if (col < 0 || col > m_cols || count < 1 || count > kMaxCols - m_cols) {
+        return false;
+    }
+    if (col == m_cols) {
+        return AppendCols(count);
+    }
+    const std::size_t at = static_cast<std::size_t>(col);
+    const std::size_t source = col > 0 ? at - 1 : at;
+    for (Row& row : m_rows) {
+        const std::uint32_t style = source < row.cells.size() ? row.cells[source].style : 0;
+        if (row.cells.size() > at) {
+            row.cells.insert(row.cells.begin() + col, static_cast<std::size_t>(count), Cell{style, 0, 0});
+        } else if (style != 0) {
+            row.cells.resize(at + static_cast<std::size_t>(count), Cell{style, 0, 0});
+        }
+    }
+    m_colWidths.insert(m_colWidths.begin() + col, static_cast<std::size_t>(count), m_colWidths[source]);
+    m_cols += count;
+    m_merges->InsertCols(col, count);
+    if (m_printArea.IsSet()) {
+        if (m_printArea.c1 >= col) {
+            m_printArea.c1 += count;
+            m_printArea.c2 += count;
+        } else if (m_printArea.c2 >= col) {
+            m_printArea.c2 += count;
+        }
+    }
+    if (col < m_printArea.titleCols) {
+        m_printArea.titleCols += count;
+    }
+    AssertConsistent();
+    return true;
+}
+
+bool SheetDocument::CheckConsistency() const {
+    if (!m_styles->CheckConsistency() || !m_merges->CheckConsistency(m_cols, SheetRowCount()) ||
+        m_colWidths.size() != static_cast<std::size_t>(m_cols) || m_cols < 0 || m_cols > kMaxCols ||
+        SheetRowCount() > kMaxRows) {
+        return false;
+    }
+    std::size_t liveText = 0;
+    for (const Row& row : m_rows) {
+        if (row.cells.size() > static_cast<std::size_t>(m_cols) || row.heightPx < 0 ||
+            row.heightPx > kMaxRowHeightPx) {
+            return false;
+        }
+        for (const Cell& cell : row.cells) {
+            if (cell.style >= m_styles->Size()) {
+                return false;
+            }
+            if (cell.length != 0 && cell.length != kNumber) {
+                if (cell.payload > m_texts.size() || cell.length > m_texts.size() - cell.payload) {
+                    return false;
+                }
+                liveText += cell.length;
+            }
+        }
+    }
+    if (liveText + m_garbage != m_texts.size()) {
+        return false;
+    }
+    const PrintArea& p = m_printArea;
+    if (p.IsSet() && !ValidRect(p.c1, p.r1, p.c2, p.r2)) {
+        return false;
+    }
+    return p.titleRows >= 0 && p.titleRows <= SheetRowCount() && p.titleCols >= 0 && p.titleCols <= m_cols;
+}
+
+} // namespace sheet

@@ -1,0 +1,155 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "controls/sheet/SheetTypes.h"
+#include "vb/Variant.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sheet {
+
+class StylePool;
+class MergeIndex;
+
+// One sheet document: cells with values and interned styles, sizes in pixels, merges, print area,
+// page line and page set-up. Rows and columns are 0-based. Every setter checks its arguments and
+// returns false, leaving the document unchanged, when a position lies outside the sheet or a value is
+// out of its range. Getters of a position outside the sheet return false / Null / 0.
+class SheetDocument {
+public:
+    SheetDocument();
+    ~SheetDocument();
+    SheetDocument(const SheetDocument& other);
+    SheetDocument& operator=(const SheetDocument& other);
+    SheetDocument(SheetDocument&&) noexcept;
+    SheetDocument& operator=(SheetDocument&&) noexcept;
+
+    int SheetColCount() const { return m_cols; }
+    int SheetRowCount() const { return static_cast<int>(m_rows.size()); }
+    // Cuts rows at the end (their merges clipped, the print area clipped) or adds default rows.
+    bool SetSheetRowCount(int rows);
+    // Sizes a fresh document; what lay outside the new size is dropped.
+    bool Resize(int cols, int rows);
+
+    // Reads a .cll file into this document: 1 when loaded, 0 when not (the document is then unchanged
+    // and LastError() says what was wrong and where).
+    long OpenFile(const std::string& path);
+    // Writes a .cll file through a temporary file in the same folder; false (LastError set) on failure.
+    bool SaveFile(const std::string& path);
+    const LoadError& LastError() const { return m_lastError; }
+
+    bool SetColWidth(int col, int px); // 0 hides the column
+    bool SetRowHeight(int row, int px);
+    bool GetColWidth(int col, int& px) const;
+    bool GetRowHeight(int row, int& px) const;
+
+    // Text of the cell: Null when empty, the text of a string, the shortest decimal text of a number.
+    bool GetCellText(int col, int row, vb::Variant& text) const;
+    bool SetCellText(int col, int row, std::string_view text); // "" empties the cell
+    // A string or any numeric sub-type (kept as Double); Empty, Null or "" empty the cell; others refused.
+    bool SetCellValue(int col, int row, const vb::Variant& value);
+    // Null, a Double or a String.
+    vb::Variant CellValue(int col, int row) const;
+    // Copy-free read for writers and dumps: 0 empty, 1 number, 2 text. The view lives until the next edit.
+    int PeekCell(int col, int row, double& number, std::string_view& text) const;
+
+    long GetCellAlign(int col, int row) const;
+    bool SetCellAlign(int col, int row, long flags);
+    bool GetCellFont(int col, int row, long& size, long& style, std::string& face) const;
+    // size 1..409 points, style a code 0..8, face non-empty.
+    bool SetCellFont(int col, int row, long size, long style, std::string_view face);
+    bool GetCellNumFormat(int col, int row, NumFormat& format) const;
+    bool SetCellNumFormat(int col, int row, const NumFormat& format);
+    bool SetCellNumFormat(int col, int row, std::int16_t v1, bool v2, std::int16_t v3, std::int16_t v4,
+                          double v5, std::int16_t v6, bool v7);
+    int GetCellOption(int col, int row) const;
+    bool SetCellOption(int col, int row, int value); // any 16-bit value
+
+    // The block holding the cell (the cell itself when unmerged); true when the cell is merged.
+    bool GetMergeRange(int col, int row, int& c1, int& r1, int& c2, int& r2) const;
+    // One block over the rectangle; blocks it overlaps are dissolved first. A single cell only dissolves.
+    bool MergeCells(int c1, int r1, int c2, int r2);
+    // part: 0 every line, 1 outline, 2 inside lines, 3 inside vertical, 4 inside horizontal,
+    // 5 left, 6 top, 7 right, 8 bottom edge of the rectangle. style 0..13 (0 removes), colour BGR.
+    bool SetRangeBorder(int c1, int r1, int c2, int r2, int part, int style, long colour);
+    bool SetPrintArea(int c1, int r1, int c2, int r2, int titleRows, int titleCols);
+    bool SetPageLine(std::string_view left, std::string_view centre, std::string_view right);
+
+    // Copies values and styles of the rectangle (and merges inside it, and row heights when whole rows
+    // are taken) to a clipboard shared by every document of the process.
+    bool CopyRange(int c1, int r1, int c2, int r2) const;
+    // Pastes the clipboard with its top-left cell at (col, row); withFormat false pastes values only.
+    // What falls outside the sheet is dropped; false when the clipboard is empty or nothing lands.
+    bool PasteAt(int col, int row, bool withFormat);
+
+    // Columns added at the right take the style and width of the last column, so appended header or
+    // data columns look like their neighbours, as a sheet program fills them.
+    bool AppendCols(int count);
+    // Empty columns before col; they take the style and width of the column to their left (of col
+    // itself when col is 0). Merges, the print area and title columns shift or widen around them.
+    bool InsertCols(int col, int count);
+
+    const PrintArea& GetPrintArea() const { return m_printArea; }
+    const PageLine& GetPageLine() const { return m_pageLine; }
+    const PageSetup& GetPageSetup() const { return m_pageSetup; }
+    bool SetPageSetup(const PageSetup& setup);
+    const std::vector<MergeRange>& Merges() const;
+
+    // Whole-style access for file readers, importers and copy.
+    const CellStyle& StyleAt(int col, int row) const;
+    bool SetCellStyle(int col, int row, const CellStyle& style);
+    // Interned style index of the cell; indexes are only stable until the next save or copy.
+    std::uint32_t StyleIndexAt(int col, int row) const;
+    const CellStyle& StyleByIndex(std::uint32_t index) const;
+    std::size_t StyleCount() const;
+
+    bool CheckConsistency() const;
+
+private:
+    friend class CllReader;
+
+    // 16 bytes, no heap object of its own: a text lives in the document's text arena.
+    struct Cell {
+        std::uint32_t style = 0;
+        std::uint32_t length = 0; // 0 empty, kNumber a number, else text length in the arena
+        std::uint64_t payload = 0;
+    };
+    static constexpr std::uint32_t kNumber = 0xFFFFFFFFu;
+    struct Row {
+        std::vector<Cell> cells; // trailing default cells are not stored
+        int heightPx = kDefaultRowHeightPx;
+    };
+
+    bool InSheet(int col, int row) const {
+        return col >= 0 && row >= 0 && col < m_cols && row < SheetRowCount();
+    }
+    bool ValidRect(int c1, int r1, int c2, int r2) const;
+    const Cell* FindCell(int col, int row) const;
+    Cell& CellRef(int col, int row);
+    void ClearValue(Cell& cell);
+    void SetText(Cell& cell, std::string_view text);
+    std::string_view TextOf(const Cell& cell) const;
+    template <typename Fn> bool EditStyle(int col, int row, Fn&& edit);
+    void SetEdge(int col, int row, int edge, BorderLine line);
+    void CompactTexts();
+    void AssertConsistent() const;
+
+    int m_cols = 0;
+    std::vector<Row> m_rows;
+    std::vector<int> m_colWidths;
+    std::unique_ptr<StylePool> m_styles;
+    std::unique_ptr<MergeIndex> m_merges;
+    std::string m_texts;       // text arena; overwritten texts leave garbage until compaction
+    std::size_t m_garbage = 0; // bytes of m_texts no cell refers to
+    PrintArea m_printArea;
+    PageLine m_pageLine;
+    PageSetup m_pageSetup;
+    LoadError m_lastError;
+};
+
+} // namespace sheet
