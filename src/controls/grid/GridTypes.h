@@ -1,0 +1,71 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "vb/Array.h"
+#include "vb/Variant.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace grid {
+
+// A block of cells, inclusive bounds, row1 <= row2 and col1 <= col2.
+struct MergeSpan {
+    int row1 = 0;
+    int col1 = 0;
+    int row2 = 0;
+    int col2 = 0;
+    bool Contains(int row, int col) const { return row >= row1 && row <= row2 && col >= col1 && col <= col2; }
+    friend bool operator==(const MergeSpan&, const MergeSpan&) = default;
+};
+
+// Everything a painter needs to draw one cell, resolved from cell, row, column and grid defaults.
+struct CellLook {
+    int alignCode = 4; // 3 x horizontal (0 left, 1 centre, 2 right) + vertical (0 top, 1 centre, 2 bottom)
+    std::uint32_t backBgr = 0; // BGR
+    std::string_view faceName; // valid until the model changes
+    float sizePt = 9;
+    bool isBold = false;
+    bool isItalic = false;
+    bool isUnderline = false;
+    const vb::Variant* picture = nullptr; // nullptr: none; valid until the model changes
+};
+
+// What changed, so a view knows whether to re-measure or only repaint.
+enum class GridChange {
+    Layout,    // counts, sizes, hidden columns, header rows, tree levels
+    Content,   // texts, formats, styles, merges
+    Selection, // selection or current cell
+    Placement, // Move: the control's own position and size
+};
+
+// The rows a bound object lists: an array (field, record) and the field names.
+struct BoundRows {
+    std::shared_ptr<vb::Array> rows;
+    std::vector<std::string> fieldNames;
+};
+
+// A small picture a cell can show left of its text (tree rows show one in column 0). Pixels are
+// 0xAARRGGBB, row by row. Held in a Variant as an object.
+class GridPicture : public vb::Object {
+public:
+    GridPicture(int width, int height, std::vector<std::uint32_t> argb);
+    // The two the report list uses: a closed folder (a group) and a sheet of paper (a report).
+    static std::shared_ptr<GridPicture> Folder();
+    static std::shared_ptr<GridPicture> Document();
+
+    int Width() const noexcept { return m_width; }
+    int Height() const noexcept { return m_height; }
+    const std::vector<std::uint32_t>& Argb() const noexcept { return m_argb; }
+
+private:
+    int m_width;
+    int m_height;
+    std::vector<std::uint32_t> m_argb;
+};
+
+} // namespace grid
