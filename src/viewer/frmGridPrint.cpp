@@ -1,0 +1,537 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#include "viewer/frmGridPrint.h"
+
+#include "ado/Command.h"
+#include "ado/Connection.h"
+#include "ado/Recordset.h"
+#include "ado/SqlText.h"
+#include "catalogue/ModGridPrint.h"
+#include "host/clsGridPrint.h"
+#include "plugin/PluginRegistry.h"
+#include "ui/Services.h"
+#include "vb/Array.h"
+#include "vb/Conversion.h"
+#include "vb/Error.h"
+#include "vb/Strings.h"
+
+#include <algorithm>
+
+namespace QV_GridPrint {
+namespace {
+
+// The buttons, left to right, with their keys, captions and tooltips.
+std::vector<ToolbarButton> MakeToolbar() {
+    const auto separator = [](const char* key) {
+        return ToolbarButton{key, {}, {}, true, true};
+    };
+    const auto button = [](const char* key, const char* caption, const char* tooltip = "") {
+        return ToolbarButton{key, caption, tooltip, false, true};
+    };
+    return {separator("line1"),
+            button("print", "打印"),
+            button("printpreview", "预览"),
+            button("printsetup", "设置"),
+            button("paper", "纸张"),
+            separator("line2"),
+            button("movefirst", "第一"),
+            button("moveprev", "向前"),
+            button("movenext", "向后"),
+            button("movelast", "最后"),
+            separator("line7"),
+            button("regetdata", "重取"),
+            button("open", "选表"),
+            separator("line13"),
+            button("dc", "导出"),
+            button("t_return", "返回"),
+            button("t_coledit", "列标题", "可变列标题编辑"),
+            button("t_csgs", "重设", "重新设置可变列"),
+            button("exit", "退出")};
+}
+
+// A step of a block whose failures are skipped, as the set-up's first steps are.
+template <class F> void SkipOnError(F step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+std::shared_ptr<ado::Recordset> RequireRecordset(const std::shared_ptr<ado::Recordset>& rs,
+                                                 const char* what) {
+    if (!rs) {
+        throw vb::Error(vb::kErrObjectRequired, std::string("报表插件没有提供") + what);
+    }
+    return rs;
+}
+
+} // namespace
+
+frmGridPrint::frmGridPrint(clsGridPrint& host, ui::Services& services, PluginRegistry& plugins)
+    : pGPrint(&host), m_services(services), m_plugins(plugins), m_toolbar(MakeToolbar()) {}
+
+frmGridPrint::~frmGridPrint() = default;
+
+void frmGridPrint::Changed(WindowPart part) {
+    if (m_onChange) {
+        m_onChange(part);
+    }
+}
+
+// ---- life cycle ----
+
+void frmGridPrint::Load() {
+    bFmtLoaded = false;
+    bOK = true;
+    vsf.SetInertSetting(77, 0);
+    bIsDetail = false;
+    bParaSet = false;
+    // Plug-in libraries of the component's folder join the built-in plug-ins; one that cannot be loaded
+    // is named, and the reports of the others still work.
+    for (const auto& failure : m_plugins.LoadFolder(m_services.ApplicationFolder() / "plugins")) {
+        m_services.ShowMessage({"报表插件库无法加载：" + failure.library + "\n" + failure.reason,
+                                {},
+                                ui::Buttons::Ok,
+                                ui::Icon::Warning});
+    }
+    SetData();
+}
+
+void frmGridPrint::Resize(int innerWidthTwips, int innerHeightTwips) {
+    if (!bOK) {
+        if (!m_closeRequested) {
+            m_closeRequested = true;
+            if (m_onClose) {
+                m_onClose();
+            }
+        }
+        return;
+    }
+    // An inner area smaller than the title band leaves the grid no room, never a negative size.
+    m_gridTop = pGPrint->HeadHeight;
+    m_gridHeight = std::max(0, innerHeightTwips - pGPrint->HeadHeight);
+    vsf.Move(vsf.Left(), m_gridTop, std::max(0, innerWidthTwips - vsf.Left()), m_gridHeight);
+    Changed(WindowPart::Layout);
+}
+
+void frmGridPrint::Unload() {
+    mRpt.reset();
+}
+
+// ---- data retrieval ----
+
+void frmGridPrint::SetData() {
+    SkipOnError([&] {
+        mRpt.reset();
+        mRpt = m_plugins.Create(pGPrint->ClsName);
+    });
+    if (!mRpt) {
+        m_services.ShowMessage({NotRegisteredMessage(pGPrint->ClsName), {}, ui::Buttons::Ok, ui::Icon::None});
+        bOK = false;
+        return;
+    }
+    SkipOnError([&] { bColsChange = mRpt->IsColsChange(); });
+    SkipOnError([&] { iFixedCols = mRpt->SetFixedCols(); });
+    mRpt->set_pGPrint(pGPrint);
+    SetMoveButton(pGPrint->mMove);
+    if (!modGridPrint::bMxMode) {
+        if (!GetData(!bParaSet)) {
+            bOK = false;
+        }
+    } else {
+        GetMxData(!bParaSet);
+    }
+}
+
+void frmGridPrint::SplitParameters(bool alsoSave) {
+    if (!vPara.IsArray() || vPara.AsArray()->Dims() != 1) {
+        throw vb::Error(vb::kErrTypeMismatch, "报表插件的参数（GetPara）不是一维数组");
+    }
+    const vb::Array& items = *vPara.AsArray();
+    std::vector<std::string> values;
+    std::vector<std::string> texts;
+    for (long k = items.LBound(); k <= items.UBound(); ++k) {
+        const std::string item = vb::CStr(items.Get(k));
+        const std::vector<std::string> parts = vb::Split(item, "/");
+        // Every item is "value/text"; one without "/" would leave the text undefined. Reported with the
+        // item itself, and nothing of the window's parameters changes.
+        if (parts.size() < 2) {
+            throw vb::Error(vb::kErrSubscript, "报表参数项“" + item + "”中没有“/”，分不出参数值和显示文字");
+        }
+        values.push_back(parts[0]);
+        texts.push_back(parts[1]);
+    }
+    ParaValue = values;
+    ParaText = texts;
+    if (alsoSave) {
+        ParaValueSave = std::move(values);
+        ParaTextSave = std::move(texts);
+    }
+}
+
+bool frmGridPrint::GetData(bool bSetPara) {
+    try {
+        if (bSetPara) {
+            if (!mRpt->SetPara()) {
+                return false;
+            }
+            vPara = mRpt->GetPara();
+            SplitParameters(true);
+            const std::string bindField = mRpt->SetBindField();
+            if (!bindField.empty()) {
+                bHasBind = true;
+                strBindField = bindField;
+                SetupSelector();
+                if (rsMainEnabled()) {
+                    PositionSelector();
+                }
+            } else {
+                bHasBind = false;
+                HideSelector();
+            }
+            bAutoMove = mRpt->IsAutoMove();
+        }
+        DrawTitle();
+        mRpt->RPTCalc();
+        vPara = mRpt->GetPara();
+        SplitParameters(true);
+        SetCellFormat();
+        rsData = RequireRecordset(mRpt->rs(), "数据记录集（rs）")->Clone();
+        LoadRows();
+        if (TL1.isVisible && vsf.GridRowCount() < 2) {
+            TL1.rowSource = nullptr;
+            TL1.text.clear();
+            Changed(WindowPart::Selector);
+        }
+        PrintPara();
+        return true;
+    } catch (const vb::Error& error) {
+        modGridPrint::ShowErrMsg(m_services, error);
+    } catch (const std::exception& error) {
+        modGridPrint::ShowErrMsg(m_services, error.what());
+    }
+    return false;
+}
+
+std::shared_ptr<ado::Recordset> frmGridPrint::CallProcedure(const std::string& name, std::size_t valueCount) {
+    auto command = ado::Command::Create();
+    command->SetActiveConnection(pGPrint->mCNN);
+    command->CommandText = name;
+    command->CommandTimeout = 0;
+    command->CommandType = ado::adCmdStoredProc;
+    command->Parameters().Refresh();
+    for (std::size_t k = 0; k < valueCount; ++k) {
+        command->Parameters()(k + 1).Value = vb::Variant(ParaValue.at(k));
+    }
+    return command->Execute();
+}
+
+bool frmGridPrint::GetMxData(bool bSetPara) {
+    try {
+        if (!bSetPara) {
+            const auto rsMain = RequireRecordset(mRpt->rsMain(), "主表记录集（rsMain）");
+            TL1.text = vb::CStr(rsMain->Fields(strBindField).Value());
+            if (TL1.isVisible && !ParaValue.empty()) {
+                ParaValue.back() = TL1.text;
+                ParaText.back() = vb::Split(ParaText.back(), ":").front() + ":" + TL1.text;
+            }
+            Changed(WindowPart::Selector);
+        } else if (strMxBindField.empty()) {
+            bHasBind = false;
+            HideSelector();
+        } else {
+            bHasBind = true;
+            strBindField = strMxBindField;
+            SetupSelector();
+            // The master list takes every parameter but the last, which is the bind value itself.
+            const std::size_t count = ParaValue.empty() ? 0 : ParaValue.size() - 1;
+            const std::shared_ptr<ado::Recordset> list = CallProcedure(strMainProc, count);
+            if (mRpt->rsMain() && mRpt->rsMain()->State() == ado::adStateOpen) {
+                mRpt->rsMain()->Close();
+            }
+            mRpt->set_rsMain(list->Clone());
+            if (rsMainEnabled()) {
+                PositionSelector();
+            }
+        }
+        DrawTitle();
+        if (!vb::Trim(strStoreProc).empty()) {
+            if (mRpt->rs() && mRpt->rs()->State() == ado::adStateOpen) {
+                mRpt->rs()->Close();
+            }
+            rsData = CallProcedure(strStoreProc, ParaValue.size());
+            mRpt->set_rs(rsData->Clone());
+        }
+        bColsChange = true;
+        SetCellFormat();
+        RequireRecordset(rsData, "数据记录集（rs）");
+        LoadRows();
+        if (TL1.isVisible && vsf.GridRowCount() < 2) {
+            TL1.rowSource = nullptr;
+            TL1.text.clear();
+            Changed(WindowPart::Selector);
+        }
+        PrintPara();
+        return true;
+    } catch (const vb::Error& error) {
+        modGridPrint::ShowErrMsg(m_services, error);
+    } catch (const std::exception& error) {
+        modGridPrint::ShowErrMsg(m_services, error.what());
+    }
+    return false;
+}
+
+void frmGridPrint::GetMoveData() {
+    try {
+        rsData = RequireRecordset(mRpt->rs(), "数据记录集（rs）")->Clone();
+        vPara = mRpt->GetPara();
+        SplitParameters(false);
+        LoadRows();
+        PrintPara();
+    } catch (const vb::Error& error) {
+        modGridPrint::ShowErrMsg(m_services, error);
+    } catch (const std::exception& error) {
+        modGridPrint::ShowErrMsg(m_services, error.what());
+    }
+}
+
+bool frmGridPrint::RefetchData() {
+    bParaSet = true;
+    SetData();
+    return bOK;
+}
+
+void frmGridPrint::LoadRows() {
+    vsf.SetGridRowCount(iFixedRows);
+    if (rsData->RecordCount() < 1) {
+        vsf.Refresh();
+        Changed(WindowPart::Grid);
+        return;
+    }
+    SetColFormat();
+    rsData->MoveFirst();
+    vData = rsData->GetRows(ado::adGetRowsRest, {}, vFields);
+    BlankZeroValues();
+    vsf.FillFromArray(vData);
+    AddHJ();
+    SetVSFont();
+    Changed(WindowPart::Grid);
+}
+
+void frmGridPrint::DrawTitle() {
+    m_caption = pGPrint->rptName;
+    Changed(WindowPart::Caption);
+    m_title = DrawnTitle{};
+    m_title.text = pGPrint->rptName;
+    m_title.xTwips = 100;
+    m_title.yTwips = pGPrint->HeadHeight - 500;
+    Changed(WindowPart::Title);
+}
+
+// ---- record selector ----
+
+void frmGridPrint::SetupSelector() {
+    TL1.isVisible = true;
+    TL1.widthTwips = 3000;
+    TL1.columnField = strBindField;
+    TL1.listField = strBindField;
+    Changed(WindowPart::Selector);
+}
+
+void frmGridPrint::HideSelector() {
+    TL1.isVisible = false;
+    Changed(WindowPart::Selector);
+}
+
+void frmGridPrint::PositionSelector() {
+    const std::shared_ptr<ado::Recordset> rsMain = mRpt->rsMain();
+    TL1.rowSource = rsMain;
+    if (ParaValue.empty()) {
+        throw vb::Error(vb::kErrSubscript, "报表没有参数，无法在主表中定位绑定字段的值");
+    }
+    // The value is quoted with its quotes doubled, so a name such as O'Brien is found, not an error.
+    rsMain->Find(strBindField + "=" + ado::SqlQuote(ParaValue.back()), 0, ado::adSearchForward);
+    TL1.text = vb::CStr(rsMain->Fields(strBindField).Value());
+    Changed(WindowPart::Selector);
+}
+
+void frmGridPrint::SelectorPick() {
+    bSelPending = true;
+}
+
+void frmGridPrint::SelectorFollowUp() {
+    if (bSelPending) {
+        try {
+            RequireRecordset(mRpt->rsMain(), "主表记录集（rsMain）")->SetBookmark(TL1.pickedBookmark);
+            if (bIsDetail) {
+                GetMxData(false);
+            } else {
+                GetData(false);
+            }
+        } catch (const vb::Error& error) {
+            modGridPrint::ShowErrMsg(m_services, error);
+        }
+    }
+    bSelPending = false;
+}
+
+bool frmGridPrint::rsMainEnabled() {
+    const std::shared_ptr<ado::Recordset> rsMain = mRpt ? mRpt->rsMain() : nullptr;
+    if (!rsMain || rsMain->State() != ado::adStateOpen) {
+        return false;
+    }
+    if (rsMain->RecordCount() < 1) {
+        return false;
+    }
+    if (rsMain->IsEOF()) {
+        rsMain->MoveLast();
+    } else if (rsMain->BOF()) {
+        rsMain->MoveFirst();
+    }
+    return true;
+}
+
+// ---- toolbar ----
+
+void frmGridPrint::SetMoveButton(bool mState) {
+    for (ToolbarButton& button : m_toolbar) {
+        if (button.key == "movefirst" || button.key == "movelast" || button.key == "movenext" ||
+            button.key == "moveprev") {
+            button.isEnabled = mState;
+        }
+    }
+    Changed(WindowPart::Toolbar);
+}
+
+void frmGridPrint::Navigate(const std::string& key) {
+    if (!bAutoMove) {
+        if (key == "movefirst") {
+            mRpt->MoveFirst();
+        } else if (key == "movenext") {
+            mRpt->MoveNext();
+        } else if (key == "moveprev") {
+            mRpt->MovePrev();
+        } else {
+            mRpt->MoveLast();
+        }
+        GetMoveData();
+        return;
+    }
+    if (!rsMainEnabled()) {
+        return;
+    }
+    const std::shared_ptr<ado::Recordset> rsMain = mRpt->rsMain();
+    if (key == "movefirst") {
+        rsMain->MoveFirst();
+    } else if (key == "movelast") {
+        rsMain->MoveLast();
+    } else if (key == "movenext") {
+        rsMain->MoveNext();
+        if (rsMain->IsEOF()) {
+            rsMain->MoveLast();
+            return;
+        }
+    } else {
+        rsMain->MovePrevious();
+        if (rsMain->BOF()) {
+            rsMain->MoveFirst();
+            return;
+        }
+    }
+    if (bIsDetail) {
+        GetMxData(false);
+    } else {
+        GetData(false);
+    }
+    TL1.text = vb::CStr(rsMain->Fields(strBindField).Value());
+    Changed(WindowPart::Selector);
+}
+
+void frmGridPrint::ToolbarClick(const std::string& key) {
+    try {
+        if (key == "regetdata") {
+            bParaSet = false;
+            if (bColsChange) {
+                SetData();
+            } else {
+                GetData(true);
+            }
+        } else if (key == "movefirst" || key == "movenext" || key == "moveprev" || key == "movelast") {
+            Navigate(key);
+        } else if (key == "print") {
+            PrintGrid(false);
+        } else if (key == "printpreview") {
+            PrintGrid(true);
+        } else if (key == "printsetup") {
+            PageSetupDialog();
+        } else if (key == "open") {
+            ChooseReport();
+        } else if (key == "dc") {
+            ExportReport();
+        } else if (key == "t_return") {
+            ReturnParent();
+        } else if (key == "t_coledit") {
+            EditColumnCaption();
+        } else if (key == "t_csgs") {
+            SetChangeFormat();
+        } else if (key == "exit") {
+            m_closeRequested = true;
+            if (m_onClose) {
+                m_onClose();
+            }
+        }
+        // "paper", the separators and unknown keys do nothing.
+    } catch (const vb::Error& error) {
+        modGridPrint::ShowErrMsg(m_services, error);
+    } catch (const std::exception& error) {
+        modGridPrint::ShowErrMsg(m_services, error.what());
+    }
+}
+
+// ---- operations of the printing, export, selection, drill-down and column parts ----
+// Their windows and dialogs join the report window later; until then the commands do nothing.
+
+void frmGridPrint::PrintGrid(bool /*bPreview*/) {}
+void frmGridPrint::PageSetupDialog() {}
+void frmGridPrint::ExportReport() {}
+void frmGridPrint::ChooseReport() {}
+bool frmGridPrint::ReturnParent() {
+    return false;
+}
+void frmGridPrint::EditColumnCaption() {}
+bool frmGridPrint::SetChangeFormat() {
+    return false;
+}
+void frmGridPrint::BlankZeroValues() {}
+void frmGridPrint::AddHJ() {}
+void frmGridPrint::SetVSFont() {}
+void frmGridPrint::PrintPara() {}
+
+// ---- template steps: without a template the grid shows every field under its name ----
+
+void frmGridPrint::SetCellFormat() {
+    iFixedRows = 1;
+}
+
+void frmGridPrint::SetColFormat() {
+    if (!bFmtLoaded) {
+        ShowAllFields();
+    }
+}
+
+void frmGridPrint::ShowAllFields() {
+    const int fieldCount = static_cast<int>(rsData->FieldCount());
+    vsf.SetGridColCount(fieldCount);
+    vsf.SetHeaderRowCount(std::min(iFixedRows, vsf.GridRowCount()));
+    std::vector<vb::Variant> names;
+    for (int col = 0; col < fieldCount; ++col) {
+        const std::string& name = rsData->Fields(static_cast<std::size_t>(col)).Name();
+        names.emplace_back(name);
+        if (iFixedRows > 0) {
+            vsf.SetRangeProp(0, 0, col, vb::Variant(name));
+        }
+    }
+    vFields = vb::Variant(vb::Array::FromValues(std::move(names)));
+}
+
+} // namespace QV_GridPrint

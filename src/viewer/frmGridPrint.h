@@ -1,0 +1,190 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "controls/grid/GridModel.h"
+#include "controls/sheet/SheetDocument.h"
+#include "plugin/IReport.h"
+#include "vb/Variant.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ado {
+class Recordset;
+}
+namespace ui {
+class Services;
+}
+
+namespace QV_GridPrint {
+
+class clsGridPrint;
+class PluginRegistry;
+
+// One toolbar button (separators are buttons too, with a key and no caption).
+struct ToolbarButton {
+    std::string key;
+    std::string caption;
+    std::string tooltip;
+    bool isSeparator = false;
+    bool isEnabled = true;
+};
+
+// The record selector TL1: the master records of the report, listed by the bind field.
+struct RecordSelector {
+    bool isVisible = false; // visible and enabled are always set together
+    int widthTwips = 0;
+    std::string columnField;
+    std::string listField;
+    std::shared_ptr<ado::Recordset> rowSource;
+    std::string text;
+    vb::Variant pickedBookmark; // bookmark (in rowSource) of the entry the user picked
+};
+
+// The title drawn on the banner.
+struct DrawnTitle {
+    std::string text;
+    int xTwips = 0;
+    int yTwips = 0;
+    std::string fontFace = "宋体";
+    int fontSize = 16;
+    bool isBold = true;
+};
+
+// What the window's widgets must repaint after the logic changed it.
+enum class WindowPart { Caption, Title, Toolbar, Selector, Grid, Layout };
+
+// The report window's logic: its variables, the data retrieval, the toolbar dispatch and its life
+// cycle, with no widget in sight. A Qt shell shows the parts and forwards the user's actions here;
+// tests drive it directly.
+//
+// Design notes.
+//  1. States: Loading (Load runs SetData) -> Shown (first Resize with bOK) -> Closing (Resize with
+//     bOK False posts a close, or the user closes) -> Closed (Unload ran). SetData may run again while
+//     Shown; a failed run leaves bOK False and the next Resize closes the window.
+//  2. Error modes follow each operation: SetData skips failing steps before the plug-in has its host;
+//     the fetches and the toolbar report through ShowErrMsg and return; the unload ignores errors.
+//  3. The template steps (SetCellFormat, SetColFormat, BlankZeroValues, AddHJ, SetVSFont, PrintPara)
+//     are the window's own methods so that the order of calls is fixed here; without a template the
+//     grid shows every field of the rows under its name.
+class frmGridPrint {
+public:
+    frmGridPrint(clsGridPrint& host, ui::Services& services, PluginRegistry& plugins);
+    virtual ~frmGridPrint();
+    frmGridPrint(const frmGridPrint&) = delete;
+    frmGridPrint& operator=(const frmGridPrint&) = delete;
+
+    // The shell hears about every part that changed, and about the close the window posts itself.
+    void SetChangeHandler(std::function<void(WindowPart)> handler) { m_onChange = std::move(handler); }
+    void SetCloseHandler(std::function<void()> handler) { m_onClose = std::move(handler); }
+
+    // Life cycle.
+    void Load();
+    void Resize(int innerWidthTwips, int innerHeightTwips);
+    void Unload();
+
+    // Data retrieval.
+    void SetData();
+    bool GetData(bool bSetPara);
+    bool GetMxData(bool bSetPara);
+    void GetMoveData();
+    bool RefetchData();
+    void SelectorPick();
+    void SelectorFollowUp();
+
+    // Toolbar.
+    void ToolbarClick(const std::string& key);
+    void SetMoveButton(bool mState);
+    bool rsMainEnabled();
+
+    // Operations other parts of the window build (printing, export, report choice, drill-down, column
+    // customisation, template); the dispatch and the fetches call them in their places.
+    virtual void PrintGrid(bool bPreview);
+    virtual void PageSetupDialog();
+    virtual void ExportReport();
+    virtual void ChooseReport();
+    virtual bool ReturnParent();
+    virtual void EditColumnCaption();
+    virtual bool SetChangeFormat();
+    virtual void SetCellFormat();
+    virtual void SetColFormat();
+    virtual void BlankZeroValues();
+    virtual void AddHJ();
+    virtual void SetVSFont();
+    virtual void PrintPara();
+
+    // What the shell shows.
+    const std::string& Caption() const { return m_caption; }
+    const DrawnTitle& Title() const { return m_title; }
+    const std::vector<ToolbarButton>& Toolbar() const { return m_toolbar; }
+    const RecordSelector& Selector() const { return TL1; }
+    RecordSelector& MutableSelector() { return TL1; }
+    grid::GridModel& Grid() { return vsf; }
+    int GridTopTwips() const { return m_gridTop; }
+    int GridHeightTwips() const { return m_gridHeight; }
+    bool IsCloseRequested() const { return m_closeRequested; }
+
+    // The window's variables, under their names.
+    clsGridPrint* pGPrint;
+    bool bColEdited = false;
+    std::unique_ptr<IReport> mRpt;
+    std::shared_ptr<ado::Recordset> rsData;
+    std::vector<std::string> ParaText;
+    std::vector<std::string> ParaValue;
+    vb::Variant vPara;
+    vb::Variant vData;
+    bool bOK = true;
+    bool bHasBind = false;
+    std::string strBindField;
+    bool bAutoMove = false;
+    bool bSelPending = false;
+    bool bColsChange = false;
+    bool bFmtLoaded = false;
+    std::int16_t iFixedCols = 0;
+    std::vector<std::string> ParaTextSave;
+    std::vector<std::string> ParaValueSave;
+    std::string strStoreProc;
+    std::string strMainProc;
+    std::string strMxBindField;
+    bool bIsDetail = false;
+    bool bParaSet = false;
+    // Grid state the template and column steps share.
+    int iFixedRows = 0;
+    vb::Variant vFields;
+
+protected:
+    ui::Services& Services() const { return m_services; }
+    void Changed(WindowPart part);
+
+private:
+    void DrawTitle();
+    void LoadRows();
+    void SplitParameters(bool alsoSave);
+    void SetupSelector();
+    void HideSelector();
+    void PositionSelector();
+    void Navigate(const std::string& key);
+    std::shared_ptr<ado::Recordset> CallProcedure(const std::string& name, std::size_t valueCount);
+    void ShowAllFields();
+
+    ui::Services& m_services;
+    PluginRegistry& m_plugins;
+    grid::GridModel vsf;
+    sheet::SheetDocument cll;
+    sheet::SheetDocument clldata;
+    RecordSelector TL1;
+    std::vector<ToolbarButton> m_toolbar;
+    std::string m_caption = "报表数据";
+    DrawnTitle m_title;
+    int m_gridTop = 0;
+    int m_gridHeight = 0;
+    bool m_closeRequested = false;
+    std::function<void(WindowPart)> m_onChange;
+    std::function<void()> m_onClose;
+};
+
+} // namespace QV_GridPrint

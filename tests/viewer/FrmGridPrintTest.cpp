@@ -1,0 +1,336 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+//
+// The report window's logic with scripted plug-ins over real databases: the order of plug-in calls on
+// every path, the messages, the window closing itself after a failed set-up, navigation at both ends
+// of the master list, the selector following it, and the child-report path through stored procedures.
+#include "viewer/frmGridPrint.h"
+
+#include "ScriptedReport.h"
+#include "catalogue/ModGridPrint.h"
+#include "plugin/PluginRegistry.h"
+#include "support/DbFixture.h"
+#include "support/ScriptedServices.h"
+
+#include <gtest/gtest.h>
+
+using QV_GridPrint::frmGridPrint;
+using vondrel::test::Backend;
+using vondrel::test::ReportScript;
+using vondrel::test::ScriptedReport;
+using vondrel::test::ScriptedServices;
+using vondrel::test::TestDatabase;
+
+namespace {
+
+constexpr const char* kData = R"sql(
+CREATE TABLE sales (id INTEGER, name VARCHAR(20), amount DECIMAL(18,2));
+INSERT INTO sales VALUES (1, '张三', 10.5);
+INSERT INTO sales VALUES (2, '李四', 20);
+INSERT INTO sales VALUES (3, '张三', 30.25);
+INSERT INTO sales VALUES (4, '王五', 0);
+)sql";
+
+constexpr const char* kSqliteProcedures = R"sql(
+CREATE TABLE vondrel_procedures (name TEXT PRIMARY KEY, params TEXT, body TEXT);
+INSERT INTO vondrel_procedures VALUES ('sp_names', 'pfrom TEXT, pto TEXT',
+  'SELECT DISTINCT name FROM sales ORDER BY name');
+INSERT INTO vondrel_procedures VALUES ('sp_detail', 'pfrom TEXT, pto TEXT, pname VARCHAR(20)',
+  'SELECT id, name, amount FROM sales WHERE name = :pname ORDER BY id');
+)sql";
+
+constexpr const char* kPostgresProcedures = R"sql(
+CREATE FUNCTION sp_names(pfrom TEXT, pto TEXT) RETURNS TABLE(name VARCHAR(20)) LANGUAGE sql AS
+  $$ SELECT DISTINCT s.name FROM sales s ORDER BY s.name $$;
+CREATE FUNCTION sp_detail(pfrom TEXT, pto TEXT, pname VARCHAR) RETURNS TABLE(id INTEGER, name VARCHAR(20),
+  amount DECIMAL(18,2)) LANGUAGE sql AS $$ SELECT s.id, s.name, s.amount FROM sales s WHERE s.name = pname ORDER BY s.id $$;
+)sql";
+
+class ReportWindow : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override {
+        m_db = std::make_unique<TestDatabase>(GetParam());
+        VONDREL_REQUIRE_DATABASE(*m_db);
+        m_db->Exec(kData);
+        m_db->Exec(GetParam() == Backend::Sqlite ? kSqliteProcedures : kPostgresProcedures);
+        m_host = std::make_unique<QV_GridPrint::clsGridPrint>(m_services);
+        m_host->set_cnn(m_db->Connection());
+        m_host->rptName = "销售日报";
+        m_host->ClsName = "Test.Scripted";
+        m_host->HeadHeight = 1200;
+        m_host->mMove = true;
+        QV_GridPrint::modGridPrint::bMxMode = false;
+    }
+
+    // Registers the script under the host's class name and opens a window on it.
+    frmGridPrint& Open(const ReportScript& script) {
+        m_registry.Register("Test.Scripted",
+                            [this, script] { return std::make_unique<ScriptedReport>(script, m_log); });
+        m_window = std::make_unique<frmGridPrint>(*m_host, *m_services, m_registry);
+        m_window->SetCloseHandler([this] { ++m_closes; });
+        return *m_window;
+    }
+
+    // "id|name|amount" per grid row.
+    std::vector<std::string> GridRows() {
+        std::vector<std::string> rows;
+        grid::GridModel& grid = m_window->Grid();
+        for (int row = 0; row < grid.GridRowCount(); ++row) {
+            std::string line;
+            for (int col = 0; col < grid.GridColCount(); ++col) {
+                line += (col ? "|" : "") + grid.CellTextAt(row, col);
+            }
+            rows.push_back(line);
+        }
+        return rows;
+    }
+
+    std::vector<std::string> TakeLog() {
+        std::vector<std::string> taken;
+        taken.swap(m_log);
+        return taken;
+    }
+
+    std::vector<std::pair<std::string, std::string>> Messages() {
+        std::vector<std::pair<std::string, std::string>> texts;
+        for (const ui::Message& message : m_services->TakeMessages()) {
+            texts.emplace_back(message.text, message.title);
+        }
+        return texts;
+    }
+
+    std::shared_ptr<ScriptedServices> m_services = std::make_shared<ScriptedServices>();
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<QV_GridPrint::clsGridPrint> m_host;
+    QV_GridPrint::PluginRegistry m_registry;
+    std::unique_ptr<frmGridPrint> m_window;
+    std::vector<std::string> m_log;
+    int m_closes = 0;
+};
+
+using Log = std::vector<std::string>;
+
+TEST_P(ReportWindow, LoadWithoutMasterListFetchesInTheFixedOrder) {
+    frmGridPrint& window = Open(ReportScript{});
+    window.Load();
+    EXPECT_EQ(TakeLog(), (Log{"new", "IsColsChange", "SetFixedCols", "pGPrint", "SetPara", "GetPara",
+                              "SetBindField", "IsAutoMove", "RPTCalc", "GetPara"}));
+    EXPECT_TRUE(window.bOK);
+    EXPECT_EQ(GridRows(), (std::vector<std::string>{"id|name|amount", "1|张三|10.5", "2|李四|20",
+                                                    "3|张三|30.25", "4|王五|0"}));
+    EXPECT_EQ(window.ParaValue, (std::vector<std::string>{"2024-03-01", "2024-03-31"}));
+    EXPECT_EQ(window.ParaText, (std::vector<std::string>{"开始日期:2024-03-01", "结束日期:2024-03-31"}));
+    EXPECT_EQ(window.ParaValueSave, window.ParaValue);
+    EXPECT_EQ(window.iFixedCols, 1);
+    EXPECT_EQ(window.Caption(), "销售日报");
+    EXPECT_EQ(window.Title().text, "销售日报");
+    EXPECT_EQ(window.Title().yTwips, 700) << "HeadHeight - 500";
+    EXPECT_FALSE(window.Selector().isVisible);
+    window.Resize(12000, 9000);
+    EXPECT_EQ(window.GridTopTwips(), 1200);
+    EXPECT_EQ(window.GridHeightTwips(), 7800);
+    window.Resize(12000, 800);
+    EXPECT_EQ(window.GridHeightTwips(), 0) << "smaller than the title band: no negative height";
+    EXPECT_EQ(m_closes, 0);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_P(ReportWindow, FailedSetUpsCloseTheWindowAtTheNextResize) {
+    struct Case {
+        const char* name;
+        std::string clsName;
+        ReportScript script;
+        std::vector<std::pair<std::string, std::string>> messages;
+    };
+    ReportScript cancel;
+    cancel.setParaResult = false;
+    ReportScript throwing;
+    throwing.calcThrows = true;
+    const Case cases[] = {
+        {"plug-in not registered",
+         "Nobody.Report",
+         {},
+         {{"报表数据的生成类还没有注册，请先注册再运行程序！(Nobody.Report)", ""}}},
+        {"parameters cancelled", "Test.Scripted", cancel, {}},
+        {"calculation fails", "Test.Scripted", throwing, {{"计算报表失败：测试插件", "Qovira软件提示"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_host->ClsName = c.clsName;
+        m_closes = 0;
+        frmGridPrint& window = Open(c.script);
+        window.Load();
+        EXPECT_FALSE(window.bOK);
+        EXPECT_EQ(Messages(), c.messages);
+        window.Resize(12000, 9000);
+        window.Resize(12000, 9000);
+        EXPECT_EQ(m_closes, 1) << "one close request, posted by the first resize";
+    }
+}
+
+TEST_P(ReportWindow, MalformedParameterItemIsNamedAndTheWindowKeepsItsParameters) {
+    frmGridPrint& window = Open(ReportScript{});
+    window.Load();
+    ASSERT_TRUE(window.bOK);
+    ReportScript broken;
+    broken.params = {"2024-03-01/开始日期", "没有斜杠的参数"};
+    m_registry.Register("Test.Scripted",
+                        [this, broken] { return std::make_unique<ScriptedReport>(broken, m_log); });
+    window.ToolbarClick("regetdata"); // fixed columns: the same plug-in asks again...
+    window.bColsChange = true;
+    window.ToolbarClick("regetdata"); // ...changing columns: a new one, with the broken parameters
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_EQ(messages[0].first, "报表参数项“没有斜杠的参数”中没有“/”，分不出参数值和显示文字");
+    EXPECT_EQ(messages[0].second, "Qovira软件提示");
+    EXPECT_EQ(window.ParaValue, (std::vector<std::string>{"2024-03-01", "2024-03-31"}));
+}
+
+TEST_P(ReportWindow, RegetdataAsksAgainOnTheSamePlugInUnlessColumnsChange) {
+    frmGridPrint& window = Open(ReportScript{});
+    window.Load();
+    TakeLog();
+    window.ToolbarClick("regetdata");
+    EXPECT_EQ(TakeLog(), (Log{"SetPara", "GetPara", "SetBindField", "IsAutoMove", "RPTCalc", "GetPara"}));
+
+    ReportScript changing;
+    changing.colsChange = true;
+    Open(changing).Load();
+    TakeLog();
+    m_window->ToolbarClick("regetdata");
+    EXPECT_EQ(TakeLog(), (Log{"new", "IsColsChange", "SetFixedCols", "pGPrint", "SetPara", "GetPara",
+                              "SetBindField", "IsAutoMove", "RPTCalc", "GetPara"}));
+}
+
+TEST_P(ReportWindow, EmptyRowsLeaveTheHeaderOnly) {
+    ReportScript empty;
+    empty.rowsSql = "SELECT id, name, amount FROM sales WHERE id < 0";
+    frmGridPrint& window = Open(empty);
+    window.Load();
+    EXPECT_TRUE(window.bOK);
+    EXPECT_EQ(window.Grid().GridRowCount(), window.iFixedRows);
+}
+
+TEST_P(ReportWindow, AutoMoveWalksTheMasterListAndStopsAtItsEnds) {
+    ReportScript bound;
+    bound.bindField = "name";
+    bound.autoMove = true;
+    frmGridPrint& window = Open(bound);
+    window.Load();
+    ASSERT_TRUE(window.bOK);
+    EXPECT_TRUE(window.Selector().isVisible);
+    EXPECT_EQ(window.Selector().widthTwips, 3000);
+    // The list is ordered by name as each database sorts it; the walk follows that order.
+    auto list = window.mRpt->rsMain();
+    std::vector<std::string> names;
+    for (list->MoveFirst(); !list->IsEOF(); list->MoveNext()) {
+        names.push_back(list->Fields("name").Value().AsString());
+    }
+    ASSERT_EQ(names.size(), 3U);
+    window.ToolbarClick("movefirst");
+    EXPECT_EQ(window.Selector().text, names[0]);
+    EXPECT_EQ(window.ParaValue.back(), names[0]);
+    window.ToolbarClick("movenext");
+    EXPECT_EQ(window.Selector().text, names[1]);
+    window.ToolbarClick("movelast");
+    EXPECT_EQ(window.Selector().text, names[2]);
+    TakeLog();
+    window.ToolbarClick("movenext");
+    EXPECT_TRUE(TakeLog().empty()) << "past the end: back on the last record, no refetch";
+    EXPECT_EQ(window.Selector().text, names[2]);
+    window.ToolbarClick("movefirst");
+    TakeLog();
+    window.ToolbarClick("moveprev");
+    EXPECT_TRUE(TakeLog().empty());
+    EXPECT_EQ(window.Selector().text, names[0]);
+    // Every data row shown belongs to the master record shown.
+    const std::vector<std::string> rows = GridRows();
+    ASSERT_GT(rows.size(), 1U);
+    for (std::size_t row = 1; row < rows.size(); ++row) {
+        EXPECT_NE(rows[row].find(names[0]), std::string::npos) << rows[row];
+    }
+}
+
+TEST_P(ReportWindow, PlugInNavigationReloadsRowsWithoutRecalculating) {
+    ReportScript bound;
+    bound.bindField = "name";
+    bound.autoMove = false;
+    frmGridPrint& window = Open(bound);
+    window.Load();
+    TakeLog();
+    window.ToolbarClick("movenext");
+    EXPECT_EQ(TakeLog(), (Log{"MoveNext", "GetPara"}));
+}
+
+TEST_P(ReportWindow, SelectorPickRefetchesForThePickedRecord) {
+    ReportScript bound;
+    bound.bindField = "name";
+    bound.autoMove = true;
+    frmGridPrint& window = Open(bound);
+    window.Load();
+    auto list = window.mRpt->rsMain();
+    list->MoveLast();
+    window.MutableSelector().pickedBookmark = list->Bookmark();
+    const std::string last = list->Fields("name").Value().AsString();
+    list->MoveFirst();
+    TakeLog();
+    window.SelectorFollowUp();
+    EXPECT_TRUE(TakeLog().empty()) << "a follow-up without a pick does nothing";
+    window.SelectorPick();
+    window.SelectorFollowUp();
+    EXPECT_EQ(TakeLog(), (Log{"RPTCalc", "GetPara"}));
+    EXPECT_EQ(window.ParaValue.back(), last);
+    EXPECT_FALSE(window.bSelPending);
+}
+
+TEST_P(ReportWindow, ChildReportFetchesThroughItsProcedures) {
+    frmGridPrint& window = Open(ReportScript{});
+    window.strStoreProc = "sp_detail";
+    window.strMainProc = "sp_names";
+    window.strMxBindField = "name";
+    window.bIsDetail = true;
+    window.bAutoMove = true;
+    window.ParaValue = {"2024-03-01", "2024-03-31", "张三"};
+    window.ParaText = {"开始日期:2024-03-01", "结束日期:2024-03-31", "客户:张三"};
+    QV_GridPrint::modGridPrint::bMxMode = true;
+    window.SetData();
+    QV_GridPrint::modGridPrint::bMxMode = false;
+    // No parameter dialog: the drill set the parameters, and the procedures replace the plug-in's own
+    // calculation.
+    EXPECT_EQ(TakeLog(), (Log{"new", "IsColsChange", "SetFixedCols", "pGPrint"}));
+    EXPECT_TRUE(window.bColsChange);
+    EXPECT_EQ(GridRows(), (std::vector<std::string>{"id|name|amount", "1|张三|10.5", "3|张三|30.25"}));
+    EXPECT_EQ(window.Selector().text, "张三") << "the selector is positioned on the bind value";
+
+    window.ToolbarClick("movelast");
+    const std::string last = window.Selector().text;
+    EXPECT_NE(last, "张三");
+    EXPECT_EQ(window.ParaValue.back(), last);
+    EXPECT_EQ(window.ParaText.back(), "客户:" + last);
+    EXPECT_EQ(GridRows().size(), 2U) << "the last name has one sale";
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_P(ReportWindow, ToolbarButtonsAndDisabledNavigation) {
+    m_host->mMove = false;
+    frmGridPrint& window = Open(ReportScript{});
+    window.Load();
+    std::string captions;
+    for (const QV_GridPrint::ToolbarButton& button : window.Toolbar()) {
+        captions += button.isSeparator ? "|" : button.caption + (button.isEnabled ? "" : "-");
+    }
+    EXPECT_EQ(captions, "|打印预览设置纸张|第一-向前-向后-最后-|重取选表|导出返回列标题重设退出");
+    TakeLog();
+    for (const char* key : {"paper", "line1", "line13", "nosuch"}) {
+        window.ToolbarClick(key);
+    }
+    EXPECT_TRUE(TakeLog().empty());
+    EXPECT_EQ(m_closes, 0);
+    window.ToolbarClick("exit");
+    EXPECT_EQ(m_closes, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, ReportWindow, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         vondrel::test::BackendTestName);
+
+} // namespace
