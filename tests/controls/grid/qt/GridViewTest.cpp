@@ -1,0 +1,203 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#include "controls/grid/qt/GridView.h"
+
+#include "../GridDump.h"
+#include "../ReportGrid.h"
+#include "controls/grid/qt/CjkFonts_p.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+namespace grid::test {
+namespace {
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "test_grid_qt";
+        static char* argv[] = {name, nullptr};
+        m_app = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    std::unique_ptr<QApplication> m_app;
+};
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+void Send(QWidget* target, QEvent::Type type, QPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease || type == QEvent::MouseMove
+                                         ? Qt::MouseButtons(Qt::NoButton)
+                                         : Qt::MouseButtons(Qt::LeftButton);
+    QMouseEvent event(type, QPointF(at), QPointF(target->mapToGlobal(at)),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, modifiers);
+    QApplication::sendEvent(target, &event);
+}
+
+void Click(GridView& view, QPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    Send(view.viewport(), QEvent::MouseButtonPress, at, modifiers);
+    Send(view.viewport(), QEvent::MouseButtonRelease, at, modifiers);
+}
+
+void Key(GridView& view, int key) {
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(&view, &event);
+}
+
+// The view as painted, in viewport coordinates.
+QImage Grab(GridView& view) {
+    QApplication::processEvents();
+    return view.viewport()->grab().toImage();
+}
+
+int DarkPixels(const QImage& image, QRect rect) {
+    int count = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            count += qGray(image.pixel(x, y)) < 100 ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+// Header rows are 20 pixels high, data rows 22; columns 160, 100, 73, 80, 100, 53 pixels wide.
+struct SalesView : ::testing::Test {
+    SalesView() {
+        SetUpSalesReport(grid);
+        view.resize(640, 220);
+        view.show();
+        QApplication::processEvents();
+    }
+    GridModel grid;
+    GridView view{grid};
+};
+
+TEST_F(SalesView, MergedHeaderBlocksPaintAsOneCell) {
+    const QImage merged = Grab(view);
+    if (const char* path = std::getenv("VONDREL_GRID_SHOT")) {
+        view.grab().save(QString::fromLocal8Bit(path));
+    }
+    const QColor headerBack(0xE8, 0xE8, 0xE8);
+    // x = 332 is the last pixel of column 2, where its right grid line goes. In row 0 it lies inside
+    // the block 销售情况 over columns 2..5; in row 2 it is the edge of 数量 (merged over rows 1..2).
+    EXPECT_EQ(QColor(merged.pixel(332, 10)), headerBack);
+    EXPECT_NE(QColor(merged.pixel(332, 50)), headerBack);
+    // The caption is drawn once, centred in the block: ink in the middle, none over column 2.
+    EXPECT_GT(DarkPixels(merged, QRect(380, 3, 66, 14)), 20);
+    EXPECT_EQ(DarkPixels(merged, QRect(262, 3, 68, 14)), 0);
+    grid.SetMergeMode(0);
+    const QImage unmerged = Grab(view);
+    EXPECT_NE(QColor(unmerged.pixel(332, 10)), headerBack) << "without merging the column line shows";
+    EXPECT_GT(DarkPixels(unmerged, QRect(262, 3, 68, 14)), 20) << "and each cell shows its own caption";
+}
+
+TEST_F(SalesView, DraggingAHeaderEdgeSetsTheColumnWidth) {
+    Send(view.viewport(), QEvent::MouseButtonPress, QPoint(160, 10));
+    Send(view.viewport(), QEvent::MouseMove, QPoint(185, 12));
+    Send(view.viewport(), QEvent::MouseMove, QPoint(200, 12));
+    Send(view.viewport(), QEvent::MouseButtonRelease, QPoint(200, 12));
+    EXPECT_EQ(grid.ColWidthTwips(0), 200 * 15);
+    EXPECT_EQ(view.Layout().ColumnX(1), 200);
+    // The same press in a data row is a click, not a drag.
+    Send(view.viewport(), QEvent::MouseButtonPress, QPoint(200, 70));
+    Send(view.viewport(), QEvent::MouseMove, QPoint(240, 70));
+    Send(view.viewport(), QEvent::MouseButtonRelease, QPoint(240, 70));
+    EXPECT_EQ(grid.ColWidthTwips(0), 200 * 15);
+    EXPECT_EQ(grid.CursorRow(), 3);
+    EXPECT_EQ(grid.CursorCol(), 1);
+}
+
+TEST_F(SalesView, ClicksSelectCellsAndDoubleClickReachesTheModel) {
+    std::vector<int> doubleClickedRows;
+    grid.SetDblClickHandler([&] { doubleClickedRows.push_back(grid.CursorRow()); });
+    Click(view, QPoint(270, 90));                     // row 4, column 2
+    Click(view, QPoint(420, 110), Qt::ShiftModifier); // row 5, column 4
+    EXPECT_EQ(grid.Selection(), (MergeSpan{4, 2, 5, 4}));
+    const QImage image = Grab(view);
+    EXPECT_NE(QColor(image.pixel(340, 110)), QColor(Qt::white)) << "selected cells are tinted";
+    EXPECT_EQ(QColor(image.pixel(340, 66)), QColor(Qt::white)) << "the row above is not";
+    Send(view.viewport(), QEvent::MouseButtonPress, QPoint(200, 70));
+    Send(view.viewport(), QEvent::MouseButtonRelease, QPoint(200, 70));
+    Send(view.viewport(), QEvent::MouseButtonDblClick, QPoint(200, 70));
+    Send(view.viewport(), QEvent::MouseButtonRelease, QPoint(200, 70));
+    EXPECT_EQ(doubleClickedRows, std::vector<int>{3});
+}
+
+TEST(GridViewTest, KeysMoveTheCurrentCellAndKeepItOnScreen) {
+    GridModel grid;
+    grid.SetGridColCount(3);
+    grid.SetGridRowCount(1001);
+    grid.SetHeaderRowCount(1);
+    GridView view(grid);
+    view.resize(300, 200);
+    view.show();
+    QApplication::processEvents();
+    grid.UserClick(1, 0);
+    Key(view, Qt::Key_Down);
+    Key(view, Qt::Key_Right);
+    EXPECT_EQ(grid.CursorRow(), 2);
+    EXPECT_EQ(grid.CursorCol(), 1);
+    Key(view, Qt::Key_PageDown);
+    Key(view, Qt::Key_PageDown);
+    const int row = grid.CursorRow();
+    const GridViewport viewport = view.Viewport();
+    EXPECT_GT(row, 2);
+    EXPECT_GE(row - 1, viewport.firstDataRow);
+    EXPECT_LT(row - 1, viewport.firstDataRow + view.Layout().RowsPerPage(viewport));
+    Key(view, Qt::Key_End);
+    EXPECT_EQ(grid.CursorCol(), 2);
+}
+
+TEST(GridViewTest, TreeRowsShowTheirPictureIndentedByLevel) {
+    GridModel grid;
+    grid.SetGridColCount(1);
+    grid.SetColWidthTwips(0, 3000);
+    grid.InsertRowAt("销售报表", 0);
+    grid.InsertRowAt("月度销售汇总", 1);
+    const vb::Variant pictures[] = {
+        vb::Variant(std::static_pointer_cast<vb::Object>(GridPicture::Folder())),
+        vb::Variant(std::static_pointer_cast<vb::Object>(GridPicture::Document()))};
+    for (int row = 0; row < 2; ++row) {
+        grid.SetRowIsNode(row, true);
+        grid.SetRowLevel(row, row + 1);
+        grid.SetRangeProp(3, row, 0, pictures[row]);
+        grid.SetRowHeightTwips(row, row == 0 ? 400 : 300);
+    }
+    grid.SetRangeProp(13, 0, 0, true);
+    GridView view(grid);
+    view.resize(260, 120);
+    view.show();
+    const QImage image = Grab(view);
+    // The first pixel that is not background, scanning a row's middle line from the left.
+    const auto firstInk = [&](int y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (QColor(image.pixel(x, y)) != QColor(Qt::white)) {
+                return x;
+            }
+        }
+        return -1;
+    };
+    const int groupLeft = firstInk(13);
+    const int reportLeft = firstInk(26 + 10);
+    ASSERT_GE(groupLeft, 0);
+    EXPECT_EQ(reportLeft - groupLeft, 14) << "a second-level row is indented by one level";
+    EXPECT_GT(DarkPixels(image, QRect(30, 2, 120, 22)), 20)
+        << "the group caption is drawn beside its picture";
+}
+
+TEST(GridViewTest, ChineseFaceNamesResolveToSimplifiedChineseFaces) {
+    EXPECT_EQ(detail::ResolvedFamily("宋体"), "Noto Serif CJK SC");
+    EXPECT_EQ(detail::ResolvedFamily("SimSun"), "Noto Serif CJK SC");
+    EXPECT_EQ(detail::ResolvedFamily("黑体"), "Noto Sans CJK SC");
+}
+
+} // namespace
+} // namespace grid::test
