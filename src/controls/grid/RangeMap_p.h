@@ -3,11 +3,18 @@
 #pragma once
 
 // Internal to the grid: values kept per run of indexes (rows), so that a million rows given the same
-// height or colour one at a time still cost one entry. Runs never overlap, and two touching runs never
-// hold equal values (they are joined on every write), which is what keeps the map small.
+// height or colour one at a time still cost one entry.
+//
+// Invariants: runs are sorted, never overlap, and two touching runs never hold equal values (they are
+// joined on every write), which is what keeps the map small.
+//
+// The runs live in one sorted vector, not a tree. A lookup is then a binary search over contiguous
+// memory and costs the same for row 0 and row 999,999 (a red-black tree filled in row order is about
+// twice as deep on its right side, which made the bottom of a big report paint slower than its top).
+// Writes that go down the rows, as the report window's do, append at the end; a write in the middle
+// moves the runs after it once.
 
-#include <iterator>
-#include <map>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -16,12 +23,13 @@ namespace grid::detail {
 template <typename T> class RangeMap {
 public:
     const T* Find(int index) const {
-        auto it = m_runs.upper_bound(index);
+        auto it = std::upper_bound(m_runs.begin(), m_runs.end(), index,
+                                   [](int value, const Run& run) { return value < run.first; });
         if (it == m_runs.begin()) {
             return nullptr;
         }
         --it;
-        return index <= it->second.last ? &it->second.value : nullptr;
+        return index <= it->last ? &it->value : nullptr;
     }
 
     // Each index of [first, last] gets fn(old value or nullptr); a nullopt result removes the value.
@@ -29,32 +37,57 @@ public:
         if (first > last) {
             return;
         }
-        Split(first);
-        Split(last + 1);
-        std::vector<std::pair<int, Run>> replaced;
+        std::size_t lo = FirstEndingAtOrAfter(first);
+        std::size_t hi = lo;
+        while (hi < m_runs.size() && m_runs[hi].first <= last) {
+            ++hi;
+        }
+        std::vector<Run> replaced;
+        if (lo < hi && m_runs[lo].first < first) {
+            replaced.push_back({m_runs[lo].first, first - 1, m_runs[lo].value});
+        }
         int cursor = first;
-        auto it = m_runs.lower_bound(first);
-        while (it != m_runs.end() && it->first <= last) {
-            if (cursor < it->first) {
-                if (std::optional<T> value = fn(static_cast<const T*>(nullptr))) {
-                    replaced.push_back({cursor, Run{it->first - 1, *value}});
-                }
+        const auto add = [&replaced](int from, int to, std::optional<T> value) {
+            if (value) {
+                replaced.push_back({from, to, std::move(*value)});
             }
-            if (std::optional<T> value = fn(&it->second.value)) {
-                replaced.push_back({it->first, Run{it->second.last, *value}});
+        };
+        for (std::size_t k = lo; k < hi; ++k) {
+            const int segmentFirst = std::max(m_runs[k].first, first);
+            const int segmentLast = std::min(m_runs[k].last, last);
+            if (cursor < segmentFirst) {
+                add(cursor, segmentFirst - 1, fn(static_cast<const T*>(nullptr)));
             }
-            cursor = it->second.last + 1;
-            it = m_runs.erase(it);
+            add(segmentFirst, segmentLast, fn(&m_runs[k].value));
+            cursor = segmentLast + 1;
         }
         if (cursor <= last) {
-            if (std::optional<T> value = fn(static_cast<const T*>(nullptr))) {
-                replaced.push_back({cursor, Run{last, *value}});
+            add(cursor, last, fn(static_cast<const T*>(nullptr)));
+        }
+        if (lo < hi && m_runs[hi - 1].last > last) {
+            replaced.push_back({last + 1, m_runs[hi - 1].last, m_runs[hi - 1].value});
+        }
+        // Join with the untouched neighbours, then within the new runs.
+        if (!replaced.empty() && lo > 0 && m_runs[lo - 1].last + 1 == replaced.front().first &&
+            m_runs[lo - 1].value == replaced.front().value) {
+            replaced.front().first = m_runs[lo - 1].first;
+            --lo;
+        }
+        if (!replaced.empty() && hi < m_runs.size() && replaced.back().last + 1 == m_runs[hi].first &&
+            replaced.back().value == m_runs[hi].value) {
+            replaced.back().last = m_runs[hi].last;
+            ++hi;
+        }
+        std::vector<Run> joined;
+        joined.reserve(replaced.size());
+        for (Run& run : replaced) {
+            if (!joined.empty() && joined.back().last + 1 == run.first && joined.back().value == run.value) {
+                joined.back().last = run.last;
+            } else {
+                joined.push_back(std::move(run));
             }
         }
-        for (auto& run : replaced) {
-            m_runs.insert(run);
-        }
-        Join(first - 1, last + 1);
+        Splice(lo, hi, std::move(joined));
     }
 
     void Assign(int first, int last, const T& value) {
@@ -63,90 +96,86 @@ public:
 
     // Drops every value at index >= first (the rows cut off the end).
     void TruncateFrom(int first) {
-        Split(first);
-        m_runs.erase(m_runs.lower_bound(first), m_runs.end());
+        const std::size_t lo = FirstEndingAtOrAfter(first);
+        if (lo < m_runs.size() && m_runs[lo].first < first) {
+            m_runs[lo].last = first - 1;
+            m_runs.erase(m_runs.begin() + static_cast<std::ptrdiff_t>(lo) + 1, m_runs.end());
+        } else {
+            m_runs.erase(m_runs.begin() + static_cast<std::ptrdiff_t>(lo), m_runs.end());
+        }
     }
 
     // Opens a gap of count indexes at `at`: values from `at` on move up (rows inserted there).
     void Shift(int at, int count) {
-        Split(at);
-        std::map<int, Run> moved;
-        for (auto it = m_runs.lower_bound(at); it != m_runs.end();) {
-            moved.insert({it->first + count, Run{it->second.last + count, it->second.value}});
-            it = m_runs.erase(it);
+        std::size_t k = FirstEndingAtOrAfter(at);
+        if (k < m_runs.size() && m_runs[k].first < at) {
+            Run tail{at, m_runs[k].last, m_runs[k].value};
+            m_runs[k].last = at - 1;
+            m_runs.insert(m_runs.begin() + static_cast<std::ptrdiff_t>(k) + 1, tail);
+            ++k;
         }
-        m_runs.merge(moved);
+        for (; k < m_runs.size(); ++k) {
+            m_runs[k].first += count;
+            m_runs[k].last += count;
+        }
     }
 
     // Calls fn(first, last, value) for the runs meeting [first, last], clipped to it.
     template <typename Fn> void ForEach(int first, int last, Fn fn) const {
-        auto it = m_runs.upper_bound(first);
-        if (it != m_runs.begin() && std::prev(it)->second.last >= first) {
-            --it;
-        }
-        for (; it != m_runs.end() && it->first <= last; ++it) {
-            fn(std::max(first, it->first), std::min(last, it->second.last), it->second.value);
+        for (std::size_t k = FirstEndingAtOrAfter(first); k < m_runs.size() && m_runs[k].first <= last; ++k) {
+            fn(std::max(first, m_runs[k].first), std::min(last, m_runs[k].last), m_runs[k].value);
         }
     }
 
     void Clear() { m_runs.clear(); }
     std::size_t RunCount() const noexcept { return m_runs.size(); }
-    int End() const { return m_runs.empty() ? 0 : m_runs.rbegin()->second.last + 1; }
+    int End() const { return m_runs.empty() ? 0 : m_runs.back().last + 1; }
 
     bool CheckConsistency() const {
-        int previousLast = -1;
-        const T* previousValue = nullptr;
-        for (const auto& [first, run] : m_runs) {
-            if (first < 0 || run.last < first || first <= previousLast) {
+        for (std::size_t k = 0; k < m_runs.size(); ++k) {
+            const Run& run = m_runs[k];
+            if (run.first < 0 || run.last < run.first) {
                 return false;
             }
-            if (previousValue && first == previousLast + 1 && *previousValue == run.value) {
-                return false; // touching equal runs must have been joined
+            if (k > 0) {
+                const Run& previous = m_runs[k - 1];
+                if (run.first <= previous.last) {
+                    return false;
+                }
+                if (run.first == previous.last + 1 && run.value == previous.value) {
+                    return false; // touching equal runs must have been joined
+                }
             }
-            previousLast = run.last;
-            previousValue = &run.value;
         }
         return true;
     }
 
 private:
     struct Run {
+        int first;
         int last;
         T value;
     };
 
-    // Makes `at` the start of a run if a run covers it.
-    void Split(int at) {
-        auto it = m_runs.upper_bound(at);
-        if (it == m_runs.begin()) {
+    std::size_t FirstEndingAtOrAfter(int index) const {
+        return static_cast<std::size_t>(
+            std::lower_bound(m_runs.begin(), m_runs.end(), index,
+                             [](const Run& run, int value) { return run.last < value; }) -
+            m_runs.begin());
+    }
+
+    void Splice(std::size_t lo, std::size_t hi, std::vector<Run> runs) {
+        const auto begin = m_runs.begin() + static_cast<std::ptrdiff_t>(lo);
+        if (runs.size() == hi - lo) {
+            std::move(runs.begin(), runs.end(), begin);
             return;
         }
-        --it;
-        if (it->first < at && it->second.last >= at) {
-            Run tail{it->second.last, it->second.value};
-            it->second.last = at - 1;
-            m_runs.insert({at, tail});
-        }
+        m_runs.erase(begin, m_runs.begin() + static_cast<std::ptrdiff_t>(hi));
+        m_runs.insert(m_runs.begin() + static_cast<std::ptrdiff_t>(lo), std::make_move_iterator(runs.begin()),
+                      std::make_move_iterator(runs.end()));
     }
 
-    void Join(int from, int to) {
-        auto it = m_runs.upper_bound(from);
-        if (it != m_runs.begin()) {
-            --it;
-        }
-        while (it != m_runs.end() && it->first <= to) {
-            auto next = std::next(it);
-            if (next != m_runs.end() && next->first == it->second.last + 1 &&
-                next->second.value == it->second.value) {
-                it->second.last = next->second.last;
-                m_runs.erase(next);
-            } else {
-                it = next;
-            }
-        }
-    }
-
-    std::map<int, Run> m_runs; // keyed by the run's first index
+    std::vector<Run> m_runs;
 };
 
 } // namespace grid::detail
