@@ -8,6 +8,7 @@
 #include "ui/Services.h"
 #include "ui/qt/QtServices.h"
 #include "vb/Error.h"
+#include "viewer/qt/GridPrintWindow.h"
 
 #include <climits>
 #include <cstdint>
@@ -132,6 +133,7 @@ extern "C" {
 
 vondrel_host* vondrel_host_create(void) {
     try {
+        QV_GridPrint::RegisterQtReportWindow();
         return new vondrel_host();
     } catch (...) {
         return nullptr;

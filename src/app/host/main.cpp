@@ -12,6 +12,7 @@
 #include "vb/Conversion.h"
 #include "vb/Error.h"
 #include "vb/Strings.h"
+#include "viewer/qt/GridPrintWindow.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -157,6 +158,8 @@ int main(int argc, char** argv) {
             return ListCatalogue(connection);
         }
         auto services = std::make_shared<ui::qt::QtServices>(options.folder);
+        ui::SetDefaultServices(services);
+        QV_GridPrint::RegisterQtReportWindow();
         QV_GridPrint::clsGridPrint host(services);
         host.set_cnn(connection);
         if (!host.CreateRsLogin(options.loginFields)) {

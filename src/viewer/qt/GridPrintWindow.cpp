@@ -1,0 +1,267 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#include "viewer/qt/GridPrintWindow.h"
+
+#include "ado/Recordset.h"
+#include "controls/grid/qt/GridView.h"
+#include "host/clsGridPrint.h"
+#include "plugin/PluginRegistry.h"
+#include "ui/Services.h"
+#include "vb/Conversion.h"
+#include "viewer/frmGridPrint.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace QV_GridPrint {
+namespace {
+
+constexpr double kTwipsPerPixel = 15.0; // the window lays itself out in screen pixels at 96 dpi
+
+int ToPixels(int twips, double twipsPerPixel) {
+    return static_cast<int>(twips / twipsPerPixel + 0.5);
+}
+
+// A toolbar icon of our own: the caption's first character on a coloured tile, one colour per group.
+QIcon MakeIcon(const std::string& key, const std::string& caption) {
+    QColor colour("#4a78b5");
+    if (key.starts_with("move")) {
+        colour = QColor("#3d8b5a");
+    } else if (key == "regetdata" || key == "open") {
+        colour = QColor("#b5832f");
+    } else if (key.starts_with("t_") || key == "dc") {
+        colour = QColor("#8a4fa8");
+    } else if (key == "exit") {
+        colour = QColor("#b54a4a");
+    }
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(colour);
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(2, 2, 28, 28), 6, 6);
+    QFont font(QStringLiteral("黑体"));
+    font.setPixelSize(18);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, QString::fromStdString(caption).left(1));
+    return QIcon(pixmap);
+}
+
+// The title band: our own banner (800 x 127), the report title where the logic drew it.
+class TitleBand final : public QWidget {
+public:
+    TitleBand(frmGridPrint& logic, double twipsPerPixel, QWidget* parent)
+        : QWidget(parent), m_logic(logic), m_twipsPerPixel(twipsPerPixel) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        QLinearGradient banner(0, 0, 800, 127);
+        banner.setColorAt(0, QColor("#1f4e79"));
+        banner.setColorAt(0.6, QColor("#2e75b6"));
+        banner.setColorAt(1, QColor("#9dc3e6"));
+        painter.fillRect(QRect(0, 0, width(), height()), QColor("#1f4e79"));
+        painter.fillRect(QRect(0, 0, 800, 127), banner);
+        const DrawnTitle& title = m_logic.Title();
+        if (title.text.empty()) {
+            return;
+        }
+        QFont font(QString::fromStdString(title.fontFace));
+        font.setPointSize(title.fontSize);
+        font.setBold(title.isBold);
+        painter.setFont(font);
+        painter.setPen(palette().color(QPalette::Window));
+        // The position is the top-left of the text in the window's inner area, which starts above the
+        // band where the toolbar sits.
+        const QFontMetrics metrics(font);
+        painter.drawText(ToPixels(title.xTwips, m_twipsPerPixel),
+                         ToPixels(title.yTwips, m_twipsPerPixel) - y() + metrics.ascent(),
+                         QString::fromStdString(title.text));
+    }
+
+private:
+    frmGridPrint& m_logic;
+    double m_twipsPerPixel;
+};
+
+} // namespace
+
+struct GridPrintWindow::Private {
+    PluginRegistry& plugins;
+    clsGridPrint* host = nullptr;
+    std::unique_ptr<frmGridPrint> logic;
+    QDialog* dialog = nullptr;
+    QToolBar* toolbar = nullptr;
+    TitleBand* band = nullptr;
+    QComboBox* selector = nullptr;
+    grid::GridView* grid = nullptr;
+    std::map<std::string, QAction*> actions;
+    std::function<void(GridPrintWindow&)> shownObserver;
+    bool isFillingSelector = false;
+
+    explicit Private(PluginRegistry& p) : plugins(p) {}
+
+    double TwipsPerPixel() const {
+        const double fromScreen = host->Services().TwipsPerPixelX();
+        return fromScreen > 0 ? fromScreen : kTwipsPerPixel;
+    }
+
+    void Repaint(WindowPart part) {
+        switch (part) {
+        case WindowPart::Caption:
+            dialog->setWindowTitle(QString::fromStdString(logic->Caption()));
+            break;
+        case WindowPart::Title:
+            band->update();
+            break;
+        case WindowPart::Toolbar:
+            for (const ToolbarButton& button : logic->Toolbar()) {
+                if (auto found = actions.find(button.key); found != actions.end()) {
+                    found->second->setEnabled(button.isEnabled);
+                }
+            }
+            break;
+        case WindowPart::Selector:
+            FillSelector();
+            break;
+        case WindowPart::Grid:
+        case WindowPart::Layout:
+            PlaceGrid();
+            break;
+        }
+    }
+
+    void FillSelector() {
+        const RecordSelector& tl1 = logic->Selector();
+        selector->setVisible(tl1.isVisible);
+        selector->setEnabled(tl1.isVisible);
+        selector->setFixedWidth(ToPixels(tl1.widthTwips, TwipsPerPixel()));
+        isFillingSelector = true;
+        selector->clear();
+        if (tl1.rowSource && tl1.rowSource->State() == ado::adStateOpen && !tl1.listField.empty()) {
+            // A clone lists the records without moving the master list the plug-in relies on.
+            auto rows = tl1.rowSource->Clone();
+            for (; !rows->IsEOF(); rows->MoveNext()) {
+                const vb::Variant value = rows->Fields(tl1.listField).Value();
+                selector->addItem(QString::fromStdString(value.IsNull() ? std::string() : vb::CStr(value)),
+                                  QVariant::fromValue(rows->AbsolutePosition()));
+            }
+        }
+        selector->setCurrentIndex(selector->findText(QString::fromStdString(tl1.text)));
+        if (selector->currentIndex() < 0) {
+            selector->setEditText(QString::fromStdString(tl1.text));
+        }
+        isFillingSelector = false;
+    }
+
+    void PlaceGrid() {
+        const int bandHeight = ToPixels(host->HeadHeight, TwipsPerPixel());
+        band->setFixedHeight(std::max(0, bandHeight - toolbar->sizeHint().height()));
+        grid->viewport()->update();
+    }
+};
+
+GridPrintWindow::GridPrintWindow(PluginRegistry& plugins) : d(std::make_unique<Private>(plugins)) {}
+
+GridPrintWindow::~GridPrintWindow() = default;
+
+void GridPrintWindow::SetHost(clsGridPrint& host) {
+    d->host = &host;
+}
+
+QDialog* GridPrintWindow::Dialog() const {
+    return d->dialog;
+}
+
+frmGridPrint* GridPrintWindow::Logic() const {
+    return d->logic.get();
+}
+
+void GridPrintWindow::SetShownObserver(std::function<void(GridPrintWindow&)> observer) {
+    d->shownObserver = std::move(observer);
+}
+
+void GridPrintWindow::ShowModal() {
+    if (!d->host) {
+        return;
+    }
+    QDialog dialog;
+    d->dialog = &dialog;
+    d->logic = std::make_unique<frmGridPrint>(*d->host, d->host->Services(), d->plugins);
+    frmGridPrint& logic = *d->logic;
+    dialog.setWindowTitle(QString::fromStdString(logic.Caption()));
+    dialog.setWindowFlag(Qt::WindowMaximizeButtonHint);
+    dialog.resize(1000, 700);
+
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    d->toolbar = new QToolBar(&dialog);
+    d->toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    d->toolbar->setIconSize(QSize(24, 24));
+    for (const ToolbarButton& button : logic.Toolbar()) {
+        if (button.isSeparator) {
+            d->toolbar->addSeparator();
+            continue;
+        }
+        QAction* action = d->toolbar->addAction(MakeIcon(button.key, button.caption),
+                                                QString::fromStdString(button.caption));
+        action->setToolTip(QString::fromStdString(button.tooltip.empty() ? button.caption : button.tooltip));
+        action->setObjectName(QString::fromStdString(button.key));
+        const std::string key = button.key;
+        QObject::connect(action, &QAction::triggered, &dialog, [this, key] { d->logic->ToolbarClick(key); });
+        d->actions[key] = action;
+    }
+    layout->addWidget(d->toolbar);
+    d->band = new TitleBand(logic, d->TwipsPerPixel(), &dialog);
+    layout->addWidget(d->band);
+    d->selector = new QComboBox(d->band);
+    d->selector->setObjectName("TL1");
+    d->selector->move(560, 8);
+    d->selector->setVisible(false);
+    QObject::connect(d->selector, QOverload<int>::of(&QComboBox::activated), &dialog, [this](int index) {
+        if (d->isFillingSelector || index < 0) {
+            return;
+        }
+        // The pick, then its follow-up once the list has closed: the same two steps as always.
+        d->logic->MutableSelector().pickedBookmark = vb::Variant(d->selector->itemData(index).toDouble());
+        d->logic->SelectorPick();
+        QTimer::singleShot(0, d->dialog, [this] { d->logic->SelectorFollowUp(); });
+    });
+    d->grid = new grid::GridView(logic.Grid(), &dialog);
+    layout->addWidget(d->grid, 1);
+
+    logic.SetChangeHandler([this](WindowPart part) { d->Repaint(part); });
+    // The close a failed set-up posts runs after the current event, as a queued close request does.
+    logic.SetCloseHandler([this] { QTimer::singleShot(0, d->dialog, [this] { d->dialog->close(); }); });
+    d->PlaceGrid();
+
+    logic.Load();
+    dialog.show();
+    logic.Resize(static_cast<int>(dialog.width() * d->TwipsPerPixel()),
+                 static_cast<int>((dialog.height() - d->toolbar->height()) * d->TwipsPerPixel()));
+    if (d->shownObserver) {
+        QTimer::singleShot(0, &dialog, [this] { d->shownObserver(*this); });
+    }
+    dialog.exec();
+    logic.Unload();
+    d->logic.reset();
+    d->dialog = nullptr;
+}
+
+void RegisterQtReportWindow() {
+    SetDefaultReportWindowFactory(
+        [] { return std::make_unique<GridPrintWindow>(PluginRegistry::Instance()); });
+}
+
+} // namespace QV_GridPrint

@@ -1,0 +1,99 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+//
+// The real report window under the offscreen platform, with a scripted plug-in over a real database:
+// shown through the host object as a host would, looked at, and closed from its own toolbar.
+#include "viewer/qt/GridPrintWindow.h"
+
+#include "ScriptedReport.h"
+#include "host/clsGridPrint.h"
+#include "plugin/PluginRegistry.h"
+#include "support/DbFixture.h"
+#include "support/ScriptedServices.h"
+#include "ui/qt/QtServices.h"
+#include "viewer/frmGridPrint.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QImage>
+#include <QToolBar>
+
+namespace {
+
+using vondrel::test::ReportScript;
+using vondrel::test::ScriptedReport;
+
+struct Seen {
+    QString caption;
+    QStringList toolbar;
+    bool selectorVisible = false;
+    QString selectorText;
+    int selectorEntries = 0;
+    QImage image;
+};
+
+TEST(GridPrintWindow, ShowsTheReportAndClosesFromItsToolbar) {
+    ui::qt::EnsureApplication();
+    vondrel::test::TestDatabase db(vondrel::test::Backend::Sqlite);
+    db.Exec("CREATE TABLE sales (id INTEGER, name VARCHAR(20), amount DECIMAL(18,2));"
+            "INSERT INTO sales VALUES (1, '张三', 10.5); INSERT INTO sales VALUES (2, '李四', 20);"
+            "INSERT INTO sales VALUES (3, '张三', 30.25); INSERT INTO sales VALUES (4, '王五', 0);");
+    db.Exec("CREATE TABLE qv_report (qid SMALLINT, qrptname VARCHAR(100), qrptgrpid SMALLINT, qfmtfilename "
+            "VARCHAR(200),"
+            " qheadheight INTEGER, qclsname VARCHAR(100));"
+            "INSERT INTO qv_report VALUES (1, '销售日报', 1, '销售日报.cll', 1500, 'Test.Window');");
+
+    std::vector<std::string> log;
+    ReportScript script;
+    script.bindField = "name";
+    script.autoMove = true;
+    QV_GridPrint::PluginRegistry registry;
+    registry.Register("Test.Window", [&] { return std::make_unique<ScriptedReport>(script, log); });
+
+    auto services = std::make_shared<vondrel::test::ScriptedServices>();
+    QV_GridPrint::clsGridPrint host(services);
+    host.set_cnn(db.Connection());
+    host.let_MoveBotton(true);
+    Seen seen;
+    host.SetReportWindowFactory([&] {
+        auto window = std::make_unique<QV_GridPrint::GridPrintWindow>(registry);
+        window->SetShownObserver([&seen](QV_GridPrint::GridPrintWindow& shown) {
+            QDialog* dialog = shown.Dialog();
+            seen.caption = dialog->windowTitle();
+            for (QAction* action : dialog->findChild<QToolBar*>()->actions()) {
+                if (!action->isSeparator()) {
+                    seen.toolbar << action->text() + (action->isEnabled() ? "" : "-");
+                }
+            }
+            const auto* selector = dialog->findChild<QComboBox*>("TL1");
+            seen.selectorVisible = selector->isVisible();
+            seen.selectorText = selector->currentText();
+            seen.selectorEntries = selector->count();
+            seen.image = dialog->grab().toImage();
+            // The user leaves with the toolbar's own button.
+            for (QAction* action : dialog->findChild<QToolBar*>()->actions()) {
+                if (action->objectName() == "exit") {
+                    action->trigger();
+                }
+            }
+        });
+        return window;
+    });
+
+    EXPECT_TRUE(host.ShowReport(1));
+
+    EXPECT_EQ(seen.caption.toStdString(), "销售日报");
+    EXPECT_EQ(seen.toolbar.join(' ').toStdString(),
+              "打印 预览 设置 纸张 第一 向前 向后 最后 重取 选表 导出 返回 列标题 重设 退出");
+    EXPECT_TRUE(seen.selectorVisible);
+    EXPECT_EQ(seen.selectorEntries, 3) << "one entry per master record";
+    EXPECT_FALSE(seen.selectorText.isEmpty());
+    ASSERT_FALSE(seen.image.isNull());
+    seen.image.save(VONDREL_TEST_OUTPUT_DIR "/report-window.png");
+    EXPECT_TRUE(services->TakeMessages().empty());
+}
+
+} // namespace
