@@ -6,6 +6,7 @@
 // order), so a template saved twice diffs empty.
 #include "controls/sheet/CllFile.h"
 #include "controls/sheet/CllText_p.h"
+#include "controls/sheet/TempFile_p.h"
 
 #include <array>
 #include <cerrno>
@@ -268,9 +269,7 @@ private:
 } // namespace
 
 bool WriteCllFile(const SheetDocument& doc, const std::string& path, LoadError& error) {
-    const std::filesystem::path target(path);
-    std::string tmp =
-        (target.parent_path() / (std::string(".") + target.filename().string() + ".tmp-XXXXXX")).string();
+    std::string tmp = TempPatternBeside(path);
     const int fd = ::mkstemp(tmp.data());
     if (fd < 0) {
         error = {path, 0, 0, "", "cannot-create", std::string("无法创建文件：") + std::strerror(errno)};

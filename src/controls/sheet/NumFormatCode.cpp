@@ -98,8 +98,9 @@ std::string ToFormatCode(const NumFormat& f, bool blankZero) {
         positive += f.scale == 1000 ? "," : f.scale == 1000000 ? ",," : "";
         positive += f.category == 1 ? "%" : f.category == 2 ? "E+00" : "";
     }
-    const bool numeric = f.category != 3 && f.category != 4;
-    if (!numeric || (!f.negativeRed && f.negativeForm == 0 && !blankZero)) {
+    // A text format has no sections to blank zeros with; general and dates take a blank zero section
+    // like numbers do.
+    if (f.category == 4 || (!f.negativeRed && f.negativeForm == 0 && !blankZero)) {
         return positive;
     }
     std::string negative = f.negativeRed ? "[Red]" : "";
@@ -131,7 +132,10 @@ ParsedFormat FromFormatCode(std::string_view code) {
         return out; // literal text only: nothing the seven values can say
     }
     f.category = bare.find('%') != std::string::npos ? 1 : bare.find('e') != std::string::npos ? 2 : -1;
-    const std::size_t lastDigit = bare.find_last_of("0#?");
+    // In scientific codes the mantissa ends at the exponent; scaling commas follow the mantissa.
+    const std::size_t exponent = f.category == 2 ? bare.find('e') : std::string::npos;
+    const std::size_t lastDigit =
+        bare.find_last_of("0#?", exponent == std::string::npos ? exponent : exponent - 1);
     const std::size_t firstDigit = bare.find_first_of("0#?");
     const std::size_t point = bare.find('.', firstDigit);
     const std::size_t intEnd = point == std::string::npos ? lastDigit + 1 : point;
@@ -153,7 +157,8 @@ ParsedFormat FromFormatCode(std::string_view code) {
     if (sections.size() >= 2) {
         std::string negLiterals, negBrackets;
         const std::string negBare = Bare(sections[1], negLiterals, negBrackets);
-        f.negativeForm = negBare.find('(') != std::string::npos ? 1 : 0;
+        f.negativeForm =
+            negBare.find('(') != std::string::npos || negLiterals.find('(') != std::string::npos ? 1 : 0;
         f.negativeRed = negBrackets.find("red]") != std::string::npos;
     }
     return out;

@@ -485,6 +485,15 @@ bool SheetDocument::SetPrintArea(int c1, int r1, int c2, int r2, int titleRows, 
     return true;
 }
 
+bool SheetDocument::SetPrintTitles(int titleRows, int titleCols) {
+    if (titleRows < 0 || titleCols < 0 || titleRows > SheetRowCount() || titleCols > m_cols) {
+        return false;
+    }
+    m_printArea.titleRows = titleRows;
+    m_printArea.titleCols = titleCols;
+    return true;
+}
+
 bool SheetDocument::SetPageLine(std::string_view left, std::string_view centre, std::string_view right) {
     if (left.size() > 4096 || centre.size() > 4096 || right.size() > 4096) {
         return false;

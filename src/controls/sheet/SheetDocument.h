@@ -78,6 +78,8 @@ public:
     // 5 left, 6 top, 7 right, 8 bottom edge of the rectangle. style 0..13 (0 removes), colour BGR.
     bool SetRangeBorder(int c1, int r1, int c2, int r2, int part, int style, long colour);
     bool SetPrintArea(int c1, int r1, int c2, int r2, int titleRows, int titleCols);
+    // Title rows and columns alone, keeping the print range (or its absence).
+    bool SetPrintTitles(int titleRows, int titleCols);
     bool SetPageLine(std::string_view left, std::string_view centre, std::string_view right);
 
     // Copies values and styles of the rectangle (and merges inside it, and row heights when whole rows

@@ -3,6 +3,7 @@
 #include "controls/sheet/CllFile.h"
 
 #include "controls/sheet/SheetDump.h"
+#include "controls/sheet/SheetSamples.h"
 
 #include <filesystem>
 #include <fstream>
@@ -39,42 +40,7 @@ private:
     std::size_t m_written = 0;
 };
 
-// Everything a document holds, in one small sheet.
-SheetDocument Rich() {
-    SheetDocument doc;
-    doc.Resize(5, 8);
-    doc.SetCellText(0, 0, "销售日报");
-    doc.MergeCells(0, 0, 4, 0);
-    doc.SetCellFont(0, 0, 18, 1, "黑体");
-    doc.SetCellAlign(0, 0, 36);
-    doc.SetCellText(0, 1, "tab\there \"quoted\" back\\slash\nnew line \x01 end");
-    doc.SetCellValue(1, 2, vb::Variant(0.1 + 0.2));
-    doc.SetCellValue(2, 2, vb::Variant(-1e300));
-    doc.SetCellNumFormat(2, 2, NumFormat{1, true, 2, 1, 1000, 1, true});
-    doc.SetCellOption(2, 2, 2);
-    doc.SetRangeBorder(0, 3, 4, 5, 0, 1, 0x00FF00);
-    doc.SetRangeBorder(0, 3, 4, 5, 1, 10, 0);
-    doc.SetCellStyle(4, 7, [] {
-        CellStyle s;
-        s.sizePt = 10.5f;
-        s.face = "Times New Roman";
-        return s;
-    }());
-    doc.SetColWidth(1, 0);
-    doc.SetColWidth(4, 130);
-    doc.SetRowHeight(6, 41);
-    doc.SetPrintArea(0, 0, 4, 6, 2, 1);
-    doc.SetPageLine("Qovira有限公司", "第&P页共&S页", "2024年3月5日");
-    PageSetup ps;
-    ps.paper = Paper::Letter;
-    ps.landscape = true;
-    ps.marginLeftMm = 12.5;
-    ps.scalePercent = 85;
-    ps.fitWide = 1;
-    ps.centreHorizontally = true;
-    doc.SetPageSetup(ps);
-    return doc;
-}
+using test::Rich;
 
 std::string Write(const SheetDocument& doc) {
     StringSink sink;

@@ -1,0 +1,23 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "controls/sheet/SheetDocument.h"
+
+#include <string>
+#include <string_view>
+
+namespace sheet {
+
+// Reads the first worksheet of an .xlsx workbook (as any spreadsheet program saves it) into `out`:
+// values, merges, column widths, row heights, fonts, alignment, number formats (a blank zero section
+// becomes cell option 2), borders, print area and titles, page set-up and the footer as page line.
+// `out` is replaced only on success; on failure `error` says what is wrong and where.
+bool ImportXlsx(const std::string& path, SheetDocument& out, LoadError& error);
+bool ImportXlsxData(std::string_view bytes, const std::string& name, SheetDocument& out, LoadError& error);
+
+// Writes the document as a one-sheet .xlsx workbook that ImportXlsx reads back to the same template
+// (through a temporary file in the same folder, renamed over `path` on success).
+bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& error);
+
+} // namespace sheet

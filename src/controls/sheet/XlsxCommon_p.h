@@ -1,0 +1,80 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "controls/sheet/SheetDocument.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <pugixml.hpp>
+#include <string_view>
+#include <vector>
+
+namespace sheet::xlsx {
+
+// The spellings .xlsx uses for what the sheet holds, shared by import and export so that every value
+// the export writes is one the import maps back.
+
+// Border line names in the order of our style numbers 1..13.
+inline constexpr std::string_view kBorderNames[] = {
+    "",       "thin",          "dotted",           "dashed",       "double",
+    "hair",   "dashDot",       "dashDotDot",       "mediumDashed", "thick",
+    "medium", "mediumDashDot", "mediumDashDotDot", "slantDashDot"};
+int BorderStyleFromName(std::string_view name);
+// A <color> element as a BGR number: rgb, the legacy indexed palette's first colours; theme and
+// automatic colours read as black.
+std::uint32_t ColourFromXml(pugi::xml_node color);
+std::int32_t AlignFromNames(std::string_view horizontal, std::string_view vertical);
+
+struct Ref {
+    int col = -1, row = -1; // -1: not given ("A" or "5" alone)
+};
+// "B7", "B", "7" (no '$'); nullopt for anything else or beyond the sheet limits.
+std::optional<Ref> ParseRef(std::string_view text);
+
+Paper PaperFromCode(int code);
+int PaperCode(Paper paper);
+
+// Footer text "&L…&C…&R…" with &P and &N against the page line with &P and &S.
+PageLine PageLineFromFooter(std::string_view footer);
+std::string FooterFromPageLine(const PageLine& line);
+
+// Collects what the worksheet says and makes the document at the end, when its extent is known.
+class SheetBuilder {
+public:
+    explicit SheetBuilder(const std::vector<CellStyle>& xfs) : m_xfs(xfs) {}
+    void SetDefaultRowHeightPx(int px) { m_defaultHeight = std::clamp(px, 0, kMaxRowHeightPx); }
+    void SetDefaultColWidthPx(int px) { m_defaultWidth = std::clamp(px, 0, kMaxColWidthPx); }
+    void SetColWidths(int first, int last, int px, bool custom);
+    void SetRowHeight(int row, int px) { m_heights[row] = std::clamp(px, 0, kMaxRowHeightPx); }
+    void SetCell(int col, int row, std::size_t xf, vb::Variant value);
+    void AddMerge(const MergeRange& m);
+    void SetPrintArea(int c1, int r1, int c2, int r2);
+    void SetTitleRows(int rows) { m_titleRows = rows; }
+    void SetTitleCols(int cols) { m_titleCols = cols; }
+    void SetPageSetup(const PageSetup& ps) { m_page = ps; }
+    void SetPageLine(PageLine line) { m_line = std::move(line); }
+    SheetDocument Finish();
+
+private:
+    void Extend(int col, int row);
+    struct Pending {
+        int col, row;
+        std::size_t xf;
+        vb::Variant value;
+    };
+    const std::vector<CellStyle>& m_xfs;
+    int m_cols = 0, m_rows = 0;
+    int m_defaultHeight = kDefaultRowHeightPx, m_defaultWidth = 64;
+    std::vector<std::pair<MergeRange, int>> m_widths; // column spans (c1..c2) and their width
+    std::map<int, int> m_heights;
+    std::vector<Pending> m_cells;
+    std::vector<MergeRange> m_merges;
+    PrintArea m_print;
+    int m_titleRows = 0, m_titleCols = 0;
+    PageSetup m_page;
+    PageLine m_line;
+};
+
+} // namespace sheet::xlsx

@@ -1,0 +1,225 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+//
+// .xlsx export for editing a template in a spreadsheet program. Every size, style and setting is
+// written explicitly (widths of all columns, heights of all rows that differ from the default) so the
+// import reads back the same template; a style is turned into one workbook format, shared by all
+// cells that use it.
+#include "controls/sheet/NumFormatCode.h"
+#include "controls/sheet/SheetXlsx.h"
+#include "controls/sheet/TempFile_p.h"
+#include "controls/sheet/XlsxCommon_p.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+#include <unordered_map>
+#include <xlsxwriter.h>
+
+namespace sheet {
+
+namespace {
+
+constexpr std::array<lxw_format_borders, kBorderStyleCount> kLxwBorder = {LXW_BORDER_NONE,
+                                                                          LXW_BORDER_THIN,
+                                                                          LXW_BORDER_DOTTED,
+                                                                          LXW_BORDER_DASHED,
+                                                                          LXW_BORDER_DOUBLE,
+                                                                          LXW_BORDER_HAIR,
+                                                                          LXW_BORDER_DASH_DOT,
+                                                                          LXW_BORDER_DASH_DOT_DOT,
+                                                                          LXW_BORDER_MEDIUM_DASHED,
+                                                                          LXW_BORDER_THICK,
+                                                                          LXW_BORDER_MEDIUM,
+                                                                          LXW_BORDER_MEDIUM_DASH_DOT,
+                                                                          LXW_BORDER_MEDIUM_DASH_DOT_DOT,
+                                                                          LXW_BORDER_SLANT_DASH_DOT};
+
+lxw_color_t LxwColour(std::uint32_t bgr) {
+    const lxw_color_t rgb = ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
+    return rgb == 0 ? static_cast<lxw_color_t>(LXW_COLOR_BLACK) : rgb; // 0 means "no colour" to the library
+}
+
+lxw_format* MakeFormat(lxw_workbook* wb, const CellStyle& s) {
+    lxw_format* f = workbook_add_format(wb);
+    format_set_font_name(f, s.face.c_str());
+    format_set_font_size(f, s.sizePt);
+    if (s.font & kBold) {
+        format_set_bold(f);
+    }
+    if (s.font & kItalic) {
+        format_set_italic(f);
+    }
+    if (s.font & kUnderline) {
+        format_set_underline(f, LXW_UNDERLINE_SINGLE);
+    }
+    if (s.align & 1) {
+        format_set_align(f, LXW_ALIGN_LEFT);
+    } else if (s.align & 4) {
+        format_set_align(f, LXW_ALIGN_CENTER);
+    } else if (s.align & 2) {
+        format_set_align(f, LXW_ALIGN_RIGHT);
+    }
+    if (s.align & 8) {
+        format_set_align(f, LXW_ALIGN_VERTICAL_TOP);
+    } else if (s.align & 32) {
+        format_set_align(f, LXW_ALIGN_VERTICAL_CENTER);
+    }
+    const std::string code = ToFormatCode(s.num, OptionBlanksZero(s.option));
+    if (code != "General") {
+        format_set_num_format(f, code.c_str());
+    }
+    using Setter = void (*)(lxw_format*, uint8_t);
+    using ColourSetter = void (*)(lxw_format*, lxw_color_t);
+    static constexpr Setter kSet[] = {format_set_left, format_set_top, format_set_right, format_set_bottom};
+    static constexpr ColourSetter kColour[] = {format_set_left_color, format_set_top_color,
+                                               format_set_right_color, format_set_bottom_color};
+    for (std::size_t edge = 0; edge < 4; ++edge) {
+        const BorderLine& b = s.borders[edge];
+        if (b.style != 0) {
+            kSet[edge](f, static_cast<uint8_t>(kLxwBorder[b.style]));
+            kColour[edge](f, LxwColour(b.colour));
+        }
+    }
+    return f;
+}
+
+} // namespace
+
+bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& error) {
+    error = {};
+    std::string tmp = TempPatternBeside(path);
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0) {
+        error = {path, 0, 0, "", "cannot-create", "无法创建文件"};
+        return false;
+    }
+    ::close(fd);
+    lxw_workbook* wb = workbook_new(tmp.c_str());
+    lxw_worksheet* ws = wb != nullptr ? workbook_add_worksheet(wb, "Sheet1") : nullptr;
+    if (ws == nullptr) {
+        ::unlink(tmp.c_str());
+        error = {path, 0, 0, "", "cannot-create", "无法创建工作簿"};
+        return false;
+    }
+    std::unordered_map<std::uint32_t, lxw_format*> formats;
+    auto formatOf = [&](std::uint32_t style) {
+        auto [it, added] = formats.try_emplace(style, nullptr);
+        if (added) {
+            it->second = MakeFormat(wb, doc.StyleByIndex(style));
+        }
+        return it->second;
+    };
+    lxw_error failure = LXW_NO_ERROR;
+    auto check = [&failure](lxw_error e) {
+        if (failure == LXW_NO_ERROR && e != LXW_NO_ERROR) {
+            failure = e;
+        }
+    };
+
+    worksheet_set_default_row(ws, kDefaultRowHeightPx * 0.75, LXW_FALSE);
+    for (int col = 0; col < doc.SheetColCount(); ++col) {
+        int px = 0;
+        doc.GetColWidth(col, px);
+        lxw_row_col_options hidden = {LXW_TRUE, 0, LXW_FALSE};
+        check(worksheet_set_column_pixels_opt(ws, static_cast<lxw_col_t>(col), static_cast<lxw_col_t>(col),
+                                              static_cast<uint32_t>(px == 0 ? 64 : px), nullptr,
+                                              px == 0 ? &hidden : nullptr));
+    }
+    for (int row = 0; row < doc.SheetRowCount(); ++row) {
+        int px = 0;
+        doc.GetRowHeight(row, px);
+        if (px != kDefaultRowHeightPx) {
+            lxw_row_col_options hidden = {LXW_TRUE, 0, LXW_FALSE};
+            check(worksheet_set_row_opt(ws, static_cast<lxw_row_t>(row), px * 0.75, nullptr,
+                                        px == 0 ? &hidden : nullptr));
+        }
+    }
+    for (const MergeRange& m : doc.Merges()) {
+        check(worksheet_merge_range(ws, static_cast<lxw_row_t>(m.r1), static_cast<lxw_col_t>(m.c1),
+                                    static_cast<lxw_row_t>(m.r2), static_cast<lxw_col_t>(m.c2), "",
+                                    formatOf(doc.StyleIndexAt(m.c1, m.r1))));
+    }
+    int m1 = 0, m2 = 0, m3 = 0, m4 = 0;
+    for (int row = 0; row < doc.SheetRowCount() && failure == LXW_NO_ERROR; ++row) {
+        for (int col = 0; col < doc.SheetColCount(); ++col) {
+            const std::uint32_t style = doc.StyleIndexAt(col, row);
+            double number = 0;
+            std::string_view text;
+            const int kind = doc.PeekCell(col, row, number, text);
+            const auto r = static_cast<lxw_row_t>(row);
+            const auto c = static_cast<lxw_col_t>(col);
+            if (kind == 1) {
+                check(worksheet_write_number(ws, r, c, number, formatOf(style)));
+            } else if (kind == 2) {
+                check(worksheet_write_string(ws, r, c, std::string(text).c_str(), formatOf(style)));
+            } else if (style != 0 || doc.GetMergeRange(col, row, m1, m2, m3, m4)) {
+                // The merge wrote its corner's format over the whole block; each cell gets its own back.
+                check(worksheet_write_blank(ws, r, c, formatOf(style)));
+            }
+        }
+    }
+    // Workbooks have no size of their own: the import takes the extent of what is written. A blank in
+    // the last cell, in the default style, keeps empty trailing rows and columns of the template.
+    const int lastCol = doc.SheetColCount() - 1;
+    const int lastRow = doc.SheetRowCount() - 1;
+    double lastNumber = 0;
+    std::string_view lastText;
+    if (lastCol >= 0 && lastRow >= 0 && doc.StyleIndexAt(lastCol, lastRow) == 0 &&
+        doc.PeekCell(lastCol, lastRow, lastNumber, lastText) == 0 &&
+        !doc.GetMergeRange(lastCol, lastRow, m1, m2, m3, m4)) {
+        check(worksheet_write_blank(ws, static_cast<lxw_row_t>(lastRow), static_cast<lxw_col_t>(lastCol),
+                                    formatOf(0)));
+    }
+    const PrintArea& p = doc.GetPrintArea();
+    if (p.IsSet()) {
+        check(worksheet_print_area(ws, static_cast<lxw_row_t>(p.r1), static_cast<lxw_col_t>(p.c1),
+                                   static_cast<lxw_row_t>(p.r2), static_cast<lxw_col_t>(p.c2)));
+    }
+    if (p.titleRows > 0) {
+        check(worksheet_repeat_rows(ws, 0, static_cast<lxw_row_t>(p.titleRows - 1)));
+    }
+    if (p.titleCols > 0) {
+        check(worksheet_repeat_columns(ws, 0, static_cast<lxw_col_t>(p.titleCols - 1)));
+    }
+    const PageSetup& ps = doc.GetPageSetup();
+    worksheet_set_paper(ws, static_cast<uint8_t>(xlsx::PaperCode(ps.paper)));
+    if (ps.landscape) {
+        worksheet_set_landscape(ws);
+    } else {
+        worksheet_set_portrait(ws);
+    }
+    worksheet_set_margins(ws, ps.marginLeftMm / 25.4, ps.marginRightMm / 25.4, ps.marginTopMm / 25.4,
+                          ps.marginBottomMm / 25.4);
+    worksheet_set_print_scale(ws, static_cast<uint16_t>(ps.scalePercent));
+    if (ps.fitWide > 0 || ps.fitTall > 0) {
+        worksheet_fit_to_pages(ws, static_cast<uint16_t>(ps.fitWide), static_cast<uint16_t>(ps.fitTall));
+    }
+    if (ps.centreHorizontally) {
+        worksheet_center_horizontally(ws);
+    }
+    if (ps.centreVertically) {
+        worksheet_center_vertically(ws);
+    }
+    const std::string footer = xlsx::FooterFromPageLine(doc.GetPageLine());
+    if (!footer.empty()) {
+        check(worksheet_set_footer(ws, footer.c_str()));
+    }
+    const lxw_error closed = workbook_close(wb);
+    check(closed);
+    if (failure == LXW_NO_ERROR && std::rename(tmp.c_str(), path.c_str()) == 0) {
+        return true;
+    }
+    ::unlink(tmp.c_str());
+    error = {path,
+             0,
+             0,
+             "",
+             "write-failed",
+             std::string("写入 .xlsx 失败：") +
+                 (failure != LXW_NO_ERROR ? lxw_strerror(failure) : "无法替换目标文件")};
+    return false;
+}
+
+} // namespace sheet

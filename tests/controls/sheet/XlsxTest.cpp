@@ -1,0 +1,217 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+//
+// .xlsx import of files written by an independent writer (openpyxl), export read back both by our
+// import and by openpyxl, and the import's refusal of broken packages.
+#include "controls/sheet/SheetDump.h"
+#include "controls/sheet/SheetSamples.h"
+#include "controls/sheet/SheetXlsx.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace sheet {
+namespace {
+
+using test::RunPython;
+using test::TempDir;
+
+constexpr const char* kWriteHeader = R"py(
+import sys
+from openpyxl import Workbook
+from openpyxl.styles import Alignment, Border, Font, Side
+from openpyxl.worksheet.properties import PageSetupProperties
+wb = Workbook()
+ws = wb.active
+ws.title = "明细"
+ws.merge_cells("A1:D1")
+ws["A1"] = "库存月报"
+ws["A1"].font = Font(name="黑体", size=16, bold=True, italic=True)
+ws["A1"].alignment = Alignment(horizontal="center", vertical="center")
+ws.merge_cells("A2:A3"); ws["A2"] = "仓库"
+ws.merge_cells("B2:C2"); ws["B2"] = "数量"
+ws["B3"] = "期初"; ws["C3"] = "期末"
+ws["D2"] = 1234.5
+ws["D2"].number_format = "#,##0.00;-#,##0.00;"
+ws["D3"] = 0.25
+ws["D3"].number_format = "0.0%"
+ws["C4"] = -7
+ws["C4"].number_format = '"¥"#,##0;[Red]\\(#,##0\\)'
+ws["C4"].font = Font(name="宋体", size=10.5, underline="single")
+ws["B4"] = True
+side = Side(style="medium", color="FF0000FF")
+ws["A4"].border = Border(left=side, bottom=Side(style="dashed"))
+ws["A4"].alignment = Alignment(horizontal="left", vertical="top")
+ws.column_dimensions["A"].width = 10
+ws.column_dimensions["C"].hidden = True
+ws.row_dimensions[1].height = 30
+ws.print_title_rows = "1:3"
+ws.print_area = "A1:D4"
+ws.page_setup.paperSize = ws.PAPERSIZE_A3
+ws.page_setup.orientation = "landscape"
+ws.page_setup.fitToWidth = 1
+ws.page_setup.fitToHeight = 0
+ws.sheet_properties.pageSetUpPr = PageSetupProperties(fitToPage=True)
+ws.print_options.verticalCentered = True
+ws.page_margins.left = 0.25
+ws.oddFooter.center.text = "第&P页 共&N页 R&&D"
+wb.save(sys.argv[1])
+)py";
+
+TEST(XlsxTest, ImportsWhatAnotherWriterSaved) {
+    TempDir dir;
+    bool ok = false;
+    const std::string out = RunPython(dir, kWriteHeader, dir.File("in.xlsx"), ok);
+    ASSERT_TRUE(ok) << out;
+    SheetDocument doc;
+    LoadError error;
+    ASSERT_TRUE(ImportXlsx(dir.File("in.xlsx"), doc, error)) << error.ToString();
+    EXPECT_TRUE(doc.CheckConsistency());
+    // Widths: 10 characters is 75 pixels by the 7-pixel digit rule, unset columns 64, hidden ones 0.
+    // Heights: 30 points are 40 pixels. Zeros of D2 blank (empty third section: option 2); the
+    // percent keeps one decimal; C4 is currency with red parentheses.
+    // Widths: 10 characters are 70 pixels by the 7-pixel digit rule, unset columns 64, hidden ones 0.
+    // Heights: 30 points are 40 pixels. Margins: inches to millimetres, to a tenth. D2's empty zero
+    // section blanks zeros (option 2); C4 is currency, red, in parentheses (escaped ones count too);
+    // the medium blue left edge of A4 is style 10 in BGR; True reads as 1.
+    EXPECT_EQ(DumpSheet(doc), "size 4x4\n"
+                              "widths A=70 B=64 C=0 D=64\n"
+                              "print A1:D4 titles=3,0\n"
+                              "pageline |第&P页 共&S页 R&&D|\n"
+                              "page A3 landscape margins=6.4,25.4,19.1,25.4 scale=100 fit=1x0 centre-v\n"
+                              "r1 h=40: \"库存月报\"@1\n"
+                              "r2: \"仓库\"@2|\"数量\"@2||1234.5@3\n"
+                              "r3: |\"期初\"@2|\"期末\"@2|0.25@4\n"
+                              "r4: @5|1@2|-7@6\n"
+                              "@1 黑体 16 bi align=36\n"
+                              "@2 Calibri 11\n"
+                              "@3 Calibri 11 num=1,0,2,-1,0,0,0 option=2\n"
+                              "@4 Calibri 11 num=0,0,1,1,0,0,0\n"
+                              "@5 Calibri 11 align=9 L10/16711680 B3\n"
+                              "@6 宋体 10.5 u num=1,1,0,-1,0,1,1\n"
+                              "merge A1:D1\nmerge A2:A3\nmerge B2:C2\n");
+}
+
+TEST(XlsxTest, ExportReadsBackTheSameDocument) {
+    TempDir dir;
+    const SheetDocument doc = test::Rich();
+    LoadError error;
+    ASSERT_TRUE(ExportXlsx(doc, dir.File("out.xlsx"), error)) << error.ToString();
+    SheetDocument back;
+    ASSERT_TRUE(ImportXlsx(dir.File("out.xlsx"), back, error)) << error.ToString();
+    EXPECT_EQ(DumpSheet(back), DumpSheet(doc));
+
+    // An independent reader sees the same merges, fonts, formats and sizes.
+    bool ok = false;
+    const std::string seen = RunPython(dir, R"py(
+import sys
+from openpyxl import load_workbook
+ws = load_workbook(sys.argv[1]).active
+print(sorted(str(m) for m in ws.merged_cells.ranges))
+a1 = ws["A1"]
+print(a1.value, a1.font.name, a1.font.sz, a1.font.b, a1.alignment.horizontal, a1.alignment.vertical)
+print(repr(ws["C3"].value), ws["C3"].number_format)
+print(ws.column_dimensions["B"].hidden, ws.column_dimensions["E"].width, ws.row_dimensions[7].height)
+print(ws.print_title_rows, ws.print_title_cols, ws.print_area, ws.oddFooter.center.text)
+)py",
+                                       dir.File("out.xlsx"), ok);
+    ASSERT_TRUE(ok) << seen;
+    // 130 pixels are 18.57 characters (130 / 7, to 1/256); 41 pixels are 30.75 points.
+    EXPECT_EQ(seen, "['A1:E1']\n"
+                    "销售日报 黑体 18.0 True center center\n"
+                    "-1e+300 \"¥\"#,##0.00,%;[Red](\"¥\"#,##0.00,%);\n"
+                    "True 18.5703125 30.75\n"
+                    "$1:$2 $A:$A ['$A$1:$E$7'] 第&P页共&N页\n");
+}
+
+struct BrokenCase {
+    const char* name;
+    const char* python; // writes the package to sys.argv[1]
+    const char* code;
+    const char* cell;
+    const char* message;
+};
+
+TEST(XlsxTest, BrokenPackagesNameTheFault) {
+    const char* kZip = "import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1], 'w')\n";
+    const char* kRels = "z.writestr('_rels/.rels', '<Relationships xmlns=\"x\"><Relationship Id=\"r\" "
+                        "Type=\"x/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>')\n"
+                        "z.writestr('xl/workbook.xml', '<workbook><sheets><sheet name=\"S\" r:id=\"s1\" "
+                        "xmlns:r=\"r\"/></sheets></workbook>')\n"
+                        "z.writestr('xl/_rels/workbook.xml.rels', '<Relationships><Relationship Id=\"s1\" "
+                        "Type=\"x/worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"s2\" "
+                        "Type=\"x/sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>')\n"
+                        "z.writestr('xl/sharedStrings.xml', '<sst><si><t>a</t></si></sst>')\n";
+    const std::vector<BrokenCase> cases = {
+        {"a text file", "open(__import__('sys').argv[1], 'w').write('not a workbook')", "not-xlsx", "",
+         "不是 .xlsx 工作簿（不是有效的 zip 压缩包）"},
+        {"a zip without a workbook", "z.writestr('a.txt', 'x')", "missing-part", "",
+         "工作簿缺少“xl/workbook.xml”"},
+        {"a sheet that is not XML", "z.writestr('xl/worksheets/sheet1.xml', '<worksheet><sheetData>')",
+         "bad-xml", "", ""},
+        {"shared string past the end",
+         "z.writestr('xl/worksheets/sheet1.xml', '<worksheet><sheetData><row r=\"2\"><c r=\"B2\" "
+         "t=\"s\"><v>5</v></c></row></sheetData></worksheet>')",
+         "bad-string-index", "B2", "共享字符串编号“5”不存在"},
+        {"cell outside its row",
+         "z.writestr('xl/worksheets/sheet1.xml', '<worksheet><sheetData><row r=\"2\"><c r=\"B3\">"
+         "<v>1</v></c></row></sheetData></worksheet>')",
+         "bad-cell-ref", "", "单元格引用“B3”无效或不在所在行"},
+        {"a number that is none",
+         "z.writestr('xl/worksheets/sheet1.xml', '<worksheet><sheetData><row r=\"1\"><c r=\"C1\">"
+         "<v>1,5</v></c></row></sheetData></worksheet>')",
+         "bad-number", "C1", "“1,5”不是有效的数值"},
+        {"a merge beyond the sheet",
+         "z.writestr('xl/worksheets/sheet1.xml', '<worksheet><sheetData/><mergeCells><mergeCell "
+         "ref=\"A1:XFE2\"/></mergeCells></worksheet>')",
+         "bad-merge", "", "合并区域“A1:XFE2”无效"},
+    };
+    for (const BrokenCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string script = std::string(c.python).starts_with("z.")
+                                       ? std::string(kZip) +
+                                             (std::string(c.python).find("workbook") == std::string::npos &&
+                                                      std::string(c.name) != "a zip without a workbook"
+                                                  ? kRels
+                                                  : "") +
+                                             c.python + "\nz.close()\n"
+                                       : c.python;
+        bool ok = false;
+        const std::string out = RunPython(dir, script, dir.File("bad.xlsx"), ok);
+        ASSERT_TRUE(ok) << out;
+        SheetDocument doc;
+        LoadError error;
+        EXPECT_FALSE(ImportXlsx(dir.File("bad.xlsx"), doc, error));
+        EXPECT_EQ(error.file, dir.File("bad.xlsx"));
+        EXPECT_EQ(error.code, c.code);
+        EXPECT_EQ(error.cell, c.cell);
+        if (*c.message != '\0') {
+            EXPECT_EQ(error.message, c.message);
+        }
+        EXPECT_EQ(doc.SheetColCount(), 0);
+    }
+}
+
+TEST(XlsxTest, EveryTruncationOfAWorkbookIsRefused) {
+    TempDir dir;
+    LoadError error;
+    SheetDocument small;
+    small.Resize(2, 2);
+    small.SetCellText(0, 0, "表头");
+    small.MergeCells(0, 0, 1, 0);
+    ASSERT_TRUE(ExportXlsx(small, dir.File("small.xlsx"), error));
+    const std::string bytes = test::ReadFile(dir.File("small.xlsx"));
+    ASSERT_GT(bytes.size(), 1000u);
+    for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
+        SheetDocument doc;
+        ASSERT_FALSE(ImportXlsxData(std::string_view(bytes).substr(0, cut), "cut.xlsx", doc, error)) << cut;
+        ASSERT_FALSE(error.code.empty());
+    }
+    SheetDocument whole;
+    ASSERT_TRUE(ImportXlsxData(bytes, "small.xlsx", whole, error)) << error.ToString();
+    EXPECT_EQ(DumpSheet(whole), DumpSheet(small));
+}
+
+} // namespace
+} // namespace sheet
