@@ -181,6 +181,10 @@ vb::Variant GridModel::RangeProp(int setting, int row1, int col1) const {
     return RangeProp(setting, row1, col1, row1, col1);
 }
 
+vb::Variant GridModel::RangeProp(int setting, int row1, int col1, int row2) const {
+    return RangeProp(setting, row1, col1, row2, col1);
+}
+
 vb::Variant GridModel::RangeProp(int setting, int row1, int col1, int row2, int col2) const {
     CheckRect(row1, col1, row2, col2);
     const CellLook look = CellLookAt(row1, col1);
@@ -217,6 +221,10 @@ vb::Variant GridModel::RangeProp(int setting, int row1, int col1, int row2, int 
 
 void GridModel::SetRangeProp(int setting, int row1, int col1, const vb::Variant& value) {
     SetRangeProp(setting, row1, col1, row1, col1, value);
+}
+
+void GridModel::SetRangeProp(int setting, int row1, int col1, int row2, const vb::Variant& value) {
+    SetRangeProp(setting, row1, col1, row2, col1, value);
 }
 
 void GridModel::SetRangeProp(int setting, int row1, int col1, int row2, int col2, const vb::Variant& value) {

@@ -79,8 +79,10 @@ public:
     // (row2, col2 default to row1, col1, either corner order); a get reads the first cell. Text reads
     // back as displayed (formatted); value 18 reads the number of the cell's value (0 when it has none).
     vb::Variant RangeProp(int setting, int row1, int col1) const;
+    vb::Variant RangeProp(int setting, int row1, int col1, int row2) const;
     vb::Variant RangeProp(int setting, int row1, int col1, int row2, int col2) const;
     void SetRangeProp(int setting, int row1, int col1, const vb::Variant& value);
+    void SetRangeProp(int setting, int row1, int col1, int row2, const vb::Variant& value);
     void SetRangeProp(int setting, int row1, int col1, int row2, int col2, const vb::Variant& value);
     std::string CellTextAt(int row, int col) const;
     // The displayed text appended to out; the allocation-free path painting uses. No range check.

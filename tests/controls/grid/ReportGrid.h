@@ -100,7 +100,7 @@ inline void SetUpSalesReport(GridModel& grid) {
     grid.SetRangeProp(0, last, 0, "");
     grid.SetRangeProp(0, last, 0, "合计");
     for (int col = 0; col < 6; ++col) {
-        grid.SetRangeProp(11, 3, col, last, col, "宋体");
+        grid.SetRangeProp(11, 3, col, last, "宋体"); // column defaults to col, as the window writes it
         grid.SetRangeProp(12, 3, col, last, col, 10.5);
     }
     grid.SetRangeProp(13, 3, 4, last, 4, true);
