@@ -213,6 +213,54 @@ TEST(GridModelTest, RowCountChangesCutAndAddAtTheEnd) {
     }
 }
 
+TEST(GridModelTest, TotalsSumTheDataRowsIntoOneSharedRow) {
+    struct Case {
+        const char* name;
+        std::vector<vb::Variant> values; // column 1 of the data rows
+        const char* columnFormat;
+        const char* totalsFormat;
+        const char* expected; // the totals row
+    };
+    const std::vector<Case> cases = {
+        // Adding the doubles gives 10000.000000018848: drift that reaches the 15 digits a format shows.
+        {"a hundred thousand tenths stay exact", std::vector<vb::Variant>(100000, 0.1), "0.0000000000", "",
+         "r100001: 合计|10000.0000000000\n"},
+        {"cents of many rows", {19.99, 0.01, 80.0, 0.05}, "#,###0.00", "", "r5: 合计|100.05\n"},
+        {"blanked zeros and text are skipped",
+         {vb::Variant(""), vb::Variant("暂无"), vb::Variant("1,200.5")},
+         "#,###0.00;; ",
+         "",
+         "r4: 合计|1,200.50\n"},
+        {"the totals format wins over the column's",
+         {vb::Variant::Long(1500), vb::Variant::Long(2500)},
+         "",
+         "#,##",
+         "r3: 合计|4,000\n"},
+        {"a zero total blanks under a blank-zero format", {1.5, -1.5}, "#,###0.00;; ", "", "r3: 合计|\n"},
+        {"no data rows sum to zero", {}, "0.00", "", "r1: 合计|0.00\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GridModel grid;
+        grid.SetGridColCount(2);
+        grid.SetGridRowCount(1);
+        grid.SetHeaderRowCount(1);
+        grid.SetColFormatText(1, c.columnFormat);
+        auto rows = std::make_shared<vb::Array>(
+            std::vector<vb::Array::Bound>{{0, 1}, {0, static_cast<long>(c.values.size()) - 1}});
+        for (std::size_t record = 0; record < c.values.size(); ++record) {
+            rows->Set(1, static_cast<long>(record), c.values[record]);
+        }
+        grid.FillFromArray(vb::Variant(rows));
+        grid.AddTotalRow(2, -1, 1, c.totalsFormat, 0xC0FFFF);
+        grid.AddTotalRow(2, -1, 0, "", 0xC0FFFF); // a second call writes into the same row
+        grid.SetRangeProp(0, grid.GridRowCount() - 1, 0, "合计");
+        EXPECT_EQ(DumpGrid(grid, grid.GridRowCount() - 1), c.expected);
+        EXPECT_EQ(grid.TotalsRow(), grid.GridRowCount() - 1);
+        EXPECT_TRUE(grid.CheckConsistency());
+    }
+}
+
 TEST(GridModelTest, TheLatestStyleWriteShowsWhateverItsShape) {
     struct Case {
         const char* name;
