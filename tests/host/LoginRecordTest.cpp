@@ -16,8 +16,12 @@ std::string DumpFields(const ado::Recordset& rs) {
     std::string dump;
     for (std::size_t k = 0; k < rs.FieldCount(); ++k) {
         const ado::Field field = rs.Fields(k);
-        dump += (dump.empty() ? "" : " ") + field.Name() + ":" + std::to_string(field.Type()) + ":" +
-                std::to_string(field.DefinedSize());
+        dump.append(dump.empty() ? "" : " ")
+            .append(field.Name())
+            .append(":")
+            .append(std::to_string(field.Type()))
+            .append(":")
+            .append(std::to_string(field.DefinedSize()));
     }
     return dump;
 }

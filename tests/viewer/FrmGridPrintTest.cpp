@@ -78,7 +78,7 @@ protected:
         for (int row = 0; row < grid.GridRowCount(); ++row) {
             std::string line;
             for (int col = 0; col < grid.GridColCount(); ++col) {
-                line += (col ? "|" : "") + grid.CellTextAt(row, col);
+                line.append(col ? "|" : "").append(grid.CellTextAt(row, col));
             }
             rows.push_back(line);
         }
