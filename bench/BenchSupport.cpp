@@ -7,12 +7,25 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <sqlite3.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace vondrel::bench {
 namespace {
+
+// Ten columns as a month-end sales report has them: keys and quantities, Chinese names, money, dates.
+constexpr const char* kSqliteCreate = R"sql(
+CREATE TABLE bench_rows (fid INTEGER, fqty INTEGER, fstore SMALLINT, fcustomer VARCHAR(40), fproduct VARCHAR(40),
+                         fprice DECIMAL(18,2), famount DECIMAL(18,2), ftax DECIMAL(18,2), fdate DATE, fdue DATE);
+WITH RECURSIVE seq(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM seq WHERE i < {rows})
+INSERT INTO bench_rows
+SELECT i, i % 100, i % 7, '客户' || (i % 997) || '号商贸有限公司', '产品' || (i % 113) || '型号',
+       (i % 1000) / 100.0 + 1, (i % 100) * ((i % 1000) / 100.0 + 1), (i % 100) * 0.13,
+       date('2024-01-01', '+' || (i % 365) || ' days'), date('2024-02-01', '+' || (i % 365) || ' days')
+FROM seq;
+)sql";
 
 std::size_t ReadStatusKb(const char* key) {
     std::ifstream status("/proc/self/status");
@@ -123,6 +136,40 @@ void Report::WriteJson(const std::string& path) const {
             << ", \"info\": \"" << row.info << "\"}" << (k + 1 < m_rows.size() ? "," : "") << "\n";
     }
     out << "]\n";
+}
+
+std::string FillTemplate(std::string text, long rows, const std::string& table) {
+    for (const auto& [key, value] : {std::pair<std::string, std::string>{"{rows}", std::to_string(rows)},
+                                     std::pair<std::string, std::string>{"{table}", table}}) {
+        for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at)) {
+            text.replace(at, key.size(), value);
+        }
+    }
+    return text;
+}
+
+std::filesystem::path EnsureSalesDatabase(long rows) {
+    const std::filesystem::path folder = std::filesystem::path("bench-data");
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path file = folder / ("rows-" + std::to_string(rows) + ".db");
+    if (std::filesystem::exists(file)) {
+        return file;
+    }
+    const std::filesystem::path partial = file.string() + ".tmp";
+    std::filesystem::remove(partial);
+    sqlite3* db = nullptr;
+    sqlite3_open(partial.c_str(), &db);
+    char* error = nullptr;
+    const std::string sql = FillTemplate(kSqliteCreate, rows);
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        std::string message = error ? error : "?";
+        sqlite3_free(error);
+        sqlite3_close(db);
+        throw std::runtime_error("creating the SQLite data failed: " + message);
+    }
+    sqlite3_close(db);
+    std::filesystem::rename(partial, file);
+    return file;
 }
 
 } // namespace vondrel::bench

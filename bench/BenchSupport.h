@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -43,5 +44,13 @@ private:
 };
 
 std::string HumanBytes(double bytes);
+
+// The statement text with {rows} and {table} filled in.
+std::string FillTemplate(std::string text, long rows, const std::string& table = {});
+
+// An SQLite file in ./bench-data with `rows` rows of the table bench_rows: ten columns as a month-end
+// sales report has them (keys and quantities, Chinese names, money, dates). Made once per row count
+// and kept; a half-made file is never left behind.
+std::filesystem::path EnsureSalesDatabase(long rows);
 
 } // namespace vondrel::bench

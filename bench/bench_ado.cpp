@@ -28,18 +28,6 @@ using vondrel::bench::Measure;
 using vondrel::bench::Report;
 using vondrel::bench::Sample;
 
-// Ten columns as a month-end sales report has them: keys and quantities, Chinese names, money, dates.
-constexpr const char* kSqliteCreate = R"sql(
-CREATE TABLE bench_rows (fid INTEGER, fqty INTEGER, fstore SMALLINT, fcustomer VARCHAR(40), fproduct VARCHAR(40),
-                         fprice DECIMAL(18,2), famount DECIMAL(18,2), ftax DECIMAL(18,2), fdate DATE, fdue DATE);
-WITH RECURSIVE seq(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM seq WHERE i < {rows})
-INSERT INTO bench_rows
-SELECT i, i % 100, i % 7, '客户' || (i % 997) || '号商贸有限公司', '产品' || (i % 113) || '型号',
-       (i % 1000) / 100.0 + 1, (i % 100) * ((i % 1000) / 100.0 + 1), (i % 100) * 0.13,
-       date('2024-01-01', '+' || (i % 365) || ' days'), date('2024-02-01', '+' || (i % 365) || ' days')
-FROM seq;
-)sql";
-
 constexpr const char* kPostgresCreate = R"sql(
 DROP TABLE IF EXISTS {table};
 CREATE TABLE {table} (fid INTEGER, fqty INTEGER, fstore SMALLINT, fcustomer VARCHAR(40), fproduct VARCHAR(40),
@@ -57,40 +45,6 @@ constexpr const char kKinds[] = "iiittdddDD";
 volatile std::size_t g_sink = 0; // keeps the baseline loops from being optimised away
 // Results stay alive until the measured child exits: freeing them is not part of opening them.
 std::vector<vb::Variant> g_kept;
-
-// The statement texts with {rows} and {table} filled in.
-std::string Fill(std::string text, long rows, const std::string& table = {}) {
-    for (const auto& [key, value] : {std::pair<std::string, std::string>{"{rows}", std::to_string(rows)},
-                                     std::pair<std::string, std::string>{"{table}", table}}) {
-        for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at)) {
-            text.replace(at, key.size(), value);
-        }
-    }
-    return text;
-}
-
-std::filesystem::path EnsureSqliteData(long rows) {
-    const std::filesystem::path folder = std::filesystem::path("bench-data");
-    std::filesystem::create_directories(folder);
-    const std::filesystem::path file = folder / ("rows-" + std::to_string(rows) + ".db");
-    if (std::filesystem::exists(file)) {
-        return file;
-    }
-    const std::filesystem::path partial = file.string() + ".tmp";
-    std::filesystem::remove(partial);
-    sqlite3* db = nullptr;
-    sqlite3_open(partial.c_str(), &db);
-    char* error = nullptr;
-    const std::string sql = Fill(kSqliteCreate, rows);
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-        std::string message = error ? error : "?";
-        sqlite3_close(db);
-        throw std::runtime_error("creating the SQLite data failed: " + message);
-    }
-    sqlite3_close(db);
-    std::filesystem::rename(partial, file);
-    return file;
-}
 
 // The plainest way to read every cell with SQLite's C API; also counts the data's raw bytes.
 std::size_t SqliteBaseline(const std::string& path) {
@@ -198,7 +152,7 @@ int main(int argc, char** argv) {
     }
     try {
         Report report;
-        const std::string path = EnsureSqliteData(rows).string();
+        const std::string path = vondrel::bench::EnsureSalesDatabase(rows).string();
         std::size_t rawBytes = 0;
         Measure([&] { SqliteBaseline(path); }, 1); // warm the page cache for both sides
         rawBytes = SqliteBaseline(path);
@@ -232,7 +186,7 @@ int main(int argc, char** argv) {
             {
                 auto cnn = ado::Connection::Create();
                 cnn->Open(conninfo);
-                cnn->Execute(Fill(kPostgresCreate, rows, table));
+                cnn->Execute(vondrel::bench::FillTemplate(kPostgresCreate, rows, table));
             }
             Measure([&] { PostgresBaseline(conninfo, table); }, 1);
             const Sample pgBase = Measure([&] { PostgresBaseline(conninfo, table); });
