@@ -8,16 +8,16 @@
 //  2. Every user action becomes a model call (UserClick, UserDoubleClick, MoveCursor,
 //     SetColWidthTwips), and the view repaints from the model's change notice. Nothing the user sees
 //     is kept here beyond the scroll position and an ongoing column drag.
-//  3. Paint order: data rows, then the header rows and fixed columns over them, so a scrolled cell
-//     never draws over the frozen parts.
+//  3. What a screen looks like is decided by GridRenderer in the model library, through the
+//     GridPainter calls; this file only supplies a QPainter for them.
 #include "controls/grid/qt/GridView.h"
 
 #include "controls/grid/qt/CjkFonts_p.h"
+#include "controls/grid/qt/QtGridPainter_p.h"
 
 #include <string>
 #include <unordered_map>
 
-#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -27,35 +27,7 @@ namespace grid {
 
 namespace {
 
-constexpr int kTextPadding = 3; // pixels between a cell's edge and its text
-constexpr int kTreeIndent = 14; // pixels per outline level below the first
 constexpr int kMinColumnPixels = 0;
-
-QColor FromBgr(std::uint32_t bgr) {
-    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
-                  static_cast<int>((bgr >> 16) & 0xFF));
-}
-
-Qt::Alignment ToQtAlignment(int alignCode) {
-    const int horizontal = alignCode / 3;
-    const int vertical = alignCode % 3;
-    const Qt::Alignment h = horizontal == 0   ? Qt::AlignLeft
-                            : horizontal == 1 ? Qt::AlignHCenter
-                                              : Qt::AlignRight;
-    const Qt::Alignment v = vertical == 0 ? Qt::AlignTop : vertical == 1 ? Qt::AlignVCenter : Qt::AlignBottom;
-    return h | v;
-}
-
-QImage ToImage(const GridPicture& picture) {
-    QImage image(picture.Width(), picture.Height(), QImage::Format_ARGB32);
-    for (int y = 0; y < picture.Height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < picture.Width(); ++x) {
-            line[x] = picture.Argb()[static_cast<std::size_t>(y * picture.Width() + x)];
-        }
-    }
-    return image;
-}
 
 } // namespace
 
@@ -65,7 +37,6 @@ struct GridView::Private {
 
     GridModel& model;
     GridLayout layout;
-    std::string textBuffer; // reused for every cell's text
     int dragColumn = -1;
     int dragStartX = 0;
     int dragStartWidth = 0;
@@ -163,90 +134,8 @@ void GridView::scrollContentsBy(int, int) {
 
 void GridView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
-    const GridViewport view = Viewport();
-    const GridLayout& layout = d->layout;
-    const GridModel& model = d->model;
-    painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));
-    const MergeSpan selection = model.Selection();
-    const QColor gridLine(0xC8, 0xC8, 0xC8);
-    const QColor headerLine(0x90, 0x90, 0x90);
-    QColor highlight = palette().color(QPalette::Highlight);
-    highlight.setAlpha(90);
-
-    const auto paintCell = [&](const PaintCell& cell) {
-        const QRect rect(cell.x, cell.y, cell.width, cell.height);
-        const CellLook look = model.CellLookAt(cell.row, cell.col);
-        const bool isHeader = cell.row < model.HeaderRowCount();
-        painter.fillRect(rect, FromBgr(look.backBgr));
-        if (!isHeader && selection.row1 >= 0 && selection.Contains(cell.row, cell.col) &&
-            !(selection.row1 == selection.row2 && selection.col1 == selection.col2)) {
-            painter.fillRect(rect, highlight);
-        }
-        QRect textRect = rect.adjusted(kTextPadding, 1, -kTextPadding, -1);
-        if (cell.col == 0) {
-            const int level = model.RowLevel(cell.row);
-            if (level > 1) {
-                textRect.setLeft(textRect.left() + (level - 1) * kTreeIndent);
-            }
-        }
-        if (look.picture && look.picture->IsObject()) {
-            if (const auto* picture = dynamic_cast<const GridPicture*>(look.picture->AsObject().get())) {
-                auto it = d->images.find(picture);
-                if (it == d->images.end()) {
-                    it = d->images.emplace(picture, ToImage(*picture)).first;
-                }
-                const QImage& image = it->second;
-                const int top = rect.top() + (rect.height() - image.height()) / 2;
-                painter.drawImage(QPoint(textRect.left(), top), image);
-                textRect.setLeft(textRect.left() + image.width() + kTextPadding);
-            }
-        }
-        d->textBuffer.clear();
-        model.AppendCellText(cell.row, cell.col, d->textBuffer);
-        if (!d->textBuffer.empty()) {
-            painter.setFont(
-                CellFont(look.faceName, look.sizePt, look.isBold, look.isItalic, look.isUnderline));
-            painter.setPen(Qt::black);
-            painter.drawText(
-                textRect, static_cast<int>(ToQtAlignment(look.alignCode)) | Qt::TextSingleLine,
-                QString::fromUtf8(d->textBuffer.data(), static_cast<qsizetype>(d->textBuffer.size())));
-        }
-        painter.setPen(isHeader ? headerLine : gridLine);
-        painter.drawLine(rect.topRight(), rect.bottomRight());
-        painter.drawLine(rect.bottomLeft(), rect.bottomRight());
-        if (cell.row == model.CursorRow() && cell.col == model.CursorCol() && !isHeader) {
-            painter.setPen(QPen(Qt::black, 2));
-            painter.drawRect(rect.adjusted(1, 1, -1, -1));
-        }
-    };
-
-    const std::vector<PaintCell> cells = layout.VisibleCells(view);
-    const QRect scrolledData(layout.FrozenWidth(), layout.HeaderHeight(), view.width, view.height);
-    // Scrolled data cells first, clipped to their area; then the frozen parts over them.
-    painter.setClipRect(scrolledData);
-    for (const PaintCell& cell : cells) {
-        if (!cell.isFrozen) {
-            paintCell(cell);
-        }
-    }
-    painter.setClipRect(QRect(0, layout.HeaderHeight(), layout.FrozenWidth(), view.height));
-    for (const PaintCell& cell : cells) {
-        if (cell.isFrozen && cell.row >= model.HeaderRowCount()) {
-            paintCell(cell);
-        }
-    }
-    painter.setClipRect(QRect(layout.FrozenWidth(), 0, view.width, layout.HeaderHeight()));
-    for (const PaintCell& cell : cells) {
-        if (cell.row < model.HeaderRowCount() && cell.col >= model.HeaderColCount()) {
-            paintCell(cell);
-        }
-    }
-    painter.setClipRect(QRect(0, 0, layout.FrozenWidth(), layout.HeaderHeight()));
-    for (const PaintCell& cell : cells) {
-        if (cell.row < model.HeaderRowCount() && cell.col < model.HeaderColCount()) {
-            paintCell(cell);
-        }
-    }
+    detail::QtGridPainter gridPainter(painter, d->images);
+    GridRenderer::Paint(d->model, d->layout, Viewport(), gridPainter);
 }
 
 void GridView::mousePressEvent(QMouseEvent* event) {
