@@ -23,8 +23,10 @@ namespace sheet {
 namespace cll {
 
 void AppendQuoted(std::string& out, std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
     out += '"';
-    for (const char ch : text) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char ch = text[at];
         const auto byte = static_cast<unsigned char>(ch);
         switch (ch) {
         case '\\':
@@ -43,8 +45,15 @@ void AppendQuoted(std::string& out, std::string_view text) {
             out += "\\r";
             break;
         default:
-            if (byte < 0x20 || byte == 0x7F) {
-                static constexpr char kHex[] = "0123456789abcdef";
+            if (byte >= 0x80) {
+                const std::size_t len = Utf8SequenceLength(text, at);
+                if (len > 0) {
+                    out.append(text, at, len);
+                    at += len - 1;
+                    break;
+                }
+            }
+            if (byte < 0x20 || byte >= 0x7F) {
                 out += "\\x";
                 out += kHex[byte >> 4];
                 out += kHex[byte & 15];

@@ -1,5 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Vondrel authors
 // SPDX-License-Identifier: MIT
+#include "controls/sheet/CllText_p.h"
 #include "controls/sheet/XlsxCommon_p.h"
 
 #include <algorithm>
@@ -7,6 +8,22 @@
 #include <charconv>
 
 namespace sheet::xlsx {
+
+std::string CleanUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t len = cll::Utf8SequenceLength(text, at);
+        if (len == 0) {
+            out += "\xEF\xBF\xBD"; // U+FFFD for each byte that starts no valid sequence
+            ++at;
+        } else {
+            out.append(text, at, len);
+            at += len;
+        }
+    }
+    return out;
+}
 
 int BorderStyleFromName(std::string_view name) {
     for (int style = 1; style < kBorderStyleCount; ++style) {
@@ -213,6 +230,9 @@ void SheetBuilder::SetColWidths(int first, int last, int px, bool custom) {
 
 void SheetBuilder::SetCell(int col, int row, std::size_t xf, vb::Variant value) {
     Extend(col, row);
+    if (value.IsString()) {
+        value = vb::Variant(CleanUtf8(value.AsString()));
+    }
     m_cells.push_back({col, row, xf, std::move(value)});
 }
 

@@ -22,6 +22,9 @@ inline constexpr std::string_view kBorderNames[] = {
     "hair",   "dashDot",       "dashDotDot",       "mediumDashed", "thick",
     "medium", "mediumDashDot", "mediumDashDotDot", "slantDashDot"};
 int BorderStyleFromName(std::string_view name);
+// Text as UTF-8, each byte that starts no valid sequence replaced by U+FFFD: parts of a damaged
+// package may carry anything, and the document holds text.
+std::string CleanUtf8(std::string_view text);
 // A <color> element as a BGR number: rgb, the legacy indexed palette's first colours; theme and
 // automatic colours read as black.
 std::uint32_t ColourFromXml(pugi::xml_node color);
@@ -54,7 +57,9 @@ public:
     void SetTitleRows(int rows) { m_titleRows = rows; }
     void SetTitleCols(int cols) { m_titleCols = cols; }
     void SetPageSetup(const PageSetup& ps) { m_page = ps; }
-    void SetPageLine(PageLine line) { m_line = std::move(line); }
+    void SetPageLine(const PageLine& line) {
+        m_line = {CleanUtf8(line.left), CleanUtf8(line.centre), CleanUtf8(line.right)};
+    }
     SheetDocument Finish();
 
 private:

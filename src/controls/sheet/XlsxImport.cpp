@@ -267,7 +267,7 @@ Styles ReadStyles(Package& pkg, const std::string& part) {
         CellStyle s;
         const char* face = Attr(Child(f, "name"), "val").value();
         if (*face != '\0' && std::strlen(face) <= 255) {
-            s.face = face;
+            s.face = xlsx::CleanUtf8(face);
         }
         const double size = AttrDouble(Child(f, "sz"), "val", 11);
         s.sizePt = static_cast<float>(std::clamp(std::round(size * 10) / 10, 1.0, 409.0));

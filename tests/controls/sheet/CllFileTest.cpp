@@ -61,6 +61,23 @@ TEST(CllFileTest, RoundTripKeepsEverything) {
     EXPECT_EQ(Write(back), text);
 }
 
+TEST(CllFileTest, BytesThatAreNotUtf8SurviveAsEscapes) {
+    // Found by fuzzing the .xlsx import: a cell held bytes that are not UTF-8, the save wrote them raw
+    // and the open refused its own file. Without the fix this failed with: bad-utf8 at 4:3.
+    SheetDocument doc;
+    doc.Resize(1, 1);
+    doc.SetCellText(0, 0,
+                    std::string("a\xff\xe6\x97"
+                                "b\xe6\x97\xa5",
+                                8));
+    const std::string text = Write(doc);
+    EXPECT_NE(text.find("\"a\\xff\\xe6\\x97b日\""), std::string::npos) << text;
+    SheetDocument back;
+    LoadError error;
+    ASSERT_TRUE(ReadCll(text, "bytes.cll", back, error)) << error.ToString();
+    EXPECT_EQ(back.CellValue(0, 0).AsString(), doc.CellValue(0, 0).AsString());
+}
+
 TEST(CllFileTest, FileLooksAsDocumented) {
     SheetDocument doc;
     doc.Resize(3, 4);

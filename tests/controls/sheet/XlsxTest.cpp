@@ -193,6 +193,32 @@ TEST(XlsxTest, BrokenPackagesNameTheFault) {
     }
 }
 
+TEST(XlsxTest, TextThatIsNotUtf8IsReplaced) {
+    TempDir dir;
+    bool ok = false;
+    const std::string out = RunPython(dir, R"py(
+import sys, zipfile
+z = zipfile.ZipFile(sys.argv[1], 'w')
+z.writestr('xl/workbook.xml', '<workbook><sheets><sheet r:id="s1" xmlns:r="r"/></sheets></workbook>')
+z.writestr('xl/_rels/workbook.xml.rels', '<Relationships><Relationship Id="s1" Type="x/worksheet" '
+           'Target="sheet1.xml"/></Relationships>')
+z.writestr('xl/sheet1.xml', b'<worksheet><sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>a\xffb_xD800_</t>'
+           b'</is></c></row></sheetData></worksheet>')
+z.close()
+)py",
+                                      dir.File("bytes.xlsx"), ok);
+    ASSERT_TRUE(ok) << out;
+    SheetDocument doc;
+    LoadError error;
+    ASSERT_TRUE(ImportXlsx(dir.File("bytes.xlsx"), doc, error)) << error.ToString();
+    // A stray byte and an escaped lone surrogate each become U+FFFD (three bytes for the surrogate).
+    EXPECT_EQ(
+        DumpSheet(doc),
+        "size 1x1\nwidths A=64\n"
+        "page A4 portrait margins=19.1,25.4,19.1,25.4 scale=100 fit=0x0\n" // a workbook's default margins
+        "r1: \"a\uFFFDb\uFFFD\uFFFD\uFFFD\"\n");
+}
+
 TEST(XlsxTest, EveryTruncationOfAWorkbookIsRefused) {
     TempDir dir;
     LoadError error;
