@@ -37,6 +37,7 @@ struct GridView::Private {
 
     GridModel& model;
     GridLayout layout;
+    bool isLayoutPending = false;
     int dragColumn = -1;
     int dragStartX = 0;
     int dragStartWidth = 0;
@@ -53,8 +54,13 @@ GridView::GridView(GridModel& model, QWidget* parent)
     model.SetChangeHandler([this](GridChange change) {
         switch (change) {
         case GridChange::Layout:
-            d->layout.Update();
-            resizeEvent(nullptr);
+            // Setting a million row heights one by one must not re-measure a million times: the
+            // work waits for the event loop, or for the first paint, click or key that needs it.
+            if (!d->isLayoutPending) {
+                d->isLayoutPending = true;
+                QMetaObject::invokeMethod(
+                    this, [this] { EnsureLayout(); }, Qt::QueuedConnection);
+            }
             break;
         case GridChange::Placement: {
             const GridLayout& layout = d->layout;
@@ -78,7 +84,17 @@ GridModel& GridView::Model() const {
 }
 
 const GridLayout& GridView::Layout() const {
+    EnsureLayout();
     return d->layout;
+}
+
+void GridView::EnsureLayout() const {
+    if (!d->isLayoutPending) {
+        return;
+    }
+    d->isLayoutPending = false;
+    d->layout.Update();
+    const_cast<GridView*>(this)->UpdateScrollBars();
 }
 
 GridViewport GridView::Viewport() const {
@@ -113,9 +129,16 @@ QFont GridView::CellFont(std::string_view faceName, float sizePt, bool isBold, b
 }
 
 void GridView::resizeEvent(QResizeEvent* event) {
-    if (event) {
-        QAbstractScrollArea::resizeEvent(event);
-    }
+    QAbstractScrollArea::resizeEvent(event);
+    EnsureLayout();
+    UpdateScrollBars();
+    // The model's placement follows the widget when a layout, not the model, moved it.
+    const GridLayout& layout = d->layout;
+    d->model.SetPlacementFromView(layout.ToTwips(x()), layout.ToTwips(y()), layout.ToTwips(width()),
+                                  layout.ToTwips(height()));
+}
+
+void GridView::UpdateScrollBars() {
     const GridViewport viewportNow = Viewport();
     const GridLayout& layout = d->layout;
     verticalScrollBar()->setRange(0, layout.MaxFirstDataRow(viewportNow));
@@ -123,9 +146,6 @@ void GridView::resizeEvent(QResizeEvent* event) {
     horizontalScrollBar()->setRange(0, std::max(0, layout.ContentWidth() - viewportNow.width));
     horizontalScrollBar()->setPageStep(std::max(1, viewportNow.width - layout.FrozenWidth()));
     horizontalScrollBar()->setSingleStep(20);
-    // The model's placement follows the widget when a layout, not the model, moved it.
-    d->model.SetPlacementFromView(layout.ToTwips(x()), layout.ToTwips(y()), layout.ToTwips(width()),
-                                  layout.ToTwips(height()));
 }
 
 void GridView::scrollContentsBy(int, int) {
@@ -133,12 +153,14 @@ void GridView::scrollContentsBy(int, int) {
 }
 
 void GridView::paintEvent(QPaintEvent*) {
+    EnsureLayout();
     QPainter painter(viewport());
     detail::QtGridPainter gridPainter(painter, d->images);
     GridRenderer::Paint(d->model, d->layout, Viewport(), gridPainter);
 }
 
 void GridView::mousePressEvent(QMouseEvent* event) {
+    EnsureLayout();
     if (event->button() != Qt::LeftButton) {
         return;
     }
@@ -157,6 +179,7 @@ void GridView::mousePressEvent(QMouseEvent* event) {
 }
 
 void GridView::mouseMoveEvent(QMouseEvent* event) {
+    EnsureLayout();
     const QPoint at = event->position().toPoint();
     if (d->dragColumn >= 0) {
         const int widthPx = std::max(kMinColumnPixels, d->dragStartWidth + at.x() - d->dragStartX);
@@ -172,6 +195,7 @@ void GridView::mouseReleaseEvent(QMouseEvent*) {
 }
 
 void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
+    EnsureLayout();
     if (event->button() != Qt::LeftButton) {
         return;
     }
@@ -186,6 +210,7 @@ void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void GridView::keyPressEvent(QKeyEvent* event) {
+    EnsureLayout();
     GridModel& model = d->model;
     const bool isExtending = event->modifiers().testFlag(Qt::ShiftModifier);
     const bool isControl = event->modifiers().testFlag(Qt::ControlModifier);

@@ -43,6 +43,9 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    void EnsureLayout() const;
+    void UpdateScrollBars();
+
     struct Private;
     std::unique_ptr<Private> const d;
 };
