@@ -1,0 +1,177 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+//
+// The sheet document's own file against the plainest file of the same values: a print sheet of
+// 100,000 rows x 10 columns, filled as the print rebuild fills it (alignment, font, number format and
+// option per cell, then the value), saved as .cll and opened again, must cost at most 3x (save) and
+// 5x (open) the time of writing the same values as CSV with fwrite and reading them back with fread
+// into numbers and one text buffer.
+//
+//   bench_sheet [--rows N] [--json FILE]
+#include "BenchSupport.h"
+#include "controls/sheet/SheetDocument.h"
+
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+using vondrel::bench::Measure;
+using vondrel::bench::Report;
+using vondrel::bench::Sample;
+
+constexpr int kCols = 10;
+// Column kinds as a daily sales print sheet has them: 't' text, 'n' number.
+constexpr char kKinds[kCols + 1] = "nnttnnnntn";
+volatile std::size_t g_sink = 0;
+
+std::string TextOf(int row, int col) {
+    return col == 2   ? "客户" + std::to_string(row % 997) + "号商贸有限公司"
+           : col == 3 ? "产品" + std::to_string(row % 113) + "型号"
+                      : "第" + std::to_string(row % 7) + "仓";
+}
+
+double NumberOf(int row, int col) {
+    return col == 0 ? row + 1 : (row % 1000) / 100.0 + col * (row % 100);
+}
+
+void Fill(sheet::SheetDocument& doc, int rows) {
+    doc.Resize(kCols, rows);
+    for (int row = 0; row < rows; ++row) {
+        doc.SetRowHeight(row, 18);
+        for (int col = 0; col < kCols; ++col) {
+            const bool text = kKinds[col] == 't';
+            doc.SetCellAlign(col, row, text ? 33 : 34);
+            doc.SetCellFont(col, row, 9, col == 0 ? 1 : 6, "宋体");
+            doc.SetCellNumFormat(col, row, text ? 0 : 1, false, static_cast<std::int16_t>(text ? 0 : 2), -1,
+                                 0.0, 0, false);
+            doc.SetCellOption(col, row, col == 6 ? 1 : 0);
+            if (text) {
+                doc.SetCellText(col, row, TextOf(row, col));
+            } else {
+                doc.SetCellValue(col, row, vb::Variant(NumberOf(row, col)));
+            }
+        }
+    }
+}
+
+void WriteCsv(const std::string& path, int rows) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::string line;
+    char buf[32];
+    for (int row = 0; row < rows; ++row) {
+        line.clear();
+        for (int col = 0; col < kCols; ++col) {
+            if (col > 0) {
+                line += ',';
+            }
+            if (kKinds[col] == 't') {
+                line += TextOf(row, col);
+            } else {
+                line.append(buf, std::to_chars(buf, buf + sizeof buf, NumberOf(row, col)).ptr);
+            }
+        }
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), f);
+    }
+    std::fclose(f);
+}
+
+void ReadCsv(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::string data(std::filesystem::file_size(path), '\0');
+    const std::size_t got = std::fread(data.data(), 1, data.size(), f);
+    std::fclose(f);
+    std::vector<double> numbers;
+    std::string texts;
+    std::vector<std::uint32_t> textEnds;
+    const char* p = data.data();
+    const char* end = p + got;
+    int col = 0;
+    while (p < end) {
+        const char* stop = p;
+        while (stop < end && *stop != ',' && *stop != '\n') {
+            ++stop;
+        }
+        if (kKinds[col] == 't') {
+            texts.append(p, stop);
+            textEnds.push_back(static_cast<std::uint32_t>(texts.size()));
+        } else {
+            double value = 0;
+            std::from_chars(p, stop, value);
+            numbers.push_back(value);
+        }
+        col = (stop < end && *stop == '\n') ? 0 : col + 1;
+        p = stop + 1;
+    }
+    g_sink = numbers.size() + texts.size() + textEnds.size();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int rows = 100000;
+    std::string json;
+    for (int k = 1; k < argc; ++k) {
+        if (std::strcmp(argv[k], "--rows") == 0 && k + 1 < argc) {
+            rows = std::atoi(argv[++k]);
+        } else if (std::strcmp(argv[k], "--json") == 0 && k + 1 < argc) {
+            json = argv[++k];
+        } else {
+            std::fprintf(stderr, "usage: bench_sheet [--rows N] [--json FILE]\n");
+            return 2;
+        }
+    }
+    std::filesystem::create_directories("bench-data");
+    const std::string cll = "bench-data/sheet.cll";
+    const std::string csv = "bench-data/sheet.csv";
+
+    Report report;
+    sheet::SheetDocument doc;
+    const auto fillStart = std::chrono::steady_clock::now();
+    Fill(doc, rows);
+    const double fillSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - fillStart).count();
+    report.AddInfo("fill " + std::to_string(rows) + " rows x 10 columns (align, font, format, option, value)",
+                   std::to_string(fillSeconds) + " s, " + std::to_string(doc.StyleCount()) +
+                       " interned styles");
+
+    const Sample csvWrite = Measure([&] { WriteCsv(csv, rows); });
+    const Sample cllSave = Measure([&] {
+        if (!doc.SaveFile(cll)) {
+            std::fprintf(stderr, "bench_sheet: %s\n", doc.LastError().ToString().c_str());
+            std::exit(1);
+        }
+    });
+    doc.SaveFile(cll);
+    WriteCsv(csv, rows);
+    report.AddInfo(
+        "file sizes",
+        ".cll " + vondrel::bench::HumanBytes(static_cast<double>(std::filesystem::file_size(cll))) +
+            ", CSV " + vondrel::bench::HumanBytes(static_cast<double>(std::filesystem::file_size(csv))));
+    const Sample csvRead = Measure([&] { ReadCsv(csv); });
+    const Sample cllOpen = Measure([&] {
+        sheet::SheetDocument back;
+        if (back.OpenFile(cll) != 1) {
+            std::fprintf(stderr, "bench_sheet: %s\n", back.LastError().ToString().c_str());
+            std::exit(1);
+        }
+        g_sink = static_cast<std::size_t>(back.SheetRowCount());
+    });
+    report.AddRatio("save .cll vs write CSV (fwrite)", cllSave.seconds, csvWrite.seconds, "s", 3);
+    report.AddRatio("open .cll vs read CSV (fread + parse)", cllOpen.seconds, csvRead.seconds, "s", 5);
+    report.AddInfo("peak memory of open .cll / read CSV",
+                   vondrel::bench::HumanBytes(static_cast<double>(cllOpen.peakBytes)) + " / " +
+                       vondrel::bench::HumanBytes(static_cast<double>(csvRead.peakBytes)));
+    const bool met =
+        report.Print("Sheet document: .cll save and open against CSV (best of 3, fresh process each)");
+    if (!json.empty()) {
+        report.WriteJson(json);
+    }
+    return met ? 0 : 1;
+}
