@@ -7,6 +7,7 @@
 #include "ado/Recordset.h"
 #include "ado/SqlText.h"
 #include "catalogue/ModGridPrint.h"
+#include "grid/TemplateHeader.h"
 #include "host/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "ui/Services.h"
@@ -16,6 +17,7 @@
 #include "vb/Strings.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace QV_GridPrint {
 namespace {
@@ -310,7 +312,7 @@ void frmGridPrint::LoadRows() {
     }
     SetColFormat();
     rsData->MoveFirst();
-    vData = rsData->GetRows(ado::adGetRowsRest, {}, vFields);
+    vData = rsData->GetRows(ado::adGetRowsRest, {}, columns.vFields);
     BlankZeroValues();
     vsf.FillFromArray(vData);
     AddHJ();
@@ -502,36 +504,63 @@ void frmGridPrint::EditColumnCaption() {}
 bool frmGridPrint::SetChangeFormat() {
     return false;
 }
-void frmGridPrint::BlankZeroValues() {}
 void frmGridPrint::AddHJ() {}
 void frmGridPrint::SetVSFont() {}
 void frmGridPrint::PrintPara() {}
 
-// ---- template steps: without a template the grid shows every field under its name ----
+// ---- template steps ----
+
+void frmGridPrint::ApplyChangeFormat(sheet::SheetDocument& /*sheet*/) {}
 
 void frmGridPrint::SetCellFormat() {
-    iFixedRows = 1;
+    if (!bColsChange && bFmtLoaded && !bParaSet) {
+        return;
+    }
+    const std::filesystem::path path = m_services.ApplicationFolder() / pGPrint->FmtFileName;
+    if (pGPrint->FmtFileName.empty() || cll.OpenFile(path.string()) <= 0) {
+        m_services.ShowMessage({"报表格式文件不存在或文件格式不正确！（" + pGPrint->FmtFileName + "）",
+                                {},
+                                ui::Buttons::Ok,
+                                ui::Icon::None});
+        bOK = false;
+        return;
+    }
+    clldata.OpenFile(path.string());
+    ApplyChangeFormat(cll);
+    ApplyChangeFormat(clldata);
+    // The plug-in sees the print sheet first; a refusal there spares it the template sheet.
+    if (!mRpt->SetCellFormat(clldata) || !mRpt->SetCellFormat(cll)) {
+        m_services.ShowMessage({"动态设置CELL列错误！", {}, ui::Buttons::Ok, ui::Icon::None});
+        return;
+    }
+    vsf.ClearGrid();
+    vsf.DetachArray(vb::Variant::Null());
+    vsf.SetDataBinding(vb::Variant());
+    TemplateRows rows{vHeadStart, iHeadEnd, iFixedRows};
+    GetFixedRows(cll, rows);
+    vHeadStart = rows.vHeadStart;
+    iHeadEnd = rows.iHeadEnd;
+    iFixedRows = rows.iFixedRows;
+    iColCount = cll.SheetColCount();
+    try {
+        columns.Reset(iColCount);
+        lDataRowTwips =
+            SetVSFHead(cll, vsf, rows, iColCount, m_services.TwipsPerPixelX(), m_services.TwipsPerPixelY());
+    } catch (const vb::Error& error) {
+        modGridPrint::ShowErrMsg(m_services, error);
+    }
+    bFmtLoaded = true;
+    Changed(WindowPart::Grid);
 }
 
 void frmGridPrint::SetColFormat() {
-    if (!bFmtLoaded) {
-        ShowAllFields();
-    }
+    QV_GridPrint::SetColFormat(cll, vsf, *rsData, iColCount, iHeadEnd + 1, iHeadEnd + 3, columns);
 }
 
-void frmGridPrint::ShowAllFields() {
-    const int fieldCount = static_cast<int>(rsData->FieldCount());
-    vsf.SetGridColCount(fieldCount);
-    vsf.SetHeaderRowCount(std::min(iFixedRows, vsf.GridRowCount()));
-    std::vector<vb::Variant> names;
-    for (int col = 0; col < fieldCount; ++col) {
-        const std::string& name = rsData->Fields(static_cast<std::size_t>(col)).Name();
-        names.emplace_back(name);
-        if (iFixedRows > 0) {
-            vsf.SetRangeProp(0, 0, col, vb::Variant(name));
-        }
+void frmGridPrint::BlankZeroValues() {
+    if (vData.IsArray()) {
+        QV_GridPrint::BlankZeroValues(*vData.AsArray(), columns, iColCount);
     }
-    vFields = vb::Variant(vb::Array::FromValues(std::move(names)));
 }
 
 } // namespace QV_GridPrint

@@ -4,6 +4,7 @@
 
 #include "controls/grid/GridModel.h"
 #include "controls/sheet/SheetDocument.h"
+#include "grid/ColumnFormats.h"
 #include "plugin/IReport.h"
 #include "vb/Variant.h"
 
@@ -69,8 +70,8 @@ enum class WindowPart { Caption, Title, Toolbar, Selector, Grid, Layout };
 //  2. Error modes follow each operation: SetData skips failing steps before the plug-in has its host;
 //     the fetches and the toolbar report through ShowErrMsg and return; the unload ignores errors.
 //  3. The template steps (SetCellFormat, SetColFormat, BlankZeroValues, AddHJ, SetVSFont, PrintPara)
-//     are the window's own methods so that the order of calls is fixed here; without a template the
-//     grid shows every field of the rows under its name.
+//     are the window's own methods so that the order of calls is fixed here; the work itself lives
+//     with the grid presentation (grid/) and the print sheet.
 class frmGridPrint {
 public:
     frmGridPrint(clsGridPrint& host, ui::Services& services, PluginRegistry& plugins);
@@ -110,6 +111,8 @@ public:
     virtual bool ReturnParent();
     virtual void EditColumnCaption();
     virtual bool SetChangeFormat();
+    // Applies the user's column overrides to a freshly loaded template sheet.
+    virtual void ApplyChangeFormat(sheet::SheetDocument& sheet);
     virtual void SetCellFormat();
     virtual void SetColFormat();
     virtual void BlankZeroValues();
@@ -153,8 +156,16 @@ public:
     bool bIsDetail = false;
     bool bParaSet = false;
     // Grid state the template and column steps share.
+    int vHeadStart = 0;
+    int iHeadEnd = 0;
     int iFixedRows = 0;
-    vb::Variant vFields;
+    int iColCount = 0;
+    long lDataRowTwips = 0;
+    ColumnTables columns; // vFields, vColType, vColFormat, vTotalFlag, vColAttr
+
+    // The two sheets: the template as loaded, and the print sheet.
+    const sheet::SheetDocument& TemplateSheet() const { return cll; }
+    const sheet::SheetDocument& PrintSheet() const { return clldata; }
 
 protected:
     ui::Services& Services() const { return m_services; }
@@ -169,7 +180,6 @@ private:
     void PositionSelector();
     void Navigate(const std::string& key);
     std::shared_ptr<ado::Recordset> CallProcedure(const std::string& name, std::size_t valueCount);
-    void ShowAllFields();
 
     ui::Services& m_services;
     PluginRegistry& m_plugins;

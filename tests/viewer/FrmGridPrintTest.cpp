@@ -6,13 +6,16 @@
 // of the master list, the selector following it, and the child-report path through stored procedures.
 #include "viewer/frmGridPrint.h"
 
+#include "SalesTemplate.h"
 #include "ScriptedReport.h"
 #include "catalogue/ModGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedServices.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using QV_GridPrint::frmGridPrint;
 using vondrel::test::Backend;
@@ -57,6 +60,11 @@ protected:
         m_host->set_cnn(m_db->Connection());
         m_host->rptName = "销售日报";
         m_host->ClsName = "Test.Scripted";
+        m_host->FmtFileName = "sales.cll";
+        m_folder = std::filesystem::temp_directory_path() / ("vondrel-window-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(m_folder);
+        vondrel::test::WriteSalesTemplate(m_folder / "sales.cll");
+        m_services->SetApplicationFolder(m_folder);
         m_host->HeadHeight = 1200;
         m_host->mMove = true;
         QV_GridPrint::modGridPrint::bMxMode = false;
@@ -106,6 +114,13 @@ protected:
     std::unique_ptr<frmGridPrint> m_window;
     std::vector<std::string> m_log;
     int m_closes = 0;
+    std::filesystem::path m_folder;
+
+    void TearDown() override {
+        if (!m_folder.empty()) {
+            std::filesystem::remove_all(m_folder);
+        }
+    }
 };
 
 using Log = std::vector<std::string>;
@@ -113,11 +128,18 @@ using Log = std::vector<std::string>;
 TEST_P(ReportWindow, LoadWithoutMasterListFetchesInTheFixedOrder) {
     frmGridPrint& window = Open(ReportScript{});
     window.Load();
-    EXPECT_EQ(TakeLog(), (Log{"new", "IsColsChange", "SetFixedCols", "pGPrint", "SetPara", "GetPara",
-                              "SetBindField", "IsAutoMove", "RPTCalc", "GetPara"}));
+    EXPECT_EQ(TakeLog(),
+              (Log{"new", "IsColsChange", "SetFixedCols", "pGPrint", "SetPara", "GetPara", "SetBindField",
+                   "IsAutoMove", "RPTCalc", "GetPara", "SetCellFormat", "SetCellFormat"}));
     EXPECT_TRUE(window.bOK);
-    EXPECT_EQ(GridRows(), (std::vector<std::string>{"id|name|amount", "1|张三|10.5", "2|李四|20",
-                                                    "3|张三|30.25", "4|王五|0"}));
+    // The template's header, its formats (grouping, two decimals) and its blank zeros.
+    EXPECT_EQ(GridRows(),
+              (std::vector<std::string>{"销售明细|销售明细|销售明细", "编号|客户|金额", "1|张三|10.50",
+                                        "2|李四|20.00", "3|张三|30.25", "4|王五|"}));
+    EXPECT_EQ(window.iFixedRows, 2);
+    EXPECT_EQ(window.iColCount, 3);
+    EXPECT_EQ(window.columns.vColType, (std::vector<std::string>{"integer", "string", "decimal"}));
+    EXPECT_EQ(window.columns.vTotalFlag, (std::vector<std::string>{"", "合计", "y"}));
     EXPECT_EQ(window.ParaValue, (std::vector<std::string>{"2024-03-01", "2024-03-31"}));
     EXPECT_EQ(window.ParaText, (std::vector<std::string>{"开始日期:2024-03-01", "结束日期:2024-03-31"}));
     EXPECT_EQ(window.ParaValueSave, window.ParaValue);
@@ -154,6 +176,21 @@ TEST_P(ReportWindow, FailedSetUpsCloseTheWindowAtTheNextResize) {
         {"parameters cancelled", "Test.Scripted", cancel, {}},
         {"calculation fails", "Test.Scripted", throwing, {{"计算报表失败：测试插件", "Qovira软件提示"}}},
     };
+    // A missing template is reported with its name, and the window closes as after any failed set-up.
+    for (const std::string& missing : {std::string("nosuch.cll"), std::string()}) {
+        SCOPED_TRACE("template " + missing);
+        m_host->FmtFileName = missing;
+        m_closes = 0;
+        frmGridPrint& window = Open(ReportScript{});
+        window.Load();
+        EXPECT_FALSE(window.bOK);
+        const auto messages = Messages();
+        ASSERT_FALSE(messages.empty());
+        EXPECT_EQ(messages.front().first, "报表格式文件不存在或文件格式不正确！（" + missing + "）");
+        window.Resize(12000, 9000);
+        EXPECT_EQ(m_closes, 1);
+    }
+    m_host->FmtFileName = "sales.cll";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         m_host->ClsName = c.clsName;
@@ -191,6 +228,7 @@ TEST_P(ReportWindow, RegetdataAsksAgainOnTheSamePlugInUnlessColumnsChange) {
     window.Load();
     TakeLog();
     window.ToolbarClick("regetdata");
+    // The template stays loaded: the columns are fixed and the parameters were not set by a refetch.
     EXPECT_EQ(TakeLog(), (Log{"SetPara", "GetPara", "SetBindField", "IsAutoMove", "RPTCalc", "GetPara"}));
 
     ReportScript changing;
@@ -198,8 +236,9 @@ TEST_P(ReportWindow, RegetdataAsksAgainOnTheSamePlugInUnlessColumnsChange) {
     Open(changing).Load();
     TakeLog();
     m_window->ToolbarClick("regetdata");
-    EXPECT_EQ(TakeLog(), (Log{"new", "IsColsChange", "SetFixedCols", "pGPrint", "SetPara", "GetPara",
-                              "SetBindField", "IsAutoMove", "RPTCalc", "GetPara"}));
+    EXPECT_EQ(TakeLog(),
+              (Log{"new", "IsColsChange", "SetFixedCols", "pGPrint", "SetPara", "GetPara", "SetBindField",
+                   "IsAutoMove", "RPTCalc", "GetPara", "SetCellFormat", "SetCellFormat"}));
 }
 
 TEST_P(ReportWindow, EmptyRowsLeaveTheHeaderOnly) {
@@ -245,8 +284,8 @@ TEST_P(ReportWindow, AutoMoveWalksTheMasterListAndStopsAtItsEnds) {
     EXPECT_EQ(window.Selector().text, names[0]);
     // Every data row shown belongs to the master record shown.
     const std::vector<std::string> rows = GridRows();
-    ASSERT_GT(rows.size(), 1U);
-    for (std::size_t row = 1; row < rows.size(); ++row) {
+    ASSERT_GT(rows.size(), 2U);
+    for (std::size_t row = 2; row < rows.size(); ++row) { // below the two header rows
         EXPECT_NE(rows[row].find(names[0]), std::string::npos) << rows[row];
     }
 }
@@ -297,9 +336,11 @@ TEST_P(ReportWindow, ChildReportFetchesThroughItsProcedures) {
     QV_GridPrint::modGridPrint::bMxMode = false;
     // No parameter dialog: the drill set the parameters, and the procedures replace the plug-in's own
     // calculation.
-    EXPECT_EQ(TakeLog(), (Log{"new", "IsColsChange", "SetFixedCols", "pGPrint"}));
+    EXPECT_EQ(TakeLog(),
+              (Log{"new", "IsColsChange", "SetFixedCols", "pGPrint", "SetCellFormat", "SetCellFormat"}));
     EXPECT_TRUE(window.bColsChange);
-    EXPECT_EQ(GridRows(), (std::vector<std::string>{"id|name|amount", "1|张三|10.5", "3|张三|30.25"}));
+    EXPECT_EQ(GridRows(), (std::vector<std::string>{"销售明细|销售明细|销售明细", "编号|客户|金额",
+                                                    "1|张三|10.50", "3|张三|30.25"}));
     EXPECT_EQ(window.Selector().text, "张三") << "the selector is positioned on the bind value";
 
     window.ToolbarClick("movelast");
@@ -307,7 +348,7 @@ TEST_P(ReportWindow, ChildReportFetchesThroughItsProcedures) {
     EXPECT_NE(last, "张三");
     EXPECT_EQ(window.ParaValue.back(), last);
     EXPECT_EQ(window.ParaText.back(), "客户:" + last);
-    EXPECT_EQ(GridRows().size(), 2U) << "the last name has one sale";
+    EXPECT_EQ(GridRows().size(), 3U) << "two header rows and the last name's one sale";
     EXPECT_TRUE(Messages().empty());
 }
 

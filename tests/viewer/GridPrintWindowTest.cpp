@@ -5,6 +5,7 @@
 // shown through the host object as a host would, looked at, and closed from its own toolbar.
 #include "viewer/qt/GridPrintWindow.h"
 
+#include "SalesTemplate.h"
 #include "ScriptedReport.h"
 #include "host/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
@@ -13,7 +14,9 @@
 #include "ui/qt/QtServices.h"
 #include "viewer/frmGridPrint.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QComboBox>
@@ -44,7 +47,7 @@ TEST(GridPrintWindow, ShowsTheReportAndClosesFromItsToolbar) {
     db.Exec("CREATE TABLE qv_report (qid SMALLINT, qrptname VARCHAR(100), qrptgrpid SMALLINT, qfmtfilename "
             "VARCHAR(200),"
             " qheadheight INTEGER, qclsname VARCHAR(100));"
-            "INSERT INTO qv_report VALUES (1, '销售日报', 1, '销售日报.cll', 1500, 'Test.Window');");
+            "INSERT INTO qv_report VALUES (1, '销售日报', 1, 'sales.cll', 1500, 'Test.Window');");
 
     std::vector<std::string> log;
     ReportScript script;
@@ -54,6 +57,11 @@ TEST(GridPrintWindow, ShowsTheReportAndClosesFromItsToolbar) {
     registry.Register("Test.Window", [&] { return std::make_unique<ScriptedReport>(script, log); });
 
     auto services = std::make_shared<vondrel::test::ScriptedServices>();
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("vondrel-window-qt-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    vondrel::test::WriteSalesTemplate(folder / "sales.cll");
+    services->SetApplicationFolder(folder);
     QV_GridPrint::clsGridPrint host(services);
     host.set_cnn(db.Connection());
     host.let_MoveBotton(true);
@@ -94,6 +102,7 @@ TEST(GridPrintWindow, ShowsTheReportAndClosesFromItsToolbar) {
     ASSERT_FALSE(seen.image.isNull());
     seen.image.save(VONDREL_TEST_OUTPUT_DIR "/report-window.png");
     EXPECT_TRUE(services->TakeMessages().empty());
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

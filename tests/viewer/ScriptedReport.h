@@ -23,6 +23,7 @@ struct ReportScript {
     std::string bindField; // "" = no master list
     bool autoMove = false;
     bool calcThrows = false;
+    bool acceptsTemplate = true; // SetCellFormat's answer
     std::vector<std::string> params = {"2024-03-01/开始日期:2024-03-01", "2024-03-31/结束日期:2024-03-31"};
     std::string rowsSql = "SELECT id, name, amount FROM sales ORDER BY id";
     std::string mainSql = "SELECT DISTINCT name FROM sales ORDER BY name";
@@ -82,6 +83,10 @@ public:
     bool MoveNext() override { return Move("MoveNext"); }
     bool MovePrev() override { return Move("MovePrev"); }
     bool MoveLast() override { return Move("MoveLast"); }
+    bool SetCellFormat(sheet::SheetDocument& /*cll*/) override {
+        m_log.push_back("SetCellFormat");
+        return m_script.acceptsTemplate;
+    }
     bool IsColsChange() override {
         m_log.push_back("IsColsChange");
         return m_script.colsChange;

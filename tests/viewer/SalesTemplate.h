@@ -1,0 +1,34 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "controls/sheet/SheetDocument.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+namespace vondrel::test {
+
+// The template of the test reports over `sales`: a two-row header ("销售明细" merged over the three
+// columns, then one caption per column), the field row, the markers and the totals flags.
+//   row 0 start | 2 header | 3 header | 4 fields: id name amount | 5 end | 6 totals: - 合计 y
+inline void WriteSalesTemplate(const std::filesystem::path& file) {
+    sheet::SheetDocument doc;
+    bool ok = doc.Resize(3, 7);
+    ok = ok && doc.SetCellText(0, 0, "start") && doc.SetCellText(0, 5, "end");
+    ok = ok && doc.SetCellText(0, 2, "销售明细") && doc.MergeCells(0, 2, 2, 2);
+    ok =
+        ok && doc.SetCellText(0, 3, "编号") && doc.SetCellText(1, 3, "客户") && doc.SetCellText(2, 3, "金额");
+    ok =
+        ok && doc.SetCellText(0, 4, "id") && doc.SetCellText(1, 4, "name") && doc.SetCellText(2, 4, "amount");
+    // Amounts with grouping and two decimals, zeros shown blank.
+    ok = ok && doc.SetCellNumFormat(2, 4, 1, false, 2, -1, 0.0, 0, false) && doc.SetCellOption(2, 4, 2);
+    ok = ok && doc.SetCellText(1, 6, "合计") && doc.SetCellText(2, 6, "y");
+    ok = ok && doc.SetColWidth(0, 60) && doc.SetColWidth(1, 120) && doc.SetColWidth(2, 100);
+    ok = ok && doc.SaveFile(file.string());
+    if (!ok) {
+        throw std::runtime_error("could not write the test template " + file.string());
+    }
+}
+
+} // namespace vondrel::test
