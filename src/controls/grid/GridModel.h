@@ -151,6 +151,9 @@ public:
 
     // Called after each change; a view repaints or re-measures. One observer.
     void SetChangeHandler(std::function<void(GridChange)> handler) { m_onChange = std::move(handler); }
+    // Expires when the model is destroyed, so a view that outlives its model (widgets are deleted by
+    // their parents, often after the window's state) stops touching it.
+    std::weak_ptr<const void> Lifetime() const { return m_lifetime; }
 
     // Internal structures agree with each other and with the counts. Tests and debug builds check it.
     bool CheckConsistency() const;
@@ -232,6 +235,7 @@ private:
     std::function<void()> m_onClick;
     std::function<void()> m_onDblClick;
     std::function<void(GridChange)> m_onChange;
+    std::shared_ptr<const int> m_lifetime = std::make_shared<const int>(0);
 };
 
 } // namespace grid

@@ -33,9 +33,10 @@ constexpr int kMinColumnPixels = 0;
 
 struct GridView::Private {
     Private(GridModel& gridModel, double twipsPerPixel)
-        : model(gridModel), layout(gridModel, twipsPerPixel) {}
+        : model(gridModel), modelLifetime(gridModel.Lifetime()), layout(gridModel, twipsPerPixel) {}
 
     GridModel& model;
+    std::weak_ptr<const void> modelLifetime;
     GridLayout layout;
     bool isLayoutPending = false;
     int dragColumn = -1;
@@ -76,7 +77,13 @@ GridView::GridView(GridModel& model, QWidget* parent)
 }
 
 GridView::~GridView() {
-    d->model.SetChangeHandler({});
+    if (!d->modelLifetime.expired()) {
+        d->model.SetChangeHandler({});
+    }
+}
+
+bool GridView::IsModelGone() const {
+    return d->modelLifetime.expired();
 }
 
 GridModel& GridView::Model() const {
@@ -89,7 +96,7 @@ const GridLayout& GridView::Layout() const {
 }
 
 void GridView::EnsureLayout() const {
-    if (!d->isLayoutPending) {
+    if (!d->isLayoutPending || IsModelGone()) {
         return;
     }
     d->isLayoutPending = false;
@@ -130,6 +137,9 @@ QFont GridView::CellFont(std::string_view faceName, float sizePt, bool isBold, b
 
 void GridView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    if (IsModelGone()) {
+        return;
+    }
     EnsureLayout();
     UpdateScrollBars();
     // The model's placement follows the widget when a layout, not the model, moved it.
@@ -153,13 +163,20 @@ void GridView::scrollContentsBy(int, int) {
 }
 
 void GridView::paintEvent(QPaintEvent*) {
-    EnsureLayout();
     QPainter painter(viewport());
+    if (IsModelGone()) {
+        painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));
+        return;
+    }
+    EnsureLayout();
     detail::QtGridPainter gridPainter(painter, d->images);
     GridRenderer::Paint(d->model, d->layout, Viewport(), gridPainter);
 }
 
 void GridView::mousePressEvent(QMouseEvent* event) {
+    if (IsModelGone()) {
+        return;
+    }
     EnsureLayout();
     if (event->button() != Qt::LeftButton) {
         return;
@@ -179,6 +196,9 @@ void GridView::mousePressEvent(QMouseEvent* event) {
 }
 
 void GridView::mouseMoveEvent(QMouseEvent* event) {
+    if (IsModelGone()) {
+        return;
+    }
     EnsureLayout();
     const QPoint at = event->position().toPoint();
     if (d->dragColumn >= 0) {
@@ -195,6 +215,9 @@ void GridView::mouseReleaseEvent(QMouseEvent*) {
 }
 
 void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (IsModelGone()) {
+        return;
+    }
     EnsureLayout();
     if (event->button() != Qt::LeftButton) {
         return;
@@ -210,6 +233,10 @@ void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void GridView::keyPressEvent(QKeyEvent* event) {
+    if (IsModelGone()) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
     EnsureLayout();
     GridModel& model = d->model;
     const bool isExtending = event->modifiers().testFlag(Qt::ShiftModifier);

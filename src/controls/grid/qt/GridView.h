@@ -16,7 +16,8 @@ namespace grid {
 // header, selects with the mouse and keyboard, and passes clicks and double clicks to the model's
 // events. It keeps no data: everything is read from the model when painted.
 //
-// The model must outlive the view. The view is the model's one change observer while it exists.
+// The view is the model's one change observer while both exist. A view that outlives its model
+// (its parent deletes it after the window's state is gone) paints blank and ignores input.
 class GridView : public QAbstractScrollArea {
 public:
     explicit GridView(GridModel& model, QWidget* parent = nullptr);
@@ -44,6 +45,7 @@ protected:
 
 private:
     void EnsureLayout() const;
+    bool IsModelGone() const;
     void UpdateScrollBars();
 
     struct Private;

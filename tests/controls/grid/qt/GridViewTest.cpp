@@ -193,6 +193,22 @@ TEST(GridViewTest, TreeRowsShowTheirPictureIndentedByLevel) {
         << "the group caption is drawn beside its picture";
 }
 
+TEST(GridViewTest, AViewOutlivingItsModelPaintsBlankAndIgnoresInput) {
+    // Windows own their state and their widgets separately; the widgets may be deleted last.
+    auto grid = std::make_unique<GridModel>();
+    SetUpSalesReport(*grid);
+    GridView view(*grid);
+    view.resize(300, 150);
+    view.show();
+    EXPECT_GT(DarkPixels(Grab(view), QRect(0, 0, 300, 100)), 100);
+    grid.reset();
+    Click(view, QPoint(20, 70));
+    Key(view, Qt::Key_Down);
+    view.viewport()->update();
+    const QImage image = Grab(view);
+    EXPECT_EQ(DarkPixels(image, image.rect()), 0);
+}
+
 TEST(GridViewTest, ChineseFaceNamesResolveToSimplifiedChineseFaces) {
     EXPECT_EQ(detail::ResolvedFamily("宋体"), "Noto Serif CJK SC");
     EXPECT_EQ(detail::ResolvedFamily("SimSun"), "Noto Serif CJK SC");
