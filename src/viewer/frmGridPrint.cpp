@@ -8,6 +8,7 @@
 #include "ado/SqlText.h"
 #include "catalogue/ModGridPrint.h"
 #include "grid/TemplateHeader.h"
+#include "grid/TotalsAndFonts.h"
 #include "host/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "ui/Services.h"
@@ -70,7 +71,9 @@ std::shared_ptr<ado::Recordset> RequireRecordset(const std::shared_ptr<ado::Reco
 } // namespace
 
 frmGridPrint::frmGridPrint(clsGridPrint& host, ui::Services& services, PluginRegistry& plugins)
-    : pGPrint(&host), m_services(services), m_plugins(plugins), m_toolbar(MakeToolbar()) {}
+    : pGPrint(&host), m_services(services), m_plugins(plugins), m_toolbar(MakeToolbar()) {
+    vsf.SetClickHandler([this] { SelectClickedRow(vsf); });
+}
 
 frmGridPrint::~frmGridPrint() = default;
 
@@ -504,8 +507,6 @@ void frmGridPrint::EditColumnCaption() {}
 bool frmGridPrint::SetChangeFormat() {
     return false;
 }
-void frmGridPrint::AddHJ() {}
-void frmGridPrint::SetVSFont() {}
 void frmGridPrint::PrintPara() {}
 
 // ---- template steps ----
@@ -555,6 +556,14 @@ void frmGridPrint::SetCellFormat() {
 
 void frmGridPrint::SetColFormat() {
     QV_GridPrint::SetColFormat(cll, vsf, *rsData, iColCount, iHeadEnd + 1, iHeadEnd + 3, columns);
+}
+
+void frmGridPrint::AddHJ() {
+    QV_GridPrint::AddHJ(vsf, columns);
+}
+
+void frmGridPrint::SetVSFont() {
+    QV_GridPrint::SetVSFont(vsf, columns, iColCount, iFixedRows, lDataRowTwips, rsData);
 }
 
 void frmGridPrint::BlankZeroValues() {

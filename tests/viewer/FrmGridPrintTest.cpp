@@ -132,10 +132,10 @@ TEST_P(ReportWindow, LoadWithoutMasterListFetchesInTheFixedOrder) {
               (Log{"new", "IsColsChange", "SetFixedCols", "pGPrint", "SetPara", "GetPara", "SetBindField",
                    "IsAutoMove", "RPTCalc", "GetPara", "SetCellFormat", "SetCellFormat"}));
     EXPECT_TRUE(window.bOK);
-    // The template's header, its formats (grouping, two decimals) and its blank zeros.
+    // The template's header, its formats (grouping, two decimals), its blank zeros and its totals row.
     EXPECT_EQ(GridRows(),
               (std::vector<std::string>{"销售明细|销售明细|销售明细", "编号|客户|金额", "1|张三|10.50",
-                                        "2|李四|20.00", "3|张三|30.25", "4|王五|"}));
+                                        "2|李四|20.00", "3|张三|30.25", "4|王五|", "|合计|60.75"}));
     EXPECT_EQ(window.iFixedRows, 2);
     EXPECT_EQ(window.iColCount, 3);
     EXPECT_EQ(window.columns.vColType, (std::vector<std::string>{"integer", "string", "decimal"}));
@@ -284,8 +284,8 @@ TEST_P(ReportWindow, AutoMoveWalksTheMasterListAndStopsAtItsEnds) {
     EXPECT_EQ(window.Selector().text, names[0]);
     // Every data row shown belongs to the master record shown.
     const std::vector<std::string> rows = GridRows();
-    ASSERT_GT(rows.size(), 2U);
-    for (std::size_t row = 2; row < rows.size(); ++row) { // below the two header rows
+    ASSERT_GT(rows.size(), 3U);
+    for (std::size_t row = 2; row + 1 < rows.size(); ++row) { // between the two header rows and the totals
         EXPECT_NE(rows[row].find(names[0]), std::string::npos) << rows[row];
     }
 }
@@ -340,7 +340,7 @@ TEST_P(ReportWindow, ChildReportFetchesThroughItsProcedures) {
               (Log{"new", "IsColsChange", "SetFixedCols", "pGPrint", "SetCellFormat", "SetCellFormat"}));
     EXPECT_TRUE(window.bColsChange);
     EXPECT_EQ(GridRows(), (std::vector<std::string>{"销售明细|销售明细|销售明细", "编号|客户|金额",
-                                                    "1|张三|10.50", "3|张三|30.25"}));
+                                                    "1|张三|10.50", "3|张三|30.25", "|合计|40.75"}));
     EXPECT_EQ(window.Selector().text, "张三") << "the selector is positioned on the bind value";
 
     window.ToolbarClick("movelast");
@@ -348,7 +348,7 @@ TEST_P(ReportWindow, ChildReportFetchesThroughItsProcedures) {
     EXPECT_NE(last, "张三");
     EXPECT_EQ(window.ParaValue.back(), last);
     EXPECT_EQ(window.ParaText.back(), "客户:" + last);
-    EXPECT_EQ(GridRows().size(), 3U) << "two header rows and the last name's one sale";
+    EXPECT_EQ(GridRows().size(), 4U) << "two header rows, the last name's one sale and the totals";
     EXPECT_TRUE(Messages().empty());
 }
 

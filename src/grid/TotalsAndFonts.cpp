@@ -1,0 +1,119 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#include "grid/TotalsAndFonts.h"
+
+#include "ado/Recordset.h"
+#include "controls/grid/GridModel.h"
+#include "grid/TemplateHeader.h"
+#include "vb/Conversion.h"
+
+namespace QV_GridPrint {
+namespace {
+
+template <class F> void Skip(F step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+} // namespace
+
+void AddHJ(grid::GridModel& vsf, const ColumnTables& tables) {
+    int captionColumn = -1;
+    std::string caption;
+    bool isAdded = false;
+    for (std::size_t i = 0; i < tables.vTotalFlag.size(); ++i) {
+        const std::string& flag = tables.vTotalFlag[i];
+        const int col = static_cast<int>(i);
+        if (flag == "y") {
+            Skip([&] { vsf.AddTotalRow(2, -1, col, tables.vColFormat[i], kTotalsColour); });
+            isAdded = true;
+        } else if (flag == "bal") {
+            Skip([&] {
+                vsf.AddTotalRow(2, -1, col, tables.vColFormat[i], kTotalsColour);
+                const int last = vsf.GridRowCount() - 1;
+                vsf.SetRangeProp(0, last, col, last, col, vsf.RangeProp(18, last - 1, col, last - 1, col));
+                vsf.SetColFormatText(col, tables.vColFormat[i]);
+            });
+            isAdded = true;
+        } else if (!flag.empty() && captionColumn < 0) {
+            captionColumn = col;
+            caption = flag;
+        }
+    }
+    if (isAdded) {
+        const int last = vsf.GridRowCount() - 1;
+        Skip([&] { vsf.SetRangeProp(0, last, 0, vb::Variant("")); });
+        if (captionColumn >= 0) {
+            Skip([&] { vsf.SetRangeProp(0, last, captionColumn, vb::Variant(caption)); });
+        }
+    }
+}
+
+void SetVSFont(grid::GridModel& vsf, const ColumnTables& tables, int iColCount, int iFixedRows,
+               long lDataRowTwips, const std::shared_ptr<ado::Recordset>& rsData) {
+    const int rowCount = vsf.GridRowCount();
+    if (rowCount <= iFixedRows) {
+        return;
+    }
+    for (int col = 0; col < iColCount && col < static_cast<int>(tables.vColAttr.size()); ++col) {
+        const ColumnAttr& attr = tables.vColAttr[static_cast<std::size_t>(col)];
+        vsf.SetRangeProp(11, iFixedRows, col, rowCount - 1, col, vb::Variant(attr.face));
+        vsf.SetRangeProp(12, iFixedRows, col, rowCount - 1, col,
+                         vb::Variant(static_cast<double>(attr.fontSize)));
+        const FontStyleFlags flags = StyleCodeFlags(attr.styleCode);
+        if (flags.isBold) {
+            vsf.SetRangeProp(13, iFixedRows, col, rowCount - 1, col, vb::Variant(true));
+        }
+        if (flags.isItalic) {
+            vsf.SetRangeProp(14, iFixedRows, col, rowCount - 1, col, vb::Variant(true));
+        }
+        if (flags.isUnderline) {
+            vsf.SetRangeProp(15, iFixedRows, col, rowCount - 1, col, vb::Variant(true));
+        }
+    }
+    const bool hasFlag = rsData && rsData->HasField("finterid");
+    const long recordCount = rsData ? rsData->RecordCount() : 0;
+    auto clone = hasFlag ? rsData->Clone() : nullptr;
+    for (int row = iFixedRows; row < rowCount; ++row) {
+        Skip([&] { vsf.SetRowHeightTwips(row, static_cast<int>(lDataRowTwips)); });
+        const long record = row - iFixedRows;
+        if (!clone || record >= recordCount) {
+            continue;
+        }
+        // Only a readable flag colours a row; the flag of an earlier row is never carried over.
+        Skip([&] {
+            clone->Move(record, ado::adBookmarkFirst);
+            const vb::Variant flag = clone->Fields("finterid").Value();
+            if (flag.IsNull()) {
+                return;
+            }
+            const long value = vb::CLng(flag);
+            if (value == 0) {
+                vsf.SetRangeProp(6, row, 0, row, vsf.GridColCount() - 1,
+                                 vb::Variant(static_cast<double>(kTotalsColour)));
+            } else if (value == -1) {
+                vsf.SetRangeProp(6, row, 0, row, vsf.GridColCount() - 1,
+                                 vb::Variant(static_cast<double>(kFlaggedColour)));
+            }
+        });
+    }
+}
+
+void SelectClickedRow(grid::GridModel& vsf) {
+    Skip([&] {
+        const int row = vsf.ClickRow();
+        const int last = vsf.GridColCount() - 1;
+        if (row < 0 || last < 0) {
+            return;
+        }
+        const std::optional<double> colour = vsf.RangeProp(6, row, 0, row, last).NumberValue();
+        const long back = colour ? static_cast<long>(*colour) : -1;
+        if (back != kTotalsColour && back != kFlaggedColour) {
+            vsf.SelectRange(row, 0, row, last);
+        }
+    });
+}
+
+} // namespace QV_GridPrint
