@@ -98,6 +98,8 @@ bool ColumnTypeAndFormat(int typeCode, const sheet::NumFormat& format, bool blan
         displayFormat = "√; ";
         return true;
     default:
+        typeName = "string";
+        displayFormat.clear();
         return false;
     }
 }
@@ -126,7 +128,6 @@ void SetColFormat(const sheet::SheetDocument& cll, grid::GridModel& vsf, const a
         } else {
             fields.Set(j, vb::Variant(0));
         }
-        // A type outside the known groups keeps the previous column's type and format.
         ColumnTypeAndFormat(typeCode, format, blanksZeros, typeName, displayFormat);
         tables.vColFormat[index] = displayFormat;
         if (!displayFormat.empty()) {

@@ -46,7 +46,8 @@ struct ColumnTables {
 int AlignCodeFromFlags(long flags);
 
 // Type name and display format of a column by its field's type code, its numeric format and whether
-// zeros are blanked; false for a type code outside the known groups.
+// zeros are blanked. A type code outside the known groups is shown as text ("string", no format) and
+// gives false.
 bool ColumnTypeAndFormat(int typeCode, const sheet::NumFormat& format, bool blanksZeros,
                          std::string& typeName, std::string& displayFormat);
 

@@ -35,7 +35,7 @@ int PixelsToTwips(int pixels, double twipsPerPixel) {
     return static_cast<int>(vb::RoundHalfEven(pixels * twipsPerPixel));
 }
 
-void GetFixedRows(const sheet::SheetDocument& cll, TemplateRows& rows) {
+bool GetFixedRows(const sheet::SheetDocument& cll, TemplateRows& rows) {
     int headStart = rows.vHeadStart;
     for (int row = 0; row < cll.SheetRowCount(); ++row) {
         const std::string marker = vb::LCase(TextOf(cll, 0, row));
@@ -45,9 +45,10 @@ void GetFixedRows(const sheet::SheetDocument& cll, TemplateRows& rows) {
             rows.vHeadStart = headStart;
             rows.iHeadEnd = row - 2;
             rows.iFixedRows = rows.iHeadEnd - rows.vHeadStart + 1;
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 void SetVsHeadFont(const sheet::SheetDocument& cll, grid::GridModel& vsf, int iCll, int jCll, int iVS,

@@ -22,8 +22,8 @@ struct TemplateRows {
 };
 
 // Scans column 0 for the markers (any case; "end " with a space is not a marker). Without an "end"
-// marker nothing changes; without a "start" above it vHeadStart keeps its value.
-void GetFixedRows(const sheet::SheetDocument& cll, TemplateRows& rows);
+// marker nothing changes and the result is false; without a "start" above it vHeadStart keeps its value.
+bool GetFixedRows(const sheet::SheetDocument& cll, TemplateRows& rows);
 
 // Builds the header of `vsf` from the template: row and column counts, merge flags, sizes (pixels to
 // twips with the screen's factors, halves to even), captions over each merged block, fonts. Returns

@@ -308,7 +308,8 @@ bool frmGridPrint::RefetchData() {
 
 void frmGridPrint::LoadRows() {
     vsf.SetGridRowCount(iFixedRows);
-    if (rsData->RecordCount() < 1) {
+    // Without a template there are no columns to show the rows in (its failure was already reported).
+    if (rsData->RecordCount() < 1 || iColCount == 0) {
         vsf.Refresh();
         Changed(WindowPart::Grid);
         return;
@@ -518,12 +519,16 @@ void frmGridPrint::SetCellFormat() {
         return;
     }
     const std::filesystem::path path = m_services.ApplicationFolder() / pGPrint->FmtFileName;
-    if (pGPrint->FmtFileName.empty() || cll.OpenFile(path.string()) <= 0) {
+    const auto refuseTemplate = [&] {
         m_services.ShowMessage({"报表格式文件不存在或文件格式不正确！（" + pGPrint->FmtFileName + "）",
                                 {},
                                 ui::Buttons::Ok,
                                 ui::Icon::None});
         bOK = false;
+        iColCount = 0; // the window closes; no rows are loaded under a header that does not fit them
+    };
+    if (pGPrint->FmtFileName.empty() || cll.OpenFile(path.string()) <= 0) {
+        refuseTemplate();
         return;
     }
     clldata.OpenFile(path.string());
@@ -538,7 +543,12 @@ void frmGridPrint::SetCellFormat() {
     vsf.DetachArray(vb::Variant::Null());
     vsf.SetDataBinding(vb::Variant());
     TemplateRows rows{vHeadStart, iHeadEnd, iFixedRows};
-    GetFixedRows(cll, rows);
+    // A template without its header markers cannot be shown; keeping the previous template's header
+    // over this report's data would show wrong captions over the right numbers.
+    if (!GetFixedRows(cll, rows) || rows.iFixedRows < 0) {
+        refuseTemplate();
+        return;
+    }
     vHeadStart = rows.vHeadStart;
     iHeadEnd = rows.iHeadEnd;
     iFixedRows = rows.iFixedRows;

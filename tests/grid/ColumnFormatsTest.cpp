@@ -60,7 +60,8 @@ TEST(ColumnFormats, TypeGroupsGiveTheDisplayFormats) {
     std::string typeName = "decimal";
     std::string displayFormat = "#,##";
     EXPECT_FALSE(QV_GridPrint::ColumnTypeAndFormat(72, {}, false, typeName, displayFormat));
-    EXPECT_EQ(typeName, "decimal") << "an unknown type keeps the previous column's";
+    EXPECT_EQ(typeName, "string") << "an unknown type (here a GUID) is shown as text";
+    EXPECT_EQ(displayFormat, "");
 }
 
 TEST(ColumnFormats, ZerosBlankOnlyInNumericColumnsThatAskForIt) {

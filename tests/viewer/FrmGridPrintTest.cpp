@@ -64,6 +64,8 @@ protected:
         m_folder = std::filesystem::temp_directory_path() / ("vondrel-window-" + std::to_string(::getpid()));
         std::filesystem::create_directories(m_folder);
         vondrel::test::WriteSalesTemplate(m_folder / "sales.cll");
+        vondrel::test::WriteTemplateWithMarkers(m_folder / "noend.cll", -1);
+        vondrel::test::WriteTemplateWithMarkers(m_folder / "short.cll", 2);
         m_services->SetApplicationFolder(m_folder);
         m_host->HeadHeight = 1200;
         m_host->mMove = true;
@@ -177,7 +179,9 @@ TEST_P(ReportWindow, FailedSetUpsCloseTheWindowAtTheNextResize) {
         {"calculation fails", "Test.Scripted", throwing, {{"计算报表失败：测试插件", "Qovira软件提示"}}},
     };
     // A missing template is reported with its name, and the window closes as after any failed set-up.
-    for (const std::string& missing : {std::string("nosuch.cll"), std::string()}) {
+    // Templates without an "end" marker, or with one too close to "start", are refused the same way.
+    for (const std::string& missing :
+         {std::string("nosuch.cll"), std::string(), std::string("noend.cll"), std::string("short.cll")}) {
         SCOPED_TRACE("template " + missing);
         m_host->FmtFileName = missing;
         m_closes = 0;
@@ -185,7 +189,7 @@ TEST_P(ReportWindow, FailedSetUpsCloseTheWindowAtTheNextResize) {
         window.Load();
         EXPECT_FALSE(window.bOK);
         const auto messages = Messages();
-        ASSERT_FALSE(messages.empty());
+        ASSERT_EQ(messages.size(), 1U) << "one message, not a second one about the rows";
         EXPECT_EQ(messages.front().first, "报表格式文件不存在或文件格式不正确！（" + missing + "）");
         window.Resize(12000, 9000);
         EXPECT_EQ(m_closes, 1);

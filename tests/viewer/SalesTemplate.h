@@ -31,4 +31,16 @@ inline void WriteSalesTemplate(const std::filesystem::path& file) {
     }
 }
 
+// A template whose markers are wrong: "start" in row 0 and "end" in endRow (-1: no "end" at all).
+inline void WriteTemplateWithMarkers(const std::filesystem::path& file, int endRow) {
+    sheet::SheetDocument doc;
+    bool ok = doc.Resize(3, 8) && doc.SetCellText(0, 0, "start");
+    if (endRow >= 0) {
+        ok = ok && doc.SetCellText(0, endRow, "end");
+    }
+    if (!ok || !doc.SaveFile(file.string())) {
+        throw std::runtime_error("could not write the test template " + file.string());
+    }
+}
+
 } // namespace vondrel::test
