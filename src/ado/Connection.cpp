@@ -4,21 +4,31 @@
 
 #include "ado/Driver_p.h"
 #include "ado/Recordset.h"
+#include "ado/odbc/OdbcConnString_p.h"
 #include "vb/Error.h"
+#include "vb/Strings.h"
 
 namespace ado {
 namespace {
 
-enum class Backend { Sqlite, Postgres };
+enum class Backend { Sqlite, Postgres, Odbc };
 
 struct Target {
     Backend backend;
     std::string address;
 };
 
-// Tells a SQLite path from a PostgreSQL address. A libpq conninfo is "key=value" pairs; a path never
-// has an '=' before its first '/' in practice, and anything else is taken for a file.
+// Tells a SQLite path from a PostgreSQL address and an ODBC connection string. A libpq conninfo is
+// "key=value" pairs separated by blanks; ODBC's pairs are separated by ';' and name a DSN or a
+// driver, keys libpq does not have. A path never has an '=' before its first '/' in practice, and
+// anything else is taken for a file.
 Target ParseConnectionString(const std::string& text) {
+    if (text.size() >= 5 && vb::EqualsNoCase(std::string_view(text).substr(0, 5), "odbc:")) {
+        return {Backend::Odbc, text.substr(5)};
+    }
+    if (detail::odbc::IsOdbcConnectionString(text)) {
+        return {Backend::Odbc, text};
+    }
     if (text.starts_with("postgresql://") || text.starts_with("postgres://")) {
         return {Backend::Postgres, text};
     }
@@ -56,8 +66,17 @@ void Connection::Open(const std::string& connectionString) {
         throw vb::Error(vb::kErrAdoProvider, "连接字符串为空，无法打开数据库连接。");
     }
     const Target target = ParseConnectionString(trimmed);
-    m_driver = target.backend == Backend::Postgres ? detail::OpenPostgresDriver(target.address)
-                                                   : detail::OpenSqliteDriver(target.address);
+    switch (target.backend) {
+    case Backend::Postgres:
+        m_driver = detail::OpenPostgresDriver(target.address);
+        break;
+    case Backend::Odbc:
+        m_driver = detail::OpenOdbcDriver(target.address);
+        break;
+    case Backend::Sqlite:
+        m_driver = detail::OpenSqliteDriver(target.address);
+        break;
+    }
     m_driver->SetTimeout(m_commandTimeout);
     m_connectionString = connectionString;
 }

@@ -18,7 +18,9 @@ class Driver;
 
 // A connection to the host's database. Connection strings:
 //   SQLite:     a file path ("/data/erp.db"), or "sqlite:<path>", or a "file:" URI;
-//   PostgreSQL: "postgresql://…"/"postgres://…" URIs, or a libpq conninfo ("host=… dbname=…").
+//   PostgreSQL: "postgresql://…"/"postgres://…" URIs, or a libpq conninfo ("host=… dbname=…");
+//   ODBC:       "DSN=…;UID=…;PWD=…" or "Driver={…};Server=…;…" (a ';' and a DSN, DRIVER or FILEDSN key),
+//               or anything after an "odbc:" prefix, handed to the driver manager as it is (docs/odbc.md).
 // Every failure throws vb::Error whose description is Chinese and keeps the database's own message.
 class Connection : public vb::Object, public std::enable_shared_from_this<Connection> {
 public:
@@ -30,7 +32,7 @@ public:
     void Close();
     ObjectStateEnum State() const noexcept;
     const std::string& ConnectionString() const noexcept { return m_connectionString; }
-    // "sqlite" or "postgresql"; empty while closed.
+    // "sqlite", "postgresql" or "odbc"; empty while closed.
     std::string Dialect() const;
 
     // Runs a statement. Returns an open static recordset when the statement yields rows, else a closed one.

@@ -35,7 +35,8 @@ class Driver {
 public:
     virtual ~Driver() = default;
 
-    // "sqlite" or "postgresql": lets callers pick dialect details (e.g. procedure call syntax in docs).
+    // "sqlite", "postgresql" or "odbc": lets callers pick dialect details (e.g. procedure call syntax in
+    // docs).
     virtual std::string Dialect() const = 0;
 
     // Runs one statement (SQLite: one or more separated by ';', the last one's rows are returned).
@@ -58,5 +59,7 @@ public:
 
 std::unique_ptr<Driver> OpenSqliteDriver(const std::string& path);
 std::unique_ptr<Driver> OpenPostgresDriver(const std::string& conninfo);
+// connectionString is handed to SQLDriverConnect as it is ("DSN=...;UID=..." or "Driver={...};...").
+std::unique_ptr<Driver> OpenOdbcDriver(const std::string& connectionString);
 
 } // namespace ado::detail

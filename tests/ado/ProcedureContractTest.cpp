@@ -49,7 +49,7 @@ protected:
         m_db = std::make_unique<TestDatabase>(GetParam());
         VONDREL_REQUIRE_DATABASE(*m_db);
         m_db->Exec(kTables);
-        m_db->Exec(GetParam() == Backend::Sqlite ? kSqliteProcedures : kPostgresProcedures);
+        m_db->Exec(vondrel::test::EngineOf(GetParam()) == "sqlite" ? kSqliteProcedures : kPostgresProcedures);
     }
 
     std::shared_ptr<ado::Command> Prepare(const std::string& name) {
@@ -153,7 +153,7 @@ TEST_P(ProcedureContract, UnknownProcedureAndWrongCountsAreClearErrors) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, ProcedureContract, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+INSTANTIATE_TEST_SUITE_P(Databases, ProcedureContract, ::testing::ValuesIn(vondrel::test::kAllBackends),
                          vondrel::test::BackendTestName);
 
 } // namespace

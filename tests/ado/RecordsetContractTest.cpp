@@ -313,7 +313,7 @@ TEST_P(RecordsetContract, ExecuteBindsValuesAndCountsChangedRows) {
         << "too few values for the placeholders";
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, RecordsetContract, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+INSTANTIATE_TEST_SUITE_P(Databases, RecordsetContract, ::testing::ValuesIn(vondrel::test::kAllBackends),
                          vondrel::test::BackendTestName);
 
 TEST(Connection, BadConnectionStringsFailWithAClearMessage) {
@@ -328,6 +328,10 @@ TEST(Connection, BadConnectionStringsFailWithAClearMessage) {
         {"not a database file", "/etc/hostname", "无法打开 SQLite 数据库"},
         {"unreachable PostgreSQL", "host=/nonexistent-socket-dir port=1 dbname=x connect_timeout=2",
          "无法连接 PostgreSQL 数据库"},
+        {"unknown ODBC data source", "DSN=vondrel_no_such_dsn;UID=x", "无法连接 ODBC 数据源："},
+        {"ODBC by prefix, without a ';'", "odbc:DSN=vondrel_no_such_dsn", "无法连接 ODBC 数据源："},
+        {"ODBC driver that is not installed", "Driver={Vondrel No Such Driver};Server=x",
+         "无法连接 ODBC 数据源："},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -73,7 +73,7 @@ protected:
     void SetUp() override {
         m_db = std::make_unique<TestDatabase>(GetParam());
         VONDREL_REQUIRE_DATABASE(*m_db);
-        const std::string dialect = GetParam() == Backend::Sqlite ? "sqlite" : "postgres";
+        const std::string dialect = vondrel::test::EngineOf(GetParam());
         m_db->Exec(ReadFile(std::string(VONDREL_SOURCE_DIR) + "/demo/" + dialect + "/01-catalogue.sql"));
         m_db->Exec(kReports);
     }
@@ -167,7 +167,7 @@ TEST_P(ShowReport, BrokenConnectionOrCatalogueIsRefusedNotThrown) {
     EXPECT_EQ(m_windows.created, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, ShowReport, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+INSTANTIATE_TEST_SUITE_P(Databases, ShowReport, ::testing::ValuesIn(vondrel::test::kAllBackends),
                          vondrel::test::BackendTestName);
 
 TEST(HostObject, LoginRecordIsCreatedOnFirstReadAndWithoutAWindowFactoryNothingOpens) {

@@ -3,6 +3,7 @@
 #include "support/DbFixture.h"
 
 #include "ado/Recordset.h"
+#include "vb/Error.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -28,11 +29,25 @@ bool InCi() {
 } // namespace
 
 std::string BackendName(Backend backend) {
-    return backend == Backend::Sqlite ? "SQLite" : "PostgreSQL";
+    switch (backend) {
+    case Backend::Sqlite:
+        return "SQLite";
+    case Backend::Postgres:
+        return "PostgreSQL";
+    case Backend::OdbcPostgres:
+        return "OdbcPostgreSQL";
+    case Backend::OdbcSqlite:
+        return "OdbcSQLite";
+    }
+    return "unknown";
 }
 
 std::string BackendTestName(const ::testing::TestParamInfo<Backend>& param) {
-    return param.param == Backend::Sqlite ? "SQLite" : "PostgreSQL";
+    return BackendName(param.param);
+}
+
+std::string EngineOf(Backend backend) {
+    return backend == Backend::Sqlite || backend == Backend::OdbcSqlite ? "sqlite" : "postgres";
 }
 
 std::optional<std::string> PostgresConninfo() {
@@ -46,9 +61,27 @@ std::optional<std::string> PostgresConninfo() {
     return std::nullopt;
 }
 
+std::optional<std::string> OdbcPostgresConnectionString() {
+    const char* dsn = std::getenv("VONDREL_ODBC_PG");
+    if (dsn && *dsn) {
+        return std::string(dsn);
+    }
+    if (InCi()) {
+        ADD_FAILURE()
+            << "CI=true but VONDREL_ODBC_PG is not set: the PostgreSQL tests through ODBC cannot run";
+    }
+    return std::nullopt;
+}
+
+std::string OdbcSqliteDriver() {
+    const char* driver = std::getenv("VONDREL_ODBC_SQLITE_DRIVER");
+    // The name Debian's libsqliteodbc registers in /etc/odbcinst.ini.
+    return driver && *driver ? std::string(driver) : std::string("SQLite3");
+}
+
 TestDatabase::TestDatabase(Backend backend) : m_backend(backend) {
     m_connection = ado::Connection::Create();
-    if (backend == Backend::Sqlite) {
+    if (backend == Backend::Sqlite || backend == Backend::OdbcSqlite) {
         m_folder = std::filesystem::temp_directory_path() / ("vondrel-test-" + UniqueSuffix());
         std::filesystem::create_directories(m_folder);
         const std::filesystem::path file = m_folder / "test.db";
@@ -57,13 +90,33 @@ TestDatabase::TestDatabase(Backend backend) : m_backend(backend) {
         if (created) {
             std::fclose(created);
         }
-        m_connectionString = file.string();
-        m_connection->Open(m_connectionString);
+        if (backend == Backend::Sqlite) {
+            m_connectionString = file.string();
+            m_connection->Open(m_connectionString);
+            m_available = true;
+            return;
+        }
+        m_connectionString = "Driver={" + OdbcSqliteDriver() + "};Database=" + file.string();
+        try {
+            m_connection->Open(m_connectionString);
+        } catch (const vb::Error& error) {
+            // The driver manager speaks for itself when the driver is missing; anything else is the
+            // driver failing, which is a real failure.
+            if (error.Description().find("[Driver Manager]") == std::string::npos || InCi()) {
+                throw;
+            }
+            m_unavailableReason = "SQLite ODBC driver not usable: " + error.Description();
+            return;
+        }
         m_available = true;
         return;
     }
-    const std::optional<std::string> server = PostgresConninfo();
+    const std::optional<std::string> server =
+        backend == Backend::Postgres ? PostgresConninfo() : OdbcPostgresConnectionString();
     if (!server) {
+        m_unavailableReason = backend == Backend::Postgres
+                                  ? "no PostgreSQL server configured (VONDREL_PG_CONNINFO unset)"
+                                  : "no PostgreSQL ODBC data source configured (VONDREL_ODBC_PG unset)";
         return;
     }
     m_serverConninfo = *server;
@@ -73,7 +126,16 @@ TestDatabase::TestDatabase(Backend backend) : m_backend(backend) {
         admin->Open(m_serverConninfo);
         admin->Execute("CREATE SCHEMA " + m_schema);
     }
-    m_connectionString = m_serverConninfo + " options='-c search_path=" + m_schema + "'";
+    if (backend == Backend::Postgres) {
+        m_connectionString = m_serverConninfo + " options='-c search_path=" + m_schema + "'";
+    } else {
+        // psqlODBC runs ConnSettings right after connecting, before any statement of ours.
+        std::string base = m_serverConninfo;
+        while (!base.empty() && base.back() == ';') {
+            base.pop_back();
+        }
+        m_connectionString = base + ";ConnSettings={set search_path to " + m_schema + "}";
+    }
     m_connection->Open(m_connectionString);
     m_available = true;
 }
