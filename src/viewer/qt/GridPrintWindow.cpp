@@ -255,6 +255,9 @@ void GridPrintWindow::ShowModal() {
     }
     dialog.exec();
     logic.Unload();
+    // The view reads the logic's grid model; it goes first.
+    delete d->grid;
+    d->grid = nullptr;
     d->logic.reset();
     d->dialog = nullptr;
 }
