@@ -204,7 +204,7 @@ void GridModel::SetDataBinding(const vb::Variant& object) {
 
 void GridModel::InsertRowAt(const std::string& text, int index) {
     if (index < 0 || index > m_rowCount) {
-        detail::RaiseRow(index, m_rowCount + 1);
+        detail::RaiseCount("插入行的位置", index, m_rowCount);
     }
     if (GridColCount() == 0) {
         RaiseValue("表格没有列，不能插入行。");

@@ -143,6 +143,8 @@ TEST(GridModelTest, BadInputRaisesAClearErrorAndChangesNothing) {
          "不支持的合并方式 2（只支持 0 不合并、5 合并表头）。"},
         {"unknown inert setting", [](GridModel& g) { g.SetInertSetting(42, 1); },
          "不支持的表格设置编号 42。"},
+        {"insert past the end", [](GridModel& g) { g.InsertRowAt("行", 8); },
+         "插入行的位置 8 无效，应在 0 到 7 之间。"},
         {"text read outside", [](GridModel& g) { g.CellTextAt(3, 6); },
          "表格列号 6 超出范围（共 6 列，列号从 0 开始）。"},
     };
