@@ -60,6 +60,18 @@ template <class F> void SkipOnError(F step) {
     }
 }
 
+// Runs the body of a procedure whose errors end it with the error's description in a message box.
+template <class F> bool ReportingErrors(ui::Services& services, F body) {
+    try {
+        return body();
+    } catch (const vb::Error& error) {
+        modGridPrint::ShowErrMsg(services, error);
+    } catch (const std::exception& error) {
+        modGridPrint::ShowErrMsg(services, error.what());
+    }
+    return false;
+}
+
 std::shared_ptr<ado::Recordset> RequireRecordset(const std::shared_ptr<ado::Recordset>& rs,
                                                  const char* what) {
     if (!rs) {
@@ -104,12 +116,7 @@ void frmGridPrint::Load() {
 
 void frmGridPrint::Resize(int innerWidthTwips, int innerHeightTwips) {
     if (!bOK) {
-        if (!m_closeRequested) {
-            m_closeRequested = true;
-            if (m_onClose) {
-                m_onClose();
-            }
-        }
+        RequestClose();
         return;
     }
     // An inner area smaller than the title band leaves the grid no room, never a negative size.
@@ -175,7 +182,7 @@ void frmGridPrint::SplitParameters(bool alsoSave) {
 }
 
 bool frmGridPrint::GetData(bool bSetPara) {
-    try {
+    return ReportingErrors(m_services, [&] {
         if (bSetPara) {
             if (!mRpt->SetPara()) {
                 return false;
@@ -203,19 +210,9 @@ bool frmGridPrint::GetData(bool bSetPara) {
         SetCellFormat();
         rsData = RequireRecordset(mRpt->rs(), "数据记录集（rs）")->Clone();
         LoadRows();
-        if (TL1.isVisible && vsf.GridRowCount() < 2) {
-            TL1.rowSource = nullptr;
-            TL1.text.clear();
-            Changed(WindowPart::Selector);
-        }
-        PrintPara();
+        FinishFetch();
         return true;
-    } catch (const vb::Error& error) {
-        modGridPrint::ShowErrMsg(m_services, error);
-    } catch (const std::exception& error) {
-        modGridPrint::ShowErrMsg(m_services, error.what());
-    }
-    return false;
+    });
 }
 
 std::shared_ptr<ado::Recordset> frmGridPrint::CallProcedure(const std::string& name, std::size_t valueCount) {
@@ -232,7 +229,7 @@ std::shared_ptr<ado::Recordset> frmGridPrint::CallProcedure(const std::string& n
 }
 
 bool frmGridPrint::GetMxData(bool bSetPara) {
-    try {
+    return ReportingErrors(m_services, [&] {
         if (!bSetPara) {
             const auto rsMain = RequireRecordset(mRpt->rsMain(), "主表记录集（rsMain）");
             TL1.text = vb::CStr(rsMain->Fields(strBindField).Value());
@@ -271,33 +268,31 @@ bool frmGridPrint::GetMxData(bool bSetPara) {
         SetCellFormat();
         RequireRecordset(rsData, "数据记录集（rs）");
         LoadRows();
-        if (TL1.isVisible && vsf.GridRowCount() < 2) {
-            TL1.rowSource = nullptr;
-            TL1.text.clear();
-            Changed(WindowPart::Selector);
-        }
-        PrintPara();
+        FinishFetch();
         return true;
-    } catch (const vb::Error& error) {
-        modGridPrint::ShowErrMsg(m_services, error);
-    } catch (const std::exception& error) {
-        modGridPrint::ShowErrMsg(m_services, error.what());
-    }
-    return false;
+    });
 }
 
 void frmGridPrint::GetMoveData() {
-    try {
+    ReportingErrors(m_services, [&] {
         rsData = RequireRecordset(mRpt->rs(), "数据记录集（rs）")->Clone();
         vPara = mRpt->GetPara();
         SplitParameters(false);
         LoadRows();
         PrintPara();
-    } catch (const vb::Error& error) {
-        modGridPrint::ShowErrMsg(m_services, error);
-    } catch (const std::exception& error) {
-        modGridPrint::ShowErrMsg(m_services, error.what());
+        return true;
+    });
+}
+
+// The common end of GetData and GetMxData: an empty report leaves the selector empty, then the
+// parameter line.
+void frmGridPrint::FinishFetch() {
+    if (TL1.isVisible && vsf.GridRowCount() < 2) {
+        TL1.rowSource = nullptr;
+        TL1.text.clear();
+        Changed(WindowPart::Selector);
     }
+    PrintPara();
 }
 
 bool frmGridPrint::RefetchData() {
@@ -367,16 +362,10 @@ void frmGridPrint::SelectorPick() {
 
 void frmGridPrint::SelectorFollowUp() {
     if (bSelPending) {
-        try {
+        ReportingErrors(m_services, [&] {
             RequireRecordset(mRpt->rsMain(), "主表记录集（rsMain）")->SetBookmark(TL1.pickedBookmark);
-            if (bIsDetail) {
-                GetMxData(false);
-            } else {
-                GetData(false);
-            }
-        } catch (const vb::Error& error) {
-            modGridPrint::ShowErrMsg(m_services, error);
-        }
+            return bIsDetail ? GetMxData(false) : GetData(false);
+        });
     }
     bSelPending = false;
 }
@@ -454,7 +443,7 @@ void frmGridPrint::Navigate(const std::string& key) {
 }
 
 void frmGridPrint::ToolbarClick(const std::string& key) {
-    try {
+    ReportingErrors(m_services, [&] {
         if (key == "regetdata") {
             bParaSet = false;
             if (bColsChange) {
@@ -481,16 +470,19 @@ void frmGridPrint::ToolbarClick(const std::string& key) {
         } else if (key == "t_csgs") {
             SetChangeFormat();
         } else if (key == "exit") {
-            m_closeRequested = true;
-            if (m_onClose) {
-                m_onClose();
-            }
+            RequestClose();
         }
         // "paper", the separators and unknown keys do nothing.
-    } catch (const vb::Error& error) {
-        modGridPrint::ShowErrMsg(m_services, error);
-    } catch (const std::exception& error) {
-        modGridPrint::ShowErrMsg(m_services, error.what());
+        return true;
+    });
+}
+
+void frmGridPrint::RequestClose() {
+    if (!m_closeRequested) {
+        m_closeRequested = true;
+        if (m_onClose) {
+            m_onClose();
+        }
     }
 }
 

@@ -174,6 +174,8 @@ protected:
 private:
     void DrawTitle();
     void LoadRows();
+    void FinishFetch();
+    void RequestClose();
     void SplitParameters(bool alsoSave);
     void SetupSelector();
     void HideSelector();
