@@ -127,6 +127,21 @@ TEST_P(OdbcDriver, ValuesBindInTheirOwnTypes) {
     EXPECT_NEAR(rs->Fields("t").Value().AsDate().serial, day + 0.75, 1e-6);
 }
 
+TEST_P(OdbcDriver, AScriptGivesTheRowsOfItsLastSelect) {
+    // psqlODBC returns one result per statement (SQLMoreResults); the SQLite driver runs one
+    // statement per call and the script is cut for it. Either way the last rows win.
+    m_db->Exec("CREATE TABLE s (a INTEGER); INSERT INTO s VALUES (1); INSERT INTO s VALUES (2)");
+    auto rs = m_db->Connection()->Execute(
+        "SELECT a AS first FROM s; UPDATE s SET a = a * 10; SELECT a AS last FROM s"
+        " ORDER BY a; DELETE FROM s WHERE a = 99");
+    ASSERT_EQ(rs->State(), ado::adStateOpen);
+    std::string seen;
+    for (; !rs->IsEOF(); rs->MoveNext()) {
+        seen += std::to_string(rs->Fields("last").Value().AsLong()) + " ";
+    }
+    EXPECT_EQ(seen, "10 20 ");
+}
+
 TEST_P(OdbcDriver, ErrorsKeepTheDriversTextAndTheConnectionStaysUsable) {
     auto& cnn = *m_db->Connection();
     const std::string missing = ErrorOf([&] { cnn.Execute("SELECT * FROM no_such_table_x"); });
