@@ -8,11 +8,11 @@
 // 1. Rows are fetched in blocks when every column has a bounded size: column-wise bound arrays of up
 //    to kBlockRows rows, one buffer per column, reused for every block, so a cell costs a copy out of
 //    the buffer and no allocation. Measured on psqlODBC with a million rows of five columns, blocks
-//    took about 60 % of the time SQLGetData per cell took (each call goes through the driver
-//    manager's handle checks and locks). What remains is the drivers': reading through ODBC took
-//    3.4 s against 0.8 s through libpq, 5.0 s against 0.9 s for SQLite, and this file's share of
-//    either was about 5 % (psqlODBC parses every cell from text, the SQLite driver prints every
-//    cell to text first).
+//    took 60 to 80 % of the time SQLGetData per cell took (each call goes through the driver
+//    manager's handle checks and locks). What remains is the drivers': the same rows took 1.5 to
+//    1.8 s through ODBC against 0.7 s through libpq, 1.3 to 1.5 s against 0.3 s for SQLite, and this
+//    file's share in a profile was about 5 % (psqlODBC parses every cell from text, the SQLite
+//    driver prints every cell to text first).
 // 2. A column without a useful size (LONGVARCHAR, LONGVARBINARY, or text wider than kMaxBoundChars)
 //    cannot be bound in blocks, and drivers allow SQLGetData on unbound columns only one row at a
 //    time and in column order. Such a result is read row by row with SQLGetData for every cell, long
