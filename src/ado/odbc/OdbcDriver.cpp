@@ -343,6 +343,15 @@ private:
             [this, what](SQLSMALLINT type, SQLHANDLE failed) { ThrowStatementError(type, failed, what); });
     }
 
+    // SQL Server's drivers report "name;1" (the procedure's group number); calls use the bare name.
+    static std::string WithoutGroupNumber(std::string name) {
+        const std::size_t semicolon = name.find(';');
+        if (semicolon != std::string::npos) {
+            name.resize(semicolon);
+        }
+        return name;
+    }
+
     static std::string TextCell(const RowStore& rows, std::size_t col, std::size_t row) {
         const vb::Variant value = rows.Value(col, row);
         return value.IsNull() ? std::string() : vb::CStr(value);
@@ -376,12 +385,10 @@ private:
         std::optional<std::string> foundSchema;
         std::string foundName;
         for (std::size_t row = 0; procedures && row < procedures->RowCount(); ++row) {
-            // Drivers may append ";1" (a procedure group number) to the name.
-            std::string procName = TextCell(*procedures, 2, row);
-            procName = procName.substr(0, procName.find(';'));
+            const std::string procName = WithoutGroupNumber(TextCell(*procedures, 2, row));
             if (vb::EqualsNoCase(procName, bare)) {
                 foundSchema = TextCell(*procedures, 1, row);
-                foundName = TextCell(*procedures, 2, row);
+                foundName = procName;
                 break;
             }
         }
@@ -410,7 +417,8 @@ private:
         ret.sqlType = "INTEGER";
         std::size_t inputIdx = 0;
         for (std::size_t row = 0; columns && row < columns->RowCount(); ++row) {
-            if (TextCell(*columns, 1, row) != *foundSchema || TextCell(*columns, 2, row) != foundName) {
+            if (TextCell(*columns, 1, row) != *foundSchema ||
+                WithoutGroupNumber(TextCell(*columns, 2, row)) != foundName) {
                 continue;
             }
             const vb::Variant kindCell = columns->Value(4, row);
