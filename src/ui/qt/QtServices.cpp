@@ -2,10 +2,11 @@
 // SPDX-License-Identifier: MIT
 #include "ui/qt/QtServices.h"
 
+#include "ui/qt/CjkFonts.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileDialog>
-#include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -79,25 +80,6 @@ Answer FromQt(int button) {
 }
 
 } // namespace
-
-void InstallCjkFontSubstitutions() {
-    static bool installed = false;
-    if (installed) {
-        return;
-    }
-    installed = true;
-    // Song (serif) faces first: AR PL UMing has no radical code points, so text copied from our PDFs
-    // comes out as the characters written; Noto Serif CJK SC is the fallback where it is missing.
-    const QStringList song = {"AR PL UMing CN", "Noto Serif CJK SC", "WenQuanYi Zen Hei"};
-    const QStringList hei = {"Noto Sans CJK SC", "WenQuanYi Zen Hei", "WenQuanYi Micro Hei"};
-    for (const char* name : {"宋体", "新宋体", "SimSun", "NSimSun", "仿宋", "仿宋_GB2312", "FangSong", "楷体",
-                             "楷体_GB2312", "KaiTi"}) {
-        QFont::insertSubstitutions(QString::fromUtf8(name), song);
-    }
-    for (const char* name : {"黑体", "SimHei", "微软雅黑", "Microsoft YaHei", "幼圆", "YouYuan"}) {
-        QFont::insertSubstitutions(QString::fromUtf8(name), hei);
-    }
-}
 
 void EnsureApplication() {
     if (!QCoreApplication::instance()) {

@@ -15,10 +15,6 @@ namespace ui::qt {
 // the zh_CN translations of the stock dialogs and the CJK font substitutions installed. Idempotent.
 void EnsureApplication();
 
-// Maps the face names report templates use ("宋体", "SimSun", "黑体", "楷体", …) to installed Simplified
-// Chinese fonts, so that screen, print and PDF show real Chinese glyphs. Idempotent.
-void InstallCjkFontSubstitutions();
-
 // The window-system services on Qt Widgets.
 class QtServices final : public Services {
 public:

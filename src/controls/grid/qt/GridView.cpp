@@ -12,8 +12,8 @@
 //     GridPainter calls; this file only supplies a QPainter for them.
 #include "controls/grid/qt/GridView.h"
 
-#include "controls/grid/qt/CjkFonts_p.h"
 #include "controls/grid/qt/QtGridPainter_p.h"
+#include "ui/qt/CjkFonts.h"
 
 #include <string>
 #include <unordered_map>
@@ -47,7 +47,7 @@ struct GridView::Private {
 
 GridView::GridView(GridModel& model, QWidget* parent)
     : QAbstractScrollArea(parent), d(std::make_unique<Private>(model, 1440.0 / std::max(logicalDpiX(), 1))) {
-    detail::InstallCjkSubstitutions();
+    ui::qt::InstallCjkFontSubstitutions();
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     viewport()->setAutoFillBackground(false);

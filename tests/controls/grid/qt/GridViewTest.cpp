@@ -4,7 +4,7 @@
 
 #include "../GridDump.h"
 #include "../ReportGrid.h"
-#include "controls/grid/qt/CjkFonts_p.h"
+#include "ui/qt/CjkFonts.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -210,9 +210,9 @@ TEST(GridViewTest, AViewOutlivingItsModelPaintsBlankAndIgnoresInput) {
 }
 
 TEST(GridViewTest, ChineseFaceNamesResolveToSimplifiedChineseFaces) {
-    EXPECT_EQ(detail::ResolvedFamily("宋体"), "Noto Serif CJK SC");
-    EXPECT_EQ(detail::ResolvedFamily("SimSun"), "Noto Serif CJK SC");
-    EXPECT_EQ(detail::ResolvedFamily("黑体"), "Noto Sans CJK SC");
+    EXPECT_EQ(ui::qt::ResolvedFamily("宋体"), "Noto Serif CJK SC");
+    EXPECT_EQ(ui::qt::ResolvedFamily("SimSun"), "Noto Serif CJK SC");
+    EXPECT_EQ(ui::qt::ResolvedFamily("黑体"), "Noto Sans CJK SC");
 }
 
 } // namespace
