@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sqlite3.h>
@@ -136,6 +137,20 @@ void Report::WriteJson(const std::string& path) const {
             << ", \"info\": \"" << row.info << "\"}" << (k + 1 < m_rows.size() ? "," : "") << "\n";
     }
     out << "]\n";
+}
+
+bool ParseArguments(int argc, char** argv, const char* name, long& rows, std::string& json) {
+    for (int k = 1; k < argc; ++k) {
+        if (std::strcmp(argv[k], "--rows") == 0 && k + 1 < argc) {
+            rows = std::atol(argv[++k]);
+        } else if (std::strcmp(argv[k], "--json") == 0 && k + 1 < argc) {
+            json = argv[++k];
+        } else {
+            std::fprintf(stderr, "usage: %s [--rows N] [--json FILE]\n", name);
+            return false;
+        }
+    }
+    return rows > 0;
 }
 
 std::string FillTemplate(std::string text, long rows, const std::string& table) {

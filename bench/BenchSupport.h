@@ -45,6 +45,10 @@ private:
 
 std::string HumanBytes(double bytes);
 
+// The command line every benchmark takes: [--rows N] [--json FILE]. Prints the usage and returns false
+// on anything else.
+bool ParseArguments(int argc, char** argv, const char* name, long& rows, std::string& json);
+
 // The statement text with {rows} and {table} filled in.
 std::string FillTemplate(std::string text, long rows, const std::string& table = {});
 

@@ -140,15 +140,8 @@ void AddOpenRows(Report& report, const std::string& backend, const Sample& ours,
 int main(int argc, char** argv) {
     long rows = 1000000;
     std::string json;
-    for (int k = 1; k < argc; ++k) {
-        if (std::strcmp(argv[k], "--rows") == 0 && k + 1 < argc) {
-            rows = std::atol(argv[++k]);
-        } else if (std::strcmp(argv[k], "--json") == 0 && k + 1 < argc) {
-            json = argv[++k];
-        } else {
-            std::fprintf(stderr, "usage: bench_ado [--rows N] [--json FILE]\n");
-            return 2;
-        }
+    if (!vondrel::bench::ParseArguments(argc, argv, "bench_ado", rows, json)) {
+        return 2;
     }
     try {
         Report report;

@@ -34,45 +34,9 @@ using Clock = std::chrono::steady_clock;
 
 volatile std::size_t g_sink = 0; // keeps the measured reads from being optimised away
 
-// The same ten columns as the database benchmark: keys, Chinese names, money, dates.
-constexpr const char* kCreate = R"sql(
-CREATE TABLE bench_rows (fid INTEGER, fqty INTEGER, fstore SMALLINT, fcustomer VARCHAR(40), fproduct VARCHAR(40),
-                         fprice DECIMAL(18,2), famount DECIMAL(18,2), ftax DECIMAL(18,2), fdate DATE, fdue DATE);
-WITH RECURSIVE seq(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM seq WHERE i < {rows})
-INSERT INTO bench_rows
-SELECT i, i % 100, i % 7, '客户' || (i % 997) || '号商贸有限公司', '产品' || (i % 113) || '型号',
-       (i % 1000) / 100.0 + 1, (i % 100) * ((i % 1000) / 100.0 + 1), (i % 100) * 0.13,
-       date('2024-01-01', '+' || (i % 365) || ' days'), date('2024-02-01', '+' || (i % 365) || ' days')
-FROM seq;
-)sql";
-
 // Formats as the report window gives a template's columns.
 constexpr const char* kFormats[] = {
     "", "#,##;; ", "", "", "", "#,###0.00", "#,###0.00;; ", "#,###0.00;; ", "yyyy-mm-dd", "yyyy-mm-dd"};
-
-std::filesystem::path EnsureData(long rows) {
-    const std::filesystem::path folder = "bench-data";
-    std::filesystem::create_directories(folder);
-    const std::filesystem::path file = folder / ("rows-" + std::to_string(rows) + ".db");
-    if (std::filesystem::exists(file)) {
-        return file;
-    }
-    const std::filesystem::path partial = file.string() + ".grid.tmp";
-    std::filesystem::remove(partial);
-    sqlite3* db = nullptr;
-    sqlite3_open(partial.c_str(), &db);
-    std::string sql = kCreate;
-    sql.replace(sql.find("{rows}"), 6, std::to_string(rows));
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-        std::string message = error ? error : "?";
-        sqlite3_close(db);
-        throw std::runtime_error("creating the SQLite data failed: " + message);
-    }
-    sqlite3_close(db);
-    std::filesystem::rename(partial, file);
-    return file;
-}
 
 struct Fetched {
     std::shared_ptr<ado::Recordset> rs;
@@ -169,19 +133,12 @@ std::pair<double, double> ModelSeconds(const grid::GridModel& grid, const grid::
 int main(int argc, char** argv) {
     long rows = 1000000;
     std::string json;
-    for (int k = 1; k < argc; ++k) {
-        if (std::strcmp(argv[k], "--rows") == 0 && k + 1 < argc) {
-            rows = std::atol(argv[++k]);
-        } else if (std::strcmp(argv[k], "--json") == 0 && k + 1 < argc) {
-            json = argv[++k];
-        } else {
-            std::fprintf(stderr, "usage: bench_grid [--rows N] [--json FILE]\n");
-            return 2;
-        }
+    if (!vondrel::bench::ParseArguments(argc, argv, "bench_grid", rows, json)) {
+        return 2;
     }
     try {
         Report report;
-        const std::string path = EnsureData(rows).string();
+        const std::string path = vondrel::bench::EnsureSalesDatabase(rows).string();
         // Forked measurements first: a process that runs a QApplication should not fork.
         Measure([&] { Fetch(path); }, 1);
         const double fetchSeconds = Measure([&] { Fetch(path); }).seconds;

@@ -115,17 +115,10 @@ void ReadCsv(const std::string& path) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int rows = 100000;
+    long rows = 100000;
     std::string json;
-    for (int k = 1; k < argc; ++k) {
-        if (std::strcmp(argv[k], "--rows") == 0 && k + 1 < argc) {
-            rows = std::atoi(argv[++k]);
-        } else if (std::strcmp(argv[k], "--json") == 0 && k + 1 < argc) {
-            json = argv[++k];
-        } else {
-            std::fprintf(stderr, "usage: bench_sheet [--rows N] [--json FILE]\n");
-            return 2;
-        }
+    if (!vondrel::bench::ParseArguments(argc, argv, "bench_sheet", rows, json)) {
+        return 2;
     }
     std::filesystem::create_directories("bench-data");
     const std::string cll = "bench-data/sheet.cll";

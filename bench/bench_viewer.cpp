@@ -128,15 +128,8 @@ void WindowSetData(const std::string& path, bool refetchAfterwards = false) {
 int main(int argc, char** argv) {
     long rows = 1000000;
     std::string json;
-    for (int k = 1; k < argc; ++k) {
-        if (std::strcmp(argv[k], "--rows") == 0 && k + 1 < argc) {
-            rows = std::atol(argv[++k]);
-        } else if (std::strcmp(argv[k], "--json") == 0 && k + 1 < argc) {
-            json = argv[++k];
-        } else {
-            std::fprintf(stderr, "usage: bench_viewer [--rows N] [--json FILE]\n");
-            return 2;
-        }
+    if (!vondrel::bench::ParseArguments(argc, argv, "bench_viewer", rows, json)) {
+        return 2;
     }
     try {
         const std::string path = vondrel::bench::EnsureSalesDatabase(rows).string();
