@@ -15,6 +15,7 @@
 //     so a failed load leaves it as it was.
 #include "controls/sheet/CllReader_p.h"
 #include "controls/sheet/CllText_p.h"
+#include "controls/sheet/FileBytes_p.h"
 #include "controls/sheet/MergeIndex_p.h"
 #include "controls/sheet/StylePool_p.h"
 
@@ -425,24 +426,8 @@ bool ReadCll(std::string_view data, const std::string& fileName, SheetDocument& 
 
 bool ReadCllFile(const std::string& path, SheetDocument& out, LoadError& error) {
     error = {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = {path, 0, 0, "", "cannot-open", "无法打开文件"};
-        return false;
-    }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || static_cast<std::size_t>(size) > kMaxFileBytes) {
-        error = {path, 0, 0, "", "too-large", "文件过大或无法读取"};
-        return false;
-    }
-    std::string data(static_cast<std::size_t>(size), '\0');
-    in.seekg(0);
-    if (!in.read(data.data(), size)) {
-        error = {path, 0, 0, "", "cannot-read", "读取文件失败"};
-        return false;
-    }
-    return ReadCll(data, path, out, error);
+    std::string data;
+    return detail::ReadFileBytes(path, kMaxFileBytes, data, error) && ReadCll(data, path, out, error);
 }
 
 long SheetDocument::OpenFile(const std::string& path) {

@@ -12,6 +12,7 @@
 //  4. Sizes: a column width in characters becomes pixels by the 7-pixel digit rule spreadsheet
 //     programs use for their default font; heights go from points to pixels at 96 dpi. The export
 //     writes widths that this rule maps back to the same pixels.
+#include "controls/sheet/FileBytes_p.h"
 #include "controls/sheet/NumFormatCode.h"
 #include "controls/sheet/SheetXlsx.h"
 #include "controls/sheet/XlsxCommon_p.h"
@@ -533,24 +534,9 @@ bool ImportXlsxData(std::string_view bytes, const std::string& name, SheetDocume
 }
 
 bool ImportXlsx(const std::string& path, SheetDocument& out, LoadError& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = {path, 0, 0, "", "cannot-open", "无法打开文件"};
-        return false;
-    }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || static_cast<std::size_t>(size) > kMaxPackageBytes) {
-        error = {path, 0, 0, "", "too-large", "文件过大或无法读取"};
-        return false;
-    }
-    std::string data(static_cast<std::size_t>(size), '\0');
-    in.seekg(0);
-    if (!in.read(data.data(), size)) {
-        error = {path, 0, 0, "", "cannot-read", "读取文件失败"};
-        return false;
-    }
-    return ImportXlsxData(data, path, out, error);
+    std::string data;
+    return detail::ReadFileBytes(path, kMaxPackageBytes, data, error) &&
+           ImportXlsxData(data, path, out, error);
 }
 
 } // namespace sheet
