@@ -206,6 +206,7 @@ private:
     void InvalidateMerge() { m_isMergeDirty = true; }
     void EnsureMerge() const;
     void ResetSelection();
+    void MoveCurrentCell(int row, int col, bool isExtending);
 
     int m_rowCount = 0;
     int m_headerRows = 0;

@@ -35,23 +35,29 @@ void GridModel::SelectRange(int row1, int col1, int row2, int col2) {
     Changed(GridChange::Selection);
 }
 
+// The current cell moves to (row, col); the selection either grows from its anchor to there or
+// starts anew at that cell.
+void GridModel::MoveCurrentCell(int row, int col, bool isExtending) {
+    if (isExtending && m_anchorRow >= 0) {
+        m_selection = {std::min(m_anchorRow, row), std::min(m_anchorCol, col), std::max(m_anchorRow, row),
+                       std::max(m_anchorCol, col)};
+    } else {
+        m_selection = {row, col, row, col};
+        m_anchorRow = row;
+        m_anchorCol = col;
+    }
+    m_cursorRow = row;
+    m_cursorCol = col;
+    Changed(GridChange::Selection);
+}
+
 void GridModel::UserClick(int row, int col, bool isExtending) {
     if (row < 0 || row >= m_rowCount || col < 0 || col >= GridColCount()) {
         return;
     }
     m_clickRow = row;
     if (row >= m_headerRows) {
-        if (isExtending && m_anchorRow >= 0) {
-            m_selection = {std::min(m_anchorRow, row), std::min(m_anchorCol, col), std::max(m_anchorRow, row),
-                           std::max(m_anchorCol, col)};
-        } else {
-            m_selection = {row, col, row, col};
-            m_anchorRow = row;
-            m_anchorCol = col;
-        }
-        m_cursorRow = row;
-        m_cursorCol = col;
-        Changed(GridChange::Selection);
+        MoveCurrentCell(row, col, isExtending);
     }
     if (m_onClick) {
         m_onClick();
@@ -86,17 +92,7 @@ void GridModel::MoveCursor(int rowDelta, int colDelta, bool isExtending) {
         }
         col = next;
     }
-    if (isExtending && m_anchorRow >= 0) {
-        m_selection = {std::min(m_anchorRow, row), std::min(m_anchorCol, col), std::max(m_anchorRow, row),
-                       std::max(m_anchorCol, col)};
-    } else {
-        m_selection = {row, col, row, col};
-        m_anchorRow = row;
-        m_anchorCol = col;
-    }
-    m_cursorRow = row;
-    m_cursorCol = col;
-    Changed(GridChange::Selection);
+    MoveCurrentCell(row, col, isExtending);
 }
 
 // --- Repaint, placement, inert settings ----------------------------------------------------------------
