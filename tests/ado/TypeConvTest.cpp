@@ -1,5 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Vondrel authors
 // SPDX-License-Identifier: MIT
+#include "ado/ProcedureList_p.h"
 #include "ado/TypeConv_p.h"
 
 #include <cmath>
@@ -68,6 +69,28 @@ TEST(TypeConv, ValuesAreBoundAsTheTextDatabasesRead) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ado::detail::BindText(c.value, c.boolWords), c.expected);
+    }
+}
+
+TEST(ProcedureList, ParameterListsSplitBetweenParametersOnly) {
+    using ado::detail::DeclaredParam;
+    struct Case {
+        const char* list;
+        std::vector<DeclaredParam> expected;
+    };
+    const Case cases[] = {
+        {"pbegin DATE, pend DATE", {{"pbegin", "DATE"}, {"pend", "DATE"}}},
+        // Without the parenthesis rule the scale became a parameter named "2)".
+        {"pamount DECIMAL(18,2), pname VARCHAR(20)",
+         {{"pamount", "DECIMAL(18,2)"}, {"pname", "VARCHAR(20)"}}},
+        {"pfrom\tTEXT,\n  pto  TEXT ", {{"pfrom", "TEXT"}, {"pto", "TEXT"}}},
+        {"puser", {{"puser", ""}}},
+        {" , pa INTEGER,,", {{"pa", "INTEGER"}}},
+        {"", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.list);
+        EXPECT_EQ(ado::detail::ParseProcedureParams(c.list), c.expected);
     }
 }
 

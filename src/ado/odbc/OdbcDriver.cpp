@@ -37,6 +37,7 @@
 //    the server's 57014 while a timeout is set (psqlODBC enforces it with statement_timeout).
 
 #include "ado/Driver_p.h"
+#include "ado/ProcedureList_p.h"
 #include "ado/RowStore_p.h"
 #include "ado/TypeConv_p.h"
 #include "ado/odbc/OdbcConnString_p.h"
@@ -565,34 +566,11 @@ OdbcDriver::SqliteProcedure OdbcDriver::LoadSqliteProcedure(std::string_view nam
     SqliteProcedure proc;
     proc.name = TextCell(*rows, 0, 0);
     proc.body = TextCell(*rows, 2, 0);
-    ProcParam returnValue;
-    returnValue.name = "RETURN_VALUE";
-    returnValue.type = adInteger;
-    returnValue.direction = adParamReturnValue;
-    returnValue.size = 4;
-    returnValue.sqlType = "INTEGER";
-    proc.params.push_back(returnValue);
-    const std::string list = TextCell(*rows, 1, 0);
-    for (std::string_view rest = list; !rest.empty();) {
-        const std::size_t comma = rest.find(',');
-        std::string item = vb::Trim(std::string(rest.substr(0, comma)));
-        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
-        if (item.empty()) {
-            continue;
-        }
-        // A type such as DECIMAL(18,2) was cut at its comma; its scale is the next piece.
-        if (item.find('(') != std::string::npos && item.find(')') == std::string::npos && !rest.empty()) {
-            const std::size_t close = rest.find(')');
-            item +=
-                "," + std::string(rest.substr(0, close == std::string_view::npos ? rest.size() : close + 1));
-            rest = close == std::string_view::npos ? std::string_view() : rest.substr(close + 1);
-            const std::size_t next = rest.find(',');
-            rest = next == std::string_view::npos ? std::string_view() : rest.substr(next + 1);
-        }
-        const std::size_t space = item.find_first_of(" \t\n");
+    proc.params.push_back(ReturnValueParam());
+    for (const DeclaredParam& item : ParseProcedureParams(TextCell(*rows, 1, 0))) {
         ProcParam param;
-        param.name = item.substr(0, space);
-        param.sqlType = space == std::string::npos ? std::string() : vb::Trim(item.substr(space + 1));
+        param.name = item.name;
+        param.sqlType = item.declaredType;
         const DeclaredType declared = TypeFromDeclaration(param.sqlType);
         const ColumnType type = DescribeOdbcType(declared.sqlType, declared.size, declared.digits);
         param.type = type.info.type;

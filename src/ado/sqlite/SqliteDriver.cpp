@@ -16,6 +16,7 @@
 //  4. The command timeout is enforced with a progress handler that checks a deadline; SQLite has no
 //     statement timeout of its own.
 #include "ado/Driver_p.h"
+#include "ado/ProcedureList_p.h"
 #include "ado/TypeConv_p.h"
 #include "vb/Error.h"
 #include "vb/Strings.h"
@@ -535,36 +536,14 @@ private:
         Procedure proc;
         proc.name = std::string(CellText(stmt.Get(), 0));
         proc.body = std::string(CellText(stmt.Get(), 2));
-        ProcParam returnValue;
-        returnValue.name = "RETURN_VALUE";
-        returnValue.type = adInteger;
-        returnValue.direction = adParamReturnValue;
-        returnValue.size = 4;
-        returnValue.sqlType = "INTEGER";
-        proc.params.push_back(returnValue);
-        std::string_view list = CellText(stmt.Get(), 1);
-        while (!list.empty()) {
-            const std::size_t comma = list.find(',');
-            std::string_view item = list.substr(0, comma);
-            list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
-            while (!item.empty() && (item.front() == ' ' || item.front() == '\n' || item.front() == '\t')) {
-                item.remove_prefix(1);
-            }
-            while (!item.empty() && (item.back() == ' ' || item.back() == '\n' || item.back() == '\t')) {
-                item.remove_suffix(1);
-            }
-            if (item.empty()) {
-                continue;
-            }
-            const std::size_t space = item.find(' ');
+        proc.params.push_back(ReturnValueParam());
+        for (const DeclaredParam& declared : ParseProcedureParams(CellText(stmt.Get(), 1))) {
+            const FieldInfo info = InfoFromDecl(declared.name, declared.declaredType.c_str());
             ProcParam param;
-            param.name = std::string(item.substr(0, space));
-            std::string declared =
-                space == std::string_view::npos ? std::string() : std::string(item.substr(space + 1));
-            const FieldInfo info = InfoFromDecl(param.name, declared.c_str());
+            param.name = declared.name;
             param.type = info.type;
             param.size = info.definedSize;
-            param.sqlType = declared;
+            param.sqlType = declared.declaredType;
             proc.params.push_back(std::move(param));
         }
         return proc;
