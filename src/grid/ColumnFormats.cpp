@@ -5,20 +5,13 @@
 #include "ado/Recordset.h"
 #include "controls/grid/GridModel.h"
 #include "controls/sheet/SheetDocument.h"
+#include "grid/TemplateHeader.h"
 #include "vb/Array.h"
 #include "vb/Conversion.h"
 #include "vb/Strings.h"
 
 namespace QV_GridPrint {
 namespace {
-
-std::string CellTextOrEmpty(const sheet::SheetDocument& cll, int col, int row) {
-    vb::Variant text;
-    if (!cll.GetCellText(col, row, text) || text.IsNull()) {
-        return {};
-    }
-    return vb::CStr(text);
-}
 
 // A step of the column loop whose failure is skipped, as the loop skips every failing step.
 template <class F> void Skip(F step) {
@@ -115,8 +108,8 @@ void SetColFormat(const sheet::SheetDocument& cll, grid::GridModel& vsf, const a
     for (int j = 0; j < iColCount; ++j) {
         const auto index = static_cast<std::size_t>(j);
         vsf.SetColAlignCode(j, AlignCodeFromFlags(cll.GetCellAlign(j, fieldRow)));
-        const std::string fieldName = CellTextOrEmpty(cll, j, fieldRow);
-        tables.vTotalFlag[index] = vb::LCase(vb::Trim(CellTextOrEmpty(cll, j, totalsRow)));
+        const std::string fieldName = TemplateCellText(cll, j, fieldRow);
+        tables.vTotalFlag[index] = vb::LCase(vb::Trim(TemplateCellText(cll, j, totalsRow)));
         sheet::NumFormat format;
         cll.GetCellNumFormat(j, fieldRow, format);
         const int option = cll.GetCellOption(j, fieldRow);

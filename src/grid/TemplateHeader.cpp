@@ -11,17 +11,14 @@
 #include <algorithm>
 
 namespace QV_GridPrint {
-namespace {
 
-std::string TextOf(const sheet::SheetDocument& cll, int col, int row) {
+std::string TemplateCellText(const sheet::SheetDocument& cll, int col, int row) {
     vb::Variant text;
     if (!cll.GetCellText(col, row, text) || text.IsNull()) {
         return {};
     }
     return vb::CStr(text);
 }
-
-} // namespace
 
 FontStyleFlags StyleCodeFlags(long code) {
     FontStyleFlags flags;
@@ -38,7 +35,7 @@ int PixelsToTwips(int pixels, double twipsPerPixel) {
 bool GetFixedRows(const sheet::SheetDocument& cll, TemplateRows& rows) {
     int headStart = rows.vHeadStart;
     for (int row = 0; row < cll.SheetRowCount(); ++row) {
-        const std::string marker = vb::LCase(TextOf(cll, 0, row));
+        const std::string marker = vb::LCase(TemplateCellText(cll, 0, row));
         if (marker == "start") {
             headStart = row + 2;
         } else if (marker == "end") {
@@ -116,7 +113,8 @@ long SetVSFHead(const sheet::SheetDocument& cll, grid::GridModel& vsf, const Tem
             // A block reaching outside the header or the grid is clipped to what the grid has.
             const int lastRow = std::min(r2 - rows.vHeadStart, rows.iFixedRows - 1);
             const int lastCol = std::min(c2, iColCount - 1);
-            vsf.SetRangeProp(0, r1 - rows.vHeadStart, c1, lastRow, lastCol, vb::Variant(TextOf(cll, j, t)));
+            vsf.SetRangeProp(0, r1 - rows.vHeadStart, c1, lastRow, lastCol,
+                             vb::Variant(TemplateCellText(cll, j, t)));
             vsf.SetRangeProp(2, r1 - rows.vHeadStart, c1, vb::Variant(4));
             SetVsHeadFont(cll, vsf, j, t, r1 - rows.vHeadStart, c1);
         }

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <string>
+
 namespace grid {
 class GridModel;
 }
@@ -44,6 +46,9 @@ struct FontStyleFlags {
     bool isUnderline = false;
 };
 FontStyleFlags StyleCodeFlags(long code);
+
+// Text of a template cell, "" for an empty cell or a position outside the sheet.
+std::string TemplateCellText(const sheet::SheetDocument& cll, int col, int row);
 
 // Pixels to twips, rounded to the nearest whole number with halves to even.
 int PixelsToTwips(int pixels, double twipsPerPixel);
