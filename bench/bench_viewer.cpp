@@ -45,6 +45,12 @@ public:
     double TwipsPerPixelX() const override { return 15; }
     double TwipsPerPixelY() const override { return 15; }
     std::filesystem::path ApplicationFolder() const override { return "bench-data"; }
+    ui::OutputOutcome PrintSheet(const sheet::SheetDocument&) override { return Refused(); }
+    ui::OutputOutcome PreviewSheet(const sheet::SheetDocument&) override { return Refused(); }
+    ui::OutputOutcome PageSetupDialog(sheet::SheetDocument&) override { return Refused(); }
+
+private:
+    static ui::OutputOutcome Refused() { return {ui::OutputResult::Failed, "no printing in benchmarks"}; }
 };
 
 // A plug-in whose rows are the whole table, as a month-end report's are.

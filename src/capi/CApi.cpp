@@ -50,6 +50,13 @@ public:
     std::filesystem::path ApplicationFolder() const override {
         return m_folder.empty() ? Qt().ApplicationFolder() : m_folder;
     }
+    ui::OutputOutcome PrintSheet(const sheet::SheetDocument& doc) override { return Qt().PrintSheet(doc); }
+    ui::OutputOutcome PreviewSheet(const sheet::SheetDocument& doc) override {
+        return Qt().PreviewSheet(doc);
+    }
+    ui::OutputOutcome PageSetupDialog(sheet::SheetDocument& doc) override {
+        return Qt().PageSetupDialog(doc);
+    }
 
     void SetHandler(vondrel_message_handler handler, void* user) {
         m_handler = handler;

@@ -46,6 +46,33 @@ void ScriptedServices::SetBusy(bool busy) {
     }
 }
 
+ui::OutputOutcome ScriptedServices::RecordOutput(OutputCall::Kind kind, const sheet::SheetDocument& doc) {
+    m_outputCalls.push_back({kind, std::make_shared<sheet::SheetDocument>(doc)});
+    if (m_outputs.empty()) {
+        return {};
+    }
+    ui::OutputOutcome outcome = std::move(m_outputs.front());
+    m_outputs.pop_front();
+    return outcome;
+}
+
+ui::OutputOutcome ScriptedServices::PrintSheet(const sheet::SheetDocument& doc) {
+    return RecordOutput(OutputCall::Print, doc);
+}
+
+ui::OutputOutcome ScriptedServices::PreviewSheet(const sheet::SheetDocument& doc) {
+    return RecordOutput(OutputCall::Preview, doc);
+}
+
+ui::OutputOutcome ScriptedServices::PageSetupDialog(sheet::SheetDocument& doc) {
+    ui::OutputOutcome outcome = RecordOutput(OutputCall::PageSetup, doc);
+    if (outcome.result == ui::OutputResult::Done && !m_pageSetups.empty()) {
+        EXPECT_TRUE(doc.SetPageSetup(m_pageSetups.front())) << "scripted page set-up is not valid";
+        m_pageSetups.pop_front();
+    }
+    return outcome;
+}
+
 std::vector<ui::Message> ScriptedServices::TakeMessages() {
     std::vector<ui::Message> taken;
     taken.swap(m_messages);

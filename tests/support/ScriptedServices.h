@@ -2,9 +2,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "controls/sheet/SheetDocument.h"
 #include "ui/Services.h"
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,12 +25,26 @@ public:
     double TwipsPerPixelX() const override { return 15; }
     double TwipsPerPixelY() const override { return 15; }
     std::filesystem::path ApplicationFolder() const override { return m_folder; }
+    // Print, preview and page set-up are recorded (the document as it was handed over) and answered
+    // from the script (Done when it is empty). A scripted page set-up is written into the document.
+    ui::OutputOutcome PrintSheet(const sheet::SheetDocument& doc) override;
+    ui::OutputOutcome PreviewSheet(const sheet::SheetDocument& doc) override;
+    ui::OutputOutcome PageSetupDialog(sheet::SheetDocument& doc) override;
 
     void SetApplicationFolder(std::filesystem::path folder) { m_folder = std::move(folder); }
     void ScriptAnswer(ui::Answer answer) { m_answers.push_back(answer); }
     void ScriptSaveFile(std::optional<ui::SaveFileChoice> choice) {
         m_saveChoices.push_back(std::move(choice));
     }
+    void ScriptOutput(ui::OutputOutcome outcome) { m_outputs.push_back(std::move(outcome)); }
+    void ScriptPageSetup(sheet::PageSetup setup) { m_pageSetups.push_back(setup); }
+
+    // One print, preview or page set-up call: what was asked and a copy of the document it got.
+    struct OutputCall {
+        enum Kind { Print, Preview, PageSetup } kind;
+        std::shared_ptr<sheet::SheetDocument> doc;
+    };
+    const std::vector<OutputCall>& OutputCalls() const { return m_outputCalls; }
 
     // The messages shown since the last call, in order; taking them marks them as seen.
     std::vector<ui::Message> TakeMessages();
@@ -41,6 +57,10 @@ private:
     std::deque<ui::Answer> m_answers;
     std::deque<std::optional<ui::SaveFileChoice>> m_saveChoices;
     std::vector<ui::SaveFileRequest> m_saveRequests;
+    ui::OutputOutcome RecordOutput(OutputCall::Kind kind, const sheet::SheetDocument& doc);
+    std::deque<ui::OutputOutcome> m_outputs;
+    std::deque<sheet::PageSetup> m_pageSetups;
+    std::vector<OutputCall> m_outputCalls;
     std::filesystem::path m_folder = ".";
     int m_busyDepth = 0;
     int m_maxBusyDepth = 0;

@@ -42,6 +42,9 @@ public:
     // Writes a .cll file through a temporary file in the same folder; false (LastError set) on failure.
     bool SaveFile(const std::string& path);
     const LoadError& LastError() const { return m_lastError; }
+    // Writes an Excel 97-2003 workbook (.xls) through a temporary file in the same folder; false
+    // (LastError set) on failure, and then no file of that name was created or changed.
+    bool ExportExcel(const std::string& path);
 
     bool SetColWidth(int col, int px); // 0 hides the column
     bool SetRowHeight(int row, int px);

@@ -170,4 +170,17 @@ std::filesystem::path QtServices::ApplicationFolder() const {
     return m_folder;
 }
 
+// Until the sheet's page renderer is linked in, the window says so instead of printing nothing.
+OutputOutcome QtServices::PrintSheet(const sheet::SheetDocument&) {
+    return {OutputResult::Failed, "打印功能不可用"};
+}
+
+OutputOutcome QtServices::PreviewSheet(const sheet::SheetDocument&) {
+    return {OutputResult::Failed, "打印预览功能不可用"};
+}
+
+OutputOutcome QtServices::PageSetupDialog(sheet::SheetDocument&) {
+    return {OutputResult::Failed, "页面设置功能不可用"};
+}
+
 } // namespace ui::qt

@@ -27,6 +27,9 @@ public:
     double TwipsPerPixelX() const override;
     double TwipsPerPixelY() const override;
     std::filesystem::path ApplicationFolder() const override;
+    OutputOutcome PrintSheet(const sheet::SheetDocument& doc) override;
+    OutputOutcome PreviewSheet(const sheet::SheetDocument& doc) override;
+    OutputOutcome PageSetupDialog(sheet::SheetDocument& doc) override;
 
     // Called with every dialog right after it is shown (before the user can answer). Lets a test
     // or a screenshot tool see the real dialog; the dialog stays modal and still needs an answer.
