@@ -3,6 +3,7 @@
 //
 // vondrel-template: the template author's tool. Exit status 0 on success, 1 when the input is bad or
 // the check finds errors, 2 for a wrong command line.
+#include "app/template/RenderCommand.h"
 #include "app/template/TemplateCheck.h"
 #include "controls/sheet/CllFile.h"
 #include "controls/sheet/SheetDump.h"
@@ -19,7 +20,10 @@ constexpr const char* kUsage =
     "  vondrel-template import 模板.xlsx -o 模板.cll   从 .xlsx 工作簿生成模板\n"
     "  vondrel-template export 模板.cll -o 模板.xlsx   把模板导出为 .xlsx 以便编辑\n"
     "  vondrel-template check 模板.cll                 检查模板的标记、字段行和合计标志行\n"
-    "  vondrel-template dump 模板.cll|模板.xlsx        以文本列出模板的全部内容\n";
+    "  vondrel-template dump 模板.cll|模板.xlsx        以文本列出模板的全部内容\n"
+    "  vondrel-template render 模板.cll 输出.pdf|输出.png [--page 页号] [--dpi 分辨率]\n"
+    "                                                 按打印效果输出全部页（PDF）或一页（PNG，默认第 1 "
+    "页、150 dpi）\n";
 
 int Usage(const std::string& problem) {
     std::fprintf(stderr, "vondrel-template：%s\n%s", problem.c_str(), kUsage);
@@ -78,6 +82,9 @@ int main(int argc, char** argv) {
         }
         std::printf("已写入 %s：%d 列 × %d 行\n", args[3].c_str(), doc.SheetColCount(), doc.SheetRowCount());
         return 0;
+    }
+    if (command == "render") {
+        return tmpl::RunRender(std::vector<std::string>(args.begin() + 1, args.end()), argv[0]);
     }
     if (command == "check" || command == "dump") {
         if (args.size() != 2) {

@@ -2,58 +2,18 @@
 // SPDX-License-Identifier: MIT
 #include "ui/qt/CjkFonts.h"
 
-#include <mutex>
-
-#include <QFontDatabase>
-#include <QFontInfo>
-#include <QStringList>
+#include "controls/sheet/qt/ReportFonts.h"
 
 namespace ui::qt {
 
-namespace {
-
-// The first installed face of the candidates, or an empty string.
-QString FirstInstalled(const QStringList& families, const QStringList& candidates) {
-    for (const QString& candidate : candidates) {
-        if (families.contains(candidate, Qt::CaseInsensitive)) {
-            return candidate;
-        }
-    }
-    return {};
-}
-
-} // namespace
-
+// The map itself lives with the sheet's painting, which may not reach up into ui: screen, print
+// and PDF then resolve every template face the same way.
 void InstallCjkFontSubstitutions() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        const QStringList families = QFontDatabase::families();
-        const QString song =
-            FirstInstalled(families, {"Noto Serif CJK SC", "AR PL UMing CN", "Noto Sans CJK SC"});
-        const QString hei =
-            FirstInstalled(families, {"Noto Sans CJK SC", "WenQuanYi Zen Hei", "WenQuanYi Micro Hei"});
-        const QString kai =
-            FirstInstalled(families, {"AR PL UKai CN", "AR PL UMing CN", "Noto Serif CJK SC"});
-        const struct {
-            const char* name;
-            const QString& face;
-        } kMap[] = {
-            {"宋体", song},    {"SimSun", song},     {"新宋体", song},     {"NSimSun", song},
-            {"黑体", hei},     {"SimHei", hei},      {"微软雅黑", hei},    {"Microsoft YaHei", hei},
-            {"楷体", kai},     {"KaiTi", kai},       {"楷体_GB2312", kai}, {"仿宋", kai},
-            {"FangSong", kai}, {"仿宋_GB2312", kai},
-        };
-        for (const auto& entry : kMap) {
-            if (!entry.face.isEmpty()) {
-                QFont::insertSubstitution(QString::fromUtf8(entry.name), entry.face);
-            }
-        }
-    });
+    sheet::qt::InstallReportFonts();
 }
 
 QString ResolvedFamily(const QString& faceName) {
-    InstallCjkFontSubstitutions();
-    return QFontInfo(QFont(faceName)).family();
+    return sheet::qt::ResolvedFamily(faceName);
 }
 
 } // namespace ui::qt

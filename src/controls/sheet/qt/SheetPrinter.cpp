@@ -1,0 +1,244 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+//
+// Output of the sheet: printer, PDF and PNG. Each page is painted and handed to the device before
+// the next one is laid out (QPdfWriter writes a page's content at newPage), so memory stays flat
+// however many pages a report has. Files go through a temporary file beside the target and a rename,
+// so a failure never leaves a half-written PDF or PNG under the user's name.
+#include "controls/sheet/qt/SheetPrinter.h"
+
+#include "controls/sheet/SheetPages.h"
+#include "controls/sheet/TempFile_p.h"
+#include "controls/sheet/qt/SheetPainter_p.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+#include <QFile>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageRanges>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+
+namespace sheet::qt {
+
+namespace {
+
+constexpr int kPdfDpi = 1200;
+constexpr int kMinPngDpi = 10;
+constexpr int kMaxPngDpi = 1200;
+
+struct PaperId {
+    Paper paper;
+    QPageSize::PageSizeId id;
+};
+constexpr PaperId kPapers[] = {
+    {Paper::A4, QPageSize::A4},       {Paper::A3, QPageSize::A3}, {Paper::A5, QPageSize::A5},
+    {Paper::B4, QPageSize::B4},       {Paper::B5, QPageSize::B5}, {Paper::Letter, QPageSize::Letter},
+    {Paper::Legal, QPageSize::Legal},
+};
+
+// A temporary file beside `path`, created empty; "" with `error` set when the folder refuses it.
+std::string MakeTemp(const std::string& path, std::string& error) {
+    std::string pattern = TempPatternBeside(path);
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        error = "无法在目标文件夹中创建临时文件（";
+        error += std::strerror(errno);
+        error += "）：";
+        error += path;
+        return {};
+    }
+    ::close(fd);
+    return pattern;
+}
+
+bool CommitTemp(const std::string& temp, const std::string& path, std::string& error) {
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        error = "无法写入文件（";
+        error += std::strerror(errno);
+        error += "）：";
+        error += path;
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Pages `first`..`last` (0-based) through a painter already begun on a paged device.
+template <typename NextPage>
+bool PaintPages(const SheetDocument& doc, const SheetPages& pages, QPainter& painter,
+                const std::vector<int>& wanted, NextPage&& nextPage) {
+    SheetPainter sheetPainter(doc, pages);
+    bool first = true;
+    for (const int index : wanted) {
+        if (!first && !nextPage()) {
+            return false;
+        }
+        first = false;
+        sheetPainter.PaintPage(painter, index);
+    }
+    return true;
+}
+
+std::vector<int> AllPages(const SheetPages& pages) {
+    std::vector<int> wanted(static_cast<std::size_t>(pages.PageCount()));
+    for (std::size_t at = 0; at < wanted.size(); ++at) {
+        wanted[at] = static_cast<int>(at);
+    }
+    return wanted;
+}
+
+} // namespace
+
+QPageLayout PageLayoutOf(const PageSetup& setup) {
+    QPageSize::PageSizeId id = QPageSize::A4;
+    for (const PaperId& entry : kPapers) {
+        if (entry.paper == setup.paper) {
+            id = entry.id;
+        }
+    }
+    return QPageLayout(
+        QPageSize(id), setup.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+        QMarginsF(setup.marginLeftMm, setup.marginTopMm, setup.marginRightMm, setup.marginBottomMm),
+        QPageLayout::Millimeter);
+}
+
+PageSetup PageSetupFrom(const QPageLayout& layout, const PageSetup& base) {
+    PageSetup setup = base;
+    const QPageSize::PageSizeId id = layout.pageSize().id();
+    for (const PaperId& entry : kPapers) {
+        if (entry.id == id) {
+            setup.paper = entry.paper;
+        }
+    }
+    setup.landscape = layout.orientation() == QPageLayout::Landscape;
+    const QMarginsF margins = layout.margins(QPageLayout::Millimeter);
+    setup.marginLeftMm = margins.left();
+    setup.marginTopMm = margins.top();
+    setup.marginRightMm = margins.right();
+    setup.marginBottomMm = margins.bottom();
+    // A layout the document cannot hold (margins past its limits) keeps the document's own margins.
+    if (!setup.IsValid()) {
+        setup.marginLeftMm = base.marginLeftMm;
+        setup.marginTopMm = base.marginTopMm;
+        setup.marginRightMm = base.marginRightMm;
+        setup.marginBottomMm = base.marginBottomMm;
+    }
+    return setup;
+}
+
+int PageCount(const SheetDocument& doc) {
+    return SheetPages(doc, FrameOf(doc.GetPageSetup())).PageCount();
+}
+
+bool PrintDocument(const SheetDocument& doc, QPrinter& printer, std::string& error) {
+    // The printer's layout rules: the user may have changed paper or margins in the print dialog.
+    const QRectF paintRect = printer.pageLayout().paintRect(QPageLayout::Point);
+    const SheetPages pages(doc, PageFrame{paintRect.width(), paintRect.height()});
+    std::vector<int> wanted;
+    const QPageRanges ranges = printer.pageRanges();
+    for (int index = 0; index < pages.PageCount(); ++index) {
+        if (ranges.isEmpty() || ranges.contains(index + 1)) {
+            wanted.push_back(index);
+        }
+    }
+    if (wanted.empty()) {
+        error = "所选的页码范围内没有可打印的页：报表共" + std::to_string(pages.PageCount()) + "页";
+        return false;
+    }
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        error = "无法开始打印：打印机“" + printer.printerName().toStdString() + "”不可用";
+        return false;
+    }
+    const bool painted = PaintPages(doc, pages, painter, wanted, [&printer] { return printer.newPage(); });
+    if (!painter.end() || !painted) {
+        error = "打印未能完成：打印机“" + printer.printerName().toStdString() + "”拒绝了打印作业";
+        return false;
+    }
+    return true;
+}
+
+bool ExportPdf(const SheetDocument& doc, const std::string& path, std::string& error) {
+    const std::string temp = MakeTemp(path, error);
+    if (temp.empty()) {
+        return false;
+    }
+    bool ok = false;
+    {
+        QPdfWriter writer(QString::fromStdString(temp));
+        writer.setResolution(kPdfDpi);
+        writer.setCreator(QStringLiteral("Vondrel"));
+        writer.setPageLayout(PageLayoutOf(doc.GetPageSetup()));
+        const QRectF paintRect = writer.pageLayout().paintRect(QPageLayout::Point);
+        const SheetPages pages(doc, PageFrame{paintRect.width(), paintRect.height()});
+        QPainter painter;
+        if (painter.begin(&writer)) {
+            const bool painted =
+                PaintPages(doc, pages, painter, AllPages(pages), [&writer] { return writer.newPage(); });
+            ok = painter.end() && painted;
+        }
+    }
+    // QPdfWriter reports a full disk only through an empty or short file.
+    if (!ok || QFile(QString::fromStdString(temp)).size() == 0) {
+        error = "无法写入PDF文件：" + path;
+        std::remove(temp.c_str());
+        return false;
+    }
+    return CommitTemp(temp, path, error);
+}
+
+bool RenderPagePng(const SheetDocument& doc, int page, int dpi, const std::string& path, std::string& error) {
+    if (dpi < kMinPngDpi || dpi > kMaxPngDpi) {
+        error = "分辨率必须在" + std::to_string(kMinPngDpi) + "到" + std::to_string(kMaxPngDpi) + "之间";
+        return false;
+    }
+    const PageSetup& setup = doc.GetPageSetup();
+    const SheetPages pages(doc, FrameOf(setup));
+    if (page < 1 || page > pages.PageCount()) {
+        error = "第" + std::to_string(page) + "页不存在：报表共" + std::to_string(pages.PageCount()) + "页";
+        return false;
+    }
+    double widthMm = 0, heightMm = 0;
+    PaperSizeMm(setup.paper, widthMm, heightMm);
+    if (setup.landscape) {
+        std::swap(widthMm, heightMm);
+    }
+    const double devPerMm = dpi / 25.4;
+    QImage image(static_cast<int>(std::lround(widthMm * devPerMm)),
+                 static_cast<int>(std::lround(heightMm * devPerMm)), QImage::Format_RGB32);
+    if (image.isNull()) {
+        error = "图像太大，无法在内存中生成";
+        return false;
+    }
+    // The image's own resolution is what the painter converts points with (logicalDpi).
+    const int dotsPerMetre = static_cast<int>(std::lround(dpi / 0.0254));
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.translate(setup.marginLeftMm * devPerMm, setup.marginTopMm * devPerMm);
+        SheetPainter(doc, pages).PaintPage(painter, page - 1);
+    }
+    const std::string temp = MakeTemp(path, error);
+    if (temp.empty()) {
+        return false;
+    }
+    if (!image.save(QString::fromStdString(temp), "PNG")) {
+        error = "无法写入PNG文件：" + path;
+        std::remove(temp.c_str());
+        return false;
+    }
+    return CommitTemp(temp, path, error);
+}
+
+} // namespace sheet::qt
