@@ -85,6 +85,7 @@ std::shared_ptr<ado::Recordset> RequireRecordset(const std::shared_ptr<ado::Reco
 frmGridPrint::frmGridPrint(clsGridPrint& host, ui::Services& services, PluginRegistry& plugins)
     : pGPrint(&host), m_services(services), m_plugins(plugins), m_toolbar(MakeToolbar()) {
     vsf.SetClickHandler([this] { SelectClickedRow(vsf); });
+    vsf.SetDblClickHandler([this] { GridDblClick(); });
 }
 
 frmGridPrint::~frmGridPrint() = default;
@@ -128,6 +129,7 @@ void frmGridPrint::Resize(int innerWidthTwips, int innerHeightTwips) {
 
 void frmGridPrint::Unload() {
     mRpt.reset();
+    SaveColumnWidths();
 }
 
 // ---- data retrieval ----
@@ -492,19 +494,11 @@ void frmGridPrint::RequestClose() {
 void frmGridPrint::PrintGrid(bool /*bPreview*/) {}
 void frmGridPrint::PageSetupDialog() {}
 void frmGridPrint::ExportReport() {}
-void frmGridPrint::ChooseReport() {}
-bool frmGridPrint::ReturnParent() {
-    return false;
-}
-void frmGridPrint::EditColumnCaption() {}
-bool frmGridPrint::SetChangeFormat() {
-    return false;
-}
+// ChooseReport, ReturnParent, EditColumnCaption, SetChangeFormat, ApplyChangeFormat and the double
+// click live in frmGridPrintCustomise.cpp with the other column and drill-down steps.
 void frmGridPrint::PrintPara() {}
 
 // ---- template steps ----
-
-void frmGridPrint::ApplyChangeFormat(sheet::SheetDocument& /*sheet*/) {}
 
 void frmGridPrint::SetCellFormat() {
     if (!bColsChange && bFmtLoaded && !bParaSet) {

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "columns/ColumnOverrides.h"
 #include "controls/grid/GridModel.h"
 #include "controls/sheet/SheetDocument.h"
 #include "grid/ColumnFormats.h"
@@ -25,6 +26,21 @@ namespace QV_GridPrint {
 
 class clsGridPrint;
 class PluginRegistry;
+namespace columns {
+class frmColEdit;
+}
+namespace select {
+class frmSelectReport;
+}
+
+// The modal dialogs the window opens. The Qt window shows the real dialogs; tests script them. Each call
+// returns once the dialog has closed (through its logic's OK or Cancel).
+class ModalDialogs {
+public:
+    virtual ~ModalDialogs() = default;
+    virtual void ShowColEdit(columns::frmColEdit& dialog) = 0;
+    virtual void ShowSelectReport(select::frmSelectReport& dialog) = 0;
+};
 
 // One toolbar button (separators are buttons too, with a key and no caption).
 struct ToolbarButton {
@@ -82,11 +98,16 @@ public:
     // The shell hears about every part that changed, and about the close the window posts itself.
     void SetChangeHandler(std::function<void(WindowPart)> handler) { m_onChange = std::move(handler); }
     void SetCloseHandler(std::function<void()> handler) { m_onClose = std::move(handler); }
+    // Where the selection and column dialogs are shown; without it those commands do nothing.
+    void SetModalDialogs(ModalDialogs* dialogs) { m_dialogs = dialogs; }
 
     // Life cycle.
     void Load();
     void Resize(int innerWidthTwips, int innerHeightTwips);
+    // Releases the plug-in and saves every grid column's width in the user's override rows.
     void Unload();
+    // The grid's double click: drill into the child report of the current row.
+    void GridDblClick();
 
     // Data retrieval.
     void SetData();
@@ -182,6 +203,7 @@ private:
     void PositionSelector();
     void Navigate(const std::string& key);
     std::shared_ptr<ado::Recordset> CallProcedure(const std::string& name, std::size_t valueCount);
+    void SaveColumnWidths();
 
     ui::Services& m_services;
     PluginRegistry& m_plugins;
@@ -197,6 +219,8 @@ private:
     bool m_closeRequested = false;
     std::function<void(WindowPart)> m_onChange;
     std::function<void()> m_onClose;
+    ModalDialogs* m_dialogs = nullptr;
+    columns::OverrideUser m_overrideUser;
 };
 
 } // namespace QV_GridPrint

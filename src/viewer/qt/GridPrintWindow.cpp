@@ -3,9 +3,12 @@
 #include "viewer/qt/GridPrintWindow.h"
 
 #include "ado/Recordset.h"
+#include "columns/qt/ColEditDialog.h"
 #include "controls/grid/qt/GridView.h"
 #include "host/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
+#include "select/frmSelectReport.h"
+#include "select/qt/SelectReportDialog.h"
 #include "ui/Services.h"
 #include "vb/Conversion.h"
 #include "viewer/frmGridPrint.h"
@@ -96,11 +99,31 @@ private:
 
 } // namespace
 
+// The selection and column dialogs, modal over the report window.
+class QtModalDialogs final : public ModalDialogs {
+public:
+    QtModalDialogs(QWidget*& parent, clsGridPrint*& host) : m_parent(parent), m_host(host) {}
+    void ShowColEdit(columns::frmColEdit& dialog) override {
+        columns::ColEditDialog shown(dialog, m_parent);
+        shown.exec();
+    }
+    void ShowSelectReport(select::frmSelectReport& dialog) override {
+        select::SelectReportDialog shown(dialog, m_host ? m_host->rptName : std::string(), m_parent);
+        shown.exec();
+    }
+
+private:
+    QWidget*& m_parent;
+    clsGridPrint*& m_host;
+};
+
 struct GridPrintWindow::Private {
     PluginRegistry& plugins;
     clsGridPrint* host = nullptr;
     std::unique_ptr<frmGridPrint> logic;
     QDialog* dialog = nullptr;
+    QWidget* dialogParent = nullptr;
+    QtModalDialogs modalDialogs{dialogParent, host};
     QToolBar* toolbar = nullptr;
     TitleBand* band = nullptr;
     QComboBox* selector = nullptr;
@@ -241,6 +264,8 @@ void GridPrintWindow::ShowModal() {
     d->grid = new grid::GridView(logic.Grid(), &dialog);
     layout->addWidget(d->grid, 1);
 
+    d->dialogParent = &dialog;
+    logic.SetModalDialogs(&d->modalDialogs);
     logic.SetChangeHandler([this](WindowPart part) { d->Repaint(part); });
     // The close a failed set-up posts runs after the current event, as a queued close request does.
     logic.SetCloseHandler([this] { QTimer::singleShot(0, d->dialog, [this] { d->dialog->close(); }); });

@@ -1,0 +1,226 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+//
+// Column overrides.
+//
+// Design notes.
+//  1. fcol addresses the column layout after the variable columns to its left were inserted. The rows
+//     come in ascending fcol and each insertion lands at the current row's column or to its right, so
+//     applying them in order rebuilds exactly the layout the grid showed when the widths were saved.
+//  2. begRow and endRow outlive the loop: the merge left of the first variable column spans the header
+//     rows of the last row visited, which all rows of one template share.
+//  3. The load is the only statement that carries the user id, and it is checked numeric before it is
+//     written (the catalogue statements raise otherwise); a caption is quote-doubled, never spliced.
+//  4. Save and reset ignore failures step by step: closing a window or resetting a report must not be
+//     stopped by one bad row, and the reset's refetch runs whatever happened before it.
+#include "columns/ColumnOverrides.h"
+
+#include "ado/Command.h"
+#include "ado/Connection.h"
+#include "ado/Recordset.h"
+#include "catalogue/CatalogueSql.h"
+#include "catalogue/ModGridPrint.h"
+#include "catalogue/ReportDefinition.h"
+#include "controls/grid/GridModel.h"
+#include "controls/sheet/SheetDocument.h"
+#include "host/clsGridPrint.h"
+#include "ui/Services.h"
+#include "vb/Conversion.h"
+#include "vb/Error.h"
+#include "vb/Strings.h"
+
+#include <cmath>
+
+namespace QV_GridPrint::columns {
+namespace {
+
+template <class F> void SkipOnError(F step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+// A test against a field that counts Null as not satisfied.
+bool Equals(const vb::Variant& value, long expected) {
+    const std::optional<std::int32_t> number = value.IsNull() ? std::nullopt : vb::TryCLng(value);
+    return number && *number == expected;
+}
+
+// A caption part; a caption with fewer parts than header rows ends the template load there.
+const std::string& Part(const std::vector<std::string>& parts, std::size_t index,
+                        const vb::Variant& caption) {
+    if (index >= parts.size()) {
+        throw vb::Error(vb::kErrSubscript, "个人列设置的列标题“" +
+                                               (caption.IsNull() ? std::string() : vb::CStr(caption)) +
+                                               "”的级数少于表头行数（QV_RptChangeColFormat.fcaption）");
+    }
+    return parts[index];
+}
+
+// Widths are whole pixels on the sheet; halves go to the even neighbour.
+int WholePixels(const vb::Variant& width) {
+    return static_cast<int>(vb::RoundHalfEven(vb::CDbl(width)));
+}
+
+} // namespace
+
+std::optional<vb::Variant> OverrideUser::Get(clsGridPrint& host, ui::Services& services) {
+    std::string shown;
+    try {
+        const auto login = host.rsLogin();
+        // A host without a login row, or one whose login has no fuserid, keeps no personal settings.
+        if (!login || login->State() != ado::adStateOpen || login->IsEOF() || login->BOF() ||
+            !login->HasField("fuserid")) {
+            return std::nullopt;
+        }
+        const vb::Variant value = login->Fields("fuserid").Value();
+        if (!value.IsNull() && vb::IsNumeric(value)) {
+            return value;
+        }
+        shown = value.IsNull() ? "Null" : vb::CStr(value);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    if (!m_isReported) {
+        m_isReported = true;
+        services.ShowMessage({"登录记录中的用户号 fuserid 不是数字（" + shown +
+                                  "），本次不读取也不保存个人的列宽和列标题设置。",
+                              modGridPrint::kNoticeTitle, ui::Buttons::Ok, ui::Icon::Warning});
+    }
+    return std::nullopt;
+}
+
+void ApplyChangeFormat(ado::Connection& cnn, const vb::Variant& userId, std::int16_t reportId,
+                       sheet::SheetDocument& sheet) {
+    const auto rs = cnn.Execute(catalogue::SelectOverridesOfUser(userId, reportId));
+    if (!rs || rs->State() != ado::adStateOpen || rs->RecordCount() < 1) {
+        return;
+    }
+    std::int16_t begRow = 0;
+    std::int16_t endRow = 0;
+    for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) {
+        begRow = vb::CInt(rs->Fields("fbegrow").Value());
+        endRow = vb::CInt(rs->Fields("fendrow").Value());
+        const int col = vb::CLng(rs->Fields("fcol").Value());
+        const vb::Variant caption = rs->Fields("fcaption").Value();
+        if (Equals(rs->Fields("fischange").Value(), 1)) {
+            if (sheet.SheetColCount() - 1 < col) {
+                sheet.AppendCols(1);
+            } else {
+                sheet.InsertCols(col, 1);
+            }
+            const vb::Variant field = rs->Fields("fdatafield").Value();
+            if (begRow == endRow) {
+                sheet.SetCellValue(col, begRow, caption);
+                sheet.SetCellValue(col, begRow + 1, field);
+                sheet.SetCellAlign(col, begRow, 36);
+            } else {
+                const std::vector<std::string> parts = vb::Split(vb::CStr(caption), ",");
+                for (int row = begRow; row <= endRow; ++row) {
+                    sheet.SetCellValue(col, row, vb::Variant(Part(parts, row - begRow, caption)));
+                    sheet.SetCellAlign(col, row, 36);
+                }
+                sheet.SetCellValue(col, endRow + 1, field);
+            }
+            if (Equals(rs->Fields("fistotal").Value(), 1)) {
+                sheet.SetCellValue(col, endRow + 3, vb::Variant(std::string("y")));
+            }
+            const vb::Variant dataType = rs->Fields("fdatatype").Value();
+            if (Equals(dataType, 0)) {
+                sheet.SetCellAlign(col, endRow + 1, 34);
+                sheet.SetCellOption(col, endRow + 1, 0);
+                const vb::Variant decimals = rs->Fields("fdataformat").Value();
+                if (!decimals.IsNull() && !Equals(decimals, 0)) {
+                    sheet.SetCellNumFormat(col, endRow + 1, 0, false, vb::CInt(decimals), -1, 0.0, 0, false);
+                }
+            } else {
+                sheet.SetCellAlign(col, endRow + 1, 33);
+            }
+            sheet.SetColWidth(col, WholePixels(rs->Fields("fwidth").Value()));
+        } else {
+            sheet.SetColWidth(col, WholePixels(rs->Fields("fwidth").Value()));
+            if (begRow != endRow) {
+                const std::vector<std::string> parts = vb::Split(vb::CStr(caption), ",");
+                for (int row = begRow; row <= endRow; ++row) {
+                    sheet.SetCellValue(col, row, vb::Variant(Part(parts, row - begRow, caption)));
+                }
+            } else {
+                sheet.SetCellValue(col, begRow, caption);
+            }
+        }
+    }
+    for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) {
+        if (Equals(rs->Fields("fischange").Value(), 1)) {
+            const int first = vb::CLng(rs->Fields("fcol").Value());
+            sheet.MergeCells(first - 1, begRow, first - 1, endRow);
+            break;
+        }
+    }
+}
+
+std::string HeaderCaption(const grid::GridModel& grid, int col) {
+    std::string caption;
+    for (int row = 0; row < grid.HeaderRowCount(); ++row) {
+        const std::string text = grid.CellTextAt(row, col);
+        if (caption.empty()) {
+            caption = text;
+        } else {
+            caption.append(",").append(text);
+        }
+    }
+    return caption;
+}
+
+void SaveColumnWidths(ado::Connection& cnn, const vb::Variant& userId, std::int16_t reportId,
+                      const grid::GridModel& grid, int vHeadStart, int iHeadEnd, double twipsPerPixelX) {
+    for (int col = 0; col < grid.GridColCount(); ++col) {
+        SkipOnError([&] {
+            const auto found = cnn.Execute(catalogue::SelectOverridesOfUserColumn(userId, col, reportId));
+            const double widthPx = grid.ColWidthTwips(col) / twipsPerPixelX;
+            if (!found || found->State() != ado::adStateOpen || found->IsEOF()) {
+                cnn.Execute(catalogue::InsertFixedColumnOverride(
+                    userId, reportId, col, static_cast<std::int16_t>(vHeadStart),
+                    static_cast<std::int16_t>(iHeadEnd), widthPx, HeaderCaption(grid, col)));
+            } else {
+                cnn.Execute(catalogue::UpdateOverrideWidth(widthPx, userId, reportId,
+                                                           vb::CLng(found->Fields("fcol").Value())));
+            }
+        });
+    }
+}
+
+void ResetOverrides(const std::shared_ptr<ado::Connection>& cnn, std::int16_t reportId,
+                    const std::vector<std::string>& paraValue, const vb::Variant& userId) {
+    SkipOnError([&] { cnn->Execute(catalogue::DeleteOverridesOfReport(reportId)); });
+    std::string procedure;
+    SkipOnError([&] {
+        const auto rs = cnn->Execute(catalogue::SelectReportById(reportId));
+        if (rs && rs->State() == ado::adStateOpen && !rs->IsEOF()) {
+            procedure = vb::Trim(catalogue::ReadReportRow(*rs).fchangecol.value_or(""));
+        }
+    });
+    if (procedure.empty()) {
+        return;
+    }
+    SkipOnError([&] {
+        auto command = ado::Command::Create();
+        command->SetActiveConnection(cnn);
+        command->CommandText = procedure;
+        command->CommandTimeout = 0;
+        command->CommandType = ado::adCmdStoredProc;
+        command->Parameters().Refresh();
+        for (std::size_t index = 0; index < paraValue.size(); ++index) {
+            command->Parameters()(index + 1).Value = vb::Variant(paraValue[index]);
+        }
+        command->Parameters()(paraValue.size() + 1).Value = userId;
+        command->Execute();
+    });
+}
+
+bool HasColumnOverrides(ado::Connection& cnn, std::int16_t reportId, long column) {
+    const auto rs = cnn.Execute(catalogue::SelectOverridesOfColumn(reportId, column));
+    return rs && rs->State() == ado::adStateOpen && !rs->IsEOF();
+}
+
+} // namespace QV_GridPrint::columns
