@@ -11,9 +11,12 @@
 #include "grid/TotalsAndFonts.h"
 #include "host/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
+#include "sheet/PrintSheet.h"
+#include "sheet/SheetExport.h"
 #include "ui/Services.h"
 #include "vb/Array.h"
 #include "vb/Conversion.h"
+#include "vb/DateTime.h"
 #include "vb/Error.h"
 #include "vb/Strings.h"
 
@@ -464,6 +467,7 @@ void frmGridPrint::ToolbarClick(const std::string& key) {
         } else if (key == "open") {
             ChooseReport();
         } else if (key == "dc") {
+            SetCellDataFromVSF();
             ExportReport();
         } else if (key == "t_return") {
             ReturnParent();
@@ -488,15 +492,9 @@ void frmGridPrint::RequestClose() {
     }
 }
 
-// ---- operations of the printing, export, selection, drill-down and column parts ----
-// Their windows and dialogs join the report window later; until then the commands do nothing.
-
-void frmGridPrint::PrintGrid(bool /*bPreview*/) {}
-void frmGridPrint::PageSetupDialog() {}
-void frmGridPrint::ExportReport() {}
+// ---- operations of the selection, drill-down and column parts ----
 // ChooseReport, ReturnParent, EditColumnCaption, SetChangeFormat, ApplyChangeFormat and the double
 // click live in frmGridPrintCustomise.cpp with the other column and drill-down steps.
-void frmGridPrint::PrintPara() {}
 
 // ---- template steps ----
 
@@ -566,6 +564,67 @@ void frmGridPrint::BlankZeroValues() {
     if (vData.IsArray()) {
         QV_GridPrint::BlankZeroValues(*vData.AsArray(), columns, iColCount);
     }
+}
+
+// ---- print sheet ----
+
+void frmGridPrint::SetCellDataFromVSF() {
+    ui::BusyScope busy(m_services);
+    const PrintSheetSource source{.cll = cll,
+                                  .vsf = vsf,
+                                  .columns = columns,
+                                  .vHeadStart = vHeadStart,
+                                  .iHeadEnd = iHeadEnd,
+                                  .iFixedCols = iFixedCols,
+                                  .lDataRowTwips = lDataRowTwips,
+                                  .twipsPerPixelX = m_services.TwipsPerPixelX(),
+                                  .twipsPerPixelY = m_services.TwipsPerPixelY(),
+                                  .fields = {ParaText, ReadLoginFields(pGPrint->rsLogin().get())},
+                                  .today = m_today ? m_today() : vb::Today()};
+    QV_GridPrint::SetCellDataFromVSF(source, clldata);
+}
+
+void frmGridPrint::SetCellColWidth() {
+    QV_GridPrint::SetCellColWidth(vsf, clldata, m_services.TwipsPerPixelX());
+}
+
+void frmGridPrint::SetCellPara() {
+    QV_GridPrint::SetCellPara(cll, clldata, vHeadStart,
+                              {ParaText, ReadLoginFields(pGPrint->rsLogin().get())});
+}
+
+void frmGridPrint::SetCellDownPara() {
+    QV_GridPrint::SetCellDownPara(cll, clldata, iHeadEnd,
+                                  {ParaText, ReadLoginFields(pGPrint->rsLogin().get())});
+}
+
+void frmGridPrint::PrintGrid(bool bPreview) {
+    ReportingErrors(m_services, [&] {
+        SetCellDataFromVSF();
+        const ui::OutputOutcome outcome =
+            bPreview ? m_services.PreviewSheet(clldata) : m_services.PrintSheet(clldata);
+        if (outcome.result == ui::OutputResult::Failed) {
+            modGridPrint::ShowErrMsg(m_services, outcome.error);
+        }
+        return false;
+    });
+}
+
+void frmGridPrint::PageSetupDialog() {
+    const ui::OutputOutcome outcome = m_services.PageSetupDialog(clldata);
+    if (outcome.result == ui::OutputResult::Failed) {
+        modGridPrint::ShowErrMsg(m_services, outcome.error);
+    }
+}
+
+void frmGridPrint::ExportReport() {
+    ExportPrintSheet(m_services, clldata, pGPrint->rptName);
+}
+
+void frmGridPrint::PrintPara() {
+    LayoutParaLabels(ParaText, lbpara);
+    vsf.SetInertSetting(66, 3);
+    Changed(WindowPart::Title);
 }
 
 } // namespace QV_GridPrint

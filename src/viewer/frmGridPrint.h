@@ -7,6 +7,7 @@
 #include "controls/sheet/SheetDocument.h"
 #include "grid/ColumnFormats.h"
 #include "plugin/IReport.h"
+#include "sheet/PageFields.h"
 #include "vb/Variant.h"
 
 #include <cstdint>
@@ -141,6 +142,14 @@ public:
     virtual void SetVSFont();
     virtual void PrintPara();
 
+    // The print sheet, rebuilt from the grid before every print, preview and export.
+    void SetCellDataFromVSF();
+    void SetCellColWidth();
+    void SetCellPara();
+    void SetCellDownPara();
+    // The day the page line prints (the local date unless a test fixes it).
+    void SetTodayProvider(std::function<vb::Date()> today) { m_today = std::move(today); }
+
     // What the shell shows.
     const std::string& Caption() const { return m_caption; }
     const DrawnTitle& Title() const { return m_title; }
@@ -183,6 +192,8 @@ public:
     int iColCount = 0;
     long lDataRowTwips = 0;
     ColumnTables columns; // vFields, vColType, vColFormat, vTotalFlag, vColAttr
+    // The parameter line: label i shows ParaText(i); label 0 always exists.
+    std::vector<ParaLabel> lbpara = std::vector<ParaLabel>(1);
 
     // The two sheets: the template as loaded, and the print sheet.
     const sheet::SheetDocument& TemplateSheet() const { return cll; }
@@ -219,6 +230,7 @@ private:
     bool m_closeRequested = false;
     std::function<void(WindowPart)> m_onChange;
     std::function<void()> m_onClose;
+    std::function<vb::Date()> m_today;
     ModalDialogs* m_dialogs = nullptr;
     columns::OverrideUser m_overrideUser;
 };

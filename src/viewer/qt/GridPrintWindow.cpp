@@ -60,6 +60,16 @@ QIcon MakeIcon(const std::string& key, const std::string& caption) {
     return QIcon(pixmap);
 }
 
+// A colour of the window's logic: a BGR number, or a system colour (0x80000000 + index) taken from
+// the palette; index 5 is the background of window interiors.
+QColor ColourOf(long colour, const QPalette& palette) {
+    if ((colour & 0x80000000L) != 0) {
+        return (colour & 0xFF) == 5 ? palette.color(QPalette::Base) : palette.color(QPalette::WindowText);
+    }
+    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                  static_cast<int>((colour >> 16) & 0xFF));
+}
+
 // The title band: our own banner (800 x 127), the report title where the logic drew it.
 class TitleBand final : public QWidget {
 public:
@@ -75,6 +85,7 @@ protected:
         banner.setColorAt(1, QColor("#9dc3e6"));
         painter.fillRect(QRect(0, 0, width(), height()), QColor("#1f4e79"));
         painter.fillRect(QRect(0, 0, 800, 127), banner);
+        DrawParameterLine(painter);
         const DrawnTitle& title = m_logic.Title();
         if (title.text.empty()) {
             return;
@@ -93,6 +104,25 @@ protected:
     }
 
 private:
+    // The parameter labels where the logic placed them, in the window's inner area like the title.
+    void DrawParameterLine(QPainter& painter) {
+        for (const ParaLabel& label : m_logic.lbpara) {
+            if (!label.isVisible || label.caption.empty()) {
+                continue;
+            }
+            QFont font(QStringLiteral("宋体"));
+            font.setPointSizeF(label.fontSize > 0 ? label.fontSize : 10.0);
+            painter.setFont(font);
+            painter.setPen(ColourOf(label.colour, palette()));
+            const QRect box(ToPixels(label.leftTwips, m_twipsPerPixel),
+                            ToPixels(label.topTwips, m_twipsPerPixel) - y(),
+                            ToPixels(label.widthTwips, m_twipsPerPixel),
+                            ToPixels(label.heightTwips, m_twipsPerPixel));
+            painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                             QString::fromStdString(label.caption));
+        }
+    }
+
     frmGridPrint& m_logic;
     double m_twipsPerPixel;
 };

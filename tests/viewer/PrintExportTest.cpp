@@ -1,0 +1,442 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+//
+// The report window's print, preview, page set-up and export commands over real databases: the print
+// sheet each one hands over (rebuilt from the grid first), the page set-up held across rebuilds, the
+// export dialog and both file formats read back, Cancel, a folder that cannot be written, and the
+// parameter line's labels.
+#include "ScriptedReport.h"
+#include "catalogue/ModGridPrint.h"
+#include "controls/sheet/SheetDump.h"
+#include "plugin/PluginRegistry.h"
+#include "support/DbFixture.h"
+#include "support/ScriptedServices.h"
+#include "vb/DateTime.h"
+#include "viewer/frmGridPrint.h"
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+using QV_GridPrint::frmGridPrint;
+using vondrel::test::Backend;
+using vondrel::test::ReportScript;
+using vondrel::test::ScriptedReport;
+using vondrel::test::ScriptedServices;
+using vondrel::test::TestDatabase;
+using Kind = ScriptedServices::OutputCall::Kind;
+
+namespace {
+
+constexpr const char* kData = R"sql(
+CREATE TABLE sales (id INTEGER, name VARCHAR(20), amount DECIMAL(18,2));
+INSERT INTO sales VALUES (1, '张三', 1234.5);
+INSERT INTO sales VALUES (2, '李四', 20);
+INSERT INTO sales VALUES (3, '张三', 30.25);
+INSERT INTO sales VALUES (4, '王五', 0);
+)sql";
+
+// A print template with every part: a title over the columns, a row of title fields, the header
+// ("销售明细" merged over the three columns, then the captions), the field row, the totals flags, a
+// footer row with a field and one without.
+//   0 title | 1 &P0 &P1 | 2 start | 4 header | 5 header | 6 fields | 7 end | 8 totals | 9 &PUSER | 10 plain
+void WritePrintTemplate(const std::filesystem::path& file) {
+    sheet::SheetDocument doc;
+    bool ok = doc.Resize(3, 11);
+    ok = ok && doc.SetCellText(0, 0, "销售日报") && doc.MergeCells(0, 0, 2, 0) &&
+         doc.SetCellFont(0, 0, 16, 1, "黑体") && doc.SetRowHeight(0, 30);
+    ok = ok && doc.SetCellText(0, 1, "&P0") && doc.SetCellText(2, 1, "&P1");
+    ok = ok && doc.SetCellText(0, 2, "start") && doc.SetCellText(0, 7, "end");
+    ok = ok && doc.SetCellText(0, 4, "销售明细") && doc.MergeCells(0, 4, 2, 4);
+    ok =
+        ok && doc.SetCellText(0, 5, "编号") && doc.SetCellText(1, 5, "客户") && doc.SetCellText(2, 5, "金额");
+    ok =
+        ok && doc.SetCellText(0, 6, "id") && doc.SetCellText(1, 6, "name") && doc.SetCellText(2, 6, "amount");
+    ok = ok && doc.SetCellNumFormat(2, 6, 1, false, 2, -1, 0.0, 0, false) && doc.SetCellOption(2, 6, 2) &&
+         doc.SetCellAlign(2, 6, 2 + 32) && doc.SetRowHeight(6, 24);
+    ok = ok && doc.SetCellText(1, 8, "合计") && doc.SetCellText(2, 8, "y");
+    ok = ok && doc.SetCellText(0, 9, "制表人：") && doc.SetCellText(1, 9, "&PUSER");
+    ok = ok && doc.SetCellText(0, 10, "本行没有字段");
+    ok = ok && doc.SetColWidth(0, 60) && doc.SetColWidth(1, 120) && doc.SetColWidth(2, 100);
+    if (!ok || !doc.SaveFile(file.string())) {
+        throw std::runtime_error("could not write the print template " + file.string());
+    }
+}
+
+// The scripted services, with a look at the disk each time a message is shown: a success message
+// must come only once its file is complete.
+class WatchedServices final : public ui::Services {
+public:
+    explicit WatchedServices(ScriptedServices& inner) : m_inner(inner) {}
+    std::function<void(const ui::Message&)> onMessage;
+
+    ui::Answer ShowMessage(const ui::Message& message) override {
+        if (onMessage) {
+            onMessage(message);
+        }
+        return m_inner.ShowMessage(message);
+    }
+    std::optional<ui::SaveFileChoice> AskSaveFile(const ui::SaveFileRequest& request) override {
+        return m_inner.AskSaveFile(request);
+    }
+    void SetBusy(bool busy) override { m_inner.SetBusy(busy); }
+    double TwipsPerPixelX() const override { return m_inner.TwipsPerPixelX(); }
+    double TwipsPerPixelY() const override { return m_inner.TwipsPerPixelY(); }
+    std::filesystem::path ApplicationFolder() const override { return m_inner.ApplicationFolder(); }
+    ui::OutputOutcome PrintSheet(const sheet::SheetDocument& doc) override { return m_inner.PrintSheet(doc); }
+    ui::OutputOutcome PreviewSheet(const sheet::SheetDocument& doc) override {
+        return m_inner.PreviewSheet(doc);
+    }
+    ui::OutputOutcome PageSetupDialog(sheet::SheetDocument& doc) override {
+        return m_inner.PageSetupDialog(doc);
+    }
+
+private:
+    ScriptedServices& m_inner;
+};
+
+// Root writes into read-only folders; for as long as this lives the thread writes with a user's rights.
+class WithoutRootOverride {
+public:
+    WithoutRootOverride() {
+        if (::syscall(SYS_capget, &m_header, m_saved.data()) != 0) {
+            return;
+        }
+        std::array<__user_cap_data_struct, 2> reduced = m_saved;
+        reduced[0].effective &=
+            ~((1U << CAP_DAC_OVERRIDE) | (1U << CAP_DAC_READ_SEARCH) | (1U << CAP_FOWNER));
+        m_isReduced = ::syscall(SYS_capset, &m_header, reduced.data()) == 0;
+    }
+    ~WithoutRootOverride() {
+        if (m_isReduced) {
+            ::syscall(SYS_capset, &m_header, m_saved.data());
+        }
+    }
+    WithoutRootOverride(const WithoutRootOverride&) = delete;
+    WithoutRootOverride& operator=(const WithoutRootOverride&) = delete;
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    std::array<__user_cap_data_struct, 2> m_saved{};
+    bool m_isReduced = false;
+};
+
+// Runs the system's own python3 (which has xlrd) on a script; its standard output.
+std::string RunPython(const std::string& script, const std::filesystem::path& file) {
+    const std::filesystem::path scriptFile = file.parent_path() / "read.py";
+    if (FILE* out = std::fopen(scriptFile.c_str(), "w")) {
+        std::fputs(script.c_str(), out);
+        std::fclose(out);
+    }
+    const std::string command = "/usr/bin/python3 '" + scriptFile.string() + "' '" + file.string() + "' 2>&1";
+    std::string output;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        std::size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+            output.append(buffer, n);
+        }
+        ::pclose(pipe);
+    }
+    return output;
+}
+
+std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class PrintCommands : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override {
+        m_db = std::make_unique<TestDatabase>(GetParam());
+        VONDREL_REQUIRE_DATABASE(*m_db);
+        m_db->Exec(kData);
+        m_host = std::make_unique<QV_GridPrint::clsGridPrint>(m_services);
+        m_host->set_cnn(m_db->Connection());
+        m_host->rptName = "销售日报";
+        m_host->ClsName = "Test.Scripted";
+        m_host->FmtFileName = "print.cll";
+        m_host->HeadHeight = 1500;
+        m_host->mMove = true;
+        m_host->set_rsLogin(Login());
+        m_folder = std::filesystem::temp_directory_path() / ("vondrel-print-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(m_folder);
+        std::filesystem::create_directories(m_folder / "out");
+        WritePrintTemplate(m_folder / "print.cll");
+        m_services->SetApplicationFolder(m_folder);
+        QV_GridPrint::modGridPrint::bMxMode = false;
+    }
+
+    void TearDown() override {
+        if (!m_folder.empty()) {
+            std::filesystem::permissions(m_folder / "out", std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add);
+            std::filesystem::remove_all(m_folder);
+        }
+    }
+
+    static std::shared_ptr<ado::Recordset> Login() {
+        auto rs = ado::Recordset::Create();
+        rs->AppendField("FUsername", ado::adVarWChar, 20);
+        rs->AppendField("FAcctName", ado::adVarWChar, 40);
+        rs->Open();
+        rs->AddNew();
+        rs->Fields("FUsername").SetValue(vb::Variant("管理员"));
+        rs->Fields("FAcctName").SetValue(vb::Variant::Null());
+        return rs;
+    }
+
+    frmGridPrint& Open(const ReportScript& script = {}) {
+        m_registry.Register("Test.Scripted",
+                            [this, script] { return std::make_unique<ScriptedReport>(script, m_log); });
+        m_window = std::make_unique<frmGridPrint>(*m_host, m_watched, m_registry);
+        m_window->SetTodayProvider([] { return vb::MakeDate({2024, 3, 5, 0, 0, 0}); });
+        m_window->Load();
+        EXPECT_TRUE(m_window->bOK);
+        return *m_window;
+    }
+
+    std::vector<std::pair<std::string, std::string>> Messages() {
+        std::vector<std::pair<std::string, std::string>> texts;
+        for (const ui::Message& message : m_services->TakeMessages()) {
+            texts.emplace_back(message.text, message.title);
+        }
+        return texts;
+    }
+
+    std::shared_ptr<ScriptedServices> m_services = std::make_shared<ScriptedServices>();
+    WatchedServices m_watched{*m_services};
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<QV_GridPrint::clsGridPrint> m_host;
+    QV_GridPrint::PluginRegistry m_registry;
+    std::unique_ptr<frmGridPrint> m_window;
+    std::vector<std::string> m_log;
+    std::filesystem::path m_folder;
+};
+
+// The rebuilt print sheet of the four sales: title fields, header, data rows with the totals row in
+// the data-row style (its cells differ only by the frame's bottom edge), the footer row with its field,
+// and the blanked "start" marker.
+const char* const kPrintedRows = "r1 h=30: \"销售日报\"@1\n"
+                                 "r2: \"开始日期:2024-03-01\"||\"结束日期:2024-03-31\"\n"
+                                 "r5: \"销售明细\"@2|@3|@4\n"
+                                 "r6: \"编号\"@5|\"客户\"@6|\"金额\"@7\n"
+                                 "r7 h=24: 1@8|\"张三\"@9|1234.5@10\n"
+                                 "r8 h=24: 2@8|\"李四\"@9|20@10\n"
+                                 "r9 h=24: 3@8|\"张三\"@9|30.25@10\n"
+                                 "r10 h=24: 4@8|\"王五\"@9|@10\n"
+                                 "r11 h=24: @11|\"合计\"@12|1284.75@13\n"
+                                 "r12: \"制表人：\"|\"管理员\"\n"
+                                 "@1 黑体 16 b\n"
+                                 "@2 宋体 10 L10 T10 R1 B1\n"
+                                 "@3 宋体 10 L1 T10 R1 B1\n"
+                                 "@4 宋体 10 L1 T10 R10 B1\n"
+                                 "@5 宋体 10 L10 T1 R1 B1\n"
+                                 "@6 宋体 10 L1 T1 R1 B1\n"
+                                 "@7 宋体 10 L1 T1 R10 B1\n"
+                                 "@8 宋体 10 option=1 L10 T1 R1 B1\n"
+                                 "@9 宋体 10 option=1 L1 T1 R1 B1\n"
+                                 "@10 宋体 10 align=34 num=1,0,2,-1,0,0,0 L1 T1 R10 B1\n"
+                                 "@11 宋体 10 option=1 L10 T1 R1 B10\n"
+                                 "@12 宋体 10 option=1 L1 T1 R1 B10\n"
+                                 "@13 宋体 10 align=34 num=1,0,2,-1,0,0,0 L1 T1 R10 B10\n"
+                                 "merge A1:C1\n"
+                                 "merge A5:C5\n";
+
+TEST_P(PrintCommands, PrintAndPreviewHandOverTheSheetRebuiltFromTheGrid) {
+    frmGridPrint& window = Open();
+    window.ToolbarClick("printpreview");
+    // The user hides the amounts and prints.
+    window.Grid().SetColHiddenFlag(2, true);
+    window.ToolbarClick("print");
+    const auto& calls = m_services->OutputCalls();
+    ASSERT_EQ(calls.size(), 2U);
+    EXPECT_EQ(calls[0].kind, Kind::Preview);
+    EXPECT_EQ(calls[1].kind, Kind::Print);
+    const sheet::SheetDocument& preview = *calls[0].doc;
+    EXPECT_EQ(sheet::DumpSheet(preview, 0, 0, 2, preview.SheetRowCount() - 1), kPrintedRows);
+    EXPECT_EQ(preview.GetPageLine(), (sheet::PageLine{"Qovira有限公司", "第&P页共&S页", "2024年3月5日"}));
+    EXPECT_EQ(preview.GetPrintArea(), (sheet::PrintArea{0, 0, 2, 10, 6, 1})) << "fixed column of the plug-in";
+    int px = -1;
+    ASSERT_TRUE(preview.GetColWidth(2, px));
+    EXPECT_EQ(px, 100);
+    ASSERT_TRUE(calls[1].doc->GetColWidth(2, px));
+    EXPECT_EQ(px, 0) << "the hidden column prints with width 0";
+    EXPECT_EQ(m_services->BusyDepth(), 0);
+    EXPECT_GE(m_services->MaxBusyDepth(), 1) << "the rebuild shows the busy cursor";
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_P(PrintCommands, FailedOutputShowsItsReasonAndCancelShowsNothing) {
+    frmGridPrint& window = Open();
+    m_services->ScriptOutput({ui::OutputResult::Cancelled, {}});
+    window.ToolbarClick("print");
+    EXPECT_TRUE(Messages().empty());
+    m_services->ScriptOutput({ui::OutputResult::Failed, "打印机“财务室”没有响应"});
+    window.ToolbarClick("printpreview");
+    EXPECT_EQ(Messages(), (std::vector<std::pair<std::string, std::string>>{
+                              {"打印机“财务室”没有响应", "Qovira软件提示"}}));
+    m_services->ScriptOutput({ui::OutputResult::Failed, "页边距无效"});
+    window.ToolbarClick("printsetup");
+    EXPECT_EQ(Messages(),
+              (std::vector<std::pair<std::string, std::string>>{{"页边距无效", "Qovira软件提示"}}));
+}
+
+TEST_P(PrintCommands, PageSetUpHoldsAcrossRebuildsUntilTheTemplateIsLoadedAgain) {
+    frmGridPrint& window = Open();
+    const int templateRows = window.PrintSheet().SheetRowCount();
+    sheet::PageSetup a3;
+    a3.paper = sheet::Paper::A3;
+    a3.landscape = true;
+    a3.marginLeftMm = 10;
+    m_services->ScriptPageSetup(a3);
+    window.ToolbarClick("printsetup");
+    window.ToolbarClick("print");
+    window.ToolbarClick("regetdata"); // the same plug-in asks again; the template stays loaded
+    window.ToolbarClick("printpreview");
+    window.RefetchData(); // loads the template again
+    window.ToolbarClick("print");
+    const auto& calls = m_services->OutputCalls();
+    ASSERT_EQ(calls.size(), 4U);
+    EXPECT_EQ(calls[0].kind, Kind::PageSetup);
+    EXPECT_EQ(calls[0].doc->SheetRowCount(), templateRows) << "set-up does not rebuild the sheet";
+    EXPECT_EQ(calls[1].doc->GetPageSetup(), a3);
+    EXPECT_EQ(calls[2].doc->GetPageSetup(), a3);
+    EXPECT_EQ(calls[3].doc->GetPageSetup(), sheet::PageSetup{}) << "the template's own set-up again";
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_P(PrintCommands, PaperAndTheLabelsOfTheParameterLine) {
+    frmGridPrint& window = Open();
+    const std::string before = sheet::DumpSheet(window.PrintSheet());
+    window.ToolbarClick("paper");
+    EXPECT_EQ(sheet::DumpSheet(window.PrintSheet()), before);
+    EXPECT_TRUE(m_services->OutputCalls().empty());
+    ASSERT_EQ(window.lbpara.size(), 2U);
+    EXPECT_EQ(window.lbpara[0], (QV_GridPrint::ParaLabel{"开始日期:2024-03-01", 6000, 650, 3000, 230,
+                                                         0x80000005L, 10.0, true}));
+    EXPECT_EQ(window.lbpara[1].caption, "结束日期:2024-03-31");
+    EXPECT_EQ(window.lbpara[1].topTwips, 900);
+    EXPECT_EQ(window.Grid().InertSetting(66), 3);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_P(PrintCommands, ExportAsSheetDocumentWhateverTheExtension) {
+    frmGridPrint& window = Open();
+    const std::filesystem::path file = m_folder / "out" / "三月.xls";
+    std::string onDiskAtMessage;
+    m_watched.onMessage = [&](const ui::Message&) {
+        sheet::SheetDocument reopened;
+        onDiskAtMessage = reopened.OpenFile(file.string()) == 1 ? sheet::DumpSheet(reopened) : "(no file)";
+    };
+    m_services->ScriptSaveFile(ui::SaveFileChoice{file.string(), 2});
+    window.ToolbarClick("dc");
+    ASSERT_EQ(m_services->SaveRequests().size(), 1U);
+    const ui::SaveFileRequest& request = m_services->SaveRequests()[0];
+    EXPECT_EQ(request.title, "导出报表");
+    EXPECT_EQ(request.filter, "Excel文件(*.xls)|*.xls|华表文件(*.cll)|*.cll");
+    EXPECT_EQ(request.flags, 2);
+    EXPECT_EQ(request.fileName, "销售日报");
+    EXPECT_EQ(Messages(),
+              (std::vector<std::pair<std::string, std::string>>{{"引出[销售日报]成功", "Qovira提示"}}));
+    // The file holds the print sheet as rebuilt from the grid, complete before the message was shown.
+    sheet::SheetDocument reopened;
+    ASSERT_EQ(reopened.OpenFile(file.string()), 1) << reopened.LastError().ToString();
+    EXPECT_EQ(sheet::DumpSheet(reopened, 0, 0, 2, reopened.SheetRowCount() - 1), kPrintedRows);
+    EXPECT_EQ(sheet::DumpSheet(reopened), sheet::DumpSheet(window.PrintSheet()));
+    EXPECT_EQ(onDiskAtMessage, sheet::DumpSheet(window.PrintSheet()));
+    EXPECT_EQ(FilesIn(m_folder / "out"), std::vector<std::string>{"三月.xls"});
+    EXPECT_EQ(m_services->BusyDepth(), 0);
+}
+
+TEST_P(PrintCommands, ExportAsExcelWorkbookWhateverTheExtension) {
+    {
+        sheet::SheetDocument probe;
+        if (!probe.ExportExcel((m_folder / "probe.xls").string()) &&
+            probe.LastError().code == "not-available") {
+            GTEST_SKIP() << "the Excel workbook writer has not landed yet: " << probe.LastError().message;
+        }
+    }
+    frmGridPrint& window = Open();
+    const std::filesystem::path file = m_folder / "out" / "三月.cll";
+    bool wasCompleteAtMessage = false;
+    m_watched.onMessage = [&](const ui::Message&) {
+        wasCompleteAtMessage = FilesIn(m_folder / "out") == std::vector<std::string>{"三月.cll"};
+    };
+    m_services->ScriptSaveFile(ui::SaveFileChoice{file.string(), 1});
+    window.ToolbarClick("dc");
+    EXPECT_EQ(Messages(),
+              (std::vector<std::pair<std::string, std::string>>{{"引出[销售日报]成功", "Qovira提示"}}));
+    EXPECT_TRUE(wasCompleteAtMessage);
+    // An independent reader: every non-empty cell of the first sheet, row by row.
+    const std::string rows = RunPython(R"py(
+import sys, xlrd
+book = xlrd.open_workbook(sys.argv[1])
+sheet = book.sheet_by_index(0)
+for r in range(sheet.nrows):
+    cells = []
+    for c in range(sheet.ncols):
+        v = sheet.cell_value(r, c)
+        cells.append(('%g' % v) if isinstance(v, float) else v)
+    if any(cells):
+        print('r%d: %s' % (r + 1, '|'.join(cells)))
+)py",
+                                       file);
+    EXPECT_EQ(rows, "r1: 销售日报||\n"
+                    "r2: 开始日期:2024-03-01||结束日期:2024-03-31\n"
+                    "r5: 销售明细||\n"
+                    "r6: 编号|客户|金额\n"
+                    "r7: 1|张三|1234.5\n"
+                    "r8: 2|李四|20\n"
+                    "r9: 3|张三|30.25\n"
+                    "r10: 4|王五|\n"
+                    "r11: |合计|1284.75\n"
+                    "r12: 制表人：|管理员|\n");
+}
+
+TEST_P(PrintCommands, CancelWritesNothingAndShowsNothing) {
+    frmGridPrint& window = Open();
+    m_services->ScriptSaveFile(std::nullopt);
+    window.ToolbarClick("dc");
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_TRUE(FilesIn(m_folder / "out").empty());
+    // The sheet was rebuilt before the dialog: the template's "end" marker is gone.
+    EXPECT_EQ(window.PrintSheet().SheetRowCount(), 12);
+}
+
+TEST_P(PrintCommands, AFolderThatCannotBeWrittenIsNamedAndLeavesNoFile) {
+    frmGridPrint& window = Open();
+    const std::filesystem::path out = m_folder / "out";
+    std::filesystem::permissions(out,
+                                 std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    WithoutRootOverride asUser;
+    for (const int filterIndex : {1, 2}) {
+        SCOPED_TRACE(filterIndex);
+        const std::string file = (out / "三月报表.xls").string();
+        m_services->ScriptSaveFile(ui::SaveFileChoice{file, filterIndex});
+        window.ToolbarClick("dc");
+        const auto messages = m_services->TakeMessages();
+        ASSERT_EQ(messages.size(), 1U);
+        EXPECT_EQ(messages[0].title, "Qovira提示");
+        EXPECT_EQ(messages[0].text, "引出[销售日报]失败，文件没有写成：\n" + file + "\n原因：没有在文件夹“" +
+                                        out.string() + "”中写文件的权限");
+        EXPECT_TRUE(FilesIn(out).empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, PrintCommands, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         vondrel::test::BackendTestName);
+
+} // namespace
