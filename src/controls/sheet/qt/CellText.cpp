@@ -13,8 +13,11 @@ namespace {
 
 // The format code without colour: red is the painter's business, and the display formatter would
 // print "[Red]" as literal text.
+// Scaling is done on the value: the display formatter reads a trailing "," only after an integer
+// placeholder, and ToFormatCode writes it after the decimals.
 std::string CodeWithoutColour(NumFormat format) {
     format.negativeRed = false;
+    format.scale = 0;
     return ToFormatCode(format, false);
 }
 
@@ -49,7 +52,7 @@ void NumberText::Append(std::string& out, double value, bool& red) const {
         break;
     }
     const std::size_t start = out.size();
-    m_display.AppendTo(out, vb::Variant(value));
+    m_display.AppendTo(out, vb::Variant(m_format.scale > 0 ? value / m_format.scale : value));
     // "0.###" leaves a bare point on whole numbers; a sheet program shows "12" there.
     if (m_format.decimals < 0) {
         const std::size_t point = out.find('.', start);

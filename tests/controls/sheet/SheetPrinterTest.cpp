@@ -1,0 +1,402 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+//
+// Pages as the user gets them: PDFs read back with poppler (pdfinfo, pdftotext, pdffonts), PNGs
+// read back with QImage, printing through a real QPrinter. The three-page report below is also
+// left as PNGs in the test's build folder (sheet-pages/) for a person to look at.
+#include "controls/sheet/qt/SheetPrinter.h"
+
+#include "controls/sheet/SheetSamples.h"
+#include "controls/sheet/qt/CellText_p.h"
+#include "controls/sheet/qt/ReportFonts.h"
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageRanges>
+#include <QPrinter>
+
+namespace sheet::qt {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+
+constexpr int kDataRows = 100; // 40 rows a page under the four title rows: pages of 40, 40, 20
+
+class SheetPrinterTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "test_sheet_qt";
+        static char* argv[] = {name, nullptr};
+        if (QGuiApplication::instance() == nullptr) {
+            s_app = std::make_unique<QGuiApplication>(argc, argv);
+        }
+    }
+    static std::unique_ptr<QGuiApplication> s_app;
+};
+std::unique_ptr<QGuiApplication> SheetPrinterTest::s_app;
+
+// Standard output of a shell command; `ok` false when it failed.
+std::string RunShell(const std::string& command, bool* ok = nullptr) {
+    std::string out;
+    std::FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
+    if (pipe == nullptr) {
+        if (ok != nullptr) {
+            *ok = false;
+        }
+        return out;
+    }
+    std::array<char, 4096> buffer{};
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
+        out.append(buffer.data(), n);
+    }
+    const int status = ::pclose(pipe);
+    if (ok != nullptr) {
+        *ok = status == 0;
+    }
+    return out;
+}
+
+std::string PageText(const std::string& pdf, int page) {
+    return RunShell("pdftotext -f " + std::to_string(page) + " -l " + std::to_string(page) + " '" + pdf +
+                    "' -");
+}
+
+int PdfPages(const std::string& pdf) {
+    const std::string info = RunShell("pdfinfo '" + pdf + "'");
+    const std::size_t at = info.find("Pages:");
+    return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
+}
+
+// Code points of the CJK radical blocks in UTF-8 text: what stock Noto makes 月, 页, 一 extract as.
+std::string RadicalsIn(const std::string& text) {
+    std::string found;
+    const QString wide = QString::fromStdString(text);
+    for (const QChar ch : wide) {
+        if (ch.unicode() >= 0x2E80 && ch.unicode() <= 0x2FDF) {
+            found += QString(ch).toStdString();
+        }
+    }
+    return found;
+}
+
+// Title, a three-row merged header, 100 data rows, a hidden column, borders, page line.
+SheetDocument Report() {
+    SheetDocument doc;
+    doc.Resize(6, 4 + kDataRows);
+    const int widths[] = {60, 150, 120, 80, 120, 0};
+    for (int col = 0; col < 6; ++col) {
+        doc.SetColWidth(col, widths[col]);
+    }
+    doc.SetRowHeight(0, 36);
+    doc.SetCellText(0, 0, "人民日报社一月销售月报表");
+    doc.MergeCells(0, 0, 5, 0);
+    doc.SetCellFont(0, 0, 18, 1, "黑体");
+    doc.SetCellAlign(0, 0, 36);
+    const struct {
+        int c1, r1, c2, r2;
+        const char* text;
+    } header[] = {
+        {0, 1, 0, 3, "序号"},       {1, 1, 2, 1, "客户与商品"}, {1, 2, 1, 3, "客户"}, {2, 2, 2, 3, "商品"},
+        {3, 1, 4, 1, "数量与金额"}, {3, 2, 4, 2, "本月"},       {3, 3, 3, 3, "数量"}, {4, 3, 4, 3, "金额"},
+    };
+    for (const auto& h : header) {
+        doc.SetCellText(h.c1, h.r1, h.text);
+        if (h.c1 != h.c2 || h.r1 != h.r2) {
+            doc.MergeCells(h.c1, h.r1, h.c2, h.r2);
+        }
+    }
+    for (int col = 0; col < 6; ++col) {
+        for (int row = 1; row <= 3; ++row) {
+            doc.SetCellFont(col, row, 10, 1, "宋体");
+            doc.SetCellAlign(col, row, 36);
+        }
+    }
+    const char* customers[] = {"人民日报社", "一月天贸易", "日月光百货", "大门车马行"};
+    for (int at = 0; at < kDataRows; ++at) {
+        const int row = 4 + at;
+        doc.SetCellValue(0, row, vb::Variant(static_cast<double>(at + 1)));
+        doc.SetCellAlign(0, row, 36);
+        doc.SetCellText(1, row, customers[at % 4]);
+        doc.SetCellAlign(1, row, 1 + 32);
+        doc.SetCellText(2, row, "月饼礼盒" + std::to_string(at + 1) + "号");
+        doc.SetCellAlign(2, row, 1 + 32);
+        doc.SetCellValue(3, row, vb::Variant(1000.0 * (at + 1)));
+        doc.SetCellNumFormat(3, row, NumFormat{1, false, 0, -1, 0, 0, false});
+        const double amount = at == 0 ? 1234567.5 : at == 1 ? -1234 : at == 2 ? 0 : 100.25 * at;
+        doc.SetCellValue(4, row, vb::Variant(amount));
+        doc.SetCellNumFormat(4, row, NumFormat{1, true, 2, -1, 0, 1, false});
+        doc.SetCellOption(4, row, kOptionBlankZero);
+        doc.SetCellText(5, row, "隐藏列");
+    }
+    doc.SetRangeBorder(0, 1, 5, 3 + kDataRows, 0, 1, 0);
+    doc.SetRangeBorder(0, 1, 5, 3 + kDataRows, 1, 10, 0);
+    doc.SetPrintArea(0, 0, 5, 3 + kDataRows, 4, 0);
+    doc.SetPageLine("Qovira有限公司", "第&P页共&S页", "2026年12月6日");
+    return doc;
+}
+
+TEST_F(SheetPrinterTest, ReportFontsAreTheDerivedFaces) {
+    // ./dev setup installs them; without them PDFs extract 月 as U+2F49 (checked below).
+    EXPECT_EQ(ResolvedFamily("宋体"), "Vondrel Song");
+    EXPECT_EQ(ResolvedFamily("SimSun"), "Vondrel Song");
+    EXPECT_EQ(ResolvedFamily("黑体"), "Vondrel Hei");
+    EXPECT_EQ(ResolvedFamily("微软雅黑"), "Vondrel Hei");
+}
+
+TEST_F(SheetPrinterTest, PdfPagesExtractAsWrittenWithHeadersAndPageLine) {
+    TempDir dir;
+    const std::string pdf = dir.File("月报.pdf");
+    const SheetDocument doc = Report();
+    ASSERT_EQ(PageCount(doc), 3);
+    std::string error;
+    ASSERT_TRUE(ExportPdf(doc, pdf, error)) << error;
+    EXPECT_EQ(PdfPages(pdf), 3);
+
+    const int lastRowOfPage[] = {40, 80, 100};
+    for (int page = 1; page <= 3; ++page) {
+        SCOPED_TRACE("page " + std::to_string(page));
+        const std::string text = PageText(pdf, page);
+        EXPECT_NE(text.find("第" + std::to_string(page) + "页共3页"), std::string::npos) << text;
+        for (const char* repeated : {"人民日报社一月销售月报表", "客户与商品", "数量与金额", "本月", "金额",
+                                     "Qovira有限公司", "2026年12月6日"}) {
+            EXPECT_NE(text.find(repeated), std::string::npos) << repeated;
+        }
+        // Rows never cut: each page ends on the last row that fits and the next starts after it.
+        EXPECT_NE(text.find("月饼礼盒" + std::to_string(lastRowOfPage[page - 1]) + "号"), std::string::npos);
+        if (page < 3) {
+            EXPECT_EQ(text.find("月饼礼盒" + std::to_string(lastRowOfPage[page - 1] + 1) + "号"),
+                      std::string::npos);
+        }
+        EXPECT_EQ(RadicalsIn(text), "");
+        EXPECT_EQ(text.find("隐藏列"), std::string::npos) << "a zero-width column printed";
+    }
+    const std::string first = PageText(pdf, 1);
+    for (const char* shown :
+         {"1,234,567.50", "(1,234.00)", "40,000", "人民日报社", "一月天贸易", "日月光百货", "大门车马行"}) {
+        EXPECT_NE(first.find(shown), std::string::npos) << shown;
+    }
+    // Row 3's amount is zero under "blank zeros": the only way "0.00" could appear.
+    EXPECT_EQ(first.find("0.00\n"), std::string::npos);
+
+    // Every font embedded, and real bold: the header is bold Song, the title bold Hei.
+    const std::string fonts = RunShell("pdffonts '" + pdf + "'");
+    EXPECT_NE(fonts.find("VondrelSong-Bold"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("VondrelSong-Regular"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("VondrelHei-Bold"), std::string::npos) << fonts;
+    std::size_t lineStart = fonts.find('\n', fonts.find("-----"));
+    int fontRows = 0;
+    while (lineStart != std::string::npos && lineStart + 1 < fonts.size()) {
+        const std::size_t lineEnd = fonts.find('\n', lineStart + 1);
+        const std::string line = fonts.substr(lineStart + 1, lineEnd - lineStart - 1);
+        if (!line.empty()) {
+            ++fontRows;
+            EXPECT_NE(line.find(" yes "), std::string::npos) << "not embedded: " << line;
+        }
+        lineStart = lineEnd;
+    }
+    EXPECT_GE(fontRows, 3);
+}
+
+TEST_F(SheetPrinterTest, PngPagesForAPersonToLookAt) {
+    const std::filesystem::path out = std::filesystem::path(VONDREL_TEST_OUTPUT_DIR) / "sheet-pages";
+    std::filesystem::create_directories(out);
+    const SheetDocument doc = Report();
+    std::string error;
+    for (int page = 1; page <= 3; ++page) {
+        SCOPED_TRACE("page " + std::to_string(page));
+        const std::string png = (out / ("report-page" + std::to_string(page) + ".png")).string();
+        ASSERT_TRUE(RenderPagePng(doc, page, 100, png, error)) << error;
+        QImage image(QString::fromStdString(png));
+        // A4 at 100 dpi.
+        EXPECT_EQ(image.width(), 827);
+        EXPECT_EQ(image.height(), 1169);
+        int red = 0, dark = 0;
+        for (int y = 0; y < image.height(); y += 1) {
+            for (int x = 0; x < image.width(); x += 1) {
+                const QRgb rgb = image.pixel(x, y);
+                red += qRed(rgb) > 200 && qGreen(rgb) < 90 && qBlue(rgb) < 90;
+                dark += qGray(rgb) < 100;
+            }
+        }
+        // Only page 1 holds the negative amount, drawn red; every page has lines and text.
+        EXPECT_EQ(red > 0, page == 1) << red;
+        EXPECT_GT(dark, 5000);
+    }
+    ASSERT_TRUE(ExportPdf(doc, (out / "report.pdf").string(), error)) << error;
+    bool ok = false;
+    RunShell("pdftoppm -r 80 -png '" + (out / "report.pdf").string() + "' '" + (out / "pdftoppm").string() +
+                 "'",
+             &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(std::filesystem::exists(out / "pdftoppm-1.png"));
+    EXPECT_TRUE(std::filesystem::exists(out / "pdftoppm-3.png"));
+}
+
+TEST_F(SheetPrinterTest, PrinterPrintsItsPageRangeOnly) {
+    TempDir dir;
+    const SheetDocument doc = Report();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(dir.File("printed.pdf")));
+    printer.setPageLayout(PageLayoutOf(doc.GetPageSetup()));
+    QPageRanges ranges;
+    ranges.addRange(2, 3);
+    printer.setPageRanges(ranges);
+    std::string error;
+    ASSERT_TRUE(PrintDocument(doc, printer, error)) << error;
+    EXPECT_EQ(PdfPages(dir.File("printed.pdf")), 2);
+    // Numbers stay those of the whole report.
+    EXPECT_NE(PageText(dir.File("printed.pdf"), 1).find("第2页共3页"), std::string::npos);
+    EXPECT_NE(PageText(dir.File("printed.pdf"), 2).find("第3页共3页"), std::string::npos);
+
+    QPageRanges beyond;
+    beyond.addPage(9);
+    printer.setPageRanges(beyond);
+    EXPECT_FALSE(PrintDocument(doc, printer, error));
+    EXPECT_EQ(error, "所选的页码范围内没有可打印的页：报表共3页");
+}
+
+TEST_F(SheetPrinterTest, FailedWritesLeaveNoFile) {
+    TempDir dir;
+    const SheetDocument doc = Report();
+    std::string error;
+    // The target is a folder: the rename fails after the PDF was written to the temporary file.
+    std::filesystem::create_directories(dir.File("taken"));
+    EXPECT_FALSE(ExportPdf(doc, dir.File("taken"), error));
+    EXPECT_NE(error.find(dir.File("taken")), std::string::npos) << error;
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("taken")));
+    EXPECT_FALSE(ExportPdf(doc, dir.File("missing/report.pdf"), error));
+    EXPECT_NE(error.find("无法在目标文件夹中创建临时文件"), std::string::npos) << error;
+    EXPECT_FALSE(RenderPagePng(doc, 4, 100, dir.File("p4.png"), error));
+    EXPECT_EQ(error, "第4页不存在：报表共3页");
+    EXPECT_FALSE(RenderPagePng(doc, 1, 5000, dir.File("big.png"), error));
+    EXPECT_EQ(error, "分辨率必须在10到1200之间");
+    // Only the folder made above is left: no temporary file survived any failure.
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
+
+    // A good write replaces an older file in one step.
+    const std::string pdf = dir.File("report.pdf");
+    std::FILE* old = std::fopen(pdf.c_str(), "wb");
+    std::fputs("old", old);
+    std::fclose(old);
+    ASSERT_TRUE(ExportPdf(doc, pdf, error)) << error;
+    EXPECT_EQ(ReadFile(pdf).substr(0, 5), "%PDF-");
+}
+
+TEST_F(SheetPrinterTest, PageLayoutRoundTrip) {
+    struct Case {
+        const char* name;
+        Paper paper;
+        bool landscape;
+        double left, top, right, bottom;
+    };
+    const Case cases[] = {
+        {"A4 portrait default margins", Paper::A4, false, 19, 25, 19, 25},
+        {"A3 landscape, uneven margins", Paper::A3, true, 10, 20, 30, 40},
+        {"B5", Paper::B5, false, 5, 5, 5, 5},
+        {"Legal landscape", Paper::Legal, true, 12.5, 0, 12.5, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PageSetup base;
+        base.scalePercent = 80;
+        base.fitWide = 2;
+        base.centreHorizontally = true;
+        PageSetup setup = base;
+        setup.paper = c.paper;
+        setup.landscape = c.landscape;
+        setup.marginLeftMm = c.left, setup.marginTopMm = c.top, setup.marginRightMm = c.right,
+        setup.marginBottomMm = c.bottom;
+        const QPageLayout layout = PageLayoutOf(setup);
+        EXPECT_EQ(layout.orientation() == QPageLayout::Landscape, c.landscape);
+        const PageSetup back = PageSetupFrom(layout, PageSetup{});
+        EXPECT_EQ(back.paper, c.paper);
+        EXPECT_EQ(back.landscape, c.landscape);
+        EXPECT_NEAR(back.marginLeftMm, c.left, 1e-6);
+        EXPECT_NEAR(back.marginTopMm, c.top, 1e-6);
+        EXPECT_NEAR(back.marginRightMm, c.right, 1e-6);
+        EXPECT_NEAR(back.marginBottomMm, c.bottom, 1e-6);
+        // What the dialog does not show comes from the base.
+        EXPECT_EQ(PageSetupFrom(layout, base), setup);
+    }
+}
+
+TEST(NumberTextTest, FormatsAsTheValuesSay) {
+    struct Case {
+        const char* name;
+        double value;
+        NumFormat format;
+        bool blankZero;
+        const char* expected;
+        bool red;
+    };
+    const Case cases[] = {
+        {"general shows the number as entered", 1234.5, {}, false, "1234.5", false},
+        {"thousands and two decimals",
+         1234567.005,
+         {1, false, 2, -1, 0, 0, false},
+         false,
+         "1,234,567.01",
+         false},
+        {"halves away from zero on the decimal form",
+         589.005,
+         {0, false, 2, -1, 0, 0, false},
+         false,
+         "589.01",
+         false},
+        {"negative with minus sign", -1234.5, {1, false, 1, -1, 0, 0, false}, false, "-1,234.5", false},
+        {"negative in parentheses and red",
+         -1234.5,
+         {1, true, 2, -1, 0, 1, false},
+         false,
+         "(1,234.50)",
+         true},
+        {"red only for negatives", 5, {0, true, 0, -1, 0, 0, false}, false, "5", false},
+        {"percent", 0.1234, {0, false, 1, 1, 0, 0, false}, false, "12.3%", false},
+        {"currency", 99.5, {1, false, 2, -1, 0, 0, true}, false, "¥99.50", false},
+        {"scaled by a thousand", 1234567, {1, false, 1, -1, 1000, 0, false}, false, "1,234.6", false},
+        {"scaled by a million", 9876543210, {0, false, 0, -1, 1000000, 0, false}, false, "9877", false},
+        {"as many decimals as needed", 12.25, {0, false, -1, -1, 0, 0, false}, false, "12.25", false},
+        {"as many decimals as needed, whole", 12, {0, false, -1, -1, 0, 0, false}, false, "12", false},
+        {"zero blanked by the option", 0, {1, false, 2, -1, 0, 0, false}, true, "", false},
+        {"zero shown without the option", 0, {1, false, 2, -1, 0, 0, false}, false, "0.00", false},
+        {"a tiny negative rounds to zero: no sign, not red",
+         -0.001,
+         {0, true, 2, -1, 0, 0, false},
+         false,
+         "0.00",
+         false},
+        {"scientific", 12345, {0, false, 2, 2, 0, 0, false}, false, "1.23E+04", false},
+        {"date serial (day 45357 counted from 1899-12-30)",
+         45357,
+         {0, false, 0, 3, 0, 0, false},
+         false,
+         "2024-03-06",
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string out = "|";
+        bool red = !c.red;
+        NumberText(c.format, c.blankZero).Append(out, c.value, red);
+        EXPECT_EQ(out, std::string("|") + c.expected);
+        EXPECT_EQ(red, c.red);
+    }
+}
+
+} // namespace
+} // namespace sheet::qt
