@@ -65,3 +65,29 @@ CREATE TABLE QV_RptChangeColFormat (
     fdataformat INTEGER
 );
 CREATE INDEX qv_rptchangecolformat_rpt ON QV_RptChangeColFormat (frptid, fuserid, fcol);
+
+-- Reports of the generic plug-in Vondrel.SqlReport (docs/sqlreport.md): the rows query, the master
+-- list and its key, and the parameters the plug-in's dialog asks for.
+DROP TABLE IF EXISTS qv_sqlreport;
+CREATE TABLE qv_sqlreport (
+    qid          SMALLINT NOT NULL PRIMARY KEY,
+    qsql         TEXT NOT NULL,
+    qmainsql     TEXT,
+    qbindfield   VARCHAR(50),
+    qbindcaption VARCHAR(50),
+    qautomove    INTEGER NOT NULL DEFAULT 0,
+    qcolschange  INTEGER NOT NULL DEFAULT 0,
+    qfixedcols   INTEGER NOT NULL DEFAULT 0
+);
+
+DROP TABLE IF EXISTS qv_sqlreportpara;
+CREATE TABLE qv_sqlreportpara (
+    qid      SMALLINT NOT NULL,
+    qorder   SMALLINT NOT NULL,
+    qname    VARCHAR(50) NOT NULL,
+    qcaption VARCHAR(50) NOT NULL,
+    qtype    VARCHAR(10) NOT NULL,
+    qdefault VARCHAR(100),
+    qlistsql TEXT,
+    PRIMARY KEY (qid, qorder)
+);

@@ -2,33 +2,50 @@
 // SPDX-License-Identifier: MIT
 //
 // vondrel-host: a ready host for the report viewer. Opens a database, builds the login record from
-// the command line and shows a report, or lists the catalogue.
+// the command line and shows a report, or lists the catalogue. Without arguments it shows the demo's
+// main report on the demo database built (or installed) with it.
 #include "ado/Connection.h"
 #include "ado/Recordset.h"
 #include "catalogue/CatalogueSql.h"
 #include "host/LoginRecord.h"
 #include "host/clsGridPrint.h"
+#include "plugin/PluginRegistry.h"
+#include "sqlreport/ParameterPrompt.h"
+#include "sqlreport/qt/QtPrompt.h"
 #include "ui/qt/QtServices.h"
 #include "vb/Conversion.h"
+#include "vb/DateTime.h"
 #include "vb/Error.h"
 #include "vb/Strings.h"
 #include "viewer/qt/GridPrintWindow.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <string>
 #include <vector>
 
+#include <QDialog>
+#include <QImage>
+#include <QWidget>
+
 namespace {
 
-constexpr const char* kUsage = R"(用法：vondrel-host --db <数据库> (--list | --report <报表号>) [选项]
+constexpr const char* kUsage = R"(用法：vondrel-host [--db <数据库>] [--list | --report <报表号>] [选项]
 
-  --db <连接串>            SQLite 数据库文件路径，或 PostgreSQL 连接串（host=… dbname=… 或 postgresql://…）
+  不带参数时，在演示数据库上显示演示的主报表（销售汇总）。
+
+  --db <连接串>            SQLite 数据库文件路径，或 PostgreSQL 连接串（host=… dbname=… 或 postgresql://…）；
+                           省略时用演示数据库 vondrel-demo.db
   --list                   按报表类别列出目录中的报表
-  --report <报表号>        显示报表（报表号为 qv_report 的 qid）
-  --folder <目录>          报表模板和插件所在目录（默认：本程序所在目录）
+  --report <报表号>        显示报表（报表号为 qv_report 的 qid）；省略 --db 时默认 1
+  --app-dir <目录>         组件目录：报表模板和 plugins/ 插件在这里（默认：本程序所在目录）
+  --folder <目录>          同 --app-dir
+  --param <参数>=<值>      Vondrel.SqlReport 报表的参数值，可重复；给出时不显示参数对话框，
+                           没有给出的参数用默认值，例如 --param fdatefrom=2024-03-01
+  --screenshot <文件>      报表显示出来后把窗口存为 PNG 图片并关闭窗口（不显示参数对话框）
   --login-fields <字段表>  登录记录的字段表，默认 "FUsername S20,FAcctName S40,Flogindate D,fuserid N"
   --login <字段>=<值>      登录记录字段的值，可重复，例如 --login FUsername=张三 --login fuserid=1
   --no-move                禁用记录导航按钮
@@ -41,7 +58,10 @@ struct Options {
     std::string folder;
     std::string loginFields = "FUsername S20,FAcctName S40,Flogindate D,fuserid N";
     std::vector<std::pair<std::string, std::string>> loginValues;
+    std::vector<std::pair<std::string, std::string>> params;
+    std::string screenshot;
     bool move = true;
+    bool demo = false; // no --db: the demo database, with a demo user
 };
 
 [[noreturn]] void Fail(const std::string& message) {
@@ -70,8 +90,17 @@ Options Parse(int argc, char** argv) {
                 Fail("报表号必须是整数：" + value);
             }
             options.report = static_cast<long>(*number);
-        } else if (arg == "--folder") {
+        } else if (arg == "--folder" || arg == "--app-dir") {
             options.folder = next();
+        } else if (arg == "--param") {
+            const std::string value = next();
+            const std::size_t equals = value.find('=');
+            if (equals == std::string::npos || equals == 0) {
+                Fail("--param 的格式是 参数名=值：" + value);
+            }
+            options.params.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+        } else if (arg == "--screenshot") {
+            options.screenshot = next();
         } else if (arg == "--login-fields") {
             options.loginFields = next();
         } else if (arg == "--login") {
@@ -90,10 +119,15 @@ Options Parse(int argc, char** argv) {
             Fail("不认识的参数：" + arg);
         }
     }
-    if (options.db.empty()) {
-        Fail("需要 --db");
+    if (options.list && options.report) {
+        Fail("--list 和 --report 只能用一个");
     }
-    if (options.list == options.report.has_value()) {
+    if (options.db.empty()) {
+        options.demo = true;
+        if (!options.list && !options.report) {
+            options.report = 1;
+        }
+    } else if (!options.list && !options.report) {
         Fail("需要 --list 或 --report 之一");
     }
     return options;
@@ -147,17 +181,108 @@ int ListCatalogue(const std::shared_ptr<ado::Connection>& cnn) {
     return 0;
 }
 
+// The demo database: beside this program when installed together, else the one the build made.
+std::filesystem::path FindDemoDatabase(const std::filesystem::path& programFolder) {
+    const std::filesystem::path candidates[] = {
+        programFolder / "vondrel-demo.db",
+        programFolder / ".." / "share" / "vondrel" / "vondrel-demo.db",
+        VONDREL_BUILD_DEMO_DB,
+    };
+    std::error_code error;
+    for (const std::filesystem::path& candidate : candidates) {
+        if (std::filesystem::is_regular_file(candidate, error)) {
+            return candidate;
+        }
+    }
+    Fail("找不到演示数据库 vondrel-demo.db（先构建项目，或用 --db 指定数据库）");
+}
+
+// The window-system services of this program: Qt's, and the answer to Vondrel.SqlReport's
+// parameter dialog when the command line gives the values instead (--param, or no one to answer).
+class HostServices final : public ui::Services, public sqlreport::ParameterPrompt {
+public:
+    HostServices(std::filesystem::path folder, std::vector<std::pair<std::string, std::string>> params,
+                 bool unattended)
+        : m_qt(std::move(folder)), m_params(std::move(params)),
+          m_unattended(unattended || !m_params.empty()) {}
+
+    ui::Answer ShowMessage(const ui::Message& message) override { return m_qt.ShowMessage(message); }
+    std::optional<ui::SaveFileChoice> AskSaveFile(const ui::SaveFileRequest& request) override {
+        return m_qt.AskSaveFile(request);
+    }
+    void SetBusy(bool busy) override { m_qt.SetBusy(busy); }
+    double TwipsPerPixelX() const override { return m_qt.TwipsPerPixelX(); }
+    double TwipsPerPixelY() const override { return m_qt.TwipsPerPixelY(); }
+    std::filesystem::path ApplicationFolder() const override { return m_qt.ApplicationFolder(); }
+    ui::OutputOutcome PrintSheet(const sheet::SheetDocument& doc) override { return m_qt.PrintSheet(doc); }
+    ui::OutputOutcome PreviewSheet(const sheet::SheetDocument& doc) override {
+        return m_qt.PreviewSheet(doc);
+    }
+    ui::OutputOutcome PageSetupDialog(sheet::SheetDocument& doc) override {
+        return m_qt.PageSetupDialog(doc);
+    }
+
+    bool AskParameters(const std::string& title, sqlreport::ParameterForm& form) override {
+        if (!m_unattended) {
+            return m_dialogs.AskParameters(title, form);
+        }
+        for (const auto& [name, text] : m_params) {
+            sqlreport::ParameterField* field = form.Find(name);
+            if (!field) {
+                std::string known;
+                for (const sqlreport::ParameterField& each : form.fields) {
+                    known += known.empty() ? "" : "、";
+                    known += each.name;
+                }
+                return Refuse("报表“" + title + "”没有参数“" + name + "”（它的参数：" +
+                              (known.empty() ? std::string("无") : known) + "）");
+            }
+            field->text = text;
+        }
+        if (const auto problem = form.Validate()) {
+            return Refuse(problem->message);
+        }
+        return true;
+    }
+    void ShowRecord(const std::string& title,
+                    const std::vector<std::pair<std::string, std::string>>& fields) override {
+        m_dialogs.ShowRecord(title, fields);
+    }
+
+    // A parameter value was refused: the report was not shown as asked.
+    bool HasFailed() const { return m_failed; }
+
+private:
+    bool Refuse(const std::string& message) {
+        std::cerr << "vondrel-host：" << message << "\n";
+        m_failed = true;
+        return false;
+    }
+
+    ui::qt::QtServices m_qt;
+    sqlreport::qt::QtPrompt m_dialogs;
+    std::vector<std::pair<std::string, std::string>> m_params;
+    bool m_unattended;
+    bool m_failed = false;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const Options options = Parse(argc, argv);
+    Options options = Parse(argc, argv);
     try {
+        const std::filesystem::path programFolder =
+            std::filesystem::canonical("/proc/self/exe").parent_path();
+        if (options.demo) {
+            options.db = FindDemoDatabase(programFolder).string();
+        }
         auto connection = ado::Connection::Create();
         connection->Open(options.db);
         if (options.list) {
             return ListCatalogue(connection);
         }
-        auto services = std::make_shared<ui::qt::QtServices>(options.folder);
+        auto services =
+            std::make_shared<HostServices>(options.folder, options.params, !options.screenshot.empty());
         ui::SetDefaultServices(services);
         QV_GridPrint::RegisterQtReportWindow();
         QV_GridPrint::clsGridPrint host(services);
@@ -165,11 +290,36 @@ int main(int argc, char** argv) {
         if (!host.CreateRsLogin(options.loginFields)) {
             Fail("登录记录的字段表无效：" + options.loginFields);
         }
+        if (options.demo) {
+            // The demo user: user 1 owns the demo's variable columns.
+            QV_GridPrint::SetLoginFieldText(*host.rsLogin(), "FUsername", "演示用户");
+            QV_GridPrint::SetLoginFieldText(*host.rsLogin(), "FAcctName", "演示账套");
+            QV_GridPrint::SetLoginFieldText(*host.rsLogin(), "Flogindate", vb::FormatDate(vb::Today()));
+            QV_GridPrint::SetLoginFieldText(*host.rsLogin(), "fuserid", "1");
+        }
         for (const auto& [name, text] : options.loginValues) {
             QV_GridPrint::SetLoginFieldText(*host.rsLogin(), name, text);
         }
         host.let_MoveBotton(options.move);
-        return host.ShowReportOfId(*options.report) ? 0 : 1;
+        bool saved = options.screenshot.empty();
+        if (!options.screenshot.empty()) {
+            host.SetReportWindowFactory([&options, &saved] {
+                auto window =
+                    std::make_unique<QV_GridPrint::GridPrintWindow>(QV_GridPrint::PluginRegistry::Instance());
+                window->SetShownObserver([&options, &saved](QV_GridPrint::GridPrintWindow& shown) {
+                    shown.Dialog()->resize(1280, 800);
+                    saved = shown.Dialog()->grab().toImage().save(QString::fromStdString(options.screenshot));
+                    shown.Dialog()->close();
+                });
+                return window;
+            });
+        }
+        const bool shown = host.ShowReportOfId(*options.report);
+        if (!saved) {
+            std::cerr << "vondrel-host：没有保存图片 " << options.screenshot
+                      << "（报表没有显示出来，或文件无法写入）\n";
+        }
+        return shown && saved && !services->HasFailed() ? 0 : 1;
     } catch (const vb::Error& error) {
         std::cerr << "vondrel-host：" << error.Description() << "\n";
         return 1;

@@ -1,0 +1,77 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "plugin/IReport.h"
+#include "sqlreport/ParameterForm.h"
+#include "sqlreport/SqlReportDefinition.h"
+
+#include <map>
+#include <optional>
+#include <string>
+
+namespace QV_GridPrint {
+class PluginRegistrar;
+}
+
+namespace sqlreport {
+
+class ParameterPrompt;
+
+inline constexpr const char* kProgId = "Vondrel.SqlReport";
+
+// The generic report plug-in: everything a report needs comes from its rows in qv_sqlreport and
+// qv_sqlreportpara (see docs/sqlreport.md). The report is found by the host's rptName and RptType.
+//
+// 1. The definition is read on first need after pGPrint is set (SetPara, or RPTCalc when the window
+//    skips the dialog), inside the window's error handling, never in set_pGPrint.
+// 2. Parameter texts live in the form; the last accepted texts of a report are remembered for the
+//    process, so a re-created instance that is not asked (RefetchData) computes with them.
+// 3. The bind value is never a form field: it is rsMain's current record, read when the rows are
+//    computed and when GetPara is asked, so the window's own moves of rsMain are followed.
+class SqlReport final : public QV_GridPrint::IReport {
+public:
+    // fallback: the prompt used when the host's services do not implement ParameterPrompt (the Qt
+    // dialogs in the plug-in library); may be null, and asking then fails with a message.
+    explicit SqlReport(ParameterPrompt* fallback);
+
+    bool SetPara() override;
+    bool RPTCalc() override;
+    vb::Variant GetPara() override;
+    std::string SetBindField() override;
+    bool IsAutoMove() override;
+    bool MoveFirst() override;
+    bool MoveNext() override;
+    bool MovePrev() override;
+    bool MoveLast() override;
+    bool ShowBill() override;
+    bool IsColsChange() override;
+    bool SetCellFormat(sheet::SheetDocument& cll) override;
+    std::int16_t SetFixedCols() override;
+
+    // The form as the dialog would show it now (definition read, defaults and remembered texts in).
+    const ParameterForm& Form();
+    // Forgets the texts remembered for every report (a new session).
+    static void ForgetSessionValues();
+    // Day used for the "today" and "month-start" defaults; tests fix it.
+    static void SetToday(std::optional<vb::Date> today);
+
+private:
+    void EnsureDefinition();
+    void BuildForm();
+    std::map<std::string, vb::Variant> BoundValues();
+    void EnsureMainList(const std::map<std::string, vb::Variant>& values);
+    vb::Variant BindValue();
+    ParameterPrompt& Prompt();
+    bool Move(void (*step)(ado::Recordset&));
+
+    ParameterPrompt* m_fallback;
+    std::optional<SqlReportDefinition> m_def;
+    ParameterForm m_form;
+    bool m_formBuilt = false;
+};
+
+// Registers Vondrel.SqlReport with the given fallback prompt.
+void Register(QV_GridPrint::PluginRegistrar& registrar, ParameterPrompt* fallback);
+
+} // namespace sqlreport
