@@ -14,6 +14,22 @@
 #include <QVBoxLayout>
 
 namespace QV_GridPrint::columns {
+namespace {
+
+// Whole numbers 0..top or nothing: a keystroke that would leave the range is refused outright, so
+// the box never holds a number the dialog would have to turn down at OK.
+class DecimalsValidator final : public QIntValidator {
+public:
+    DecimalsValidator(int top, QObject* parent) : QIntValidator(0, top, parent) {}
+    State validate(QString& input, int& pos) const override {
+        if (input.isEmpty()) {
+            return Acceptable;
+        }
+        return QIntValidator::validate(input, pos) == Acceptable ? Acceptable : Invalid;
+    }
+};
+
+} // namespace
 
 ColEditDialog::ColEditDialog(frmColEdit& logic, QWidget* parent) : QDialog(parent), m_logic(logic) {
     setWindowTitle(QStringLiteral("列属性设置"));
@@ -29,7 +45,7 @@ ColEditDialog::ColEditDialog(frmColEdit& logic, QWidget* parent) : QDialog(paren
     m_count = new QLineEdit(frame);
     m_count->setObjectName("tnCount");
     // A whole number of decimal places, or nothing at all (which stores 0).
-    m_count->setValidator(new QIntValidator(0, static_cast<int>(frmColEdit::kMaxDecimals), m_count));
+    m_count->setValidator(new DecimalsValidator(static_cast<int>(frmColEdit::kMaxDecimals), m_count));
     m_count->setAlignment(Qt::AlignRight);
     m_count->setMaximumWidth(80);
     if (logic.tnCount()) {
