@@ -14,14 +14,9 @@ namespace sheet::xls {
 
 // Record identifiers of the workbook stream, by their names in the format's documentation.
 enum RecordId : std::uint16_t {
-    kFormula = 0x0006,
     kEof = 0x000A,
-    kCalcCount = 0x000C,
-    kCalcMode = 0x000D,
     kPrecision = 0x000E,
-    kRefMode = 0x000F,
     kFooter = 0x0015,
-    kHeader = 0x0014,
     kExternSheet = 0x0017,
     kName = 0x0018,
     kDateMode = 0x0022,
@@ -43,7 +38,6 @@ enum RecordId : std::uint16_t {
     kHCenter = 0x0083,
     kVCenter = 0x0084,
     kBoundSheet = 0x0085,
-    kCountry = 0x008C,
     kPalette = 0x0092,
     kSetup = 0x00A1,
     kXf = 0x00E0,
