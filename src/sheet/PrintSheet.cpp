@@ -9,7 +9,9 @@
 //     cell with the same four calls (alignment, font, numeric format, zero option) and then given to
 //     every cell of the column in one call: the same result as four calls per cell, without the cost
 //     on a report of a hundred thousand rows.
-//  3. Page set-up is never touched here: what the user chose in the page set-up dialog holds until the
+//  3. The print range covers the footer rows too, although they are appended after it was set: rows
+//     outside it never reach the paper.
+//  4. Page set-up is never touched here: what the user chose in the page set-up dialog holds until the
 //     template is loaded into the print sheet again.
 #include "sheet/PrintSheet.h"
 
@@ -135,6 +137,14 @@ void SetCellDataFromVSF(const PrintSheetSource& source, sheet::SheetDocument& cl
     clldata.SetPrintArea(0, 0, clldata.SheetColCount() - 1, lastRow, firstRow,
                          std::clamp(source.iFixedCols, 0, clldata.SheetColCount()));
     SetCellDownPara(source.cll, clldata, source.iHeadEnd, source.fields);
+    // The footer rows are appended after the print range was set over the data; left outside it they
+    // would reach the exported file but never the paper, and their sign-off line ("制表人：…") is
+    // printed for a reason. The range is widened over them, titles unchanged.
+    const sheet::PrintArea area = clldata.GetPrintArea();
+    if (area.IsSet() && clldata.SheetRowCount() - 1 > area.r2) {
+        clldata.SetPrintArea(area.c1, area.r1, area.c2, clldata.SheetRowCount() - 1, area.titleRows,
+                             area.titleCols);
+    }
     clldata.SetPageLine(kPageLineLeft, kPageLineCentre, PageLineDate(source.today));
 }
 

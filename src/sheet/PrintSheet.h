@@ -57,7 +57,8 @@ void SetCellColWidth(const grid::GridModel& vsf, sheet::SheetDocument& clldata, 
 //  4. thin lines in a medium frame from the first header row to the last data row over the
 //     template's columns, the print area over the whole sheet with rows 0 .. iHeadEnd and the first
 //     iFixedCols columns repeated on every page;
-//  5. the footer rows with fields (SetCellDownPara) below the data, outside the print area's data;
+//  5. the footer rows with fields (SetCellDownPara) below the data; the print area is widened over
+//     them, so they print after the last data row;
 //  6. the page line (kPageLineLeft, kPageLineCentre, PageLineDate(today)).
 // Page set-up is left alone, so the user's choice holds across rebuilds. Running it twice on the same
 // grid gives the same sheet. A print sheet that would exceed the sheet's row limit raises vb::Error.

@@ -129,7 +129,8 @@ TEST(PrintSheet, RebuildFromTheDemoReport) {
         "@14 宋体 10 align=36 option=1 L1 T1 R10 B10\n"
         "@15 宋体 10 align=34\n"
         "@16 宋体 10 align=33\n");
-    EXPECT_EQ(print.GetPrintArea(), (sheet::PrintArea{0, 0, 7, 10, 7, 1}));
+    // The print range covers the footer rows; rows 0..6 and the fixed column A repeat on every page.
+    EXPECT_EQ(print.GetPrintArea(), (sheet::PrintArea{0, 0, 7, 12, 7, 1}));
     EXPECT_EQ(print.GetPageLine(), (sheet::PageLine{"Qovira有限公司", "第&P页共&S页", "2024年3月5日"}));
     int px = -1;
     ASSERT_TRUE(print.GetColWidth(3, px));
@@ -184,7 +185,7 @@ TEST(PrintSheet, WithoutDataRowsFootersFollowTheHeader) {
               "merge C6:D6\n"
               "merge E6:G6\n"
               "merge H6:H7\n");
-    EXPECT_EQ(print.GetPrintArea(), (sheet::PrintArea{0, 0, 7, 6, 7, 0}));
+    EXPECT_EQ(print.GetPrintArea(), (sheet::PrintArea{0, 0, 7, 8, 7, 0}));
 }
 
 } // namespace

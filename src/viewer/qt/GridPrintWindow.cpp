@@ -27,6 +27,11 @@ namespace QV_GridPrint {
 namespace {
 
 constexpr double kTwipsPerPixel = 15.0; // the window lays itself out in screen pixels at 96 dpi
+// The title band's design positions (title, parameter line) count from the top of the window's inner
+// area with a toolbar of 600 twips above them. Ours, with captions under the icons, is taller; the band
+// is laid out below a toolbar of that classic height, so the parameter line's first row is not hidden
+// under the buttons, and the grid moves down by the difference.
+constexpr int kClassicToolbarPx = 40;
 
 int ToPixels(int twips, double twipsPerPixel) {
     return static_cast<int>(twips / twipsPerPixel + 0.5);
@@ -95,16 +100,16 @@ protected:
         font.setBold(title.isBold);
         painter.setFont(font);
         painter.setPen(palette().color(QPalette::Window));
-        // The position is the top-left of the text in the window's inner area, which starts above the
-        // band where the toolbar sits.
+        // The position is the top-left of the text in the window's inner area, which starts a classic
+        // toolbar's height above the band.
         const QFontMetrics metrics(font);
         painter.drawText(ToPixels(title.xTwips, m_twipsPerPixel),
-                         ToPixels(title.yTwips, m_twipsPerPixel) - y() + metrics.ascent(),
+                         ToPixels(title.yTwips, m_twipsPerPixel) - kClassicToolbarPx + metrics.ascent(),
                          QString::fromStdString(title.text));
     }
 
 private:
-    // The parameter labels where the logic placed them, in the window's inner area like the title.
+    // The parameter labels where the logic placed them, in the band's design positions like the title.
     void DrawParameterLine(QPainter& painter) {
         for (const ParaLabel& label : m_logic.lbpara) {
             if (!label.isVisible || label.caption.empty()) {
@@ -115,7 +120,7 @@ private:
             painter.setFont(font);
             painter.setPen(ColourOf(label.colour, palette()));
             const QRect box(ToPixels(label.leftTwips, m_twipsPerPixel),
-                            ToPixels(label.topTwips, m_twipsPerPixel) - y(),
+                            ToPixels(label.topTwips, m_twipsPerPixel) - kClassicToolbarPx,
                             ToPixels(label.widthTwips, m_twipsPerPixel),
                             ToPixels(label.heightTwips, m_twipsPerPixel));
             painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
@@ -219,7 +224,7 @@ struct GridPrintWindow::Private {
 
     void PlaceGrid() {
         const int bandHeight = ToPixels(host->HeadHeight, TwipsPerPixel());
-        band->setFixedHeight(std::max(0, bandHeight - toolbar->sizeHint().height()));
+        band->setFixedHeight(std::max(0, bandHeight - kClassicToolbarPx));
         grid->viewport()->update();
     }
 };
