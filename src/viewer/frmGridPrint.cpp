@@ -604,7 +604,9 @@ void frmGridPrint::PrintGrid(bool bPreview) {
         const ui::OutputOutcome outcome =
             bPreview ? m_services.PreviewSheet(clldata) : m_services.PrintSheet(clldata);
         if (outcome.result == ui::OutputResult::Failed) {
-            modGridPrint::ShowErrMsg(m_services, outcome.error);
+            modGridPrint::ShowErrMsg(m_services, outcome.error.empty()
+                                                     ? (bPreview ? "打印预览没有完成" : "打印没有完成")
+                                                     : outcome.error);
         }
         return false;
     });
@@ -613,7 +615,7 @@ void frmGridPrint::PrintGrid(bool bPreview) {
 void frmGridPrint::PageSetupDialog() {
     const ui::OutputOutcome outcome = m_services.PageSetupDialog(clldata);
     if (outcome.result == ui::OutputResult::Failed) {
-        modGridPrint::ShowErrMsg(m_services, outcome.error);
+        modGridPrint::ShowErrMsg(m_services, outcome.error.empty() ? "页面设置没有完成" : outcome.error);
     }
 }
 
