@@ -136,6 +136,7 @@ TEST(PrintPagesWindow, DemoReportPrintsItsHeaderAndPageLineOnEveryPage) {
     // Forty-five sales on A4 landscape take three pages; each repeats the title and header rows.
     ASSERT_EQ(sheet::qt::PageCount(printed), 3);
     ASSERT_TRUE(printed.SaveFile(out + "/demo-print-sheet.cll"));
+    ASSERT_TRUE(printed.ExportExcel(out + "/demo-print-sheet.xls")) << printed.LastError().ToString();
     std::string error;
     const std::string pdf = out + "/demo-print-sheet.pdf";
     ASSERT_TRUE(sheet::qt::ExportPdf(printed, pdf, error)) << error;
