@@ -98,6 +98,8 @@ public:
     explicit BiffStream(CompoundFileWriter& out) : m_out(out) {}
 
     std::uint64_t Position() const { return m_out.Position(); }
+    // False once any write failed; the failure is sticky.
+    bool Ok() const { return m_ok; }
     bool Record(std::uint16_t id, std::string_view body);
     // The hot path for cell records: no allocation.
     bool Cell(std::uint16_t id, int row, int col, std::uint16_t xf, const void* tail, std::size_t tailSize);

@@ -95,7 +95,7 @@ bool WorkbookWriter::Write() {
     for (std::size_t index = 0; index < m_chunks.size(); ++index) {
         WriteSheet(index, styles);
     }
-    return m_out.Record(kEof, {}); // false when any write failed: errors are sticky
+    return m_out.Ok();
 }
 
 void WorkbookWriter::WriteGlobals(const XlsStyleTable& styles) {

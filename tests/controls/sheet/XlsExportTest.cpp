@@ -66,6 +66,22 @@ for s in b.sheets():
               'align=%d,%d' % (xf.alignment.hor_align, xf.alignment.vert_align), ' '.join(edges))
 for n in b.name_obj_list:
     print('name', n.name, n.scope, n.result.text)
+# The record framing itself: no record over the format's limit, nothing after the last EOF, every
+# worksheet offset on a BOF record.
+import struct, xlrd.compdoc
+stream = xlrd.compdoc.CompDoc(open(sys.argv[1], 'rb').read()).get_named_stream('Workbook')
+pos, recs = 0, []
+while pos + 4 <= len(stream):
+    rid, ln = struct.unpack('<HH', stream[pos:pos + 4])
+    recs.append((pos, rid, ln))
+    pos += 4 + ln
+bofs = set(p for p, rid, ln in recs if rid == 0x809)
+offsets = [struct.unpack('<I', stream[p + 4:p + 8])[0] for p, rid, ln in recs if rid == 0x85]
+print('framing', 'fit' if all(ln <= 8224 for _, _, ln in recs) else 'too-long',
+      'exact-end' if pos == len(stream) and recs[-1][1] == 0x0A else 'trailing-bytes',
+      'eof=%d' % sum(1 for _, rid, _ in recs if rid == 0x0A),
+      'sheets-at-bof' if all(o in bofs for o in offsets) else 'bad-offsets',
+      'continue=%d' % sum(1 for _, rid, _ in recs if rid == 0x3C))
 )py";
 
 // The document's values as the dump above prints them.
@@ -205,6 +221,9 @@ TEST(XlsExportTest, XlrdReadsValuesStylesSizesAndNames) {
     // width. 41 pixels are 615 twips. The style lines: fonts in twentieths of a point, the BIFF line
     // styles (1 thin, 2 medium, 9 dash-dot) and colours by RGB through the palette, horizontal 1
     // left / 2 centre / 3 right, vertical 0 top / 1 centre / 2 bottom.
+    // The string table is about 68 kB (3,000 names of 15 to 17 bytes, two texts of 9 and 10 kB): nine
+    // records, the SST and eight CONTINUE. One EOF ends the globals, one the worksheet.
+    EXPECT_EQ(Lines(seen, {"framing"}), "framing fit exact-end eof=2 sheets-at-bof continue=8\n");
     EXPECT_EQ(Lines(seen, {"sheet", "col", "row", "merge", "name", "f "}),
               "sheet 销售日报 3010 5\n"
               "col A 2633 \n"
