@@ -2,7 +2,11 @@
 // SPDX-License-Identifier: MIT
 #include "ui/qt/QtServices.h"
 
+#include "controls/sheet/SheetDocument.h"
+#include "controls/sheet/qt/SheetPrinter.h"
 #include "ui/qt/CjkFonts.h"
+
+#include <algorithm>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -10,6 +14,10 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -170,17 +178,80 @@ std::filesystem::path QtServices::ApplicationFolder() const {
     return m_folder;
 }
 
-// Until the sheet's page renderer is linked in, the window says so instead of printing nothing.
-OutputOutcome QtServices::PrintSheet(const sheet::SheetDocument&) {
-    return {OutputResult::Failed, "打印功能不可用"};
+// Print dialogs are modal over whatever window the user works in (the report window), so they
+// centre on it and block it, rather than floating free.
+QWidget* QtServices::DialogParent() {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        return modal;
+    }
+    return QApplication::activeWindow();
 }
 
-OutputOutcome QtServices::PreviewSheet(const sheet::SheetDocument&) {
-    return {OutputResult::Failed, "打印预览功能不可用"};
+int QtServices::RunDialog(QDialog& dialog) {
+    if (m_observer) {
+        QTimer::singleShot(0, &dialog, [this, &dialog] { m_observer(&dialog); });
+    }
+    return dialog.exec();
 }
 
-OutputOutcome QtServices::PageSetupDialog(sheet::SheetDocument&) {
-    return {OutputResult::Failed, "页面设置功能不可用"};
+// The dialogs start from the document's own page set-up, so what the user chose before (and what
+// the template brought) is what the printer is given.
+OutputOutcome QtServices::PrintSheet(const sheet::SheetDocument& doc) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(sheet::qt::PageLayoutOf(doc.GetPageSetup()));
+    printer.setDocName(QStringLiteral("报表"));
+    QPrintDialog dialog(&printer, DialogParent());
+    dialog.setWindowTitle(QStringLiteral("打印"));
+    dialog.setMinMax(1, std::max(1, sheet::qt::PageCount(doc)));
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    if (RunDialog(dialog) != QDialog::Accepted) {
+        return {OutputResult::Cancelled, {}};
+    }
+    BusyScope busy(*this);
+    std::string error;
+    if (!sheet::qt::PrintDocument(doc, printer, error)) {
+        return {OutputResult::Failed, error};
+    }
+    return {};
+}
+
+OutputOutcome QtServices::PreviewSheet(const sheet::SheetDocument& doc) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(sheet::qt::PageLayoutOf(doc.GetPageSetup()));
+    printer.setDocName(QStringLiteral("报表"));
+    QPrintPreviewDialog dialog(&printer, DialogParent());
+    dialog.setWindowTitle(QStringLiteral("打印预览"));
+    dialog.setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    // Printing from the preview comes here too, with the printer the user picked in its dialog.
+    std::string error;
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
+        std::string pageError;
+        if (!sheet::qt::PrintDocument(doc, *target, pageError)) {
+            error = pageError;
+        }
+    });
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        dialog.resize(screen->availableSize() * 0.85);
+    }
+    RunDialog(dialog);
+    if (!error.empty()) {
+        return {OutputResult::Failed, error};
+    }
+    return {};
+}
+
+OutputOutcome QtServices::PageSetupDialog(sheet::SheetDocument& doc) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(sheet::qt::PageLayoutOf(doc.GetPageSetup()));
+    QPageSetupDialog dialog(&printer, DialogParent());
+    dialog.setWindowTitle(QStringLiteral("页面设置"));
+    if (RunDialog(dialog) != QDialog::Accepted) {
+        return {OutputResult::Cancelled, {}};
+    }
+    if (!doc.SetPageSetup(sheet::qt::PageSetupFrom(printer.pageLayout(), doc.GetPageSetup()))) {
+        return {OutputResult::Failed, "所选的纸张或页边距无效"};
+    }
+    return {};
 }
 
 } // namespace ui::qt

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 
+class QDialog;
 class QWidget;
 
 namespace ui::qt {
@@ -36,6 +37,9 @@ public:
     void SetDialogObserver(std::function<void(QWidget*)> observer) { m_observer = std::move(observer); }
 
 private:
+    static QWidget* DialogParent();
+    int RunDialog(QDialog& dialog);
+
     std::filesystem::path m_folder;
     std::function<void(QWidget*)> m_observer;
     int m_busyDepth = 0;
