@@ -191,7 +191,8 @@ SELECT qid, qorder, qname, qcaption, qtype, qdefault FROM qv_sqlreportpara;
 
 -- 月度销售趋势's months are variable columns: after the reset deleted the report's column rows, the
 -- window calls this with the report's parameter values (year, region) and the user, and it adds one
--- column per month with sales, between 地区 and 全年合计 (template header rows 4 and 5).
+-- column per month with sales, between 地区 and 全年合计 (template header rows 4 and 5). The window
+-- passes the values as the text of the parameter items: SQLite compares them as numbers only when told.
 DROP PROCEDURE IF EXISTS sp_month_cols(INTEGER, INTEGER, INTEGER);
 CREATE PROCEDURE sp_month_cols(pyear INTEGER, pregion INTEGER, puserid INTEGER) LANGUAGE sql AS $$
 INSERT INTO QV_RptChangeColFormat (fuserid, fischange, frptid, fcol, fbegrow, fendrow, fwidth, fcaption,

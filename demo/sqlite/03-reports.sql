@@ -191,7 +191,8 @@ SELECT qid, qorder, qname, qcaption, qtype, qdefault FROM qv_sqlreportpara;
 
 -- 月度销售趋势's months are variable columns: after the reset deleted the report's column rows, the
 -- window calls this with the report's parameter values (year, region) and the user, and it adds one
--- column per month with sales, between 地区 and 全年合计 (template header rows 4 and 5).
+-- column per month with sales, between 地区 and 全年合计 (template header rows 4 and 5). The window
+-- passes the values as the text of the parameter items: SQLite compares them as numbers only when told.
 CREATE TABLE IF NOT EXISTS vondrel_procedures (
     name   TEXT PRIMARY KEY,
     params TEXT,
@@ -205,8 +206,8 @@ SELECT :puserid, 1, 5, 1 + ROW_NUMBER() OVER (ORDER BY m), 4, 5, 72,
        ''各月销售额,'' || m || ''月'', printf(''m%02d'', m), 1, 0, 2
 FROM (SELECT DISTINCT CAST(strftime(''%m'', i.fdate) AS INTEGER) AS m
       FROM xs_invoice i JOIN xs_customer c ON c.fcustid = i.fcustid
-      WHERE i.fstatus <> 2 AND strftime(''%Y'', i.fdate) = CAST(:pyear AS TEXT)
-        AND (:pregion = 0 OR c.fregionid = :pregion)) months');
+      WHERE i.fstatus <> 2 AND strftime(''%Y'', i.fdate) = printf(''%04d'', CAST(:pyear AS INTEGER))
+        AND (CAST(:pregion AS INTEGER) = 0 OR c.fregionid = CAST(:pregion AS INTEGER))) months');
 
 -- What the procedure gave user 1 (the demo user) for 2024, all regions.
 INSERT INTO QV_RptChangeColFormat (fuserid, fischange, frptid, fcol, fbegrow, fendrow, fwidth, fcaption,

@@ -1,0 +1,134 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+//
+// The real parameter and record dialogs under Qt, driven with QTest as a user would: pick a date,
+// type a number, choose from the list, get a validation message, correct it, accept or cancel.
+#include "sqlreport/qt/ParameterDialog.h"
+
+#include "sqlreport/qt/QtPrompt.h"
+#include "sqlreport/qt/RecordDialog.h"
+#include "ui/qt/QtServices.h"
+#include "vb/Conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
+
+namespace sqlreport::qt {
+namespace {
+
+ParameterForm DemoForm() {
+    ParameterForm form;
+    const auto field = [](const char* name, const char* caption, ParaType type, const char* text) {
+        ParameterField f;
+        f.name = name;
+        f.caption = caption;
+        f.type = type;
+        f.text = text;
+        return f;
+    };
+    form.fields = {field("fdatefrom", "开始日期", ParaType::Date, "2024-03-01"),
+                   field("fyear", "年度", ParaType::Int, "2024"),
+                   field("fminamount", "最低金额", ParaType::Decimal, "0"),
+                   field("fregionid", "地区", ParaType::List, "0"),
+                   field("fcustomer", "客户名称含", ParaType::Text, "")};
+    form.fields[3].items = {
+        {vb::Variant::Long(0), "全部地区"}, {vb::Variant::Long(3), "华东"}, {vb::Variant::Long(5), "华南"}};
+    return form;
+}
+
+void Click(QDialog& dialog, QDialogButtonBox::StandardButton which) {
+    auto* buttons = dialog.findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    QTest::mouseClick(buttons->button(which), Qt::LeftButton);
+}
+
+TEST(ParameterDialog, UserFillsInCorrectsAndAccepts) {
+    ui::qt::EnsureApplication();
+    QtPrompt prompt;
+    QImage picture;
+    QString firstProblem;
+    bool stillOpenAfterProblem = false;
+    prompt.SetShownObserver([&](QDialog& shown) {
+        auto& dialog = static_cast<ParameterDialog&>(shown);
+        picture = dialog.grab().toImage();
+        EXPECT_EQ(dialog.windowTitle(), "销售汇总：报表参数");
+        auto* date = static_cast<QDateEdit*>(dialog.Editor("fdatefrom"));
+        EXPECT_EQ(date->date(), QDate(2024, 3, 1)) << "the default is shown";
+        date->setFocus();
+        date->setSelectedSection(QDateTimeEdit::DaySection);
+        QTest::keyClick(date, Qt::Key_Up); // 2024-03-02
+        auto* year = static_cast<QSpinBox*>(dialog.Editor("fyear"));
+        year->selectAll();
+        QTest::keyClicks(year, "2023");
+        auto* amount = static_cast<QDoubleSpinBox*>(dialog.Editor("fminamount"));
+        amount->setValue(1500.5);
+        auto* region = static_cast<QComboBox*>(dialog.Editor("fregionid"));
+        EXPECT_EQ(region->count(), 3);
+        region->setCurrentIndex(region->findText("华南"));
+        auto* customer = static_cast<QLineEdit*>(dialog.Editor("fcustomer"));
+        QTest::keyClicks(customer, "上海/浦东");
+        Click(dialog, QDialogButtonBox::Ok);
+        firstProblem = dialog.Problem();
+        stillOpenAfterProblem = dialog.isVisible();
+        customer->clear();
+        QTest::keyClicks(customer, "王's 店");
+        Click(dialog, QDialogButtonBox::Ok);
+    });
+    ParameterForm form = DemoForm();
+    ASSERT_TRUE(prompt.AskParameters("销售汇总", form));
+    EXPECT_EQ(firstProblem, "“客户名称含”不能包含“/”。");
+    EXPECT_TRUE(stillOpenAfterProblem) << "an invalid entry keeps the dialog open";
+    std::vector<std::string> texts;
+    for (const ParameterField& field : form.fields) {
+        texts.push_back(field.text);
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"2024-03-02", "2023", "1500.5", "5", "王's 店"}));
+    EXPECT_EQ(form.DisplayText(3), "华南");
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_TRUE(picture.save(VONDREL_TEST_OUTPUT_DIR "/parameter-dialog.png"));
+}
+
+TEST(ParameterDialog, CancelLeavesTheFormAsItWas) {
+    ui::qt::EnsureApplication();
+    QtPrompt prompt;
+    prompt.SetShownObserver([](QDialog& dialog) {
+        QTest::keyClicks(static_cast<ParameterDialog&>(dialog).Editor("fcustomer"), "abc");
+        Click(dialog, QDialogButtonBox::Cancel);
+    });
+    ParameterForm form = DemoForm();
+    EXPECT_FALSE(prompt.AskParameters("销售汇总", form));
+    EXPECT_EQ(form.fields[4].text, "");
+}
+
+TEST(RecordDialog, ShowsTheFieldsReadOnly) {
+    ui::qt::EnsureApplication();
+    QtPrompt prompt;
+    QImage picture;
+    prompt.SetShownObserver([&](QDialog& shown) {
+        auto& dialog = static_cast<RecordDialog&>(shown);
+        QTableWidget* table = dialog.Table();
+        EXPECT_EQ(table->rowCount(), 3);
+        EXPECT_EQ(table->item(1, 0)->text(), "fcustname");
+        EXPECT_EQ(table->item(1, 1)->text(), "南京华联商厦");
+        EXPECT_EQ(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+        picture = dialog.grab().toImage();
+        Click(dialog, QDialogButtonBox::Close);
+    });
+    prompt.ShowRecord("收款明细 - 记录",
+                      {{"fbillno", "SK202400495"}, {"fcustname", "南京华联商厦"}, {"famount", "9865"}});
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_TRUE(picture.save(VONDREL_TEST_OUTPUT_DIR "/record-dialog.png"));
+}
+
+} // namespace
+} // namespace sqlreport::qt

@@ -1,0 +1,233 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+//
+// Vondrel.SqlReport driven as the report window drives it, over the demo database on both engines:
+// the dialog's fields and defaults, the parameter items, the master list and its bind item, moving
+// through it, values reaching the database only as bound values, the session memory and the messages
+// for faulty definitions.
+#include "DemoFixture.h"
+#include "vb/Array.h"
+#include "vb/Error.h"
+
+namespace sqlreport::test {
+namespace {
+
+using vondrel::test::Backend;
+
+std::vector<std::string> Items(const vb::Variant& para) {
+    std::vector<std::string> items;
+    const vb::Array& array = *para.AsArray();
+    for (long k = array.LBound(); k <= array.UBound(); ++k) {
+        items.push_back(vb::CStr(array.Get(k)));
+    }
+    return items;
+}
+
+class SqlReportOnDemo : public DemoDatabase {
+protected:
+    std::unique_ptr<SqlReport> NewReport(int id) {
+        UseReport(id);
+        auto report = std::make_unique<SqlReport>(nullptr);
+        report->set_pGPrint(m_host.get());
+        return report;
+    }
+
+    std::string CurrentMaster(SqlReport& report) {
+        return vb::CStr(report.rsMain()->Fields("fcustname").Value());
+    }
+};
+
+TEST_P(SqlReportOnDemo, DialogParameterItemsAndTheBindItemFollowTheMasterList) {
+    auto report = NewReport(3);
+    m_services->answers.push_back({true, {{"fdateto", "2024/2/29"}, {"fregionid", "华东"}}});
+    ASSERT_TRUE(report->SetPara());
+    // The dialog showed the defaults in qorder order; the region list's default is its value 3.
+    EXPECT_EQ(m_services->shownForms,
+              std::vector<std::string>{"客户往来账: fdatefrom=2024-01-01 fdateto=2024-03-31 fregionid=3"});
+    EXPECT_EQ(report->SetBindField(), "fcustname");
+    EXPECT_TRUE(report->IsAutoMove());
+    ASSERT_TRUE(report->RPTCalc());
+    // The first customer of 华东 by code is C041; the bind item carries its name as value and text.
+    const std::vector<std::string> expected = {"2024-01-01/开始日期:2024-01-01",
+                                               "2024-02-29/结束日期:2024-02-29", "3/地区:华东",
+                                               "上海华联商厦/客户:上海华联商厦"};
+    EXPECT_EQ(Items(report->GetPara()), expected);
+    EXPECT_EQ(report->rsMain()->RecordCount(), 40) << "8 cities of 华东, 5 customers each";
+
+    // The window moves the master list itself in auto-move mode; the rows and the bind item follow.
+    auto rows = report->rs();
+    EXPECT_EQ(vb::CStr(rows->Fields("fsummary").Value()), "期初余额");
+    const std::string lastBalance = [&] {
+        rows->MoveLast();
+        return vb::NumberText(vb::CDbl(rows->Fields("fbalance").Value()));
+    }();
+    // The running balance ends where an independent computation of the customer's account ends.
+    EXPECT_EQ(lastBalance,
+              ScalarNumber(
+                  "SELECT ROUND(c.fopenbal + (SELECT SUM(e.famount + e.ftax) FROM xs_invoice i JOIN "
+                  "xs_invoiceentry e "
+                  "ON e.finterid = i.finterid WHERE i.fcustid = c.fcustid AND i.fstatus <> 2 AND i.fdate <= "
+                  "'2024-02-29') - (SELECT SUM(r.famount) FROM xs_receipt r WHERE r.fcustid = c.fcustid AND "
+                  "r.fdate "
+                  "<= '2024-02-29'), 2) FROM xs_customer c WHERE c.fcode = 'C041'"));
+    report->rsMain()->MoveNext();
+    ASSERT_TRUE(report->RPTCalc());
+    EXPECT_EQ(Items(report->GetPara()).back(), "上海百货有限公司/客户:上海百货有限公司");
+    EXPECT_NE(report->rs(), rows) << "recomputed";
+}
+
+TEST_P(SqlReportOnDemo, PluginNavigationStopsAtTheEnds) {
+    auto report = NewReport(4); // the same ledger, moved by the plug-in (qautomove 0), region 华南
+    ASSERT_TRUE(report->SetPara());
+    EXPECT_FALSE(report->IsAutoMove());
+    struct Step {
+        const char* name;
+        bool (SqlReport::*move)();
+        const char* customer;
+    };
+    const Step steps[] = {
+        {"next", &SqlReport::MoveNext, "广州百货有限公司"},
+        {"last", &SqlReport::MoveLast, "厦门商贸有限公司"},
+        {"next past the end", &SqlReport::MoveNext, "厦门商贸有限公司"},
+        {"previous", &SqlReport::MovePrev, "厦门食品批发部"},
+        {"first", &SqlReport::MoveFirst, "广州华联商厦"},
+        {"previous before the start", &SqlReport::MovePrev, "广州华联商厦"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        EXPECT_TRUE(((*report).*step.move)());
+        EXPECT_EQ(CurrentMaster(*report), step.customer);
+        const std::string key = std::string(step.customer) + "/客户:" + step.customer;
+        EXPECT_EQ(Items(report->GetPara()).back(), key);
+        // The rows are the shown customer's: its first movement's document belongs to it.
+        auto rows = report->rs()->Clone();
+        rows->MoveFirst();
+        rows->MoveNext();
+        const std::string bill = vb::CStr(rows->Fields("fbillno").Value());
+        EXPECT_EQ(
+            Scalar(
+                "SELECT c.fname FROM xs_customer c WHERE c.fcustid IN (SELECT fcustid FROM xs_invoice WHERE "
+                "fbillno = '" +
+                bill + "' UNION SELECT fcustid FROM xs_receipt WHERE fbillno = '" + bill + "')"),
+            step.customer);
+    }
+}
+
+TEST_P(SqlReportOnDemo, ParameterTextReachesTheDatabaseOnlyAsABoundValue) {
+    m_db->Exec("INSERT INTO xs_customer VALUES (900, 'C900', '老王''s 食品店', 3, '上海', '王五', 1000, 0);\n"
+               "INSERT INTO xs_invoice VALUES (90000, 'XS-Q', '2024-03-02', 900, '张伟', 1);\n"
+               "INSERT INTO xs_invoiceentry VALUES (900000, 90000, 1, 1, 2, 10, 20, 2.6, 15);\n");
+    struct Case {
+        const char* name;
+        const char* text;
+        const char* rows;
+    };
+    const Case cases[] = {
+        {"a quote inside the name", "王's 食", "1"},
+        {"a statement in the value", "'; DELETE FROM xs_invoice; --", "0"},
+        {"a condition that is always true", "' OR '1'='1", "0"},
+        {"a parameter marker", ":fdatefrom", "0"},
+        {"a question mark", "?", "0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SqlReport::ForgetSessionValues();
+        auto report = NewReport(2);
+        m_services->answers.push_back({true, {{"fcustomer", c.text}}});
+        ASSERT_TRUE(report->SetPara());
+        ASSERT_TRUE(report->RPTCalc());
+        EXPECT_EQ(std::to_string(report->rs()->RecordCount()), c.rows);
+        std::string item = c.text;
+        item.append("/客户名称含:").append(c.text);
+        EXPECT_EQ(Items(report->GetPara())[2], item);
+    }
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM xs_invoice"), "8001");
+}
+
+TEST_P(SqlReportOnDemo, CancelKeepsNothingAndAcceptedTextsOutliveTheInstance) {
+    auto cancelled = NewReport(1);
+    m_services->answers.push_back({false, {}});
+    EXPECT_FALSE(cancelled->SetPara());
+
+    auto first = NewReport(1);
+    m_services->answers.push_back({true, {{"fdatefrom", "2024-02-01"}, {"fregionid", "6"}}});
+    ASSERT_TRUE(first->SetPara());
+    EXPECT_EQ(m_services->shownForms.back(), "销售汇总: fdatefrom=2024-03-01 fdateto=2024-03-31 fregionid=0")
+        << "the cancelled dialog left the defaults";
+    ASSERT_TRUE(first->RPTCalc());
+    const std::vector<std::string> items = Items(first->GetPara());
+
+    // A re-created instance that is not asked (the window's refetch) computes with the same values.
+    auto refetched = NewReport(1);
+    ASSERT_TRUE(refetched->RPTCalc());
+    EXPECT_EQ(Items(refetched->GetPara()), items);
+    EXPECT_EQ(refetched->rs()->RecordCount(), 10) << "the ten customers of 西南";
+    // And the next dialog starts from them.
+    auto asked = NewReport(1);
+    ASSERT_TRUE(asked->SetPara());
+    EXPECT_EQ(m_services->shownForms.back(), "销售汇总: fdatefrom=2024-02-01 fdateto=2024-03-31 fregionid=6");
+}
+
+TEST_P(SqlReportOnDemo, InvalidInputAndFaultyDefinitionsGiveClearMessages) {
+    m_db->Exec(
+        "INSERT INTO qv_report (qid, qrptname, qrptgrpid, qfmtfilename, qheadheight, qclsname) VALUES\n"
+        "  (90, '无定义', 9, 'x.cll', 900, 'Vondrel.SqlReport'), (91, '类型错', 9, 'x.cll', 900, "
+        "'Vondrel.SqlReport'),\n"
+        "  (92, '无列表', 9, 'x.cll', 900, 'Vondrel.SqlReport'), (93, '参数错', 9, 'x.cll', 900, "
+        "'Vondrel.SqlReport');\n"
+        "INSERT INTO qv_sqlreport (qid, qsql) VALUES (91, 'SELECT 1 AS a'), (92, 'SELECT 1 AS a'),\n"
+        "  (93, 'SELECT fname FROM xs_customer WHERE fcode = :fcode AND fregionid = :fregion');\n"
+        "INSERT INTO qv_sqlreportpara (qid, qorder, qname, qcaption, qtype) VALUES (91, 1, 'x', '金额', "
+        "'money'),\n"
+        "  (92, 1, 'r', '地区', 'list'), (93, 1, 'fcode', '客户编号', 'text');\n");
+    struct Case {
+        const char* name;
+        int id;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"no row in qv_sqlreport", 90, "表 qv_sqlreport 中没有这个报表的定义（qid=90）。"},
+        {"unknown type", 91,
+         "表 qv_sqlreportpara 的参数类型“money”无效（qid=91，qorder=1），应为 date、int、decimal、text 或 "
+         "list。"},
+        {"list without query", 92, "列表参数“地区”没有列表查询 qlistsql（qid=92，qorder=1）。"},
+        {"query names an undefined parameter", 93,
+         "报表查询语句有错误：用到了参数 :fregion，但报表没有定义这个参数"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto report = NewReport(c.id);
+        try {
+            report->SetPara();
+            report->RPTCalc();
+            ADD_FAILURE() << "no error";
+        } catch (const vb::Error& error) {
+            EXPECT_EQ(error.Description(), c.message);
+        }
+    }
+
+    // The dialog refuses an impossible date; the scripted one gives up, as a user who cancels.
+    auto report = NewReport(1);
+    m_services->answers.push_back({true, {{"fdateto", "2024-02-30"}}});
+    EXPECT_FALSE(report->SetPara());
+    EXPECT_EQ(m_services->problems,
+              std::vector<std::string>{"“结束日期”不是有效的日期，请按“年-月-日”输入，例如 2024-03-01。"});
+}
+
+TEST_P(SqlReportOnDemo, ShowBillShowsTheRecordTheWindowPositioned) {
+    auto report = NewReport(6);
+    ASSERT_TRUE(report->SetPara());
+    ASSERT_TRUE(report->RPTCalc());
+    report->rs()->MoveFirst();
+    report->rs()->Move(2);
+    EXPECT_TRUE(report->ShowBill());
+    ASSERT_EQ(m_services->shownRecords.size(), 1u);
+    EXPECT_EQ(m_services->shownRecords[0], "收款明细 - 记录: fdate=2024-03-01 fbillno=SK202400495 "
+                                           "fcustname=南京华联商厦 fmethod=现金 famount=9865");
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, SqlReportOnDemo, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         vondrel::test::BackendTestName);
+
+} // namespace
+} // namespace sqlreport::test
