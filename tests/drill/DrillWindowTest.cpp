@@ -1,0 +1,153 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+//
+// The real report window under the offscreen platform over a real catalogue: a mouse double click
+// drills into the child report, the toolbar goes back, the caption dialog and the selection dialog
+// open modally over it and are answered with clicks, and the widths are saved when it closes.
+#include "CatalogueWindow.h"
+#include "controls/grid/qt/GridView.h"
+#include "ui/qt/QtServices.h"
+#include "viewer/qt/GridPrintWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+
+namespace {
+
+using QV_GridPrint::GridPrintWindow;
+using Strings = std::vector<std::string>;
+
+class DrillWindow : public vondrel::test::CatalogueWindow {
+protected:
+    void SetUp() override {
+        ui::qt::EnsureApplication();
+        CatalogueWindow::SetUp();
+        m_registry.Register("Test.Scripted", [this] {
+            return std::make_unique<vondrel::test::ScriptedReport>(m_script, m_log);
+        });
+    }
+
+    static void Trigger(QDialog& dialog, const char* key) {
+        for (QAction* action : dialog.findChild<QToolBar*>()->actions()) {
+            if (action->objectName() == key) {
+                action->trigger();
+            }
+        }
+    }
+
+    static void ClickCell(grid::GridView& view, int row, int col) {
+        const std::optional<grid::PaintCell> cell = view.Layout().CellRect(view.Viewport(), row, col);
+        ASSERT_TRUE(cell.has_value());
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                          QPoint(cell->x + cell->width / 2, cell->y + cell->height / 2));
+    }
+
+    // Clicks, then double clicks, the centre of a grid cell, as the user does with the mouse.
+    static void DoubleClickCell(grid::GridView& view, int row, int col) {
+        const std::optional<grid::PaintCell> cell = view.Layout().CellRect(view.Viewport(), row, col);
+        ASSERT_TRUE(cell.has_value());
+        const QPoint centre(cell->x + cell->width / 2, cell->y + cell->height / 2);
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, centre);
+    }
+
+    // Answers the next modal dialog once it is up: the modal widget holding a child of that name.
+    static void WhenModal(const char* childName, std::function<void(QWidget&)> answer) {
+        const std::string name = childName;
+        QTimer::singleShot(0, [name, answer] {
+            QWidget* modal = nullptr;
+            for (int tries = 0; tries < 100; ++tries) {
+                modal = QApplication::activeModalWidget();
+                if (modal && modal->findChild<QWidget*>(QString::fromStdString(name))) {
+                    answer(*modal);
+                    return;
+                }
+                QTest::qWait(10);
+            }
+            ADD_FAILURE() << "no modal dialog with " << name;
+        });
+    }
+
+    bool Show(std::function<void(GridPrintWindow&)> observer) {
+        m_host->SetReportWindowFactory([this, observer] {
+            auto window = std::make_unique<GridPrintWindow>(m_registry);
+            window->SetShownObserver(observer);
+            return window;
+        });
+        return m_host->ShowReport(1);
+    }
+};
+
+TEST_P(DrillWindow, DrillReturnDialogsAndWidthsInTheRealWindow) {
+    m_db->Exec(
+        "INSERT INTO QV_RptChangeColFormat (fuserid, fischange, frptid, fcol, fbegrow, fendrow, fwidth, "
+        "fcaption) VALUES (7, 0, 1, 0, 2, 3, 70, '销售明细,编号')");
+    std::vector<std::string> captions;
+    std::string headerAfterEdit;
+    QImage childImage;
+    QImage captionDialogImage;
+    const bool shown = Show([&](GridPrintWindow& window) {
+        QDialog& dialog = *window.Dialog();
+        auto* view = dialog.findChild<grid::GridView*>();
+        DoubleClickCell(*view, 3, 1); // 李四
+        captions.push_back(dialog.windowTitle().toStdString());
+        childImage = dialog.grab().toImage();
+        Trigger(dialog, "t_return");
+        captions.push_back(dialog.windowTitle().toStdString());
+
+        DoubleClickCell(*view, 3, 0); // drills again
+        Trigger(dialog, "t_return");
+        ClickCell(*view, 2, 1); // the rebuilt grid has no current cell; a click makes column 0 current
+        // The caption dialog over column 0, answered with typing and a click on 确定.
+        WhenModal("txtNewCaption", [&](QWidget& modal) {
+            auto* newCaption = modal.findChild<QLineEdit*>("txtNewCaption");
+            for (const QChar ch : QStringLiteral("销售明细,序号")) {
+                QTest::sendKeyEvent(QTest::Click, newCaption, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+            }
+            captionDialogImage = modal.grab().toImage();
+            QTest::mouseClick(modal.findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
+        });
+        Trigger(dialog, "t_coledit");
+        headerAfterEdit = window.Logic()->Grid().CellTextAt(1, 0);
+
+        // The selection dialog: down to 单据明细's neighbour 客户明细 and 确认.
+        WhenModal("vsf", [&](QWidget& modal) {
+            auto* tree = modal.findChild<QTreeWidget*>("vsf");
+            const QTreeWidgetItem* group = tree->topLevelItem(0);
+            for (int child = 0; child < group->childCount(); ++child) {
+                if (group->child(child)->text(0) == QStringLiteral("客户明细")) {
+                    tree->setCurrentItem(group->child(child));
+                }
+            }
+            QTest::mouseClick(modal.findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
+        });
+        Trigger(dialog, "open");
+        captions.push_back(dialog.windowTitle().toStdString());
+        window.Logic()->Grid().SetColWidthTwips(2, 3000);
+        Trigger(dialog, "exit");
+    });
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(captions, (std::vector<std::string>{"客户明细", "销售汇总", "客户明细"}));
+    EXPECT_EQ(headerAfterEdit, "序号");
+    ASSERT_FALSE(childImage.isNull());
+    childImage.save(QString(VONDREL_TEST_OUTPUT_DIR) + "/drill-child-window.png");
+    ASSERT_FALSE(captionDialogImage.isNull());
+    captionDialogImage.save(QString(VONDREL_TEST_OUTPUT_DIR) + "/caption-dialog-over-window.png");
+    // Closed on 客户明细 (report 2): its three columns saved for the user, the widened one at 200 px.
+    EXPECT_EQ(
+        Rows("SELECT fcol, fwidth FROM QV_RptChangeColFormat WHERE frptid = 2 AND fuserid = 7 ORDER BY fcol"),
+        (Strings{"0|60", "1|120", "2|200"}));
+    EXPECT_TRUE(Messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, DrillWindow, ::testing::Values(vondrel::test::Backend::Sqlite),
+                         vondrel::test::BackendTestName);
+
+} // namespace
