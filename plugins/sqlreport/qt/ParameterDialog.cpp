@@ -40,8 +40,8 @@ QWidget* MakeEditor(const ParameterField& field, QWidget* parent) {
     }
     case ParaType::Int: {
         auto* box = new QSpinBox(parent);
+        // No grouping: whole-number parameters are years, counts and codes more often than amounts.
         box->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-        box->setGroupSeparatorShown(true);
         box->setValue(static_cast<int>(vb::TryParseNumber(field.text).value_or(0)));
         return box;
     }
