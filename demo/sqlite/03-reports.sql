@@ -58,7 +58,7 @@ ORDER BY c.fcode',
 INSERT INTO qv_sqlreport (qid, qsql, qmainsql, qbindfield, qbindcaption, qautomove, qcolschange, qfixedcols)
 VALUES (2, 'SELECT CASE i.fstatus WHEN 0 THEN 0 WHEN 2 THEN -1 ELSE e.fentryid END AS finterid,
        i.fdate, c.fname AS fcustomer, p.fname AS fproduct, e.fqty, e.fprice, e.famount,
-       i.fstatus = 1 AS fpaid
+       CASE WHEN i.fstatus = 1 THEN ''√'' ELSE '''' END AS fpaid
 FROM xs_invoiceentry e
 JOIN xs_invoice i ON i.finterid = e.finterid
 JOIN xs_customer c ON c.fcustid = i.fcustid

@@ -8,6 +8,7 @@
 #include "host/ReportWindow.h"
 #include "host/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
+#include "sqlreport/ParameterPrompt.h"
 #include "ui/Services.h"
 #include "vb/Conversion.h"
 #include "vb/Error.h"
@@ -28,10 +29,11 @@ constexpr int kPngDpi = 150;
 
 // Nobody sits in front of a batch run: messages go to stderr, the save dialog answers with the file
 // asked for on the command line, and printing is refused.
-class BatchServices final : public ui::Services {
+class BatchServices final : public ui::Services, public sqlreport::ParameterPrompt {
 public:
-    BatchServices(fs::path folder, std::string exportPath, int filterIndex)
-        : m_folder(std::move(folder)), m_exportPath(std::move(exportPath)), m_filterIndex(filterIndex) {}
+    BatchServices(fs::path folder, std::string exportPath, int filterIndex, sqlreport::ParameterPrompt& prompt)
+        : m_folder(std::move(folder)), m_exportPath(std::move(exportPath)), m_filterIndex(filterIndex),
+          m_prompt(prompt) {}
 
     ui::Answer ShowMessage(const ui::Message& message) override {
         const std::string title = message.title.empty() ? ui::kDefaultTitle : message.title;
@@ -66,6 +68,23 @@ public:
     ui::OutputOutcome PreviewSheet(const sheet::SheetDocument&) override { return Refused(); }
     ui::OutputOutcome PageSetupDialog(sheet::SheetDocument&) override { return Refused(); }
 
+    // The plug-in's parameters come from the command line; a record it would show goes to stderr.
+    bool AskParameters(const std::string& title, sqlreport::ParameterForm& form) override {
+        if (m_prompt.AskParameters(title, form)) {
+            return true;
+        }
+        ++m_faults;
+        return false;
+    }
+    void ShowRecord(const std::string& title,
+                    const std::vector<std::pair<std::string, std::string>>& fields) override {
+        std::cerr << "[" << title << "]";
+        for (const auto& [caption, text] : fields) {
+            std::cerr << " " << caption << "=" << text;
+        }
+        std::cerr << "\n";
+    }
+
     int Faults() const { return m_faults; }
 
 private:
@@ -74,6 +93,7 @@ private:
     fs::path m_folder;
     std::string m_exportPath;
     int m_filterIndex;
+    sqlreport::ParameterPrompt& m_prompt;
     int m_faults = 0;
 };
 
@@ -196,9 +216,10 @@ std::string CheckBatchAction(const std::string& action) {
 }
 
 int RunBatch(const std::function<void(QV_GridPrint::clsGridPrint&)>& prepareHost, long reportId,
-             const BatchRequest& request, const fs::path& appFolder) {
+             const BatchRequest& request, const fs::path& appFolder, sqlreport::ParameterPrompt& prompt) {
     const int filterIndex = request.format == "xls" ? 1 : request.format == "cll" ? 2 : 0;
-    auto services = std::make_shared<BatchServices>(appFolder, request.exportPath, filterIndex);
+    auto services = std::make_shared<BatchServices>(appFolder, request.exportPath, filterIndex, prompt);
+    ui::SetDefaultServices(services);
     QV_GridPrint::clsGridPrint host(services);
     prepareHost(host);
     bool written = false;

@@ -10,6 +10,9 @@
 namespace QV_GridPrint {
 class clsGridPrint;
 }
+namespace sqlreport {
+class ParameterPrompt;
+}
 
 namespace vondrel::host {
 
@@ -28,11 +31,13 @@ std::string CheckBatchFormat(const std::string& format);
 std::string CheckBatchAction(const std::string& action);
 
 // Opens report `reportId` headless in a host object that `prepareHost` gives its connection, login
-// record and navigation setting, runs the actions and writes the export.
+// record and navigation setting, runs the actions and writes the export. `prompt` answers the
+// parameter form of Vondrel.SqlReport reports (from the command line).
 // Every message box the window would show is written to stderr with its title. Returns the exit
 // status: 0 when the file was written, 1 otherwise (and then no file of that name was created).
 // Column widths are never stored.
 int RunBatch(const std::function<void(QV_GridPrint::clsGridPrint&)>& prepareHost, long reportId,
-             const BatchRequest& request, const std::filesystem::path& appFolder);
+             const BatchRequest& request, const std::filesystem::path& appFolder,
+             sqlreport::ParameterPrompt& prompt);
 
 } // namespace vondrel::host

@@ -315,6 +315,11 @@ int main(int argc, char** argv) {
             });
         }
         const bool shown = host.ShowReportOfId(*options.report);
+        if (saved && services->HasFailed() && !options.screenshot.empty()) {
+            // A picture of a report that was refused would pass for the report.
+            std::filesystem::remove(options.screenshot);
+            saved = false;
+        }
         if (!saved) {
             std::cerr << "vondrel-host：没有保存图片 " << options.screenshot
                       << "（报表没有显示出来，或文件无法写入）\n";
