@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 
 #include <QGuiApplication>
 #include <QImage>
@@ -295,6 +296,12 @@ TEST_F(SheetPrinterTest, FailedWritesLeaveNoFile) {
     std::fclose(old);
     ASSERT_TRUE(ExportPdf(doc, pdf, error)) << error;
     EXPECT_EQ(ReadFile(pdf).substr(0, 5), "%PDF-");
+    // Not the temporary file's private mode: others may read a report the user wrote.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat info {};
+    ASSERT_EQ(::stat(pdf.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
 }
 
 TEST_F(SheetPrinterTest, PageLayoutRoundTrip) {

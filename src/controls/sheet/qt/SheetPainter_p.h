@@ -10,6 +10,8 @@
 #include <vector>
 
 #include <QFont>
+#include <QLineF>
+#include <QRawFont>
 
 class QPainter;
 
@@ -35,13 +37,22 @@ public:
 private:
     struct StyleCache {
         QFont font;
+        QRawFont raw; // the face at the device's pixel size, for texts drawn without shaping
+        double rawDpi = 0;
         std::optional<NumberText> number;
     };
-    const StyleCache& CacheFor(std::uint32_t styleIndex);
+    // Lines of one pen, drawn in one call.
+    struct LineBucket {
+        BorderLine look;
+        std::vector<QLineF> lines;
+    };
+    StyleCache& CacheFor(std::uint32_t styleIndex);
     void Layout(Band band, double origin, double devPerPx, bool rows, std::vector<Line>& out) const;
     void PaintBlock(QPainter& painter, const std::vector<Line>& rows, const std::vector<Line>& cols,
                     double devPerPt);
     void PaintCellText(QPainter& painter, int col, int row, const QRectF& rect, double devPerPx);
+    bool DrawGlyphs(QPainter& painter, StyleCache& cache, const QString& text, const QRectF& rect, int align);
+    void AddLine(const BorderLine& look, QLineF line, double devPerPt);
     void PaintPageLine(QPainter& painter, int number, double devPerPtX, double devPerPtY);
 
     const SheetDocument& m_doc;
@@ -49,6 +60,10 @@ private:
     std::vector<std::optional<StyleCache>> m_styles;
     std::vector<Line> m_titleRows, m_bodyRows, m_titleCols, m_bodyCols; // reused page after page
     std::string m_text;
+    std::vector<LineBucket> m_buckets;
+    std::vector<QLineF> m_merged;
+    QList<quint32> m_glyphs;
+    QList<QPointF> m_advances;
 };
 
 } // namespace sheet::qt

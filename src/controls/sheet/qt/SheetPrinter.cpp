@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -54,6 +55,11 @@ std::string MakeTemp(const std::string& path, std::string& error) {
         error += path;
         return {};
     }
+    // mkstemp makes the file private (0600); the finished PDF or PNG gets the mode any new file of
+    // the user gets, as if written directly.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
     ::close(fd);
     return pattern;
 }
