@@ -9,9 +9,9 @@
 #include "ado/Recordset.h"
 #include "columns/frmColEdit.h"
 #include "controls/grid/GridModel.h"
+#include "drill/QtTestApplication.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedServices.h"
-#include "ui/qt/QtServices.h"
 #include "vb/Conversion.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +37,6 @@ void Type(QWidget* widget, const QString& text) {
 class ColEditWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        ui::qt::EnsureApplication();
         VONDREL_REQUIRE_DATABASE(m_db);
         m_db.Exec("CREATE TABLE qv_rptchangecolformat (fuserid INTEGER, frptid INTEGER, fcol INTEGER, "
                   "fcaption VARCHAR(200), fdataformat INTEGER);"

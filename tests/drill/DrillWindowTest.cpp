@@ -5,8 +5,8 @@
 // drills into the child report, the toolbar goes back, the caption dialog and the selection dialog
 // open modally over it and are answered with clicks, and the widths are saved when it closes.
 #include "CatalogueWindow.h"
+#include "QtTestApplication.h"
 #include "controls/grid/qt/GridView.h"
-#include "ui/qt/QtServices.h"
 #include "viewer/qt/GridPrintWindow.h"
 
 #include <QAction>
@@ -27,7 +27,6 @@ using Strings = std::vector<std::string>;
 class DrillWindow : public vondrel::test::CatalogueWindow {
 protected:
     void SetUp() override {
-        ui::qt::EnsureApplication();
         CatalogueWindow::SetUp();
         m_registry.Register("Test.Scripted", [this] {
             return std::make_unique<vondrel::test::ScriptedReport>(m_script, m_log);

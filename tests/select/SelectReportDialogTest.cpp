@@ -6,8 +6,8 @@
 #include "select/qt/SelectReportDialog.h"
 
 #include "drill/CatalogueWindow.h"
+#include "drill/QtTestApplication.h"
 #include "select/frmSelectReport.h"
-#include "ui/qt/QtServices.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -23,10 +23,7 @@ using QV_GridPrint::select::SelectReportDialog;
 
 class SelectReportWindow : public vondrel::test::CatalogueWindow {
 protected:
-    void SetUp() override {
-        ui::qt::EnsureApplication();
-        CatalogueWindow::SetUp();
-    }
+    void SetUp() override { CatalogueWindow::SetUp(); }
 };
 
 QStringList TreeTexts(const QTreeWidget& tree) {
