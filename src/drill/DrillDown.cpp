@@ -208,7 +208,10 @@ bool ReturnParent(DrillWindow& window) {
         });
         return false;
     }
-    SkipOnError([&] { RptID = vb::CInt(links->Fields("qrptparentid").Value()); });
+    // A look-up that failed is a skipped step like any other: the report shown is reloaded as it is.
+    if (links) {
+        SkipOnError([&] { RptID = vb::CInt(links->Fields("qrptparentid").Value()); });
+    }
     SkipOnError([&] {
         const long n = ParameterCount(window.host, RptID);
         std::vector<std::string> values(static_cast<std::size_t>(std::max(0L, n)));
