@@ -411,6 +411,40 @@ for path in sys.argv[1:]:
     EXPECT_EQ(seen, expected);
 }
 
+// A cell holds at most 32,767 UTF-16 units in this format; longer texts are cut there, never inside a
+// surrogate pair. The longest ones span eight string-table records.
+TEST(XlsExportTest, TextsAreCutAtTheCellLimit) {
+    TempDir dir;
+    std::string wide;
+    for (int i = 0; i < 20000; ++i) {
+        wide += "长";
+    }
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"at the limit", std::string(32767, 'a')},
+        {"beyond it", std::string(40000, 'b')},
+        {"a pair across it", std::string(32766, 'c') + "\xF0\x9D\x92\xB3"},
+        {"two-byte beyond it", wide + wide},
+    };
+    SheetDocument doc;
+    doc.Resize(1, static_cast<int>(cases.size()));
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        doc.SetCellText(0, static_cast<int>(i), cases[i].second);
+    }
+    ASSERT_TRUE(doc.ExportExcel(dir.File("long.xls"))) << doc.LastError().ToString();
+    bool ok = false;
+    const std::string seen = RunPython(dir, R"py(
+import sys, xlrd
+s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)
+for r in range(s.nrows):
+    v = s.cell_value(r, 0)
+    print(len(v.encode('utf-16-le')) // 2, v[0], v[-1])
+)py",
+                                       dir.File("long.xls"), ok);
+    ASSERT_TRUE(ok) << seen;
+    // The pair would need units 32,767 and 32,768: it is left out whole.
+    EXPECT_EQ(seen, "32767 a a\n32767 b b\n32766 c c\n32767 长 长\n");
+}
+
 std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     std::error_code ec;
