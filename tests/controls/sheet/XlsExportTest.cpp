@@ -455,6 +455,37 @@ std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
     return names;
 }
 
+// A disk that fills up at any point of the write: in the cell records before the first flush, at the
+// 1 MB flush, in the allocation tables, at the very last byte. Each time the export fails, leaves no
+// temporary file, and the workbook that was there before is untouched.
+TEST(XlsExportTest, WritesStoppedAnywhereLeaveTheEarlierFile) {
+    TempDir dir;
+    SheetDocument doc = PrintSheet(20000);
+    const std::string path = dir.File("报表.xls");
+    ASSERT_TRUE(doc.ExportExcel(path)) << doc.LastError().ToString();
+    const auto fullSize = static_cast<rlim_t>(std::filesystem::file_size(path));
+    ASSERT_GT(fullSize, rlim_t{1} << 20) << "too small to be flushed before the end";
+    const std::string before = ReadFile(path);
+    std::signal(SIGXFSZ, SIG_IGN); // the failed write must return an error, not end the process
+    rlimit oldLimit{};
+    ::getrlimit(RLIMIT_FSIZE, &oldLimit);
+    for (const rlim_t limit :
+         {rlim_t{1}, rlim_t{512}, rlim_t{4096}, (rlim_t{1} << 20) + 512, fullSize - 600, fullSize - 1}) {
+        SCOPED_TRACE(limit);
+        rlimit small = oldLimit;
+        small.rlim_cur = limit;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        const bool written = doc.ExportExcel(path);
+        ::setrlimit(RLIMIT_FSIZE, &oldLimit);
+        EXPECT_FALSE(written);
+        EXPECT_EQ(doc.LastError().code, "write-failed");
+        EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"报表.xls"});
+        EXPECT_TRUE(ReadFile(path) == before) << "the earlier workbook changed";
+    }
+    // Nothing sticks to the document: the next export with room succeeds.
+    EXPECT_TRUE(doc.ExportExcel(path)) << doc.LastError().ToString();
+}
+
 struct FailureCase {
     const char* name;
     const char* code;
