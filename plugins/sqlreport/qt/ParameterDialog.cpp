@@ -91,6 +91,7 @@ std::string EditorText(const ParameterField& field, QWidget* editor) {
 ParameterDialog::ParameterDialog(const QString& title, const ParameterForm& form, QWidget* parent)
     : QDialog(parent), m_form(form) {
     setWindowTitle(title + "：报表参数");
+    setMinimumWidth(340);
     auto* layout = new QVBoxLayout(this);
     auto* fields = new QFormLayout;
     for (const ParameterField& field : m_form.fields) {
