@@ -243,6 +243,29 @@ TEST_F(SheetPrinterTest, PngPagesForAPersonToLookAt) {
     EXPECT_TRUE(std::filesystem::exists(out / "pdftoppm-3.png"));
 }
 
+TEST_F(SheetPrinterTest, TooWideNumbersShowHashesAndTextsLoseWholeGlyphs) {
+    TempDir dir;
+    SheetDocument doc;
+    doc.Resize(3, 1);
+    doc.SetColWidth(0, 40);
+    doc.SetColWidth(1, 60);
+    doc.SetCellValue(0, 0, vb::Variant(1234567.5));
+    doc.SetCellNumFormat(0, 0, NumFormat{1, false, 2, -1, 0, 0, false});
+    doc.SetCellText(1, 0, "客户九号商贸有限公司");
+    doc.SetCellAlign(1, 0, 1);
+    doc.SetCellText(2, 0, "右邻");
+    std::string error;
+    ASSERT_TRUE(ExportPdf(doc, dir.File("narrow.pdf"), error)) << error;
+    const std::string text = PageText(dir.File("narrow.pdf"), 1);
+    // A cut "1,234,567.50" would read as another number.
+    EXPECT_NE(text.find("###"), std::string::npos) << text;
+    EXPECT_EQ(text.find("567"), std::string::npos) << text;
+    // 56 px of room at 10 pt: four hanzi of 10 pt (13.3 px) fit, the fifth would stick out.
+    EXPECT_NE(text.find("客户九号"), std::string::npos) << text;
+    EXPECT_EQ(text.find("商贸"), std::string::npos) << text;
+    EXPECT_NE(text.find("右邻"), std::string::npos) << text;
+}
+
 TEST_F(SheetPrinterTest, PrinterPrintsItsPageRangeOnly) {
     TempDir dir;
     const SheetDocument doc = Report();

@@ -294,6 +294,8 @@ void SheetPainter::PaintBlock(QPainter& painter, const std::vector<Line>& rows, 
         }
     }
 
+    FlushGlyphs(painter);
+
     // Lines: collected per pen and drawn in one call each, which keeps a PDF page's content small.
     for (LineBucket& bucket : m_buckets) {
         bucket.lines.clear();
@@ -401,27 +403,43 @@ void SheetPainter::PaintCellText(QPainter& painter, int col, int row, const QRec
     }
     const CellStyle& style = m_doc.StyleByIndex(styleIndex);
     const QColor colour = red ? QColor(Qt::red) : QColor(Qt::black);
-    if (painter.pen().color() != colour || painter.pen().style() != Qt::SolidLine) {
-        painter.setPen(colour);
-    }
     const double pad = kTextPaddingPx * devPerPx;
     const QRectF inner = rect.adjusted(pad, 0, -pad, 0);
     const QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     const int align = HorizontalFlags(style.align) | VerticalFlags(style.align);
-    if (!DrawGlyphs(painter, cache, shown, inner, align)) {
+    if (!DrawGlyphs(painter, cache, colour, shown, inner, align, kind == 1)) {
+        FlushGlyphs(painter);
         if (painter.font() != cache.font) {
             painter.setFont(cache.font);
         }
+        painter.setPen(colour);
         painter.drawText(inner, align | Qt::TextSingleLine, shown);
     }
+}
+
+void SheetPainter::FlushGlyphs(QPainter& painter) {
+    if (m_runGlyphs.isEmpty()) {
+        return;
+    }
+    QGlyphRun run;
+    run.setRawFont(m_runFont);
+    run.setGlyphIndexes(m_runGlyphs);
+    run.setPositions(m_runPositions);
+    run.setUnderline(m_runUnderline);
+    painter.setPen(m_runColour);
+    painter.drawGlyphRun(QPointF(0, 0), run);
+    m_runGlyphs.clear();
+    m_runPositions.clear();
 }
 
 // The fast path for the texts of a report (hanzi, digits, Latin in one face): glyphs straight from
 // the face's character map, placed by their advances, clipped only when they do not fit. It skips
 // the text layout QPainter::drawText does for every call, which dominated the time of a long PDF.
+// Texts of one face and colour gather into one glyph run until FlushGlyphs: a PDF then sets the
+// text state once per run instead of once per cell, a quarter less content to write and compress.
 // False (nothing drawn) when the face lacks a character, so that drawText falls back to other faces.
-bool SheetPainter::DrawGlyphs(QPainter& painter, StyleCache& cache, const QString& text, const QRectF& rect,
-                              int align) {
+bool SheetPainter::DrawGlyphs(QPainter& painter, StyleCache& cache, const QColor& colour, const QString& text,
+                              const QRectF& rect, int align, bool isNumber) {
     const double dpi = painter.device()->logicalDpiY();
     if (cache.rawDpi != dpi) {
         cache.raw = QRawFont::fromFont(cache.font, QFontDatabase::SimplifiedChinese);
@@ -433,27 +451,18 @@ bool SheetPainter::DrawGlyphs(QPainter& painter, StyleCache& cache, const QStrin
     if (!cache.raw.isValid() || cache.font.italic()) { // synthesised slant needs the full path
         return false;
     }
-    m_glyphs.resize(text.size());
-    int count = static_cast<int>(text.size());
-    if (!cache.raw.glyphIndexesForChars(text.constData(), static_cast<int>(text.size()), m_glyphs.data(),
-                                        &count)) {
+    if (!Shape(cache.raw, text)) {
         return false;
     }
-    m_glyphs.resize(count);
-    for (const quint32 glyph : m_glyphs) {
-        if (glyph == 0) {
+    double width = m_glyphs.isEmpty() ? 0 : m_advances.back().x() + m_widths.back();
+    if (width > rect.width() + 0.5 && isNumber) {
+        // A cut number would show another value: "###" as a sheet program does, as many as fit.
+        const double hashWidth = Shape(cache.raw, QStringLiteral("#")) ? m_widths.front() : 0;
+        const int hashes = hashWidth > 0 ? std::max(1, static_cast<int>(rect.width() / hashWidth)) : 0;
+        if (hashes == 0 || !Shape(cache.raw, QString(hashes, QLatin1Char('#')))) {
             return false;
         }
-    }
-    m_advances.resize(count);
-    if (!cache.raw.advancesForGlyphIndexes(m_glyphs.data(), m_advances.data(), count)) {
-        return false;
-    }
-    double width = 0;
-    for (QPointF& advance : m_advances) {
-        const double step = advance.x();
-        advance = QPointF(width, 0); // from here on: the glyph's position on the baseline
-        width += step;
+        width = m_advances.back().x() + m_widths.back();
     }
     double x = rect.left();
     if (align & Qt::AlignHCenter) {
@@ -468,19 +477,56 @@ bool SheetPainter::DrawGlyphs(QPainter& painter, StyleCache& cache, const QStrin
     } else if (align & Qt::AlignVCenter) {
         baseline = rect.center().y() + (ascent - descent) / 2;
     }
-    QGlyphRun run;
-    run.setRawFont(cache.raw);
-    run.setGlyphIndexes(m_glyphs);
-    run.setPositions(m_advances);
-    run.setUnderline(cache.font.underline());
-    const bool fits = width <= rect.width() + 0.5 && ascent + descent <= rect.height() + 0.5;
-    if (!fits) {
+    // A text wider than its cell loses the glyphs that would stick out, whole, instead of being cut
+    // by a clip path: every clip is a graphics state of its own in a PDF.
+    const bool tallerThanCell = ascent + descent > rect.height() + 0.5;
+    const bool sameRun =
+        m_runFont == cache.raw && m_runColour == colour && m_runUnderline == cache.font.underline();
+    if (!sameRun || tallerThanCell) {
+        FlushGlyphs(painter);
+        m_runFont = cache.raw;
+        m_runColour = colour;
+        m_runUnderline = cache.font.underline();
+    }
+    constexpr double kSlack = 0.5; // device units: rounding of advances
+    for (qsizetype at = 0; at < m_glyphs.size(); ++at) {
+        const double left = x + m_advances[at].x();
+        if (left + kSlack >= rect.left() && left + m_widths[at] <= rect.right() + kSlack) {
+            m_runGlyphs.push_back(m_glyphs[at]);
+            m_runPositions.push_back(QPointF(left, baseline));
+        }
+    }
+    if (tallerThanCell) {
         painter.save();
         painter.setClipRect(rect, Qt::IntersectClip);
-    }
-    painter.drawGlyphRun(QPointF(x, baseline), run);
-    if (!fits) {
+        FlushGlyphs(painter);
         painter.restore();
+    }
+    return true;
+}
+
+bool SheetPainter::Shape(const QRawFont& raw, const QString& text) {
+    m_glyphs.resize(text.size());
+    int count = static_cast<int>(text.size());
+    if (!raw.glyphIndexesForChars(text.constData(), static_cast<int>(text.size()), m_glyphs.data(), &count)) {
+        return false;
+    }
+    m_glyphs.resize(count);
+    for (const quint32 glyph : m_glyphs) {
+        if (glyph == 0) {
+            return false;
+        }
+    }
+    m_advances.resize(count);
+    m_widths.resize(static_cast<std::size_t>(count));
+    if (!raw.advancesForGlyphIndexes(m_glyphs.data(), m_advances.data(), count)) {
+        return false;
+    }
+    double at = 0;
+    for (qsizetype index = 0; index < count; ++index) {
+        m_widths[static_cast<std::size_t>(index)] = m_advances[index].x();
+        m_advances[index] = QPointF(at, 0); // from here on: the glyph's offset on the baseline
+        at += m_widths[static_cast<std::size_t>(index)];
     }
     return true;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <QColor>
 #include <QFont>
 #include <QLineF>
 #include <QRawFont>
@@ -51,7 +52,12 @@ private:
     void PaintBlock(QPainter& painter, const std::vector<Line>& rows, const std::vector<Line>& cols,
                     double devPerPt);
     void PaintCellText(QPainter& painter, int col, int row, const QRectF& rect, double devPerPx);
-    bool DrawGlyphs(QPainter& painter, StyleCache& cache, const QString& text, const QRectF& rect, int align);
+    bool DrawGlyphs(QPainter& painter, StyleCache& cache, const QColor& colour, const QString& text,
+                    const QRectF& rect, int align, bool isNumber);
+    // Glyphs of `text` in m_glyphs, their offsets in m_advances and widths in m_widths; false when
+    // the face lacks a character.
+    bool Shape(const QRawFont& raw, const QString& text);
+    void FlushGlyphs(QPainter& painter);
     void AddLine(const BorderLine& look, QLineF line, double devPerPt);
     void PaintPageLine(QPainter& painter, int number, double devPerPtX, double devPerPtY);
 
@@ -64,6 +70,13 @@ private:
     std::vector<QLineF> m_merged;
     QList<quint32> m_glyphs;
     QList<QPointF> m_advances;
+    std::vector<double> m_widths;
+    // The glyph run being gathered (absolute positions in device units).
+    QRawFont m_runFont;
+    QColor m_runColour;
+    bool m_runUnderline = false;
+    QList<quint32> m_runGlyphs;
+    QList<QPointF> m_runPositions;
 };
 
 } // namespace sheet::qt
