@@ -11,6 +11,7 @@
 #include "host/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "sqlreport/ParameterPrompt.h"
+#include "sqlreport/SqlReport.h"
 #include "sqlreport/qt/QtPrompt.h"
 #include "ui/qt/QtServices.h"
 #include "vb/Conversion.h"
@@ -285,6 +286,9 @@ int main(int argc, char** argv) {
             std::make_shared<HostServices>(options.folder, options.params, !options.screenshot.empty());
         ui::SetDefaultServices(services);
         QV_GridPrint::RegisterQtReportWindow();
+        // Built in as well, so that a component folder holding only templates still shows SqlReport
+        // reports; a library in its plugins/ folder replaces this registration when the window loads it.
+        sqlreport::Register(QV_GridPrint::PluginRegistry::Instance(), services.get());
         QV_GridPrint::clsGridPrint host(services);
         host.set_cnn(connection);
         if (!host.CreateRsLogin(options.loginFields)) {
