@@ -6,7 +6,8 @@
 -- 3,000 receipts. Every value is computed from the row number with fixed multipliers, so
 -- each build and both databases hold exactly the same rows. Money is worked out in whole fen
 -- (cents) and only then divided by 100, so no rounding can differ between the two engines.
--- Keep in step with ../sqlite/02-data.sql: only date arithmetic, zero padding and the boolean differ.
+-- Written by ../make_sql.py, which writes ../sqlite/02-data.sql from the same description: edit there
+-- and run it. Only date arithmetic, zero padding and the boolean differ between the two.
 
 DROP VIEW IF EXISTS xs_sales;
 DROP TABLE IF EXISTS xs_receipt;

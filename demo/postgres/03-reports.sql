@@ -3,7 +3,8 @@
 --
 -- The demo's reports (PostgreSQL): catalogue rows, their Vondrel.SqlReport definitions and parameters,
 -- the variable-column procedure and the variable columns it made for user 1.
--- Keep in step with ../sqlite/03-reports.sql: only date and month arithmetic and the procedure's form differ.
+-- Written by ../make_sql.py, which writes ../sqlite/03-reports.sql from the same description: edit there
+-- and run it. Only date and month arithmetic and the procedure's form differ between the two.
 
 DELETE FROM qv_rptgrp;
 DELETE FROM qv_report;
