@@ -77,6 +77,12 @@ int RunRender(const std::vector<std::string>& args, const char* programName) {
         std::fprintf(stderr, "vondrel-template：%s\n", loadError.ToString().c_str());
         return 1;
     }
+    // Pagination needs no Qt: a page past the end is refused before any window system starts.
+    const int pages = sheet::qt::PageCount(doc);
+    if (isPng && (page < 1 || page > pages)) {
+        std::fprintf(stderr, "vondrel-template：第%d页不存在：报表共%d页\n", page, pages);
+        return 1;
+    }
     // A template author's terminal may have no display: painting pages needs none.
     if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
         std::getenv("WAYLAND_DISPLAY") == nullptr) {
@@ -87,7 +93,6 @@ int RunRender(const std::vector<std::string>& args, const char* programName) {
     QGuiApplication app(argc, argv);
 
     std::string error;
-    const int pages = sheet::qt::PageCount(doc);
     const bool ok =
         isPdf ? sheet::qt::ExportPdf(doc, out, error) : sheet::qt::RenderPagePng(doc, page, dpi, out, error);
     if (!ok) {

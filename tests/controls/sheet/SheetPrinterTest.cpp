@@ -42,6 +42,8 @@ protected:
             s_app = std::make_unique<QGuiApplication>(argc, argv);
         }
     }
+    // Before static destruction: Qt's own globals are gone by then.
+    static void TearDownTestSuite() { s_app.reset(); }
     static std::unique_ptr<QGuiApplication> s_app;
 };
 std::unique_ptr<QGuiApplication> SheetPrinterTest::s_app;
