@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
@@ -72,6 +73,25 @@ std::string RunShell(const std::string& command, bool* ok = nullptr) {
 std::string PageText(const std::string& pdf, int page) {
     return RunShell("pdftotext -f " + std::to_string(page) + " -l " + std::to_string(page) + " '" + pdf +
                     "' -");
+}
+
+// Where a word lies on a page, "xMin yMin" in points rounded to tenths; "" when it is not there.
+std::string WordBox(const std::string& pdf, int page, const std::string& word) {
+    const std::string boxes = RunShell("pdftotext -bbox -f " + std::to_string(page) + " -l " +
+                                       std::to_string(page) + " '" + pdf + "' -");
+    const std::size_t end = boxes.find(">" + word + "</word>");
+    const std::size_t start = boxes.rfind("<word", end);
+    if (end == std::string::npos || start == std::string::npos) {
+        return {};
+    }
+    const std::string tag = boxes.substr(start, end - start);
+    const auto attribute = [&tag](const char* name) {
+        const std::size_t at = tag.find(std::string(name) + "=\"");
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%.1f", std::stod(tag.substr(at + std::strlen(name) + 2)));
+        return std::string(buffer);
+    };
+    return attribute("xMin") + " " + attribute("yMin");
 }
 
 int PdfPages(const std::string& pdf) {
@@ -284,6 +304,14 @@ TEST_F(SheetPrinterTest, PrinterPrintsItsPageRangeOnly) {
     // Numbers stay those of the whole report.
     EXPECT_NE(PageText(dir.File("printed.pdf"), 1).find("第2页共3页"), std::string::npos);
     EXPECT_NE(PageText(dir.File("printed.pdf"), 2).find("第3页共3页"), std::string::npos);
+
+    // The printer's page lies where the PDF's does: same origin, same margins, same scale.
+    ASSERT_TRUE(ExportPdf(doc, dir.File("exported.pdf"), error)) << error;
+    const std::string pageLineBox = WordBox(dir.File("exported.pdf"), 2, "第2页共3页");
+    ASSERT_NE(pageLineBox, "");
+    EXPECT_EQ(WordBox(dir.File("printed.pdf"), 1, "第2页共3页"), pageLineBox);
+    EXPECT_EQ(WordBox(dir.File("printed.pdf"), 2, "月饼礼盒100号"),
+              WordBox(dir.File("exported.pdf"), 3, "月饼礼盒100号"));
 
     QPageRanges beyond;
     beyond.addPage(9);
