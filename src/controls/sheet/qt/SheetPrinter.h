@@ -13,7 +13,9 @@ namespace sheet::qt {
 
 // The document's page set-up (paper, orientation, margins) as a Qt page layout, and back: the paper,
 // orientation and margins the user chose in a dialog, the rest of `base` (scaling, fitting,
-// centring) kept.
+// centring) kept. A paper the document has no name for keeps base's paper; margins past the
+// document's limits keep base's margins.
+// Painting (PrintDocument, ExportPdf, RenderPagePng) needs a QGuiApplication; PageCount does not.
 QPageLayout PageLayoutOf(const PageSetup& setup);
 PageSetup PageSetupFrom(const QPageLayout& layout, const PageSetup& base);
 
