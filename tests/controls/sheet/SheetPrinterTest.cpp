@@ -201,6 +201,15 @@ TEST_F(SheetPrinterTest, PdfPagesExtractAsWrittenWithHeadersAndPageLine) {
                       std::string::npos);
         }
         EXPECT_EQ(RadicalsIn(text), "");
+        // Merged blocks print their text once, not once per covered cell.
+        for (const std::string merged : {"客户与商品", "序号", "本月"}) {
+            std::size_t count = 0;
+            for (std::size_t at = text.find(merged); at != std::string::npos;
+                 at = text.find(merged, at + 1)) {
+                ++count;
+            }
+            EXPECT_EQ(count, 1u) << merged;
+        }
         EXPECT_EQ(text.find("隐藏列"), std::string::npos) << "a zero-width column printed";
     }
     const std::string first = PageText(pdf, 1);
