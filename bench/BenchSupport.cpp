@@ -40,7 +40,25 @@ std::size_t ReadStatusKb(const char* key) {
     return 0;
 }
 
+// The measured child's start, which RestartMeasure moves; unused in the parent.
+std::chrono::steady_clock::time_point g_start;
+std::size_t g_rssBefore = 0;
+
+void StartMeasure() {
+    {
+        // Writing 5 resets VmHWM to the current RSS, so the peak below is the work's own.
+        std::ofstream clear("/proc/self/clear_refs");
+        clear << "5";
+    }
+    g_rssBefore = ReadStatusKb("VmRSS:");
+    g_start = std::chrono::steady_clock::now();
+}
+
 } // namespace
+
+void RestartMeasure() {
+    StartMeasure();
+}
 
 Sample Measure(const std::function<void()>& work, int repeat) {
     Sample best{1e300, 0};
@@ -52,18 +70,12 @@ Sample Measure(const std::function<void()>& work, int repeat) {
         const pid_t child = fork();
         if (child == 0) {
             close(pipeFds[0]);
-            {
-                // Writing 5 resets VmHWM to the current RSS, so the peak below is the work's own.
-                std::ofstream clear("/proc/self/clear_refs");
-                clear << "5";
-            }
-            const std::size_t before = ReadStatusKb("VmRSS:");
-            const auto start = std::chrono::steady_clock::now();
+            StartMeasure();
             work();
             const double seconds =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - g_start).count();
             const std::size_t peak = ReadStatusKb("VmHWM:");
-            Sample sample{seconds, (peak > before ? peak - before : 0) * 1024};
+            Sample sample{seconds, (peak > g_rssBefore ? peak - g_rssBefore : 0) * 1024};
             if (write(pipeFds[1], &sample, sizeof sample) != static_cast<ssize_t>(sizeof sample)) {
                 _exit(2);
             }

@@ -21,6 +21,10 @@ struct Sample {
 // counter before the work, so peakBytes is what the work itself added on top of the process.
 Sample Measure(const std::function<void()>& work, int repeat = 3);
 
+// Called by a measured `work` once its set-up is done: the time and the peak start again from here, so
+// a step that needs a window opened first (a drill from a report shown) is measured alone.
+void RestartMeasure();
+
 // A result table: each figure beside its baseline from the same run, the ratio, the target, met or not.
 class Report {
 public:

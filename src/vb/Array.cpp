@@ -99,8 +99,11 @@ Variant Array::At(std::size_t offset) const {
     if (!m_source) {
         return m_dense[offset];
     }
-    if (auto it = m_written.find(offset); it != m_written.end()) {
-        return it->second;
+    if (const std::size_t word = offset / 64;
+        word < m_writtenBits.size() && (m_writtenBits[word] >> (offset % 64) & 1) != 0) {
+        if (auto it = m_written.find(offset); it != m_written.end()) {
+            return it->second;
+        }
     }
     const std::size_t last = LastIndexOf(offset);
     if (last >= m_sourceExtent) {
@@ -110,6 +113,14 @@ Variant Array::At(std::size_t offset) const {
         return m_source->Get(offset % CountOf(m_bounds[0]), last);
     }
     return m_source->Get(offset, 0);
+}
+
+void Array::MarkWritten(std::size_t offset) {
+    const std::size_t word = offset / 64;
+    if (word >= m_writtenBits.size()) {
+        m_writtenBits.resize(std::max(word + 1, (Size() + 63) / 64));
+    }
+    m_writtenBits[word] |= std::uint64_t{1} << (offset % 64);
 }
 
 Variant Array::Get(long index) const {
@@ -132,6 +143,7 @@ void Array::Set(long index, Variant value) {
     }
     const std::size_t offset = Offset(index, 0);
     if (m_source) {
+        MarkWritten(offset);
         m_written[offset] = std::move(value);
     } else {
         m_dense[offset] = std::move(value);
@@ -144,6 +156,7 @@ void Array::Set(long index0, long index1, Variant value) {
     }
     const std::size_t offset = Offset(index0, index1);
     if (m_source) {
+        MarkWritten(offset);
         m_written[offset] = std::move(value);
     } else {
         m_dense[offset] = std::move(value);

@@ -5,6 +5,7 @@
 #include "vb/Variant.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -71,6 +72,11 @@ private:
     std::vector<Variant> m_dense;
     std::shared_ptr<const ArraySource> m_source;        // view storage
     std::unordered_map<std::size_t, Variant> m_written; // view cells written after creation
+    // One bit per offset ever written, so that reading the cells nobody wrote (nearly all of a fetched
+    // report's) skips the hash look-up: totals over a million rows spent a fifth of their time there.
+    // Bits may stay set after a resize drops their cell; the look-up then simply misses.
+    std::vector<std::uint64_t> m_writtenBits;
+    void MarkWritten(std::size_t offset);
     // Slices of the last dimension still served by the source: a shrink cuts it, a regrow must not
     // bring the source's old cells back, since ReDim Preserve gives new elements Empty.
     std::size_t m_sourceExtent = 0;

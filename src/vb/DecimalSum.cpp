@@ -45,6 +45,21 @@ void DecimalSum::Add(double value) {
     }
     ++m_count;
     m_approximate += static_cast<long double>(value);
+    // Money has a few decimals: when value is the double nearest to m / 10^k with m of at most 15
+    // digits, that decimal is exactly what the 15-digit conversion below would give, at a fraction of
+    // its cost (a million-row total spent most of its time there).
+    static constexpr double kPowers[] = {1, 10, 100, 1000, 10000};
+    for (int k = 0; k < 5; ++k) {
+        const double scaled = value * kPowers[k];
+        if (!(std::fabs(scaled) < 1e15)) {
+            break;
+        }
+        const double rounded = std::nearbyint(scaled);
+        if (rounded / kPowers[k] == value) {
+            AddExact(static_cast<std::int64_t>(rounded), -k);
+            return;
+        }
+    }
     detail::Decimal decimal;
     detail::ToDecimal(value, 15, decimal);
     if (decimal.IsZero()) {

@@ -125,5 +125,26 @@ TEST(ArrayTest, ViewShowsWrittenCellsOverItsSource) {
     EXPECT_TRUE(view->CheckConsistency());
 }
 
+TEST(ArrayTest, ViewFindsWrittenCellsAcrossItsWholeExtent) {
+    // Cells in different 64-cell words, the last one, and one written after a growth past the size the
+    // view had at its first write.
+    const auto view = Array::View(std::make_shared<NamedCells>(), 3, 100);
+    view->Set(0, 21, "a"); // offset 63
+    view->Set(1, 21, "b"); // offset 64
+    view->Set(2, 99, "c"); // the last cell
+    view->Resize(199);
+    view->Set(1, 150, "d");
+    const struct {
+        long index0, index1;
+        const char* expected;
+    } cases[] = {{0, 21, "a"},    {1, 21, "b"},    {2, 99, "c"},    {1, 150, "d"},
+                 {2, 21, "s221"}, {0, 22, "s022"}, {1, 99, "s199"}, {2, 98, "s298"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(view->Get(c.index0, c.index1).AsString(), c.expected) << c.index0 << "," << c.index1;
+    }
+    EXPECT_TRUE(view->Get(0, 150).IsEmpty());
+    EXPECT_TRUE(view->CheckConsistency());
+}
+
 } // namespace
 } // namespace vb

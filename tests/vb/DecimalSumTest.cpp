@@ -29,6 +29,12 @@ TEST(DecimalSumTest, SumsTheDisplayedDecimals) {
         {"booleans and dates are not amounts", {true, Date{45000}, 1.0}, "1", 1},
         {"negative total", {-1.005, -2.0}, "-3.005", 2},
         {"large whole numbers", {1e15, 1e15, 1.0}, "2000000000000001", 3},
+        // Up to four decimals and fifteen digits take a shortcut; these sit on both sides of its edges.
+        {"five and six decimals", {0.00001, 1.234567}, "1.234577", 2},
+        {"thirds at fifteen digits", {1.0 / 3, 2.0 / 3}, "1", 2},
+        {"fifteen digits with a decimal", {12345678901234.5, 0.5}, "12345678901235", 2},
+        {"sixteen digits round to fifteen", {1234567890123.4567, 0.0001}, "1234567890123.4601", 2},
+        {"negative cents and a negative zero", {-0.01, -0.0, -99999999.99}, "-100000000", 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,0 +1,242 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#include "ReportFixture.h"
+
+#include "ado/Connection.h"
+#include "ado/Recordset.h"
+#include "catalogue/ModGridPrint.h"
+#include "controls/sheet/SheetDocument.h"
+#include "host/LoginRecord.h"
+#include "sqlreport/SqlReport.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sqlite3.h>
+#include <sstream>
+#include <stdexcept>
+
+namespace vondrel::bench {
+namespace {
+
+volatile std::size_t g_sink = 0; // keeps the baseline loop from being optimised away
+
+constexpr const char* kParentSql = "SELECT * FROM bench_rows WHERE fdate >= :fdatefrom AND fid <= 100000";
+constexpr const char* kChildSql =
+    "SELECT * FROM bench_rows WHERE fdate >= :fdatefrom AND fstore = :fstore AND fid <= 700000";
+
+std::string ReadSource(const std::string& relative) {
+    std::ifstream in(std::string(VONDREL_SOURCE_DIR) + "/" + relative, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (text.str().empty()) {
+        throw std::runtime_error("cannot read " + relative);
+    }
+    return text.str();
+}
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) {
+        quoted += c;
+        if (c == '\'') {
+            quoted += '\'';
+        }
+    }
+    quoted += '\'';
+    return quoted;
+}
+
+} // namespace
+
+void WriteCatalogue(const std::string& path) {
+    std::string sql = ReadSource("demo/sqlite/01-catalogue.sql");
+    sql.append("INSERT INTO qv_rptgrp VALUES (1, '销售报表');\n");
+    const auto report = [&](int id, const char* name, const char* proc) {
+        sql.append("INSERT INTO qv_report (qid, qrptname, qrptgrpid, qfmtfilename, qheadheight, qclsname, "
+                   "qstoreproc) VALUES (")
+            .append(std::to_string(id))
+            .append(", '")
+            .append(name)
+            .append("', 1, 'bench.cll', 1200, 'Vondrel.SqlReport', ")
+            .append(proc ? Quoted(proc) : "NULL")
+            .append(");\n");
+    };
+    report(kBigReport, kBigName, nullptr);
+    report(kParentReport, kParentName, "sp_bench_parent");
+    report(kChildReport, kChildName, "sp_bench_child");
+    const auto query = [&](int id, const std::string& text) {
+        sql.append("INSERT INTO qv_sqlreport (qid, qsql) VALUES (")
+            .append(std::to_string(id))
+            .append(", ")
+            .append(Quoted(text))
+            .append(");\n");
+    };
+    query(kBigReport, kBigSql);
+    query(kParentReport, kParentSql);
+    query(kChildReport, kChildSql);
+    for (const int id : {kBigReport, kParentReport, kChildReport}) {
+        sql.append("INSERT INTO qv_sqlreportpara (qid, qorder, qname, qcaption, qtype, qdefault) VALUES (")
+            .append(std::to_string(id))
+            .append(", 1, 'fdatefrom', '开始日期', 'date', '2024-01-01');\n");
+        sql.append("INSERT INTO qv_rptpara (qid, qorder, qname, qcaption, qdatatype) VALUES (")
+            .append(std::to_string(id))
+            .append(", 1, 'fdatefrom', '开始日期', 'date');\n");
+    }
+    sql.append("INSERT INTO qv_sqlreportpara (qid, qorder, qname, qcaption, qtype, qdefault) VALUES (")
+        .append(std::to_string(kChildReport))
+        .append(", 2, 'fstore', '门店', 'int', ")
+        .append(Quoted(kClickedStore))
+        .append(");\n");
+    sql.append("INSERT INTO qv_rptpara (qid, qorder, qname, qcaption, qdatatype) VALUES (")
+        .append(std::to_string(kChildReport))
+        .append(", 2, 'fstore', '门店', 'int');\n");
+    sql.append("INSERT INTO qv_rptdetail VALUES (")
+        .append(std::to_string(kParentReport))
+        .append(", ")
+        .append(std::to_string(kChildReport))
+        .append(", 'fstore/门店:fstore');\n");
+    // Reached by a drill or a return, the reports fetch through procedures whose bodies are their own
+    // statements; the window passes every value as text.
+    sql.append(
+        "CREATE TABLE IF NOT EXISTS vondrel_procedures (name TEXT PRIMARY KEY, params TEXT, body TEXT);\n"
+        "DELETE FROM vondrel_procedures WHERE name IN ('sp_bench_parent', 'sp_bench_child');\n");
+    sql.append("INSERT INTO vondrel_procedures VALUES ('sp_bench_parent', 'fdatefrom DATE', ")
+        .append(Quoted(kParentSql))
+        .append(");\n");
+    std::string child = kChildSql;
+    child.replace(child.find(":fstore"), 7, "CAST(:fstore AS INTEGER)");
+    sql.append("INSERT INTO vondrel_procedures VALUES ('sp_bench_child', 'fdatefrom DATE, fstore INTEGER', ")
+        .append(Quoted(child))
+        .append(");\n");
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, std::string("BEGIN;\n").append(sql).append("COMMIT;\n").c_str(), nullptr,
+                                nullptr, &error);
+    const std::string message = error ? error : "";
+    sqlite3_free(error);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK) {
+        throw std::runtime_error("writing the report catalogue failed: " + message);
+    }
+}
+
+void WriteReportTemplate() {
+    const std::filesystem::path file = std::filesystem::path("bench-data") / "bench.cll";
+    static const char* const kFields[] = {"fid",    "fqty",    "fstore", "fcustomer", "fproduct",
+                                          "fprice", "famount", "ftax",   "fdate",     "fdue"};
+    static const char* const kCaptions[] = {"单号", "数量", "门店", "客户", "产品",
+                                            "单价", "金额", "税额", "日期", "到期日"};
+    sheet::SheetDocument doc;
+    bool ok = doc.Resize(10, 6) && doc.SetCellText(0, 0, "start") && doc.SetCellText(0, 4, "end");
+    for (int col = 0; col < 10; ++col) {
+        ok = ok && doc.SetCellText(col, 2, kCaptions[col]) && doc.SetCellText(col, 3, kFields[col]);
+        if (col >= 5 && col <= 7) {
+            ok = ok && doc.SetCellNumFormat(col, 3, 1, false, 2, -1, 0.0, 0, false) &&
+                 doc.SetCellOption(col, 3, 2) && doc.SetCellText(col, 5, "y");
+        }
+    }
+    if (!ok || !doc.SaveFile(file.string())) {
+        throw std::runtime_error("could not write the benchmark template");
+    }
+}
+
+// The plainest loop over the big report's statement with SQLite's C API, the same value bound.
+void SqliteLoop(const std::string& path) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, kBigSqlBound, -1, &stmt, nullptr);
+    sqlite3_bind_text(stmt, 1, kFirstDay, -1, SQLITE_STATIC);
+    constexpr char kKinds[] = "iiittdddtt"; // integer, text, decimal
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        for (int col = 0; col < 10; ++col) {
+            switch (kKinds[col]) {
+            case 'i':
+                g_sink = g_sink + static_cast<std::size_t>(sqlite3_column_int64(stmt, col));
+                break;
+            case 'd':
+                g_sink = g_sink + static_cast<std::size_t>(sqlite3_column_double(stmt, col));
+                break;
+            default:
+                g_sink = g_sink + (sqlite3_column_text(stmt, col) != nullptr);
+                break;
+            }
+        }
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+}
+
+double RawDataBytes(const std::string& path) {
+    auto cnn = ado::Connection::Create();
+    cnn->Open(path);
+    auto rs = cnn->Execute("SELECT sum(length(CAST(fcustomer AS BLOB)) + length(CAST(fproduct AS BLOB))) + "
+                           "count(*) * 64 AS raw FROM bench_rows");
+    return *rs->Fields("raw").Value().NumberValue();
+}
+
+ui::Answer BenchServices::ShowMessage(const ui::Message& message) {
+    if (!exportPath.empty() && message.text.ends_with("]成功")) {
+        return ui::Answer::Ok;
+    }
+    std::fprintf(stderr, "bench: unexpected message: %s\n", message.text.c_str());
+    std::_Exit(3);
+}
+
+std::optional<ui::SaveFileChoice> BenchServices::AskSaveFile(const ui::SaveFileRequest&) {
+    if (exportPath.empty()) {
+        return std::nullopt;
+    }
+    return ui::SaveFileChoice{exportPath, 1};
+}
+
+bool BenchServices::AskParameters(const std::string&, sqlreport::ParameterForm& form) {
+    if (const auto problem = form.Validate()) {
+        std::fprintf(stderr, "bench: parameters refused: %s\n", problem->message.c_str());
+        std::_Exit(3);
+    }
+    return true;
+}
+
+ReportWindow::ReportWindow(const std::string& path, int reportId, const char* name) {
+    host = std::make_shared<QV_GridPrint::clsGridPrint>(services);
+    auto cnn = ado::Connection::Create();
+    cnn->Open(path);
+    host->set_cnn(cnn);
+    if (!host->CreateRsLogin("FUsername S20,FAcctName S40,Flogindate D,fuserid N")) {
+        throw std::runtime_error("no login record");
+    }
+    QV_GridPrint::SetLoginFieldText(*host->rsLogin(), "FUsername", "张三");
+    QV_GridPrint::SetLoginFieldText(*host->rsLogin(), "fuserid", "1");
+    host->rptName = name;
+    host->RptType = 1;
+    host->FmtFileName = "bench.cll";
+    host->ClsName = sqlreport::kProgId;
+    host->HeadHeight = 1200;
+    QV_GridPrint::modGridPrint::RptID = static_cast<std::int16_t>(reportId);
+    QV_GridPrint::modGridPrint::bMxMode = false;
+    sqlreport::Register(*registry, nullptr);
+    window = std::make_shared<QV_GridPrint::frmGridPrint>(*host, *services, *registry);
+}
+
+void ReportWindow::Open() {
+    window->Load();
+    if (!window->bOK) {
+        std::fprintf(stderr, "bench: the report %s did not open\n", host->rptName.c_str());
+        std::_Exit(4);
+    }
+}
+
+namespace {
+std::vector<std::shared_ptr<void>> g_kept;
+} // namespace
+
+void ReportWindow::Keep() {
+    g_kept.push_back(window);
+    g_kept.push_back(registry);
+    g_kept.push_back(host);
+    g_kept.push_back(services);
+}
+
+} // namespace vondrel::bench
