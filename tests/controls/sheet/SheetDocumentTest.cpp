@@ -4,6 +4,7 @@
 
 #include "controls/sheet/SheetDump.h"
 
+#include <array>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -146,6 +147,49 @@ TEST(SheetDocumentTest, MergesAndBorders) {
         {"border style beyond 13", [](SheetDocument& d) { return d.SetRangeBorder(0, 0, 1, 1, 0, 14, 0); },
          false, ""},
     });
+}
+
+// A frame over cells of different styles: each keeps its own font, the lines go where the part says,
+// and clearing the lines brings every cell back to the style it had, default cells to no style at all.
+TEST(SheetDocumentTest, BordersOverMixedStylesAndBack) {
+    SheetDocument doc;
+    ASSERT_TRUE(doc.Resize(3, 6));
+    for (int row = 0; row < 6; ++row) {
+        ASSERT_TRUE(doc.SetCellFont(1, row, row % 2 == 0 ? 12 : 9, 1, "黑体"));
+    }
+    const std::uint32_t even = doc.StyleIndexAt(1, 0);
+    const std::uint32_t odd = doc.StyleIndexAt(1, 1);
+    ASSERT_TRUE(doc.SetRangeBorder(0, 0, 2, 5, 1, 10, 0xFF)); // medium outline
+    ASSERT_TRUE(doc.SetRangeBorder(0, 0, 2, 5, 2, 1, 0));     // thin inside lines
+    // Left, top, right, bottom line styles of each cell.
+    const struct {
+        int col, row;
+        std::array<int, 4> expected;
+    } cases[] = {{0, 0, {10, 10, 1, 1}}, {1, 0, {1, 10, 1, 1}}, {2, 0, {1, 10, 10, 1}},
+                 {0, 3, {10, 1, 1, 1}},  {1, 3, {1, 1, 1, 1}},  {2, 3, {1, 1, 10, 1}},
+                 {0, 5, {10, 1, 1, 10}}, {1, 5, {1, 1, 1, 10}}, {2, 5, {1, 1, 10, 10}}};
+    for (const auto& c : cases) {
+        std::array<int, 4> got{};
+        for (std::size_t edge = 0; edge < 4; ++edge) {
+            got[edge] = doc.StyleAt(c.col, c.row).borders[edge].style;
+        }
+        EXPECT_EQ(got, c.expected) << CellName(c.col, c.row);
+    }
+    for (int row = 0; row < 6; ++row) {
+        long size = 0, style = 0;
+        std::string face;
+        ASSERT_TRUE(doc.GetCellFont(1, row, size, style, face));
+        EXPECT_EQ(size, row % 2 == 0 ? 12 : 9) << row;
+        EXPECT_EQ(face, "黑体");
+    }
+    EXPECT_EQ(doc.StyleIndexAt(1, 2), doc.StyleIndexAt(1, 4)) << "equal cells share one interned style";
+    ASSERT_TRUE(doc.SetRangeBorder(0, 0, 2, 5, 0, 0, 0));
+    for (int row = 0; row < 6; ++row) {
+        EXPECT_EQ(doc.StyleIndexAt(0, row), 0U) << row;
+        EXPECT_EQ(doc.StyleIndexAt(2, row), 0U) << row;
+        EXPECT_EQ(doc.StyleIndexAt(1, row), row % 2 == 0 ? even : odd) << row;
+    }
+    EXPECT_TRUE(doc.CheckConsistency());
 }
 
 TEST(SheetDocumentTest, GetMergeRangeOfEveryCell) {
