@@ -31,7 +31,8 @@ constexpr int kPngDpi = 150;
 // asked for on the command line, and printing is refused.
 class BatchServices final : public ui::Services, public sqlreport::ParameterPrompt {
 public:
-    BatchServices(fs::path folder, std::string exportPath, int filterIndex, sqlreport::ParameterPrompt& prompt)
+    BatchServices(fs::path folder, std::string exportPath, int filterIndex,
+                  sqlreport::ParameterPrompt& prompt)
         : m_folder(std::move(folder)), m_exportPath(std::move(exportPath)), m_filterIndex(filterIndex),
           m_prompt(prompt) {}
 
@@ -165,8 +166,9 @@ private:
     // Through a temporary file renamed into place, like every other export.
     static bool WriteText(const std::string& path, const std::string& text) {
         const fs::path target(path);
-        const fs::path temp = target.parent_path() / ("." + target.filename().string() + ".tmp-" +
-                                                      std::to_string(::getpid()));
+        std::string tempName = ".";
+        tempName.append(target.filename().string()).append(".tmp-").append(std::to_string(::getpid()));
+        const fs::path temp = target.parent_path() / tempName;
         {
             std::ofstream out(temp, std::ios::binary | std::ios::trunc);
             out << text;
@@ -208,8 +210,8 @@ std::string CheckBatchFormat(const std::string& format) {
 std::string CheckBatchAction(const std::string& action) {
     if (action.starts_with("dblclick:")) {
         const std::string row = action.substr(9);
-        const bool digits = !row.empty() && row.size() <= 9 &&
-                            row.find_first_not_of("0123456789") == std::string::npos;
+        const bool digits =
+            !row.empty() && row.size() <= 9 && row.find_first_not_of("0123456789") == std::string::npos;
         return digits ? std::string() : "双击的行号必须是非负整数：" + action;
     }
     return action.empty() ? std::string("--do 需要一个工具栏按钮的键名") : std::string();
@@ -223,8 +225,9 @@ int RunBatch(const std::function<void(QV_GridPrint::clsGridPrint&)>& prepareHost
     QV_GridPrint::clsGridPrint host(services);
     prepareHost(host);
     bool written = false;
-    host.SetReportWindowFactory(
-        [&services, &request, &written] { return std::make_unique<BatchWindow>(*services, request, written); });
+    host.SetReportWindowFactory([&services, &request, &written] {
+        return std::make_unique<BatchWindow>(*services, request, written);
+    });
     const bool shown = host.ShowReportOfId(reportId);
     if (!shown || !written || services->Faults() > 0) {
         // A file that a failed run wrote partly or wholly is not the report the caller asked for.

@@ -6,6 +6,7 @@
 // main report on the demo database built (or installed) with it.
 #include "ado/Connection.h"
 #include "ado/Recordset.h"
+#include "app/host/Batch.h"
 #include "catalogue/CatalogueSql.h"
 #include "host/LoginRecord.h"
 #include "host/clsGridPrint.h"
@@ -50,6 +51,13 @@ constexpr const char* kUsage = R"(用法：vondrel-host [--db <数据库>] [--li
   --login-fields <字段表>  登录记录的字段表，默认 "FUsername S20,FAcctName S40,Flogindate D,fuserid N"
   --login <字段>=<值>      登录记录字段的值，可重复，例如 --login FUsername=张三 --login fuserid=1
   --no-move                禁用记录导航按钮
+
+批处理（不显示窗口，把报表写成文件）：
+  --export <文件>          报表载入后写出的文件；给出时不显示窗口
+  --format <格式>          xls、xlsx、cll、pdf、png 或 json（省略时按文件扩展名）
+  --do <按钮>              载入后按下工具栏按钮（如 movenext、t_return），或 dblclick:<行> 双击表格的一行；
+                           可重复，按顺序执行
+  窗口会显示的每个消息框都写到标准错误输出；出错时退出码为 1，且不留下输出文件。
 )";
 
 struct Options {
@@ -61,13 +69,14 @@ struct Options {
     std::vector<std::pair<std::string, std::string>> loginValues;
     std::vector<std::pair<std::string, std::string>> params;
     std::string screenshot;
+    vondrel::host::BatchRequest batch; // batch mode when batch.exportPath is set
     bool move = true;
     bool demo = false; // no --db: the demo database, with a demo user
 };
 
 [[noreturn]] void Fail(const std::string& message) {
     std::cerr << "vondrel-host：" << message << "\n\n" << kUsage;
-    std::exit(2);
+    std::exit(1);
 }
 
 Options Parse(int argc, char** argv) {
@@ -102,6 +111,16 @@ Options Parse(int argc, char** argv) {
             options.params.emplace_back(value.substr(0, equals), value.substr(equals + 1));
         } else if (arg == "--screenshot") {
             options.screenshot = next();
+        } else if (arg == "--export") {
+            options.batch.exportPath = next();
+        } else if (arg == "--format") {
+            options.batch.format = next();
+        } else if (arg == "--do") {
+            options.batch.actions.push_back(next());
+            if (const std::string problem = vondrel::host::CheckBatchAction(options.batch.actions.back());
+                !problem.empty()) {
+                Fail(problem);
+            }
         } else if (arg == "--login-fields") {
             options.loginFields = next();
         } else if (arg == "--login") {
@@ -122,6 +141,25 @@ Options Parse(int argc, char** argv) {
     }
     if (options.list && options.report) {
         Fail("--list 和 --report 只能用一个");
+    }
+    if (options.batch.exportPath.empty()) {
+        if (!options.batch.format.empty() || !options.batch.actions.empty()) {
+            Fail("--format 和 --do 只能和 --export 一起用");
+        }
+    } else {
+        if (options.batch.format.empty()) {
+            options.batch.format = std::filesystem::path(options.batch.exportPath).extension().string();
+            if (!options.batch.format.empty()) {
+                options.batch.format.erase(0, 1);
+            }
+        }
+        if (const std::string problem = vondrel::host::CheckBatchFormat(options.batch.format);
+            !problem.empty()) {
+            Fail(problem);
+        }
+        if (options.list || !options.screenshot.empty()) {
+            Fail("--export 不能和 --list 或 --screenshot 一起用");
+        }
     }
     if (options.db.empty()) {
         options.demo = true;
@@ -282,29 +320,41 @@ int main(int argc, char** argv) {
         if (options.list) {
             return ListCatalogue(connection);
         }
-        auto services =
-            std::make_shared<HostServices>(options.folder, options.params, !options.screenshot.empty());
+        const bool isBatch = !options.batch.exportPath.empty();
+        if (isBatch && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen"); // no window is shown: no display needed
+        }
+        auto services = std::make_shared<HostServices>(options.folder, options.params,
+                                                       !options.screenshot.empty() || isBatch);
         ui::SetDefaultServices(services);
         QV_GridPrint::RegisterQtReportWindow();
         // Built in as well, so that a component folder holding only templates still shows SqlReport
         // reports; a library in its plugins/ folder replaces this registration when the window loads it.
         sqlreport::Register(QV_GridPrint::PluginRegistry::Instance(), services.get());
+        const auto prepareHost = [&](QV_GridPrint::clsGridPrint& host) {
+            host.set_cnn(connection);
+            if (!host.CreateRsLogin(options.loginFields)) {
+                Fail("登录记录的字段表无效：" + options.loginFields);
+            }
+            if (options.demo) {
+                // The demo user: user 1 owns the demo's variable columns.
+                QV_GridPrint::SetLoginFieldText(*host.rsLogin(), "FUsername", "演示用户");
+                QV_GridPrint::SetLoginFieldText(*host.rsLogin(), "FAcctName", "演示账套");
+                QV_GridPrint::SetLoginFieldText(*host.rsLogin(), "Flogindate", vb::FormatDate(vb::Today()));
+                QV_GridPrint::SetLoginFieldText(*host.rsLogin(), "fuserid", "1");
+            }
+            for (const auto& [name, text] : options.loginValues) {
+                QV_GridPrint::SetLoginFieldText(*host.rsLogin(), name, text);
+            }
+            host.let_MoveBotton(options.move);
+        };
+        if (isBatch) {
+            const int status = vondrel::host::RunBatch(prepareHost, *options.report, options.batch,
+                                                       services->ApplicationFolder(), *services);
+            return status == 0 && !services->HasFailed() ? 0 : 1;
+        }
         QV_GridPrint::clsGridPrint host(services);
-        host.set_cnn(connection);
-        if (!host.CreateRsLogin(options.loginFields)) {
-            Fail("登录记录的字段表无效：" + options.loginFields);
-        }
-        if (options.demo) {
-            // The demo user: user 1 owns the demo's variable columns.
-            QV_GridPrint::SetLoginFieldText(*host.rsLogin(), "FUsername", "演示用户");
-            QV_GridPrint::SetLoginFieldText(*host.rsLogin(), "FAcctName", "演示账套");
-            QV_GridPrint::SetLoginFieldText(*host.rsLogin(), "Flogindate", vb::FormatDate(vb::Today()));
-            QV_GridPrint::SetLoginFieldText(*host.rsLogin(), "fuserid", "1");
-        }
-        for (const auto& [name, text] : options.loginValues) {
-            QV_GridPrint::SetLoginFieldText(*host.rsLogin(), name, text);
-        }
-        host.let_MoveBotton(options.move);
+        prepareHost(host);
         bool saved = options.screenshot.empty();
         if (!options.screenshot.empty()) {
             host.SetReportWindowFactory([&options, &saved] {

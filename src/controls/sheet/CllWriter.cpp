@@ -264,42 +264,42 @@ public:
                 continue;
             }
             if (n <= 0) {
+                m_errno = n < 0 ? errno : ENOSPC;
                 return false;
             }
             bytes.remove_prefix(static_cast<std::size_t>(n));
         }
         return true;
     }
+    int Errno() const { return m_errno; }
 
 private:
     int m_fd;
+    int m_errno = 0;
 };
 
 } // namespace
 
 bool WriteCllFile(const SheetDocument& doc, const std::string& path, LoadError& error) {
-    std::string tmp = TempPatternBeside(path);
-    const int fd = ::mkstemp(tmp.data());
+    std::string tmp;
+    const int fd = MakeTempBeside(path, tmp);
     if (fd < 0) {
-        error = {path, 0, 0, "", "cannot-create", std::string("无法创建文件：") + std::strerror(errno)};
+        error = {path, 0, 0, "", "cannot-create", WriteFailureMessage("无法创建文件", path, errno)};
         return false;
     }
-    // mkstemp creates the file private to the user; a saved template is an ordinary document.
-    ::fchmod(
-        fd, 0644 & ~[] {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            return mask;
-        }());
     FdSink sink(fd);
     bool ok = WriteCll(doc, sink, error);
+    if (!ok && error.code == "write-failed") {
+        // The stream knows only that the sink refused; the user needs the file and the reason.
+        error.message = WriteFailureMessage("写入文件失败", path, sink.Errno() != 0 ? sink.Errno() : EIO);
+    }
     if (::close(fd) != 0 && ok) {
         ok = false;
-        error = {"", 0, 0, "", "write-failed", "写入失败：磁盘已满或无法写入"};
+        error = {"", 0, 0, "", "write-failed", WriteFailureMessage("写入文件失败", path, errno)};
     }
     if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) {
         ok = false;
-        error = {"", 0, 0, "", "cannot-rename", std::string("无法替换目标文件：") + std::strerror(errno)};
+        error = {"", 0, 0, "", "cannot-rename", WriteFailureMessage("无法替换文件", path, errno)};
     }
     if (!ok) {
         ::unlink(tmp.c_str());

@@ -18,39 +18,11 @@ namespace sheet {
 
 namespace {
 
-// Reasons in the user's language for what usually goes wrong; anything rarer keeps the system's text.
-std::string Reason(int err) {
-    switch (err) {
-    case ENOENT:
-        return "文件夹不存在";
-    case ENOTDIR:
-        return "路径中有一项不是文件夹";
-    case EACCES:
-    case EPERM:
-        return "没有写入权限";
-    case EROFS:
-        return "磁盘只读";
-    case ENOSPC:
-    case EDQUOT:
-        return "磁盘已满";
-    case EFBIG:
-        return "文件过大";
-    case EISDIR:
-        return "同名的文件夹已存在";
-    default:
-        return std::strerror(err);
-    }
-}
-
 LoadError Failure(const std::string& path, const char* code, const char* what, int err) {
     LoadError error;
     error.file = path;
     error.code = code;
-    error.message = what;
-    error.message += "“";
-    error.message += path;
-    error.message += "”：";
-    error.message += Reason(err);
+    error.message = WriteFailureMessage(what, path, err);
     return error;
 }
 
@@ -68,16 +40,12 @@ bool SheetDocument::ExportExcel(const std::string& path) {
         m_lastError.message += " 列";
         return false;
     }
-    std::string tmp = TempPatternBeside(path);
-    const int fd = ::mkstemp(tmp.data());
+    std::string tmp;
+    const int fd = MakeTempBeside(path, tmp);
     if (fd < 0) {
         m_lastError = Failure(path, "cannot-create", "无法创建文件", errno);
         return false;
     }
-    // mkstemp makes the file private to the user; an exported workbook is an ordinary document.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0644 & ~mask);
     CompoundFileWriter file(fd, u"Workbook");
     bool ok = xls::WorkbookWriter(*this, file, path).Write() && file.Finish();
     int err = file.Errno();

@@ -89,10 +89,10 @@ lxw_format* MakeFormat(lxw_workbook* wb, const CellStyle& s) {
 
 bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& error) {
     error = {};
-    std::string tmp = TempPatternBeside(path);
-    const int fd = ::mkstemp(tmp.data());
+    std::string tmp;
+    const int fd = MakeTempBeside(path, tmp);
     if (fd < 0) {
-        error = {path, 0, 0, "", "cannot-create", "无法创建文件"};
+        error = {path, 0, 0, "", "cannot-create", WriteFailureMessage("无法创建文件", path, errno)};
         return false;
     }
     ::close(fd);
@@ -100,7 +100,7 @@ bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& er
     lxw_worksheet* ws = wb != nullptr ? workbook_add_worksheet(wb, "Sheet1") : nullptr;
     if (ws == nullptr) {
         ::unlink(tmp.c_str());
-        error = {path, 0, 0, "", "cannot-create", "无法创建工作簿"};
+        error = {path, 0, 0, "", "cannot-create", WriteFailureMessage("无法创建文件", path, ENOMEM)};
         return false;
     }
     std::unordered_map<std::uint32_t, lxw_format*> formats;
@@ -206,19 +206,25 @@ bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& er
     if (!footer.empty()) {
         check(worksheet_set_footer(ws, footer.c_str()));
     }
+    errno = 0;
     const lxw_error closed = workbook_close(wb);
+    // The library reports a failed write as a zip error; errno still holds what the disk said.
+    int err = errno;
     check(closed);
-    if (failure == LXW_NO_ERROR && std::rename(tmp.c_str(), path.c_str()) == 0) {
-        return true;
+    if (failure == LXW_NO_ERROR) {
+        if (std::rename(tmp.c_str(), path.c_str()) == 0) {
+            return true;
+        }
+        err = errno;
     }
     ::unlink(tmp.c_str());
     error = {path,
              0,
              0,
              "",
-             "write-failed",
-             std::string("写入 .xlsx 失败：") +
-                 (failure != LXW_NO_ERROR ? lxw_strerror(failure) : "无法替换目标文件")};
+             failure != LXW_NO_ERROR ? "write-failed" : "cannot-rename",
+             WriteFailureMessage(failure != LXW_NO_ERROR ? "写入文件失败" : "无法替换文件", path,
+                                 err != 0 ? err : EIO)};
     return false;
 }
 

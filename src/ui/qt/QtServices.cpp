@@ -94,7 +94,11 @@ void EnsureApplication() {
         static int argc = 1;
         static char name[] = "vondrel";
         static char* argv[] = {name, nullptr};
-        static QApplication application(argc, argv);
+        // Never destroyed: at static destruction Qt's post routines would run after parts of Qt Gui
+        // (the print and font plug-ins) are gone, and crash the host's exit. The process's end
+        // releases it; the pointer keeps it reachable for leak checkers.
+        static QApplication* application = new QApplication(argc, argv);
+        (void)application;
     }
     InstallCjkFontSubstitutions();
     static bool translated = false;

@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QPageLayout>
@@ -46,30 +47,27 @@ constexpr PaperId kPapers[] = {
 
 // A temporary file beside `path`, created empty; "" with `error` set when the folder refuses it.
 std::string MakeTemp(const std::string& path, std::string& error) {
-    std::string pattern = TempPatternBeside(path);
-    const int fd = ::mkstemp(pattern.data());
+    std::string pattern;
+    const int fd = MakeTempBeside(path, pattern);
     if (fd < 0) {
-        error = "无法在目标文件夹中创建临时文件（";
-        error += std::strerror(errno);
-        error += "）：";
-        error += path;
+        error = WriteFailureMessage("无法在目标文件夹中创建临时文件，未能写入", path, errno);
         return {};
     }
-    // mkstemp makes the file private (0600); the finished PDF or PNG gets the mode any new file of
-    // the user gets, as if written directly.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
     ::close(fd);
     return pattern;
 }
 
+bool EndsWithPdfTrailer(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 16 || !file.seek(file.size() - 16)) {
+        return false;
+    }
+    return file.read(16).trimmed().endsWith("%%EOF");
+}
+
 bool CommitTemp(const std::string& temp, const std::string& path, std::string& error) {
     if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        error = "无法写入文件（";
-        error += std::strerror(errno);
-        error += "）：";
-        error += path;
+        error = WriteFailureMessage("无法替换文件", path, errno);
         std::remove(temp.c_str());
         return false;
     }
@@ -191,8 +189,9 @@ bool ExportPdf(const SheetDocument& doc, const std::string& path, std::string& e
             ok = painter.end() && painted;
         }
     }
-    // QPdfWriter reports a full disk only through an empty or short file.
-    if (!ok || QFile(QString::fromStdString(temp)).size() == 0) {
+    // QPdfWriter reports a full disk only through an empty or short file, and its last buffered bytes
+    // go out unchecked when it closes: only a file that ends in the trailer is whole.
+    if (!ok || !EndsWithPdfTrailer(temp)) {
         error = "无法写入PDF文件：" + path;
         std::remove(temp.c_str());
         return false;
@@ -239,7 +238,15 @@ bool RenderPagePng(const SheetDocument& doc, int page, int dpi, const std::strin
     if (temp.empty()) {
         return false;
     }
-    if (!image.save(QString::fromStdString(temp), "PNG")) {
+    // Encoded in memory and written with every byte checked: QImage::save drops a failed last flush.
+    QByteArray png;
+    QBuffer buffer(&png);
+    QFile out(QString::fromStdString(temp));
+    const bool written = buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG") &&
+                         out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                         out.write(png) == png.size() && out.flush();
+    out.close();
+    if (!written || out.error() != QFileDevice::NoError) {
         error = "无法写入PNG文件：" + path;
         std::remove(temp.c_str());
         return false;
