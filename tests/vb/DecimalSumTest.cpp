@@ -35,6 +35,9 @@ TEST(DecimalSumTest, SumsTheDisplayedDecimals) {
         {"fifteen digits with a decimal", {12345678901234.5, 0.5}, "12345678901235", 2},
         {"sixteen digits round to fifteen", {1234567890123.4567, 0.0001}, "1234567890123.4601", 2},
         {"negative cents and a negative zero", {-0.01, -0.0, -99999999.99}, "-100000000", 3},
+        {"money computed in binary", {37 * 1.37, 0.1 + 0.2, -0.7}, "50.29", 3},
+        {"a 14th decimal is no noise", {0.30000000000001, 0.1}, "0.40000000000001", 2},
+        {"noise beyond the fifteenth digit of a big amount", {123456789.12000002, 0.88}, "123456790", 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
