@@ -274,10 +274,11 @@ void SheetPainter::PaintBlock(QPainter& painter, const std::vector<Line>& rows, 
                 QRectF rect(col.start, row.start, col.size, row.size);
                 double number = 0;
                 std::string_view text;
+                const long align = m_doc.StyleAt(col.sheetIndex, row.sheetIndex).align;
+                const bool isText = m_doc.PeekCell(col.sheetIndex, row.sheetIndex, number, text) == 2;
                 // A left-aligned text runs on over empty neighbours, as in a sheet program, instead of
                 // being cut at its own cell ("（本行没有字段…" in a narrow first column).
-                if ((m_doc.StyleAt(col.sheetIndex, row.sheetIndex).align & 1) != 0 &&
-                    m_doc.PeekCell(col.sheetIndex, row.sheetIndex, number, text) == 2) {
+                if (isText && (align & 1) != 0) {
                     for (int next = IndexIn(cols, col.sheetIndex + 1);
                          next >= 0 && next < static_cast<int>(cols.size()); ++next) {
                         const Line& right = cols[static_cast<std::size_t>(next)];
@@ -287,6 +288,23 @@ void SheetPainter::PaintBlock(QPainter& painter, const std::vector<Line>& rows, 
                             break;
                         }
                         rect.setRight(right.start + right.size);
+                    }
+                } else if (isText && (align & 4) == 0) {
+                    // A right-aligned text runs on leftwards the same way; in the page's first column
+                    // (a footer's "制表人：" over a narrow number column) the margin takes the rest,
+                    // since a label that lost its first character reads as another word.
+                    bool isBlocked = false;
+                    for (int at = IndexIn(cols, col.sheetIndex) - 1; at >= 0 && !isBlocked; --at) {
+                        const Line& left = cols[static_cast<std::size_t>(at)];
+                        int m1 = 0, m2 = 0, m3 = 0, m4 = 0;
+                        isBlocked = m_doc.PeekCell(left.sheetIndex, row.sheetIndex, number, text) != 0 ||
+                                    m_doc.GetMergeRange(left.sheetIndex, row.sheetIndex, m1, m2, m3, m4);
+                        if (!isBlocked) {
+                            rect.setLeft(left.start);
+                        }
+                    }
+                    if (!isBlocked) {
+                        rect.setLeft(0);
                     }
                 }
                 PaintCellText(painter, col.sheetIndex, row.sheetIndex, rect, devPerPx);
