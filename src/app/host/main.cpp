@@ -30,6 +30,7 @@
 #include <vector>
 
 #include <QDialog>
+#include <QtGlobal>
 #include <QImage>
 #include <QWidget>
 
@@ -321,8 +322,17 @@ int main(int argc, char** argv) {
             return ListCatalogue(connection);
         }
         const bool isBatch = !options.batch.exportPath.empty();
-        if (isBatch && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-            qputenv("QT_QPA_PLATFORM", "offscreen"); // no window is shown: no display needed
+        if (isBatch) {
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+                qputenv("QT_QPA_PLATFORM", "offscreen"); // no window is shown: no display needed
+            }
+            // Standard error carries the report's message boxes, for scripts to read; Qt's own
+            // chatter about the environment (runtime folders, platform hints) stays out of it.
+            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+                if (type == QtCriticalMsg || type == QtFatalMsg) {
+                    std::cerr << text.toStdString() << "\n";
+                }
+            });
         }
         auto services = std::make_shared<HostServices>(options.folder, options.params,
                                                        !options.screenshot.empty() || isBatch);
