@@ -187,88 +187,82 @@ int main(int argc, char** argv) {
     try {
         std::filesystem::create_directories("bench-data");
         WriteReportTemplate();
-        const std::string p = EnsureSalesDatabase(100000).string();
-        for (int k = 0; k < 3; ++k)
-            ExportXls(p, std::filesystem::absolute("bench-data/prof.xls").string());
-        return 0;
-    }
-    const std::vector<long> counts = {rows / 100, rows / 10, rows};
-    std::vector<Series> series = {{kLoop, {}}, {kFetch, {}}, {kOpen, {}}, {kXls, {}}, {kPdf, {}}};
-    for (Series& s : series) {
-        s.samples.resize(counts.size());
-    }
-    Report report;
-    std::optional<double> office;
-    for (std::size_t k = 0; k < counts.size(); ++k) {
-        const long n = counts[k];
-        const std::string path = EnsureSalesDatabase(n).string();
-        WriteCatalogue(path);
-        const int repeat = n >= rows ? 2 : 3;
-        Measure([&] { SqliteLoop(path); }, 1); // warm the page cache
-        series[0].samples[k] = Measure([&] { SqliteLoop(path); }, repeat);
-        series[1].samples[k] = Measure([&] { Fetch(path); }, repeat);
-        series[2].samples[k] = Measure([&] { Open(path); }, repeat);
-        const std::string xls = std::filesystem::absolute("bench-data/growth.xls").string();
-        series[3].samples[k] = Measure([&] { ExportXls(path, xls); }, repeat);
-        if (n < rows) {
-            const std::string pdf = std::filesystem::absolute("bench-data/growth.pdf").string();
-            series[4].samples[k] = Measure([&] { ExportPdf(path, pdf); }, n < rows / 10 ? 3 : 1);
+        const std::vector<long> counts = {rows / 100, rows / 10, rows};
+        std::vector<Series> series = {{kLoop, {}}, {kFetch, {}}, {kOpen, {}}, {kXls, {}}, {kPdf, {}}};
+        for (Series& s : series) {
+            s.samples.resize(counts.size());
         }
-        if (k == 1) {
-            const std::string csv = std::filesystem::absolute("bench-data/growth.csv").string();
-            WriteCsv(path, csv);
-            office = OfficeToXls(csv);
-            if (office) {
-                report.AddRatio("export (print sheet + .xls) of " + std::to_string(n) +
-                                    " rows vs LibreOffice CSV -> .xls",
-                                series[3].samples[k]->seconds, *office, "s", 0.1);
-            } else {
-                report.AddInfo("LibreOffice CSV -> .xls", "not measured (soffice missing or failed)");
+        Report report;
+        std::optional<double> office;
+        for (std::size_t k = 0; k < counts.size(); ++k) {
+            const long n = counts[k];
+            const std::string path = EnsureSalesDatabase(n).string();
+            WriteCatalogue(path);
+            const int repeat = n >= rows ? 2 : 3;
+            Measure([&] { SqliteLoop(path); }, 1); // warm the page cache
+            series[0].samples[k] = Measure([&] { SqliteLoop(path); }, repeat);
+            series[1].samples[k] = Measure([&] { Fetch(path); }, repeat);
+            series[2].samples[k] = Measure([&] { Open(path); }, repeat);
+            const std::string xls = std::filesystem::absolute("bench-data/growth.xls").string();
+            series[3].samples[k] = Measure([&] { ExportXls(path, xls); }, repeat);
+            if (n < rows) {
+                const std::string pdf = std::filesystem::absolute("bench-data/growth.pdf").string();
+                series[4].samples[k] = Measure([&] { ExportPdf(path, pdf); }, n < rows / 10 ? 3 : 1);
+            }
+            if (k == 1) {
+                const std::string csv = std::filesystem::absolute("bench-data/growth.csv").string();
+                WriteCsv(path, csv);
+                office = OfficeToXls(csv);
+                if (office) {
+                    report.AddRatio("export (print sheet + .xls) of " + std::to_string(n) +
+                                        " rows vs LibreOffice CSV -> .xls",
+                                    series[3].samples[k]->seconds, *office, "s", 0.1);
+                } else {
+                    report.AddInfo("LibreOffice CSV -> .xls", "not measured (soffice missing or failed)");
+                }
+            }
+            std::fprintf(stderr, "bench_growth: %ld rows measured\n", n);
+        }
+        // Growth per row from a count to ten times that count (1.0 is linear), the largest pair each
+        // path has. Time is judged against the sqlite3 loop's own growth over the same counts, which
+        // is what the machine gives (caches, other load); memory needs no such reference.
+        const auto growth = [&](const Series& s, std::size_t high, bool memory) {
+            const Sample& big = *s.samples[high];
+            const Sample& small = *s.samples[high - 1];
+            const double scale = static_cast<double>(counts[high]) / static_cast<double>(counts[high - 1]);
+            return memory ? static_cast<double>(big.peakBytes) / scale / static_cast<double>(small.peakBytes)
+                          : big.seconds / scale / small.seconds;
+        };
+        for (const Series& s : series) {
+            std::size_t high = counts.size() - 1;
+            while (high > 0 && !s.samples[high]) {
+                --high;
+            }
+            if (high == 0 || !s.samples[high - 1] || s.name == kLoop) {
+                continue;
+            }
+            const std::string at = std::to_string(counts[high - 1]) + " -> " + std::to_string(counts[high]);
+            report.AddRatio(s.name + ": time per row growth " + at + " vs the loop's", growth(s, high, false),
+                            growth(series[0], high, false), "x", 1.3);
+            if (s.samples[high - 1]->peakBytes > 1000000) {
+                report.AddRatio(s.name + ": peak memory per row growth " + at, growth(s, high, true), 1.0,
+                                "x", 1.3);
             }
         }
-        std::fprintf(stderr, "bench_growth: %ld rows measured\n", n);
-    }
-    // Growth per row from a count to ten times that count (1.0 is linear), the largest pair each
-    // path has. Time is judged against the sqlite3 loop's own growth over the same counts, which
-    // is what the machine gives (caches, other load); memory needs no such reference.
-    const auto growth = [&](const Series& s, std::size_t high, bool memory) {
-        const Sample& big = *s.samples[high];
-        const Sample& small = *s.samples[high - 1];
-        const double scale = static_cast<double>(counts[high]) / static_cast<double>(counts[high - 1]);
-        return memory ? static_cast<double>(big.peakBytes) / scale / static_cast<double>(small.peakBytes)
-                      : big.seconds / scale / small.seconds;
-    };
-    for (const Series& s : series) {
-        std::size_t high = counts.size() - 1;
-        while (high > 0 && !s.samples[high]) {
-            --high;
+        std::string seriesFile = "bench-data/growth-series.json";
+        if (!json.empty()) {
+            seriesFile = json;
+            const std::size_t dot = seriesFile.rfind(".json");
+            seriesFile.insert(dot == std::string::npos ? seriesFile.size() : dot, "-series");
         }
-        if (high == 0 || !s.samples[high - 1] || s.name == kLoop) {
-            continue;
+        WriteSeries(seriesFile, counts, series);
+        const bool met = report.Print("Growth with the row count (time and peak memory, fresh process each)");
+        if (!json.empty()) {
+            report.WriteJson(json);
         }
-        const std::string at = std::to_string(counts[high - 1]) + " -> " + std::to_string(counts[high]);
-        report.AddRatio(s.name + ": time per row growth " + at + " vs the loop's", growth(s, high, false),
-                        growth(series[0], high, false), "x", 1.3);
-        if (s.samples[high - 1]->peakBytes > 1000000) {
-            report.AddRatio(s.name + ": peak memory per row growth " + at, growth(s, high, true), 1.0, "x",
-                            1.3);
-        }
+        return met ? 0 : 1;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "bench_growth: %s\n", error.what());
+        return 2;
     }
-    std::string seriesFile = "bench-data/growth-series.json";
-    if (!json.empty()) {
-        seriesFile = json;
-        const std::size_t dot = seriesFile.rfind(".json");
-        seriesFile.insert(dot == std::string::npos ? seriesFile.size() : dot, "-series");
-    }
-    WriteSeries(seriesFile, counts, series);
-    const bool met = report.Print("Growth with the row count (time and peak memory, fresh process each)");
-    if (!json.empty()) {
-        report.WriteJson(json);
-    }
-    return met ? 0 : 1;
-}
-catch (const std::exception& error) {
-    std::fprintf(stderr, "bench_growth: %s\n", error.what());
-    return 2;
-}
 }
