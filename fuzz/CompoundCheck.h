@@ -121,7 +121,8 @@ inline bool ReadCompoundStream(std::string_view file, std::u16string_view name, 
     }
     for (std::size_t entry = 0; entry + 128 <= dir.size(); entry += 128) {
         const std::uint16_t nameBytes = U16(dir, entry + 0x40);
-        if (dir[entry + 0x42] != 2 || nameBytes < 2 || nameBytes > 64 || nameBytes / 2 - 1 != name.size()) {
+        if (dir[entry + 0x42] != 2 || nameBytes < 2 || nameBytes > 64 ||
+            static_cast<std::size_t>(nameBytes / 2 - 1) != name.size()) {
             continue;
         }
         std::u16string entryName;

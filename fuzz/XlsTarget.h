@@ -10,8 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -140,6 +138,18 @@ inline void ApplyEdits(SheetDocument& doc, std::string_view bytes) {
     }
 }
 
+inline std::string ReadWhole(const std::string& path) {
+    std::string bytes;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        char buffer[65536];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+            bytes.append(buffer, n);
+        }
+        std::fclose(file);
+    }
+    return bytes;
+}
+
 // Names the folder's entries, to see that the writer left nothing beside its file.
 inline std::string FolderListing(const std::string& folder) {
     std::string names;
@@ -180,8 +190,7 @@ inline int FuzzXlsWriter(const std::uint8_t* data, std::size_t size) {
         std::fprintf(stderr, "folder holds: %s\n", FolderListing(folder).c_str());
         std::abort();
     }
-    std::ifstream in(path, std::ios::binary);
-    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string file = ReadWhole(path);
     std::string stream;
     std::string error;
     if (!ReadCompoundStream(file, u"Workbook", stream, error) || !CheckBiffStream(stream, 2, error)) {

@@ -23,7 +23,9 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <pugixml.hpp>
+#include <tuple>
 #include <zip.h>
 
 namespace sheet {
@@ -37,6 +39,31 @@ class ImportFailure {
 public:
     std::string code, message, cell;
 };
+
+// Two merged blocks that share a cell, or nullopt. A sweep down the rows keeps the blocks that reach
+// the current row in a map by first column; while no two overlap, their column spans are disjoint,
+// so only the span starting last at or before a block's right edge can meet it: n log n for the
+// hundred thousand blocks a hostile sheet may list.
+std::optional<std::pair<MergeRange, MergeRange>> FindOverlap(std::vector<MergeRange> blocks) {
+    std::sort(blocks.begin(), blocks.end(), [](const MergeRange& a, const MergeRange& b) {
+        return std::tie(a.r1, a.c1) < std::tie(b.r1, b.c1);
+    });
+    std::map<int, MergeRange> active; // by c1
+    std::multimap<int, int> endings;  // r2 -> c1 of the active block
+    for (const MergeRange& block : blocks) {
+        while (!endings.empty() && endings.begin()->first < block.r1) {
+            active.erase(endings.begin()->second);
+            endings.erase(endings.begin());
+        }
+        auto after = active.upper_bound(block.c2);
+        if (after != active.begin() && std::prev(after)->second.c2 >= block.c1) {
+            return std::pair{std::prev(after)->second, block};
+        }
+        active.emplace(block.c1, block);
+        endings.emplace(block.r2, block.c1);
+    }
+    return std::nullopt;
+}
 
 [[noreturn]] void Throw(std::string code, std::string message, std::string cell = {}) {
     throw ImportFailure{std::move(code), std::move(message), std::move(cell)};
@@ -470,6 +497,7 @@ bool ImportXlsxData(std::string_view bytes, const std::string& name, SheetDocume
                 build.SetCell(colIdx, rowIdx, static_cast<std::size_t>(xf), std::move(value));
             });
         });
+        std::vector<MergeRange> merges;
         EachChild(Child(ws, "mergeCells"), "mergeCell", [&](pugi::xml_node m) {
             const std::string_view ref = Attr(m, "ref").value();
             const std::size_t colon = ref.find(':');
@@ -480,7 +508,16 @@ bool ImportXlsxData(std::string_view bytes, const std::string& name, SheetDocume
                 Throw("bad-merge", std::string("合并区域“") + std::string(ref) + "”无效");
             }
             build.AddMerge({a->col, a->row, b->col, b->row});
+            merges.push_back({a->col, a->row, b->col, b->row});
         });
+        if (const auto overlap = FindOverlap(merges)) {
+            const auto rangeName = [](const MergeRange& m) {
+                return CellName(m.c1, m.r1) + ":" + CellName(m.c2, m.r2);
+            };
+            // The sheet would keep only the later block: the header drawn is not the header loaded.
+            Throw("merge-overlap",
+                  "合并区域 " + rangeName(overlap->second) + " 与 " + rangeName(overlap->first) + " 重叠");
+        }
 
         EachChild(Child(Child(workbook, "workbook"), "definedNames"), "definedName", [&](pugi::xml_node n) {
             const std::string_view defined = Attr(n, "name").value();

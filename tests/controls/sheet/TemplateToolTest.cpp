@@ -61,7 +61,8 @@ TEST(TemplateToolTest, ExitStatusAndMessages) {
         {"export of the demo template", "export " + demo + "销售日报.cll -o " + dir.File("d.xlsx"), 0,
          "已写入 " + dir.File("d.xlsx") + "：8 列 × 13 行"},
         {"export into a missing folder", "export " + demo + "销售日报.cll -o " + dir.File("none/d.xlsx"), 1,
-         "vondrel-template：" + dir.File("none/d.xlsx") + ": 无法创建文件 (cannot-create)"},
+         "vondrel-template：" + dir.File("none/d.xlsx") + ": 无法创建文件“" + dir.File("none/d.xlsx") +
+             "”：文件夹不存在 (cannot-create)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
