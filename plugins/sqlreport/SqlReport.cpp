@@ -35,7 +35,8 @@ bool IsOpen(const std::shared_ptr<ado::Recordset>& rs) {
 
 } // namespace
 
-SqlReport::SqlReport(ParameterPrompt* fallback) : m_fallback(fallback) {}
+SqlReport::SqlReport(ParameterPrompt* fallback, QV_GridPrint::clsGridPrint* creator)
+    : m_fallback(fallback), m_creator(creator) {}
 
 void SqlReport::ForgetSessionValues() {
     SessionTexts().clear();
@@ -257,14 +258,29 @@ bool SqlReport::ShowBill() {
     return true;
 }
 
-// Both are asked before pGPrint is set, when the report is not known yet; they answer from the
-// definition once it has been read.
+// Both are asked before pGPrint is set: the definition is read through the host object the window
+// made this instance for. A catalogue that cannot be read answers "no" here; the same fault is
+// reported when the definition is needed for the rows.
+const SqlReportDefinition* SqlReport::EarlyDefinition() {
+    if (!m_def && m_creator && m_creator->cnn()) {
+        try {
+            const int qid = FindReportId(m_creator->cnn(), m_creator->rptName, m_creator->RptType);
+            m_def = LoadDefinition(m_creator->cnn(), qid);
+        } catch (const vb::Error&) {
+            return nullptr;
+        }
+    }
+    return m_def ? &*m_def : nullptr;
+}
+
 bool SqlReport::IsColsChange() {
-    return m_def && m_def->colsChange;
+    const SqlReportDefinition* def = EarlyDefinition();
+    return def && def->colsChange;
 }
 
 std::int16_t SqlReport::SetFixedCols() {
-    return m_def ? m_def->fixedCols : 0;
+    const SqlReportDefinition* def = EarlyDefinition();
+    return def ? def->fixedCols : 0;
 }
 
 // The template is used as drawn; variable columns come from the catalogue's column rows.
@@ -273,7 +289,9 @@ bool SqlReport::SetCellFormat(sheet::SheetDocument& /*cll*/) {
 }
 
 void Register(QV_GridPrint::PluginRegistrar& registrar, ParameterPrompt* fallback) {
-    registrar.Register(kProgId, [fallback] { return std::make_unique<SqlReport>(fallback); });
+    registrar.RegisterForHost(kProgId, [fallback](QV_GridPrint::clsGridPrint* host) {
+        return std::make_unique<SqlReport>(fallback, host);
+    });
 }
 
 } // namespace sqlreport

@@ -33,7 +33,9 @@ class SqlReport final : public QV_GridPrint::IReport {
 public:
     // fallback: the prompt used when the host's services do not implement ParameterPrompt (the Qt
     // dialogs in the plug-in library); may be null, and asking then fails with a message.
-    explicit SqlReport(ParameterPrompt* fallback);
+    // creator: the host object the window makes this instance for (may be null); only read to answer
+    // IsColsChange and SetFixedCols, which the window asks before it sets pGPrint.
+    explicit SqlReport(ParameterPrompt* fallback, QV_GridPrint::clsGridPrint* creator = nullptr);
 
     bool SetPara() override;
     bool RPTCalc() override;
@@ -58,6 +60,8 @@ public:
 
 private:
     void EnsureDefinition();
+    // The definition for the early questions, read through the creator; nullopt when it cannot be.
+    const SqlReportDefinition* EarlyDefinition();
     void BuildForm();
     std::map<std::string, vb::Variant> BoundValues();
     void EnsureMainList(const std::map<std::string, vb::Variant>& values);
@@ -66,6 +70,7 @@ private:
     bool Move(void (*step)(ado::Recordset&));
 
     ParameterPrompt* m_fallback;
+    QV_GridPrint::clsGridPrint* m_creator;
     std::optional<SqlReportDefinition> m_def;
     ParameterForm m_form;
     bool m_formBuilt = false;

@@ -140,7 +140,7 @@ void frmGridPrint::Unload() {
 void frmGridPrint::SetData() {
     SkipOnError([&] {
         mRpt.reset();
-        mRpt = m_plugins.Create(pGPrint->ClsName);
+        mRpt = m_plugins.Create(pGPrint->ClsName, pGPrint);
     });
     if (!mRpt) {
         m_services.ShowMessage({NotRegisteredMessage(pGPrint->ClsName), {}, ui::Buttons::Ok, ui::Icon::None});
@@ -227,8 +227,21 @@ std::shared_ptr<ado::Recordset> frmGridPrint::CallProcedure(const std::string& n
     command->CommandTimeout = 0;
     command->CommandType = ado::adCmdStoredProc;
     command->Parameters().Refresh();
+    // The count comes from the catalogue (the report's qv_rptpara rows); a procedure declaring another
+    // number would get Nulls for the missing values or its values shifted, and show wrong rows silently.
+    const std::size_t declared = command->Parameters().Count() == 0 ? 0 : command->Parameters().Count() - 1;
+    if (declared != valueCount || valueCount > ParaValue.size()) {
+        std::string message = "存储过程 ";
+        message.append(name)
+            .append(" 的参数个数不符：需要 ")
+            .append(std::to_string(declared))
+            .append(" 个，报表给出 ")
+            .append(std::to_string(std::min(valueCount, ParaValue.size())))
+            .append(" 个（报表的参数个数见 qv_rptpara）");
+        throw vb::Error(vb::kErrInvalidCall, message);
+    }
     for (std::size_t k = 0; k < valueCount; ++k) {
-        command->Parameters()(k + 1).Value = vb::Variant(ParaValue.at(k));
+        command->Parameters()(k + 1).Value = vb::Variant(ParaValue[k]);
     }
     return command->Execute();
 }
@@ -511,7 +524,14 @@ void frmGridPrint::SetCellFormat() {
         bOK = false;
         iColCount = 0; // the window closes; no rows are loaded under a header that does not fit them
     };
-    if (pGPrint->FmtFileName.empty() || cll.OpenFile(path.string()) <= 0) {
+    // The catalogue names a file of the component folder. A name that replaces the folder (an absolute
+    // path) or climbs out of it ("..") is refused like a bad template, so catalogue data cannot make
+    // the window read files elsewhere.
+    const std::filesystem::path name(pGPrint->FmtFileName);
+    const bool staysInFolder =
+        name.is_relative() &&
+        std::none_of(name.begin(), name.end(), [](const auto& part) { return part == ".."; });
+    if (pGPrint->FmtFileName.empty() || !staysInFolder || cll.OpenFile(path.string()) <= 0) {
         refuseTemplate();
         return;
     }

@@ -6,6 +6,7 @@
 // through it, values reaching the database only as bound values, the session memory and the messages
 // for faulty definitions.
 #include "DemoFixture.h"
+#include "plugin/PluginRegistry.h"
 #include "vb/Array.h"
 #include "vb/Error.h"
 
@@ -224,6 +225,33 @@ TEST_P(SqlReportOnDemo, ShowBillShowsTheRecordTheWindowPositioned) {
     ASSERT_EQ(m_services->shownRecords.size(), 1u);
     EXPECT_EQ(m_services->shownRecords[0], "收款明细 - 记录: fdate=2024-03-01 fbillno=SK202400495 "
                                            "fcustname=南京华联商厦 fmethod=现金 famount=9865");
+}
+
+// The window asks whether the columns vary and how many columns are fixed before it hands the
+// plug-in its host; an instance made through the registry for a host answers from the definition.
+TEST_P(SqlReportOnDemo, EarlyQuestionsAnswerFromTheDefinitionOfTheHostsReport) {
+    struct Case {
+        int colsChange;
+        int fixedCols;
+    };
+    QV_GridPrint::PluginRegistry registry;
+    sqlreport::Register(registry, nullptr);
+    for (const Case test : {Case{0, 0}, Case{1, 2}, Case{0, 3}}) {
+        SCOPED_TRACE(test.fixedCols);
+        m_db->Exec("UPDATE qv_sqlreport SET qcolschange = " + std::to_string(test.colsChange) +
+                   ", qfixedcols = " + std::to_string(test.fixedCols) + " WHERE qid = 2");
+        UseReport(2);
+        auto report = registry.Create("vondrel.sqlreport", m_host.get());
+        ASSERT_NE(report, nullptr);
+        EXPECT_EQ(report->IsColsChange(), test.colsChange == 1);
+        EXPECT_EQ(report->SetFixedCols(), test.fixedCols);
+        EXPECT_EQ(report->pGPrint(), nullptr) << "the host is handed over by the window, later";
+    }
+    // Without a host (an older caller) the answers stay "no".
+    auto unhosted = registry.Create("Vondrel.SqlReport");
+    ASSERT_NE(unhosted, nullptr);
+    EXPECT_FALSE(unhosted->IsColsChange());
+    EXPECT_EQ(unhosted->SetFixedCols(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, SqlReportOnDemo, ::testing::Values(Backend::Sqlite, Backend::Postgres),
