@@ -301,6 +301,22 @@ bool SheetDocument::SetCellStyle(int col, int row, const CellStyle& style) {
     });
 }
 
+bool SheetDocument::SetRangeStyle(int c1, int r1, int c2, int r2, const CellStyle& style) {
+    if (!ValidRect(c1, r1, c2, r2)) {
+        return false;
+    }
+    const std::uint32_t index = m_styles->Intern(style);
+    for (int row = r1; row <= r2; ++row) {
+        for (int col = c1; col <= c2; ++col) {
+            // As SetCellStyle: a default style makes no cell where there is none.
+            if (index != 0 || FindCell(col, row) != nullptr) {
+                CellRef(col, row).style = index;
+            }
+        }
+    }
+    return true;
+}
+
 template <typename Fn> bool SheetDocument::EditStyle(int col, int row, Fn&& edit) {
     if (!InSheet(col, row)) {
         return false;

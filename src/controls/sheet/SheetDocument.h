@@ -108,6 +108,9 @@ public:
     // Whole-style access for file readers, importers and copy.
     const CellStyle& StyleAt(int col, int row) const;
     bool SetCellStyle(int col, int row, const CellStyle& style);
+    // The same style for every cell of the rectangle, interned once (a print rebuild styles whole
+    // columns of a hundred thousand rows).
+    bool SetRangeStyle(int c1, int r1, int c2, int r2, const CellStyle& style);
     // Interned style index of the cell; indexes are only stable until the next save or copy.
     std::uint32_t StyleIndexAt(int col, int row) const;
     const CellStyle& StyleByIndex(std::uint32_t index) const;

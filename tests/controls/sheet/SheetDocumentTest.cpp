@@ -192,6 +192,36 @@ TEST(SheetDocumentTest, BordersOverMixedStylesAndBack) {
     EXPECT_TRUE(doc.CheckConsistency());
 }
 
+// A style given to a rectangle at once is what the same style given cell by cell leaves; outside
+// the sheet nothing changes.
+TEST(SheetDocumentTest, RangeStyleIsCellStyleOverTheRectangle) {
+    SheetDocument byRange = Sample();
+    SheetDocument byCell = Sample();
+    CellStyle style;
+    style.face = "黑体";
+    style.sizePt = 12;
+    style.align = 34;
+    style.num.decimals = 2;
+    ASSERT_TRUE(byRange.SetRangeStyle(1, 1, 2, 3, style));
+    for (int row = 1; row <= 3; ++row) {
+        for (int col = 1; col <= 2; ++col) {
+            ASSERT_TRUE(byCell.SetCellStyle(col, row, style));
+        }
+    }
+    EXPECT_EQ(DumpSheet(byRange), DumpSheet(byCell));
+    ASSERT_TRUE(byRange.SetRangeStyle(0, 0, 3, 4, CellStyle{}));
+    for (int row = 0; row < 5; ++row) {
+        for (int col = 0; col < 4; ++col) {
+            EXPECT_EQ(byRange.StyleIndexAt(col, row), 0U) << CellName(col, row);
+        }
+    }
+    EXPECT_TRUE(byRange.CheckConsistency());
+    const std::string before = DumpSheet(byRange);
+    EXPECT_FALSE(byRange.SetRangeStyle(2, 0, 4, 1, style)) << "a column beyond the sheet";
+    EXPECT_FALSE(byRange.SetRangeStyle(1, 3, 1, 2, style)) << "corners reversed";
+    EXPECT_EQ(DumpSheet(byRange), before);
+}
+
 TEST(SheetDocumentTest, GetMergeRangeOfEveryCell) {
     SheetDocument doc = Sample();
     doc.MergeCells(1, 2, 2, 4);
