@@ -75,10 +75,15 @@ std::optional<vb::Variant> OverrideUser::Get(clsGridPrint& host, ui::Services& s
             return std::nullopt;
         }
         const vb::Variant value = login->Fields("fuserid").Value();
-        if (!value.IsNull() && vb::IsNumeric(value)) {
+        // No user given (the field left empty or Null) is a host without personal settings, like
+        // one without the field; only a value that is there and is not a number is a fault.
+        if (value.IsEmpty() || value.IsNull()) {
+            return std::nullopt;
+        }
+        if (vb::IsNumeric(value)) {
             return value;
         }
-        shown = value.IsNull() ? "Null" : vb::CStr(value);
+        shown = vb::CStr(value);
     } catch (const std::exception&) {
         return std::nullopt;
     }

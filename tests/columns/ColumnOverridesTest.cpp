@@ -200,6 +200,25 @@ TEST_P(Overrides, ALoginUserIdThatIsNoNumberIsNeverWrittenIntoStatements) {
     EXPECT_EQ(OverrideRows(), (Strings{"7|1|2|0|2|3|150|销售明细,金额（元）|NULL"})) << "nothing saved";
 }
 
+// A host that gives no user (the numeric field left unset, or Null) keeps no personal settings and
+// is told nothing: only a value that is there and is not a number is a fault worth a message.
+TEST_P(Overrides, ALoginWithoutAUserIdKeepsNoSettingsSilently) {
+    AddRow("7, 0, 1, 2, 2, 3, 150, '销售明细,金额（元）', NULL, NULL, NULL, NULL");
+    for (const bool isNull : {false, true}) {
+        SCOPED_TRACE(isNull ? "Null" : "unset");
+        m_host->CreateRsLogin("FUsername S20,fuserid N");
+        if (isNull) {
+            m_host->rsLogin()->Fields("fuserid").SetValue(vb::Variant::Null());
+        }
+        frmGridPrint& window = OpenWindow();
+        EXPECT_TRUE(Messages().empty());
+        EXPECT_EQ(GridRows()[1], "编号|客户|金额") << "no overrides applied";
+        window.Unload();
+        EXPECT_TRUE(Messages().empty());
+        EXPECT_EQ(OverrideRows(), (Strings{"7|1|2|0|2|3|150|销售明细,金额（元）|NULL"})) << "nothing saved";
+    }
+}
+
 TEST_P(Overrides, ResetDeletesEveryUsersRowsAndRunsTheProcedure) {
     AddRow("7, 0, 1, 0, 2, 3, 150, '销售明细,号', NULL, NULL, NULL, NULL");
     AddRow("8, 0, 1, 1, 2, 3, 150, '销售明细,户', NULL, NULL, NULL, NULL");
