@@ -322,6 +322,11 @@ int main(int argc, char** argv) {
             return ListCatalogue(connection);
         }
         const bool isBatch = !options.batch.exportPath.empty();
+        // A screenshot needs no screen either: without a display the window is drawn offscreen.
+        if (!options.screenshot.empty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+            qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
         if (isBatch) {
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
                 qputenv("QT_QPA_PLATFORM", "offscreen"); // no window is shown: no display needed
