@@ -160,6 +160,7 @@ TEST_F(SheetOutput, PrintDialogSendsEveryPageToTheChosenQueue) {
         sawPrintDialog = dialog != nullptr;
         if (dialog) {
             printerName = dialog->printer()->printerName();
+            dialog->grab().save(VONDREL_TEST_OUTPUT_DIR "/print-dialog.png");
             dialog->accept();
         } else if (auto* other = qobject_cast<QDialog*>(widget)) {
             other->reject();
@@ -256,6 +257,7 @@ TEST_F(SheetOutput, PageSetupDialogKeepsTheChoiceInTheDocument) {
             auto* dialog = qobject_cast<QPageSetupDialog*>(widget);
             ASSERT_NE(dialog, nullptr) << "a page set-up dialog is shown";
             title = dialog->windowTitle();
+            dialog->grab().save(VONDREL_TEST_OUTPUT_DIR "/page-setup-dialog.png");
             if (!test.accept) {
                 dialog->reject();
                 return;
