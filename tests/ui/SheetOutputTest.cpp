@@ -79,6 +79,7 @@ class SheetOutput : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         if (geteuid() != 0) {
+            s_startError = "not root";
             return; // the server needs root; the printing tests skip
         }
         s_dir = fs::temp_directory_path() / ("vondrel-cups-" + std::to_string(getpid()));
@@ -112,8 +113,9 @@ protected:
         if (s_running) {
             return false;
         }
+        // A machine that could run it (root) but did not is a fault CI must see.
         const char* ci = std::getenv("CI");
-        if (ci && std::string(ci) == "true") {
+        if (ci && std::string(ci) == "true" && geteuid() == 0) {
             ADD_FAILURE() << "the test print server did not start: " << s_startError;
         }
         return true;
