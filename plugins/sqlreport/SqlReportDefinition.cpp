@@ -29,9 +29,25 @@ std::string Text(const ado::Recordset& rs, const char* field) {
     return vb::Trim(TextOrNull(rs, field).value_or(std::string()));
 }
 
-long Number(const ado::Recordset& rs, const char* field) {
+// table and where (its row) name the value when it is not a whole number.
+long Number(const ado::Recordset& rs, const char* field, const char* table, const std::string& where) {
     const vb::Variant value = rs.Fields(field).Value();
-    return value.IsNull() || value.IsEmpty() ? 0 : vb::CLng(value);
+    if (value.IsNull() || value.IsEmpty()) {
+        return 0;
+    }
+    const std::optional<std::int32_t> number = vb::TryCLng(value);
+    if (!number) {
+        Refuse(std::string("表 ")
+                   .append(table)
+                   .append(" 的 ")
+                   .append(field)
+                   .append("“")
+                   .append(vb::CStr(value))
+                   .append("”不是整数")
+                   .append(where)
+                   .append("。"));
+    }
+    return *number;
 }
 
 bool IsPlainName(const std::string& name) {
@@ -73,9 +89,9 @@ SqlReportDefinition LoadDefinition(const std::shared_ptr<ado::Connection>& cnn, 
     def.mainSql = Text(*rs, "qmainsql");
     def.bindField = vb::LCase(Text(*rs, "qbindfield"));
     def.bindCaption = Text(*rs, "qbindcaption");
-    def.autoMove = Number(*rs, "qautomove") != 0;
-    def.colsChange = Number(*rs, "qcolschange") != 0;
-    const long fixedCols = Number(*rs, "qfixedcols");
+    def.autoMove = Number(*rs, "qautomove", "qv_sqlreport", where) != 0;
+    def.colsChange = Number(*rs, "qcolschange", "qv_sqlreport", where) != 0;
+    const long fixedCols = Number(*rs, "qfixedcols", "qv_sqlreport", where);
     def.fixedCols = static_cast<std::int16_t>(fixedCols < 0 ? 0 : fixedCols > 32767 ? 32767 : fixedCols);
     if (def.bindField.empty() != def.mainSql.empty()) {
         Refuse("表 qv_sqlreport 的 qmainsql 和 qbindfield 要么都填，要么都空" + where + "。");
@@ -92,7 +108,7 @@ SqlReportDefinition LoadDefinition(const std::shared_ptr<ado::Connection>& cnn, 
     std::set<std::string> names;
     for (; !paras->IsEOF(); paras->MoveNext()) {
         ParameterDefinition para;
-        para.order = static_cast<int>(Number(*paras, "qorder"));
+        para.order = static_cast<int>(Number(*paras, "qorder", "qv_sqlreportpara", where));
         para.name = vb::LCase(Text(*paras, "qname"));
         para.caption = Text(*paras, "qcaption");
         const std::string at =

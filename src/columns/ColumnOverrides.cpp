@@ -30,6 +30,7 @@
 #include "vb/Strings.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace QV_GridPrint::columns {
 namespace {
@@ -59,8 +60,38 @@ const std::string& Part(const std::vector<std::string>& parts, std::size_t index
 }
 
 // Widths are whole pixels on the sheet; halves go to the even neighbour.
-int WholePixels(const vb::Variant& width) {
-    return static_cast<int>(vb::RoundHalfEven(vb::CDbl(width)));
+int WholePixels(double width) {
+    return static_cast<int>(vb::RoundHalfEven(width));
+}
+
+// A value a row cannot do without. Null, text that is no number, or a negative or huge number ends
+// the load as any error there does, with a message naming the setting rather than a bare "invalid
+// use of Null" or "type mismatch".
+double Required(const ado::Recordset& rs, const char* field, double low, double high) {
+    const vb::Variant value = rs.Fields(field).Value();
+    const std::optional<double> number =
+        value.IsNull() || value.IsEmpty() ? std::nullopt : vb::TryCDbl(value);
+    if (number && *number >= low && *number <= high) {
+        return *number;
+    }
+    std::string message = "个人列设置（QV_RptChangeColFormat）的 ";
+    message.append(field);
+    if (value.IsNull() || value.IsEmpty()) {
+        message.append(" 是空值");
+    } else {
+        message.append("“").append(vb::CStr(value)).append(number ? "”是负数或太大" : "”不是数字");
+    }
+    message.append("，请修正或删除这一行");
+    throw vb::Error(value.IsNull() ? vb::kErrInvalidUseOfNull : vb::kErrTypeMismatch, message);
+}
+
+// The caption of a row whose header rows differ: Null there ends the load like a missing part.
+std::string CaptionText(const vb::Variant& caption) {
+    if (caption.IsNull() || caption.IsEmpty()) {
+        throw vb::Error(vb::kErrInvalidUseOfNull,
+                        "个人列设置的列标题是空值（QV_RptChangeColFormat.fcaption）");
+    }
+    return vb::CStr(caption);
 }
 
 } // namespace
@@ -105,11 +136,12 @@ void ApplyChangeFormat(ado::Connection& cnn, const vb::Variant& userId, std::int
     std::int16_t begRow = 0;
     std::int16_t endRow = 0;
     for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) {
-        begRow = vb::CInt(rs->Fields("fbegrow").Value());
-        endRow = vb::CInt(rs->Fields("fendrow").Value());
-        const int col = vb::CLng(rs->Fields("fcol").Value());
+        begRow = static_cast<std::int16_t>(Required(*rs, "fbegrow", 0, INT16_MAX));
+        endRow = static_cast<std::int16_t>(Required(*rs, "fendrow", 0, INT16_MAX));
+        const bool isVariable = Equals(rs->Fields("fischange").Value(), 1);
+        const int col = static_cast<int>(Required(*rs, "fcol", 0, INT16_MAX));
         const vb::Variant caption = rs->Fields("fcaption").Value();
-        if (Equals(rs->Fields("fischange").Value(), 1)) {
+        if (isVariable) {
             if (sheet.SheetColCount() - 1 < col) {
                 sheet.AppendCols(1);
             } else {
@@ -121,7 +153,7 @@ void ApplyChangeFormat(ado::Connection& cnn, const vb::Variant& userId, std::int
                 sheet.SetCellValue(col, begRow + 1, field);
                 sheet.SetCellAlign(col, begRow, 36);
             } else {
-                const std::vector<std::string> parts = vb::Split(vb::CStr(caption), ",");
+                const std::vector<std::string> parts = vb::Split(CaptionText(caption), ",");
                 for (int row = begRow; row <= endRow; ++row) {
                     sheet.SetCellValue(col, row, vb::Variant(Part(parts, row - begRow, caption)));
                     sheet.SetCellAlign(col, row, 36);
@@ -142,11 +174,11 @@ void ApplyChangeFormat(ado::Connection& cnn, const vb::Variant& userId, std::int
             } else {
                 sheet.SetCellAlign(col, endRow + 1, 33);
             }
-            sheet.SetColWidth(col, WholePixels(rs->Fields("fwidth").Value()));
+            sheet.SetColWidth(col, WholePixels(Required(*rs, "fwidth", 0, 100000)));
         } else {
-            sheet.SetColWidth(col, WholePixels(rs->Fields("fwidth").Value()));
+            sheet.SetColWidth(col, WholePixels(Required(*rs, "fwidth", 0, 100000)));
             if (begRow != endRow) {
-                const std::vector<std::string> parts = vb::Split(vb::CStr(caption), ",");
+                const std::vector<std::string> parts = vb::Split(CaptionText(caption), ",");
                 for (int row = begRow; row <= endRow; ++row) {
                     sheet.SetCellValue(col, row, vb::Variant(Part(parts, row - begRow, caption)));
                 }

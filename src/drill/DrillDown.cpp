@@ -165,7 +165,10 @@ void GridDoubleClick(DrillWindow& window, const ClickedRow& clicked) {
             return;
         }
 
-        const std::vector<DrillItem> items = ParseDrillItems(vb::CStr(links->Fields("qrptpara").Value()));
+        // Null reads as an empty text (no items), not as a bare "invalid use of Null".
+        const vb::Variant itemText = links->Fields("qrptpara").Value();
+        const std::vector<DrillItem> items =
+            ParseDrillItems(itemText.IsNull() || itemText.IsEmpty() ? std::string() : vb::CStr(itemText));
         std::vector<std::string> values;
         std::vector<std::string> texts;
         for (const DrillItem& item : items) {

@@ -1,0 +1,188 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// The demo (catalogue, business data, reports, drill link) on a real database, opened the way a host
+// opens it: clsGridPrint::ShowReport reads the catalogue row and runs a window whose modal part is
+// the test's script on the report window's logic, with the generic plug-in.
+
+#include "columns/frmColEdit.h"
+#include "plugin/PluginRegistry.h"
+#include "select/frmSelectReport.h"
+#include "sqlreport/DemoFixture.h"
+#include "viewer/frmGridPrint.h"
+
+#include <functional>
+#include <regex>
+
+namespace vondrel::test {
+
+class ReliabilityDialogs final : public QV_GridPrint::ModalDialogs {
+public:
+    std::function<void(QV_GridPrint::columns::frmColEdit&)> onColEdit;
+    std::function<void(QV_GridPrint::select::frmSelectReport&)> onSelectReport;
+
+    void ShowColEdit(QV_GridPrint::columns::frmColEdit& dialog) override {
+        if (onColEdit) {
+            onColEdit(dialog);
+        }
+    }
+    void ShowSelectReport(QV_GridPrint::select::frmSelectReport& dialog) override {
+        if (onSelectReport) {
+            onSelectReport(dialog);
+        } else {
+            dialog.cmdCancel_Click();
+        }
+    }
+};
+
+// A message in the system's language: its own words are Chinese, whatever detail follows them.
+inline bool HasChineseWords(const std::string& text) {
+    for (std::size_t at = 0; at + 2 < text.size(); ++at) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        if (lead >= 0xE4 && lead <= 0xE9) {
+            return true;
+        }
+    }
+    return false;
+}
+
+class DemoWindowFixture : public ::testing::Test {
+protected:
+    using Script = std::function<void(QV_GridPrint::frmGridPrint&)>;
+
+    // The database a test runs on (its parameter).
+    virtual Backend DatabaseParam() const = 0;
+
+    void SetUp() override {
+        m_db = std::make_unique<TestDatabase>(DatabaseParam());
+        VONDREL_REQUIRE_DATABASE(*m_db);
+        const std::string engine = EngineOf(DatabaseParam());
+        for (const char* script : {"/01-catalogue.sql", "/02-data.sql", "/03-reports.sql", "/04-drill.sql"}) {
+            m_db->Exec(sqlreport::test::ReadSource("demo/" + engine + script));
+        }
+        m_services->scripted.SetApplicationFolder(std::string(VONDREL_SOURCE_DIR) + "/demo/templates");
+        m_host = std::make_unique<QV_GridPrint::clsGridPrint>(m_services);
+        m_host->set_cnn(m_db->Connection());
+        ASSERT_TRUE(m_host->CreateRsLogin("FUsername S20,FAcctName S40,Flogindate D,fuserid N"));
+        QV_GridPrint::SetLoginFieldText(*m_host->rsLogin(), "FUsername", "张三");
+        QV_GridPrint::SetLoginFieldText(*m_host->rsLogin(), "FAcctName", "演示账套");
+        QV_GridPrint::SetLoginFieldText(*m_host->rsLogin(), "Flogindate", "2024-04-01");
+        QV_GridPrint::SetLoginFieldText(*m_host->rsLogin(), "fuserid", "1");
+        m_host->mMove = true;
+        sqlreport::SqlReport::ForgetSessionValues();
+        QV_GridPrint::modGridPrint::bMxMode = false;
+        sqlreport::Register(m_registry, nullptr);
+        m_host->SetReportWindowFactory([this] { return std::make_unique<Window>(*this); });
+    }
+
+    void TearDown() override {
+        m_host.reset();
+        sqlreport::SqlReport::ForgetSessionValues();
+    }
+
+    std::shared_ptr<ado::Recordset> Query(const std::string& sql) {
+        auto rs = ado::Recordset::Create();
+        rs->Open(sql, m_db->Connection());
+        return rs;
+    }
+
+    std::string Scalar(const std::string& sql) {
+        const vb::Variant value = Query(sql)->Fields(std::size_t{0}).Value();
+        return value.IsNull() ? "NULL" : vb::CStr(value);
+    }
+
+    bool IsSqlite() const { return EngineOf(DatabaseParam()) == "sqlite"; }
+
+    // Opens report `id` through the host; `whileOpen` runs on the loaded window before it closes.
+    // Returns ShowReport's answer; `loaded` tells whether the window got as far as showing rows.
+    bool Show(int id, const Script& whileOpen = {}) {
+        m_whileOpen = whileOpen;
+        m_loaded = false;
+        return m_host->ShowReport(static_cast<std::int16_t>(id));
+    }
+
+    // The data rows of the grid (between the header and the totals row).
+    int DataRows(QV_GridPrint::frmGridPrint& window) {
+        return std::max(0, window.Grid().GridRowCount() - window.iFixedRows - 1);
+    }
+
+    std::vector<std::string> Messages() {
+        std::vector<std::string> texts;
+        for (const ui::Message& message : m_services->scripted.TakeMessages()) {
+            texts.push_back(message.text);
+        }
+        return texts;
+    }
+
+    // Lets a test put values a well-kept catalogue refuses: NULL in every column, any type in any
+    // column, the same key twice. The table keeps its columns and their types.
+    void Loosen(const std::string& table) {
+        if (IsSqlite()) {
+            auto rs = Query("SELECT sql FROM sqlite_master WHERE type = 'table' AND lower(name) = lower('" +
+                            table + "')");
+            ASSERT_FALSE(rs->IsEOF()) << table;
+            std::string create = vb::CStr(rs->Fields(std::size_t{0}).Value());
+            create = std::regex_replace(create, std::regex(",\\s*PRIMARY KEY\\s*\\([^)]*\\)"), "");
+            create = std::regex_replace(create, std::regex("\\s+(NOT NULL|PRIMARY KEY)"), "");
+            create = std::regex_replace(create, std::regex("\\s+DEFAULT\\s+[^,\\s)]+"), "");
+            m_db->Exec("ALTER TABLE " + table + " RENAME TO loosened_old");
+            m_db->Exec(create);
+            m_db->Exec("INSERT INTO " + table + " SELECT * FROM loosened_old");
+            m_db->Exec("DROP TABLE loosened_old");
+        } else {
+            m_db->Exec("ALTER TABLE " + table + " DROP CONSTRAINT IF EXISTS " + table + "_pkey");
+            auto rs = Query("SELECT column_name FROM information_schema.columns WHERE table_schema = "
+                            "current_schema() AND table_name = lower('" +
+                            table + "') AND is_nullable = 'NO'");
+            std::vector<std::string> columns;
+            for (; !rs->IsEOF(); rs->MoveNext()) {
+                columns.push_back(vb::CStr(rs->Fields(std::size_t{0}).Value()));
+            }
+            for (const std::string& column : columns) {
+                m_db->Exec("ALTER TABLE " + table + " ALTER COLUMN " + column + " DROP NOT NULL");
+            }
+        }
+    }
+
+    // Makes a column text on PostgreSQL so that it can hold a wrong-typed value; SQLite columns take any.
+    void MakeText(const std::string& table, const std::string& column) {
+        if (!IsSqlite()) {
+            m_db->Exec("ALTER TABLE " + table + " ALTER COLUMN " + column + " DROP DEFAULT");
+            m_db->Exec("ALTER TABLE " + table + " ALTER COLUMN " + column + " TYPE TEXT USING " + column +
+                       "::text");
+        }
+    }
+
+    std::shared_ptr<sqlreport::test::PromptServices> m_services =
+        std::make_shared<sqlreport::test::PromptServices>();
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<QV_GridPrint::clsGridPrint> m_host;
+    QV_GridPrint::PluginRegistry m_registry;
+    ReliabilityDialogs m_dialogs;
+    bool m_loaded = false;
+    Script m_whileOpen;
+
+private:
+    class Window final : public QV_GridPrint::ReportWindow {
+    public:
+        explicit Window(DemoWindowFixture& fixture) : m_fixture(fixture) {}
+        void SetHost(QV_GridPrint::clsGridPrint& host) override { m_host = &host; }
+        void ShowModal() override {
+            QV_GridPrint::frmGridPrint window(*m_host, *m_fixture.m_services, m_fixture.m_registry);
+            window.SetModalDialogs(&m_fixture.m_dialogs);
+            window.Load();
+            m_fixture.m_loaded = window.bOK;
+            if (window.bOK && m_fixture.m_whileOpen) {
+                m_fixture.m_whileOpen(window);
+            }
+            window.Unload();
+        }
+
+    private:
+        DemoWindowFixture& m_fixture;
+        QV_GridPrint::clsGridPrint* m_host = nullptr;
+    };
+};
+
+} // namespace vondrel::test
