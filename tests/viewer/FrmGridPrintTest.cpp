@@ -180,8 +180,12 @@ TEST_P(ReportWindow, FailedSetUpsCloseTheWindowAtTheNextResize) {
     };
     // A missing template is reported with its name, and the window closes as after any failed set-up.
     // Templates without an "end" marker, or with one too close to "start", are refused the same way.
+    // A good template named by an absolute path or through ".." is outside the component folder's
+    // reach and refused the same way.
     for (const std::string& missing :
-         {std::string("nosuch.cll"), std::string(), std::string("noend.cll"), std::string("short.cll")}) {
+         {std::string("nosuch.cll"), std::string(), std::string("noend.cll"), std::string("short.cll"),
+          (m_folder / "sales.cll").string(), "../" + m_folder.filename().string() + "/sales.cll",
+          std::string("sub/../sales.cll")}) {
         SCOPED_TRACE("template " + missing);
         m_host->FmtFileName = missing;
         m_closes = 0;
