@@ -223,15 +223,30 @@ bool CllReader::MergeLine(SheetDocument& doc) {
         return Fail("bad-merge", std::string("合并区域 ") + std::string(token) + " 只有一个单元格",
                     Col(token));
     }
-    for (const MergeRange& other : doc.m_merges->All()) {
-        if (other.Intersects(m)) {
-            return Fail("merge-overlap",
-                        "合并区域 " + std::string(token) + " 与 " + CellName(other.c1, other.r1) + ":" +
-                            CellName(other.c2, other.r2) + " 重叠",
-                        Col(token));
-        }
+    m_merges.push_back(m);
+    m_mergeLines.push_back({m_lineNo, Col(token), token});
+    return true;
+}
+
+// Ends the merge section: names the first line whose block overlaps an earlier one (the error then
+// replaces any later one, as a line-by-line reader would have stopped there), or hands the blocks to
+// the document at once.
+bool CllReader::FlushMerges(SheetDocument& doc) {
+    if (m_merges.empty()) {
+        return true;
     }
-    doc.m_merges->Merge(m);
+    if (const auto overlap = FirstOverlap(m_merges)) {
+        const PendingMerge& later = m_mergeLines[overlap->first];
+        const MergeRange& other = m_merges[overlap->second];
+        m_lineNo = later.line;
+        return Fail("merge-overlap",
+                    "合并区域 " + std::string(later.token) + " 与 " + CellName(other.c1, other.r1) + ":" +
+                        CellName(other.c2, other.r2) + " 重叠",
+                    later.column);
+    }
+    doc.m_merges->AssignDisjoint(std::move(m_merges));
+    m_merges.clear();
+    m_mergeLines.clear();
     return true;
 }
 
@@ -360,6 +375,7 @@ bool CllReader::Run(SheetDocument& out) {
     int stage = -1;
     while (true) {
         if (!NextLine()) {
+            FlushMerges(doc); // an overlap on an earlier line is the first fault
             return false;
         }
         const std::string_view word = Word();
@@ -368,6 +384,9 @@ bool CllReader::Run(SheetDocument& out) {
             if (word == kSections[k]) {
                 section = k;
             }
+        }
+        if (stage == 1 && section != 1 && !FlushMerges(doc)) {
+            return false;
         }
         if (section < 0) {
             return Fail("bad-line", std::string("无法识别的行“") + std::string(m_line.substr(0, 40)) + "”",
@@ -390,6 +409,9 @@ bool CllReader::Run(SheetDocument& out) {
                             ? PageLine(doc)
                             : m_rest.empty() || Fail("bad-line", "rows 行后不应有其他内容", Col(m_rest));
         if (!ok) {
+            if (section == 1) {
+                FlushMerges(doc); // an overlap on an earlier line is the first fault
+            }
             return false;
         }
         if (section == 5) {

@@ -75,6 +75,7 @@ private:
     bool Header(SheetDocument& doc);
     bool StyleLine(SheetDocument& doc);
     bool MergeLine(SheetDocument& doc);
+    bool FlushMerges(SheetDocument& doc);
     bool PrintLine(SheetDocument& doc);
     bool PageLineLine(SheetDocument& doc);
     bool PageLine(SheetDocument& doc);
@@ -89,6 +90,15 @@ private:
     const std::string& m_file;
     LoadError& m_error;
     std::vector<std::uint32_t> m_styleMap{0}; // file style number -> document style index
+    // Merge lines read but not yet checked against each other: checked in one pass when the merge
+    // section ends, as a check per line against every earlier block is quadratic in hostile files.
+    struct PendingMerge {
+        int line;
+        std::size_t column;
+        std::string_view token;
+    };
+    std::vector<MergeRange> m_merges;
+    std::vector<PendingMerge> m_mergeLines;
 };
 
 } // namespace sheet

@@ -3,6 +3,8 @@
 #include "controls/sheet/MergeIndex_p.h"
 
 #include <algorithm>
+#include <iterator>
+#include <map>
 #include <tuple>
 
 namespace sheet {
@@ -38,6 +40,65 @@ void MergeIndex::Merge(const MergeRange& block) {
         m_blocks.insert(std::upper_bound(m_blocks.begin(), m_blocks.end(), block, Before), block);
     }
     Rebuild();
+}
+
+void MergeIndex::AssignDisjoint(std::vector<MergeRange> blocks) {
+    std::sort(blocks.begin(), blocks.end(), Before);
+    m_blocks = std::move(blocks);
+    Rebuild();
+}
+
+namespace {
+
+// Whether any two of the first `count` blocks share a cell. A sweep down the rows keeps the blocks
+// reaching the current row in a map by first column; while none overlap their column spans are
+// disjoint, so only the span starting last at or before a block's right edge can meet it.
+bool AnyOverlap(const std::vector<MergeRange>& blocks, std::size_t count) {
+    std::vector<MergeRange> sorted(blocks.begin(), blocks.begin() + static_cast<std::ptrdiff_t>(count));
+    std::sort(sorted.begin(), sorted.end(), [](const MergeRange& a, const MergeRange& b) {
+        return std::pair(a.r1, a.c1) < std::pair(b.r1, b.c1);
+    });
+    std::map<int, MergeRange> active; // by c1
+    std::multimap<int, int> endings;  // r2 -> c1 of an active block
+    for (const MergeRange& block : sorted) {
+        while (!endings.empty() && endings.begin()->first < block.r1) {
+            active.erase(endings.begin()->second);
+            endings.erase(endings.begin());
+        }
+        const auto after = active.upper_bound(block.c2);
+        if (after != active.begin() && std::prev(after)->second.c2 >= block.c1) {
+            return true;
+        }
+        active.emplace(block.c1, block);
+        endings.emplace(block.r2, block.c1);
+    }
+    return false;
+}
+
+} // namespace
+
+std::optional<std::pair<std::size_t, std::size_t>> FirstOverlap(const std::vector<MergeRange>& blocks) {
+    if (!AnyOverlap(blocks, blocks.size())) {
+        return std::nullopt;
+    }
+    // Overlap in a prefix stays in every longer one: the shortest overlapping prefix ends in the block
+    // a line-by-line check would have stopped at.
+    std::size_t low = 2, high = blocks.size();
+    while (low < high) {
+        const std::size_t mid = low + (high - low) / 2;
+        if (AnyOverlap(blocks, mid)) {
+            high = mid;
+        } else {
+            low = mid + 1;
+        }
+    }
+    const std::size_t later = low - 1;
+    for (std::size_t earlier = 0; earlier < later; ++earlier) {
+        if (blocks[earlier].Intersects(blocks[later])) {
+            return std::pair{later, earlier};
+        }
+    }
+    return std::nullopt; // not reached: the prefix overlaps only through its last block
 }
 
 void MergeIndex::Clear() {

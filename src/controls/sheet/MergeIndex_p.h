@@ -4,6 +4,9 @@
 
 #include "controls/sheet/SheetTypes.h"
 
+#include <cstddef>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace sheet {
@@ -21,6 +24,9 @@ public:
     // Dissolves every block overlapping `block`, then adds it when it covers two cells or more.
     void Merge(const MergeRange& block);
     void Clear();
+    // Replaces every block with `blocks`, which the caller has checked are disjoint and of two cells or
+    // more: one sort for a whole file's blocks, where a Merge per block would cost the index each time.
+    void AssignDisjoint(std::vector<MergeRange> blocks);
     // Blocks right of col move by count; blocks spanning col widen.
     void InsertCols(int col, int count);
     // Clips blocks to the first `rows` rows; blocks left with one cell dissolve.
@@ -33,5 +39,10 @@ private:
     std::vector<MergeRange> m_blocks;
     std::vector<int> m_reach;
 };
+
+// The first block (in the given order) that shares a cell with an earlier one, and that earlier one,
+// as indices (later, earlier); nullopt when all are disjoint. O(n log² n), so a file listing a million
+// blocks is checked in moments and the fault named is the one a line-by-line check would name.
+std::optional<std::pair<std::size_t, std::size_t>> FirstOverlap(const std::vector<MergeRange>& blocks);
 
 } // namespace sheet

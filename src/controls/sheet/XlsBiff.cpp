@@ -120,7 +120,9 @@ bool BiffStream::Cell(std::uint16_t id, int row, int col, std::uint16_t xf, cons
     rec[7] = static_cast<char>((col >> 8) & 0xFF);
     rec[8] = static_cast<char>(xf & 0xFF);
     rec[9] = static_cast<char>(xf >> 8);
-    std::memcpy(rec + 10, tail, tailSize);
+    if (tailSize > 0) { // a blank cell has no tail, and memcpy from null is undefined even for 0 bytes
+        std::memcpy(rec + 10, tail, tailSize);
+    }
     m_ok = m_out.Write(std::string_view(rec, 4 + bodySize)) && m_ok;
     return m_ok;
 }

@@ -13,6 +13,7 @@
 //     programs use for their default font; heights go from points to pixels at 96 dpi. The export
 //     writes widths that this rule maps back to the same pixels.
 #include "controls/sheet/FileBytes_p.h"
+#include "controls/sheet/MergeIndex_p.h"
 #include "controls/sheet/NumFormatCode.h"
 #include "controls/sheet/SheetXlsx.h"
 #include "controls/sheet/XlsxCommon_p.h"
@@ -39,31 +40,6 @@ class ImportFailure {
 public:
     std::string code, message, cell;
 };
-
-// Two merged blocks that share a cell, or nullopt. A sweep down the rows keeps the blocks that reach
-// the current row in a map by first column; while no two overlap, their column spans are disjoint,
-// so only the span starting last at or before a block's right edge can meet it: n log n for the
-// hundred thousand blocks a hostile sheet may list.
-std::optional<std::pair<MergeRange, MergeRange>> FindOverlap(std::vector<MergeRange> blocks) {
-    std::sort(blocks.begin(), blocks.end(), [](const MergeRange& a, const MergeRange& b) {
-        return std::tie(a.r1, a.c1) < std::tie(b.r1, b.c1);
-    });
-    std::map<int, MergeRange> active; // by c1
-    std::multimap<int, int> endings;  // r2 -> c1 of the active block
-    for (const MergeRange& block : blocks) {
-        while (!endings.empty() && endings.begin()->first < block.r1) {
-            active.erase(endings.begin()->second);
-            endings.erase(endings.begin());
-        }
-        auto after = active.upper_bound(block.c2);
-        if (after != active.begin() && std::prev(after)->second.c2 >= block.c1) {
-            return std::pair{std::prev(after)->second, block};
-        }
-        active.emplace(block.c1, block);
-        endings.emplace(block.r2, block.c1);
-    }
-    return std::nullopt;
-}
 
 [[noreturn]] void Throw(std::string code, std::string message, std::string cell = {}) {
     throw ImportFailure{std::move(code), std::move(message), std::move(cell)};
@@ -510,13 +486,13 @@ bool ImportXlsxData(std::string_view bytes, const std::string& name, SheetDocume
             build.AddMerge({a->col, a->row, b->col, b->row});
             merges.push_back({a->col, a->row, b->col, b->row});
         });
-        if (const auto overlap = FindOverlap(merges)) {
+        if (const auto overlap = FirstOverlap(merges)) {
             const auto rangeName = [](const MergeRange& m) {
                 return CellName(m.c1, m.r1) + ":" + CellName(m.c2, m.r2);
             };
             // The sheet would keep only the later block: the header drawn is not the header loaded.
-            Throw("merge-overlap",
-                  "合并区域 " + rangeName(overlap->second) + " 与 " + rangeName(overlap->first) + " 重叠");
+            Throw("merge-overlap", "合并区域 " + rangeName(merges[overlap->first]) + " 与 " +
+                                       rangeName(merges[overlap->second]) + " 重叠");
         }
 
         EachChild(Child(Child(workbook, "workbook"), "definedNames"), "definedName", [&](pugi::xml_node n) {

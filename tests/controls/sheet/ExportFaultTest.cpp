@@ -138,13 +138,12 @@ protected:
         static int argc = 1;
         static char name[] = "test_sheet_qt";
         static char* argv[] = {name, nullptr};
+        // Never destroyed: tearing Qt down among the static destructors at exit crashes the process.
         if (QGuiApplication::instance() == nullptr) {
-            s_app = std::make_unique<QGuiApplication>(argc, argv);
+            new QGuiApplication(argc, argv);
         }
     }
-    static std::unique_ptr<QGuiApplication> s_app;
 };
-std::unique_ptr<QGuiApplication> ExportFaultTest::s_app;
 
 enum class Fault { MissingFolder, ReadOnlyFolder, DiskFull };
 

@@ -131,6 +131,8 @@ TEST(HostileTemplateTest, RefusedWithACodeInBoundedMemory) {
     for (int row = 1; row <= 200'000; row += 2) {
         manyMerges += "merge A" + std::to_string(row) + ":B" + std::to_string(row + 1) + "\n";
     }
+    // The same blocks and one more that overlaps the block of rows 7 and 8, on the last merge line.
+    const std::string overlapAtEnd = manyMerges + "merge B8:B9\nrows\nend\n";
     manyMerges += "rows\nend\n";
     const std::vector<HostileCase> cases = {
         {"missing .cll", "none.cll", "", "", false, "cannot-open"},
@@ -142,6 +144,8 @@ TEST(HostileTemplateTest, RefusedWithACodeInBoundedMemory) {
          "bad-line"},
         {"two million cells in a row of four", "cells.cll", manyCells, "", false, "too-many-cells"},
         {"a hundred thousand merges", "merges.cll", manyMerges, "", true, ""},
+        {"a hundred thousand merges, the last one overlapping", "overlap.cll", overlapAtEnd, "", false,
+         "merge-overlap", "合并区域 B8:B9 与 A7:B8 重叠"},
         {"missing .xlsx", "none.xlsx", "", "", false, "cannot-open"},
         {"a PNG named .xlsx", "picture.xlsx", png, "", false, "not-xlsx"},
         {"a zip of something else", "other.xlsx", "",
