@@ -168,14 +168,19 @@ inline std::string FolderListing(const std::string& folder) {
 // The file must be a compound file an independent reader accepts, with a BIFF stream of one workbook
 // and one sheet, and nothing else may be left in the folder.
 inline int FuzzXlsWriter(const std::uint8_t* data, std::size_t size) {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/vondrel-fuzz-xls-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (made == nullptr) {
-            std::abort();
+    // One folder for the whole run, removed at exit (it is empty between inputs).
+    static const struct Folder {
+        Folder() {
+            char pattern[] = "/tmp/vondrel-fuzz-xls-XXXXXX";
+            if (mkdtemp(pattern) == nullptr) {
+                std::abort();
+            }
+            path = pattern;
         }
-        return std::string(made);
-    }();
+        ~Folder() { ::rmdir(path.c_str()); }
+        std::string path;
+    } scratch;
+    const std::string& folder = scratch.path;
     SheetDocument doc;
     ApplyEdits(doc, std::string_view(reinterpret_cast<const char*>(data), size));
     if (!doc.CheckConsistency()) {
