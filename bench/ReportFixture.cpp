@@ -127,10 +127,16 @@ void WriteReportTemplate() {
                                           "fprice", "famount", "ftax",   "fdate",     "fdue"};
     static const char* const kCaptions[] = {"单号", "数量", "门店", "客户", "产品",
                                             "单价", "金额", "税额", "日期", "到期日"};
+    // Widths in pixels as a designer leaves them: room for a customer's name and for a million rows' totals.
+    static const int kWidths[] = {70, 50, 40, 170, 90, 80, 110, 100, 80, 80};
     sheet::SheetDocument doc;
     bool ok = doc.Resize(10, 6) && doc.SetCellText(0, 0, "start") && doc.SetCellText(0, 4, "end");
     for (int col = 0; col < 10; ++col) {
-        ok = ok && doc.SetCellText(col, 2, kCaptions[col]) && doc.SetCellText(col, 3, kFields[col]);
+        ok = ok && doc.SetCellText(col, 2, kCaptions[col]) && doc.SetCellText(col, 3, kFields[col]) &&
+             doc.SetColWidth(col, kWidths[col]);
+        if (col == 3 || col == 4) {
+            ok = ok && doc.SetCellAlign(col, 3, 33); // texts left, centred in the row
+        }
         if (col >= 5 && col <= 7) {
             ok = ok && doc.SetCellNumFormat(col, 3, 1, false, 2, -1, 0.0, 0, false) &&
                  doc.SetCellOption(col, 3, 2) && doc.SetCellText(col, 5, "y");
