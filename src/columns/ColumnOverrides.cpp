@@ -11,8 +11,9 @@
 //     rows of the last row visited, which all rows of one template share.
 //  3. The load is the only statement that carries the user id, and it is checked numeric before it is
 //     written (the catalogue statements raise otherwise); a caption is quote-doubled, never spliced.
-//  4. Save and reset ignore failures step by step: closing a window or resetting a report must not be
-//     stopped by one bad row, and the reset's refetch runs whatever happened before it.
+//  4. Reset ignores failures step by step, and the reset's refetch runs whatever happened before it. The
+//     save stops at its first failure and hands it to the window to say once: a closing window is never
+//     stopped, and never kept waiting out one lock timeout per column.
 #include "columns/ColumnOverrides.h"
 
 #include "ado/Command.h"
@@ -209,10 +210,12 @@ std::string HeaderCaption(const grid::GridModel& grid, int col) {
     return caption;
 }
 
-void SaveColumnWidths(ado::Connection& cnn, const vb::Variant& userId, std::int16_t reportId,
-                      const grid::GridModel& grid, int vHeadStart, int iHeadEnd, double twipsPerPixelX) {
+std::optional<std::string> SaveColumnWidths(ado::Connection& cnn, const vb::Variant& userId,
+                                            std::int16_t reportId, const grid::GridModel& grid,
+                                            int vHeadStart, int iHeadEnd, double twipsPerPixelX) {
+    std::optional<std::string> failure;
     for (int col = 0; col < grid.GridColCount(); ++col) {
-        SkipOnError([&] {
+        try {
             const auto found = cnn.Execute(catalogue::SelectOverridesOfUserColumn(userId, col, reportId));
             const double widthPx = grid.ColWidthTwips(col) / twipsPerPixelX;
             if (!found || found->State() != ado::adStateOpen || found->IsEOF()) {
@@ -223,8 +226,14 @@ void SaveColumnWidths(ado::Connection& cnn, const vb::Variant& userId, std::int1
                 cnn.Execute(catalogue::UpdateOverrideWidth(widthPx, userId, reportId,
                                                            vb::CLng(found->Fields("fcol").Value())));
             }
-        });
+        } catch (const std::exception& error) {
+            // What fails one column (a lock, a read-only file, a lost server) fails the rest alike, and
+            // each would wait out the database's timeout again: closing the window would hang.
+            failure = error.what();
+            break;
+        }
     }
+    return failure;
 }
 
 void ResetOverrides(const std::shared_ptr<ado::Connection>& cnn, std::int16_t reportId,

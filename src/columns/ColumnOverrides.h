@@ -56,9 +56,11 @@ void ApplyChangeFormat(ado::Connection& cnn, const vb::Variant& userId, std::int
 std::string HeaderCaption(const grid::GridModel& grid, int col);
 
 // Saves every column's width (hidden ones too) in pixels: a new fixed-column row with the header
-// caption when the user has none for that column, else fwidth of the user's rows. Errors are ignored.
-void SaveColumnWidths(ado::Connection& cnn, const vb::Variant& userId, std::int16_t reportId,
-                      const grid::GridModel& grid, int vHeadStart, int iHeadEnd, double twipsPerPixelX);
+// caption when the user has none for that column, else fwidth of the user's rows. The first failure
+// ends the save and its description is returned, so that the caller can tell the user once.
+std::optional<std::string> SaveColumnWidths(ado::Connection& cnn, const vb::Variant& userId,
+                                            std::int16_t reportId, const grid::GridModel& grid,
+                                            int vHeadStart, int iHeadEnd, double twipsPerPixelX);
 
 // The reset: deletes every user's rows of the report, then runs the report's variable-column
 // procedure (qv_report.fchangecol; none when NULL or blank) with the parameter values in order and

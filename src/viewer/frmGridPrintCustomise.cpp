@@ -59,8 +59,14 @@ void frmGridPrint::SaveColumnWidths() {
         return;
     }
     if (const std::optional<vb::Variant> user = m_overrideUser.Get(*pGPrint, m_services)) {
-        columns::SaveColumnWidths(*pGPrint->mCNN, *user, modGridPrint::RptID, vsf, vHeadStart, iHeadEnd,
-                                  m_services.TwipsPerPixelX());
+        // One message for the whole save (it stops at its first failure): a read-only database or a
+        // server that went away would otherwise lose the user's widths without a word.
+        if (const std::optional<std::string> failure =
+                columns::SaveColumnWidths(*pGPrint->mCNN, *user, modGridPrint::RptID, vsf, vHeadStart,
+                                          iHeadEnd, m_services.TwipsPerPixelX())) {
+            m_services.ShowMessage({"本次调整的列宽没有保存：" + *failure, modGridPrint::kNoticeTitle,
+                                    ui::Buttons::Ok, ui::Icon::Warning});
+        }
     }
 }
 

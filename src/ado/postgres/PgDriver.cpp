@@ -68,6 +68,7 @@
 #include <libpq-fe.h>
 #include <memory>
 #include <optional>
+#include <poll.h>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -306,6 +307,10 @@ struct Routine {
 };
 
 // Ordering prefers an exact input count ($3 = -1 never matches), then more inputs, then the oldest.
+// What every session of this driver runs first, again after a reconnect.
+constexpr const char* kSessionSettings =
+    "SET DateStyle = ISO; SET lc_monetary = 'C'; SET extra_float_digits = 1";
+
 constexpr const char* kFindRoutineSql =
     "SELECT p.oid, p.prokind, p.proretset, p.prorettype, pg_catalog.format_type(p.prorettype, NULL),"
     " t.typtype IN ('c', 'p'), n.nspname, p.proname"
@@ -455,12 +460,15 @@ public:
         if (seconds < 0) {
             throw vb::Error(vb::kErrInvalidCall, "超时秒数不能为负数：" + std::to_string(seconds));
         }
-        Exec("SET statement_timeout = " + std::to_string(static_cast<long long>(seconds) * 1000), {});
+        const long long milliseconds = static_cast<long long>(seconds) * 1000;
+        Exec("SET statement_timeout = " + std::to_string(milliseconds), {});
+        m_timeoutMs = milliseconds;
     }
 
 private:
     // Runs one statement and returns its successful result; throws with the server's text otherwise.
     ResultPtr Exec(std::string_view sql, const std::vector<std::optional<std::string>>& texts) {
+        EnsureConnected();
         const std::string statement(sql);
         ResultPtr result;
         if (texts.empty()) {
@@ -510,8 +518,66 @@ private:
         }
     }
 
-    [[noreturn]] static void ThrowStatementError(std::string_view message) {
+    [[noreturn]] void ThrowStatementError(std::string_view message) {
+        if (PQstatus(m_conn) == CONNECTION_BAD) {
+            throw vb::Error(
+                vb::kErrAdoProvider,
+                std::string("与 PostgreSQL 数据库的连接已断开（数据库服务器停止或重启），这次操作没有完成；"
+                            "服务器恢复后再试一次即可。详情：")
+                    .append(TrimEnd(message)));
+        }
         throw vb::Error(vb::kErrAdoProvider, "SQL 语句执行失败：" + TrimEnd(message));
+    }
+
+    // A server that stopped or restarted leaves the connection dead. The next statement reconnects
+    // first, with the same conninfo (its options, the search_path among them) and the session settings
+    // this driver made, so a window works again once the server is back; the statement that met the
+    // dead connection was reported and is never re-sent, since the server may have run it. A
+    // transaction open when the connection died is gone: that is reported once instead of letting the
+    // statements after it run outside it.
+    void EnsureConnected() {
+        if (PQstatus(m_conn) == CONNECTION_OK) {
+            if (PQtransactionStatus(m_conn) == PQTRANS_IDLE) {
+                // An idle connection whose server went away has the server's goodbye and then the end of
+                // the stream waiting on its socket: reading them finds that out before a statement is
+                // sent into a dead connection.
+                pollfd socket{PQsocket(m_conn), POLLIN, 0};
+                for (int round = 0; round < 4 && ::poll(&socket, 1, 0) > 0 && PQconsumeInput(m_conn);
+                     ++round) {
+                }
+            }
+            if (PQstatus(m_conn) == CONNECTION_OK) {
+                const PGTransactionStatusType state = PQtransactionStatus(m_conn);
+                m_inTransaction = state == PQTRANS_INTRANS || state == PQTRANS_INERROR;
+                return;
+            }
+        }
+        PQreset(m_conn);
+        if (PQstatus(m_conn) != CONNECTION_OK) {
+            throw vb::Error(
+                vb::kErrAdoProvider,
+                std::string("与 PostgreSQL "
+                            "数据库的连接已断开，重新连接也没有成功；请确认数据库服务器已经启动。详情：")
+                    .append(TrimEnd(PQerrorMessage(m_conn))));
+        }
+        PQsetNoticeProcessor(m_conn, IgnoreNotice, nullptr);
+        ApplySessionSettings();
+        if (m_inTransaction) {
+            m_inTransaction = false;
+            throw vb::Error(vb::kErrAdoProvider, "与 PostgreSQL 数据库的连接曾经断开，未提交的事务已经丢失；"
+                                                 "连接已恢复，请重新执行整个操作。");
+        }
+    }
+
+    void ApplySessionSettings() {
+        std::string settings = kSessionSettings;
+        if (m_timeoutMs) {
+            settings.append("; SET statement_timeout = ").append(std::to_string(*m_timeoutMs));
+        }
+        ResultPtr result(PQexec(m_conn, settings.c_str()));
+        if (!result || PQresultStatus(result.get()) != PGRES_COMMAND_OK) {
+            ThrowStatementError(result ? PQresultErrorMessage(result.get()) : PQerrorMessage(m_conn));
+        }
     }
 
     [[noreturn]] static void ThrowCountMismatch(std::string_view name, std::size_t expected,
@@ -526,6 +592,7 @@ private:
     // memory of a big report. On an error every result is still drained, so the connection stays
     // usable, and the rows read so far are dropped.
     StatementResult Stream(std::string_view sql, const std::vector<std::optional<std::string>>& texts) {
+        EnsureConnected();
         const std::string statement(sql);
         int sent = 0;
         if (texts.empty()) {
@@ -646,6 +713,8 @@ private:
     }
 
     PGconn* const m_conn;
+    bool m_inTransaction = false;
+    std::optional<long long> m_timeoutMs;
 };
 
 } // namespace
@@ -663,7 +732,7 @@ std::unique_ptr<Driver> OpenPostgresDriver(const std::string& conninfo) {
     }
     PQsetNoticeProcessor(conn, IgnoreNotice, nullptr);
     auto driver = std::make_unique<PgDriver>(conn);
-    driver->Run("SET DateStyle = ISO; SET lc_monetary = 'C'; SET extra_float_digits = 1", {});
+    driver->Run(kSessionSettings, {});
     return driver;
 }
 

@@ -342,6 +342,9 @@ void NarrowExpressionColumn(RowStore& store, std::size_t col) {
     column = std::move(narrowed);
 }
 
+// How long a statement waits for another connection's lock before it gives up.
+constexpr int kBusyTimeoutSeconds = 5;
+
 class SqliteDriver final : public Driver {
 public:
     explicit SqliteDriver(const std::string& path) {
@@ -363,7 +366,7 @@ public:
             m_db = nullptr;
             throw vb::Error(vb::kErrAdoProvider, "无法打开 SQLite 数据库“" + path + "”：" + message);
         }
-        sqlite3_busy_timeout(m_db, 5000);
+        sqlite3_busy_timeout(m_db, kBusyTimeoutSeconds * 1000);
         sqlite3_progress_handler(m_db, 10000, &SqliteDriver::OnProgress, this);
     }
     ~SqliteDriver() override { sqlite3_close(m_db); }
@@ -473,8 +476,19 @@ private:
             throw vb::Error(vb::kErrAdoProvider, "查询超时（超过 " + std::to_string(m_timeoutSeconds) +
                                                      " 秒），已取消：" + std::string(sql.substr(0, 200)));
         }
-        throw vb::Error(vb::kErrAdoProvider, "SQL 语句执行失败：" + std::string(sqlite3_errmsg(m_db)) +
-                                                 "\n语句：" + std::string(sql.substr(0, 500)));
+        // Another program's lock and a file that may not be written are the user's to resolve, so they are
+        // said in words rather than as the library's English.
+        std::string message;
+        if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED) {
+            message.append("数据库文件正被另一个程序锁定，等了 ")
+                .append(std::to_string(kBusyTimeoutSeconds))
+                .append(" 秒仍未释放，这次操作没有完成；请稍后再试。");
+        } else if ((code & 0xff) == SQLITE_READONLY) {
+            message = "数据库文件是只读的，不能写入（请检查文件和所在文件夹的写权限）。";
+        } else {
+            message.append("SQL 语句执行失败：").append(sqlite3_errmsg(m_db));
+        }
+        throw vb::Error(vb::kErrAdoProvider, message.append("\n语句：").append(sql.substr(0, 500)));
     }
 
     // Steps a prepared statement to its end. Returns the rows when the statement has result columns.
