@@ -40,6 +40,8 @@ def show(value, unit):
     if unit in ("bytes", "B"):
         return "%.1f MB" % (value / 1e6)
     if unit == "s":
+        if value < 1e-5:
+            return "%.1f ns" % (value * 1e9)
         if value < 0.01:
             return "%.2f ms" % (value * 1e3)
         return "%.3f s" % value
