@@ -128,7 +128,7 @@ void WriteReportTemplate() {
     static const char* const kCaptions[] = {"单号", "数量", "门店", "客户", "产品",
                                             "单价", "金额", "税额", "日期", "到期日"};
     // Widths in pixels as a designer leaves them: room for a customer's name and for a million rows' totals.
-    static const int kWidths[] = {70, 50, 40, 170, 90, 80, 110, 100, 80, 80};
+    static const int kWidths[] = {70, 50, 40, 170, 90, 95, 110, 100, 80, 80};
     sheet::SheetDocument doc;
     bool ok = doc.Resize(10, 6) && doc.SetCellText(0, 0, "start") && doc.SetCellText(0, 4, "end");
     for (int col = 0; col < 10; ++col) {

@@ -93,7 +93,8 @@ def draw(folder, out):
         (axes[1][1], "peakBytes", 1.0, "peak memory per row (bytes)", True),
     ]
     for axis, key, scale, label, per_row in panels:
-        for series in data["series"]:
+        for index, series in enumerate(data["series"]):
+            colour = "C%d" % index  # the same colour for a path in every panel
             if key == "peakBytes" and series["name"].startswith("sqlite3"):
                 continue  # the loop holds one row at a time: nothing to draw
             points = [(n, v) for n, v in zip(counts, series[key]) if v is not None and v > 0]
@@ -101,11 +102,10 @@ def draw(folder, out):
                 continue
             xs = [n for n, _ in points]
             ys = [v * scale / (n if per_row else 1) for n, v in points]
-            axis.plot(xs, ys, marker="o", label=series["name"])
+            axis.plot(xs, ys, marker="o", label=series["name"], color=colour)
             if not per_row:
                 # Where linear growth from the smallest point would be: a gap above it is worse than linear.
-                axis.plot(xs, [ys[0] * n / xs[0] for n in xs], linestyle=":", color=axis.lines[-1].get_color(),
-                          linewidth=1)
+                axis.plot(xs, [ys[0] * n / xs[0] for n in xs], linestyle=":", color=colour, linewidth=1)
         axis.set_xscale("log")
         axis.set_yscale("log")
         axis.set_xlabel("rows")
