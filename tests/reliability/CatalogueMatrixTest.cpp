@@ -463,6 +463,36 @@ const BadData kCases[] = {
      Action::Select,
      Outcome::Shown,
      ""},
+    // Quotes and SQL-like text in captions and in the values bound from the rows
+    {"QuotedCaption",
+     1,
+     {},
+     {},
+     "INSERT INTO QV_RptChangeColFormat (fuserid, fischange, frptid, fcol, fbegrow, fendrow, fwidth, fcaption) "
+     "VALUES (1, 0, 1, 5, 4, 5, 70, 'O''Brien\"; DROP TABLE qv_report; --,单据''')",
+     nullptr,
+     Action::Open,
+     Outcome::Shown,
+     ""},
+    {"QuotedCustomerDrilled",
+     1,
+     {},
+     {},
+     "UPDATE xs_customer SET fname = 'O''Brien\"; DELETE FROM xs_invoice; --' "
+     "WHERE fcode = (SELECT MIN(fcode) FROM xs_customer)",
+     nullptr,
+     Action::DrillAndReturn,
+     Outcome::Shown,
+     ""},
+    {"QuotedMasterRecord",
+     3,
+     {},
+     {},
+     "UPDATE xs_customer SET fname = 'O''Brien\"; DELETE FROM xs_invoice; --'",
+     nullptr,
+     Action::Navigate,
+     Outcome::Shown,
+     ""},
 };
 // clang-format on
 
