@@ -5,6 +5,7 @@
 // restarted between a fetch, a navigation, a drill-down or the close-time width save and the next, a
 // SQLite file another connection holds locked, and a read-only SQLite database for the width save.
 #include "ReliabilityFixture.h"
+#include "vb/Error.h"
 
 #include <array>
 #include <cstdio>
@@ -158,6 +159,7 @@ protected:
 
 class ServerFaults : public ServerFaultBase, public ::testing::WithParamInterface<std::size_t> {};
 using ServerFaultsAtClose = ServerFaultBase;
+using ServerConnection = ServerFaultBase;
 
 // Stopped: one clear message, the window stays; back again: the same step works, without a word.
 TEST_P(ServerFaults, StoppedThenBack) {
@@ -226,6 +228,30 @@ TEST_F(ServerFaultsAtClose, WidthSaveWhileStoppedIsReportedOnce) {
     EXPECT_TRUE(Show(1, [&](frmGridPrint& window) { EXPECT_GT(DataRows(window), 0); }));
     EXPECT_EQ(Messages(), std::vector<std::string>{});
     EXPECT_NE(Scalar(widths), "0") << "saved at the second close";
+}
+
+// The host's own statements on the shared connection: a restart in the middle of the host's
+// transaction is never papered over by the reconnect.
+TEST_F(ServerConnection, TransactionOpenAcrossARestartIsReportedLost) {
+    const auto cnn = m_db->Connection();
+    cnn->Execute("CREATE TABLE host_rows (id INTEGER)");
+    cnn->Execute("BEGIN");
+    cnn->Execute("INSERT INTO host_rows VALUES (1)");
+    StopServer();
+    StartServer();
+    const auto failure = [&](const char* sql) -> std::string {
+        try {
+            cnn->Execute(sql);
+        } catch (const vb::Error& error) {
+            return error.what();
+        }
+        return "(no error)";
+    };
+    EXPECT_NE(failure("INSERT INTO host_rows VALUES (2)").find("连接已断开"), std::string::npos);
+    EXPECT_NE(failure("INSERT INTO host_rows VALUES (3)").find("事务已经丢失"), std::string::npos);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM host_rows"), "0") << "nothing of the lost transaction";
+    cnn->Execute("INSERT INTO host_rows VALUES (4)");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM host_rows"), "1");
 }
 
 // The demo on SQLite with a second connection beside the window's.
