@@ -357,6 +357,9 @@ public:
             throw vb::Error(vb::kErrAdoProvider, "无法打开 SQLite 数据库“" + path + "”：" + message);
         }
         sqlite3_extended_result_codes(m_db, 1);
+        // Before the first read: another program writing the file at this moment holds its lock
+        // briefly, and opening waits for it like any statement instead of failing at once.
+        sqlite3_busy_timeout(m_db, kBusyTimeoutSeconds * 1000);
         // A file that is not a database only shows itself at the first read.
         char* error = nullptr;
         if (sqlite3_exec(m_db, "PRAGMA schema_version", nullptr, nullptr, &error) != SQLITE_OK) {
@@ -366,7 +369,6 @@ public:
             m_db = nullptr;
             throw vb::Error(vb::kErrAdoProvider, "无法打开 SQLite 数据库“" + path + "”：" + message);
         }
-        sqlite3_busy_timeout(m_db, kBusyTimeoutSeconds * 1000);
         sqlite3_progress_handler(m_db, 10000, &SqliteDriver::OnProgress, this);
     }
     ~SqliteDriver() override { sqlite3_close(m_db); }
