@@ -74,8 +74,13 @@ bool clsGridPrint::ShowReport(std::int16_t iType) {
     // definition and that report would be shown again under this id; a missing row is refused instead.
     bool hasRow = false;
     SkipOnError([&] { hasRow = rs && rs->State() == ado::adStateOpen && !rs->IsEOF(); });
+    // The name and the group are what a plug-in finds its definition by. Kept from the previous report,
+    // they would show that report's rows under this report's template, so a row without them is
+    // refused like a missing one.
+    bool hasIdentity = false;
     if (hasRow) {
         const catalogue::ReportRow row = catalogue::ReadReportRow(*rs);
+        hasIdentity = row.qrptname && row.qrptgrpid;
         if (row.qrptname) {
             rptName = *row.qrptname;
         }
@@ -95,7 +100,7 @@ bool clsGridPrint::ShowReport(std::int16_t iType) {
             RptType = *row.qrptgrpid;
         }
     }
-    if (!hasRow || !catalogue::IsValidDefinition(FmtFileName, ClsName)) {
+    if (!hasRow || !hasIdentity || !catalogue::IsValidDefinition(FmtFileName, ClsName)) {
         SkipOnError([&] {
             Services().ShowMessage(
                 {catalogue::kInvalidDefinitionMessage, {}, ui::Buttons::Ok, ui::Icon::None});

@@ -40,7 +40,7 @@ const BadData kCases[] = {
      "UPDATE qv_report SET qrptname = NULL WHERE qid = 1",
      nullptr,
      Action::Open,
-     Outcome::Closed, "找不到报表"},
+     Outcome::Refused, "报表参数设置有错误"},
     {"NullGroup",
      1,
      {"qv_report"},
@@ -48,7 +48,7 @@ const BadData kCases[] = {
      "UPDATE qv_report SET qrptgrpid = NULL WHERE qid = 1",
      nullptr,
      Action::Open,
-     Outcome::Closed, "找不到报表"},
+     Outcome::Refused, "报表参数设置有错误"},
     {"NullHeadHeight",
      1,
      {"qv_report"},
@@ -74,7 +74,7 @@ const BadData kCases[] = {
      "UPDATE qv_report SET qrptgrpid = 'one' WHERE qid = 1",
      nullptr,
      Action::Select,
-     Outcome::Closed, "找不到报表"},
+     Outcome::Refused, "报表参数设置有错误"},
     {"NullClassName",
      1,
      {},
@@ -625,5 +625,37 @@ INSTANTIATE_TEST_SUITE_P(Cases, CatalogueMatrix,
                          ::testing::Combine(::testing::Values(Backend::Sqlite, Backend::Postgres),
                                             ::testing::Range(std::size_t{0}, std::size(kCases))),
                          CaseName);
+
+} // namespace
+
+namespace {
+
+class ReusedHost : public vondrel::test::DemoWindowFixture, public ::testing::WithParamInterface<Backend> {
+protected:
+    Backend DatabaseParam() const override { return GetParam(); }
+};
+
+// The host object outlives its reports. A Null in the next report's row must not bring back the
+// previous report's name or group, through which the plug-in would show that report's rows under
+// this report's template.
+TEST_P(ReusedHost, NullNameOrGroupShowsNoOtherReport) {
+    for (const char* column : {"qrptname", "qrptgrpid"}) {
+        SCOPED_TRACE(column);
+        ASSERT_TRUE(Show(2, [](QV_GridPrint::frmGridPrint&) {}));
+        ASSERT_TRUE(m_loaded);
+        Loosen("qv_report");
+        m_db->Exec(std::string("UPDATE qv_report SET ").append(column).append(" = NULL WHERE qid = 1"));
+        std::string caption;
+        EXPECT_FALSE(Show(1, [&](QV_GridPrint::frmGridPrint& window) { caption = window.Caption(); }));
+        EXPECT_EQ(caption, "") << "no window, least of all report 2's";
+        const std::vector<std::string> messages = Messages();
+        ASSERT_EQ(messages.size(), 1U) << ::testing::PrintToString(messages);
+        EXPECT_NE(messages[0].find("报表参数设置有错误"), std::string::npos) << messages[0];
+        m_db->Exec("UPDATE qv_report SET qrptname = '销售汇总', qrptgrpid = 1 WHERE qid = 1");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, ReusedHost, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         vondrel::test::BackendTestName);
 
 } // namespace
