@@ -388,6 +388,28 @@ const BadData kCases[] = {
      Action::DrillAndReturn,
      Outcome::Shown,
      ""},
+    {"ChildMasterProcedureMissing",
+     1,
+     {},
+     {},
+     "UPDATE qv_report SET qmainproc = 'sp_nosuch', qbindfield = 'fcustomer' WHERE qid = 2",
+     nullptr,
+     Action::DrillAndReturn,
+     Outcome::Shown,
+     "找不到存储过程"},
+    {"ChildMasterProcedureNoRows",
+     1,
+     {},
+     {},
+     "INSERT INTO vondrel_procedures VALUES ('sp_nomaster', 'fdatefrom DATE, fdateto DATE', "
+     "'SELECT fname AS fcustomer FROM xs_customer WHERE 1 = 0'); "
+     "UPDATE qv_report SET qmainproc = 'sp_nomaster', qbindfield = 'fcustomer' WHERE qid = 2",
+     "CREATE FUNCTION sp_nomaster(fdatefrom DATE, fdateto DATE) RETURNS TABLE(fcustomer VARCHAR) "
+     "LANGUAGE sql AS $$ SELECT 'x'::varchar WHERE false $$; "
+     "UPDATE qv_report SET qmainproc = 'sp_nomaster', qbindfield = 'fcustomer' WHERE qid = 2",
+     Action::DrillAndReturn,
+     Outcome::Shown,
+     ""},
     // fchangecol and the column overrides
     {"ColumnProcedureMissing",
      5,
