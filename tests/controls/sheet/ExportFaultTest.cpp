@@ -15,6 +15,7 @@
 #include "controls/sheet/qt/SheetPrinter.h"
 
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -177,7 +178,10 @@ TEST_F(ExportFaultTest, EveryWriterRefusesCleanlyAndKeepsTheEarlierFile) {
             }
             if (c.fault == Fault::ReadOnlyFolder && !disk->MakeReadOnly()) {
                 if (::geteuid() == 0) {
-                    GTEST_SKIP() << "root without mount rights cannot make a read-only folder";
+                    // Root without mount rights passes every permission check: nothing to test here,
+                    // but the other faults still are.
+                    std::fprintf(stderr, "read-only folder not tested: no mount rights\n");
+                    continue;
                 }
                 std::filesystem::permissions(folder, std::filesystem::perms::owner_read |
                                                          std::filesystem::perms::owner_exec);
