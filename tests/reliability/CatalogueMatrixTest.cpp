@@ -26,7 +26,7 @@ struct BadData {
     const char* postgres;                                  // nullptr: the same as on SQLite
     Action action;
     Outcome outcome;
-    const char* message; // a part of the one message expected; "" = no message
+    const char* message; // a part of the one message expected; "*" = any one message; "" = none
 };
 
 // clang-format off
