@@ -239,6 +239,28 @@ TEST_F(SheetPrinterTest, PdfPagesExtractAsWrittenWithHeadersAndPageLine) {
     EXPECT_GE(fontRows, 3);
 }
 
+// With a repeated title column the pages still show one sheet: the merged title and header blocks
+// running over the title column and on into the body are printed once each, not once per part.
+TEST_F(SheetPrinterTest, BlocksOverTitleColumnsAndBodyPrintOnce) {
+    TempDir dir;
+    const std::string pdf = dir.File("titles.pdf");
+    SheetDocument doc = Report();
+    ASSERT_TRUE(doc.SetPrintTitles(4, 2));
+    std::string error;
+    ASSERT_TRUE(ExportPdf(doc, pdf, error)) << error;
+    for (int page = 1; page <= PdfPages(pdf); ++page) {
+        SCOPED_TRACE("page " + std::to_string(page));
+        const std::string text = PageText(pdf, page);
+        for (const char* once : {"人民日报社一月销售月报表", "客户与商品", "数量与金额", "序号"}) {
+            std::size_t count = 0;
+            for (std::size_t at = text.find(once); at != std::string::npos; at = text.find(once, at + 1)) {
+                ++count;
+            }
+            EXPECT_EQ(count, 1U) << once;
+        }
+    }
+}
+
 TEST_F(SheetPrinterTest, PngPagesForAPersonToLookAt) {
     const std::filesystem::path out = std::filesystem::path(VONDREL_TEST_OUTPUT_DIR) / "sheet-pages";
     std::filesystem::create_directories(out);

@@ -220,8 +220,20 @@ void SheetPainter::PaintPage(QPainter& painter, int index) {
     // Rows taller than the page are clipped at the page line band, never drawn over it.
     painter.setClipRect(
         QRectF(0, 0, frame.widthPt * devPerPtX, (frame.heightPt - kPageLineBandPt) * devPerPtY));
-    for (const std::vector<Line>* rows : {&m_titleRows, &m_bodyRows}) {
-        for (const std::vector<Line>* cols : {&m_titleCols, &m_bodyCols}) {
+    // Where the body goes on right after the repeated titles (the first page across, the first page
+    // down) the two are one stretch of the sheet: a merged block over both (a title row across every
+    // column) is painted once over its whole width, not once per part.
+    const auto joined = [](std::vector<Line>& titles, std::vector<Line>& body,
+                           std::vector<Line>& all) -> std::vector<const std::vector<Line>*> {
+        if (!titles.empty() && !body.empty() && titles.back().sheetIndex + 1 == body.front().sheetIndex) {
+            all.assign(titles.begin(), titles.end());
+            all.insert(all.end(), body.begin(), body.end());
+            return {&all};
+        }
+        return {&titles, &body};
+    };
+    for (const std::vector<Line>* rows : joined(m_titleRows, m_bodyRows, m_allRows)) {
+        for (const std::vector<Line>* cols : joined(m_titleCols, m_bodyCols, m_allCols)) {
             if (!rows->empty() && !cols->empty()) {
                 PaintBlock(painter, *rows, *cols, devPerPtX);
             }
