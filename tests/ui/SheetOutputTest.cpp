@@ -6,6 +6,7 @@
 // What reaches the queue is read back from the server's spool with pdftotext.
 #include "controls/sheet/SheetDocument.h"
 #include "controls/sheet/qt/SheetPrinter.h"
+#include "support/Shell.h"
 #include "ui/qt/QtServices.h"
 
 #include <array>
@@ -33,18 +34,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string RunCommand(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        std::array<char, 4096> buffer{};
-        std::size_t n = 0;
-        while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-            output.append(buffer.data(), n);
-        }
-        pclose(pipe);
-    }
-    return output;
-}
+using vondrel::test::RunCommand;
 
 std::string Quoted(const fs::path& path) {
     std::string quoted = "'";

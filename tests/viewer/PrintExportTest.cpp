@@ -11,6 +11,7 @@
 #include "plugin/PluginRegistry.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedServices.h"
+#include "support/Shell.h"
 #include "vb/DateTime.h"
 #include "viewer/frmGridPrint.h"
 
@@ -133,17 +134,8 @@ std::string RunPython(const std::string& script, const std::filesystem::path& fi
         std::fputs(script.c_str(), out);
         std::fclose(out);
     }
-    const std::string command = "/usr/bin/python3 '" + scriptFile.string() + "' '" + file.string() + "' 2>&1";
-    std::string output;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            output.append(buffer, n);
-        }
-        ::pclose(pipe);
-    }
-    return output;
+    return vondrel::test::RunCommand("/usr/bin/python3 '" + scriptFile.string() + "' '" + file.string() +
+                                     "' 2>&1");
 }
 
 std::vector<std::string> FilesIn(const std::filesystem::path& folder) {

@@ -10,6 +10,7 @@
 #include "host/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "support/ScriptedServices.h"
+#include "support/Shell.h"
 #include "ui/qt/QtServices.h"
 #include "vb/DateTime.h"
 #include "viewer/frmGridPrint.h"
@@ -29,16 +30,7 @@ using vondrel::test::ReportScript;
 using vondrel::test::ScriptedReport;
 
 std::string RunShell(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            output.append(buffer, n);
-        }
-        ::pclose(pipe);
-    }
-    return output;
+    return vondrel::test::RunCommand(command);
 }
 
 std::size_t Count(const std::string& text, const std::string& what) {

@@ -4,6 +4,7 @@
 // vondrel-template render as a template author runs it, on the demo template: the files it writes
 // read back with poppler and QImage, and its answers to bad command lines.
 #include "controls/sheet/SheetSamples.h"
+#include "support/Shell.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -29,15 +30,7 @@ ToolRun Render(const test::TempDir& dir, const std::string& args) {
 }
 
 std::string Shell(const std::string& command) {
-    std::string out;
-    if (std::FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-            out.append(buffer, n);
-        }
-        ::pclose(pipe);
-    }
-    return out;
+    return vondrel::test::RunCommand(command + " 2>/dev/null");
 }
 
 TEST(RenderCommandTest, WritesWhatThePrintLooksLike) {

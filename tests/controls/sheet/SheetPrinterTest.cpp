@@ -9,6 +9,7 @@
 #include "controls/sheet/SheetSamples.h"
 #include "controls/sheet/qt/CellText_p.h"
 #include "controls/sheet/qt/ReportFonts.h"
+#include "support/Shell.h"
 
 #include <array>
 #include <cstdio>
@@ -51,23 +52,7 @@ std::unique_ptr<QGuiApplication> SheetPrinterTest::s_app;
 
 // Standard output of a shell command; `ok` false when it failed.
 std::string RunShell(const std::string& command, bool* ok = nullptr) {
-    std::string out;
-    std::FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
-    if (pipe == nullptr) {
-        if (ok != nullptr) {
-            *ok = false;
-        }
-        return out;
-    }
-    std::array<char, 4096> buffer{};
-    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
-        out.append(buffer.data(), n);
-    }
-    const int status = ::pclose(pipe);
-    if (ok != nullptr) {
-        *ok = status == 0;
-    }
-    return out;
+    return vondrel::test::RunCommand(command + " 2>/dev/null", ok);
 }
 
 std::string PageText(const std::string& pdf, int page) {
