@@ -7,6 +7,7 @@
 //
 //   bench_viewer [--rows N] [--json FILE]
 #include "BenchSupport.h"
+#include "ReportFixture.h"
 #include "ado/Connection.h"
 #include "ado/Recordset.h"
 #include "controls/sheet/SheetDocument.h"
@@ -30,28 +31,6 @@ using vondrel::bench::Sample;
 
 volatile std::size_t g_sink = 0;
 std::vector<std::shared_ptr<void>> g_kept; // results stay alive until the measured child exits
-
-// Services for a window nobody looks at; a message would mean the set-up failed.
-class SilentServices final : public ui::Services {
-public:
-    ui::Answer ShowMessage(const ui::Message& message) override {
-        std::fprintf(stderr, "bench_viewer: unexpected message: %s\n", message.text.c_str());
-        std::_Exit(3);
-    }
-    std::optional<ui::SaveFileChoice> AskSaveFile(const ui::SaveFileRequest&) override {
-        return std::nullopt;
-    }
-    void SetBusy(bool) override {}
-    double TwipsPerPixelX() const override { return 15; }
-    double TwipsPerPixelY() const override { return 15; }
-    std::filesystem::path ApplicationFolder() const override { return "bench-data"; }
-    ui::OutputOutcome PrintSheet(const sheet::SheetDocument&) override { return Refused(); }
-    ui::OutputOutcome PreviewSheet(const sheet::SheetDocument&) override { return Refused(); }
-    ui::OutputOutcome PageSetupDialog(sheet::SheetDocument&) override { return Refused(); }
-
-private:
-    static ui::OutputOutcome Refused() { return {ui::OutputResult::Failed, "no printing in benchmarks"}; }
-};
 
 // A plug-in whose rows are the whole table, as a month-end report's are.
 class AllRowsReport final : public QV_GridPrint::IReport {
@@ -102,7 +81,7 @@ void DatabaseFetch(const std::string& path) {
 }
 
 void WindowSetData(const std::string& path, bool refetchAfterwards = false) {
-    auto services = std::make_shared<SilentServices>();
+    auto services = std::make_shared<vondrel::bench::BenchServices>();
     auto host = std::make_shared<QV_GridPrint::clsGridPrint>(services);
     auto cnn = ado::Connection::Create();
     cnn->Open(path);
