@@ -30,9 +30,9 @@
 #include <vector>
 
 #include <QDialog>
-#include <QtGlobal>
 #include <QImage>
 #include <QWidget>
+#include <QtGlobal>
 
 namespace {
 
