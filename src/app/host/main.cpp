@@ -90,6 +90,15 @@ Options Parse(int argc, char** argv) {
             }
             return argv[++k];
         };
+        // NAME=VALUE, as --param and --login take it.
+        const auto assignment = [&](const char* form) -> std::pair<std::string, std::string> {
+            const std::string value = next();
+            const std::size_t equals = value.find('=');
+            if (equals == std::string::npos || equals == 0) {
+                Fail(arg + " 的格式是 " + form + "：" + value);
+            }
+            return {value.substr(0, equals), value.substr(equals + 1)};
+        };
         if (arg == "--db") {
             options.db = next();
         } else if (arg == "--list") {
@@ -104,12 +113,7 @@ Options Parse(int argc, char** argv) {
         } else if (arg == "--folder" || arg == "--app-dir") {
             options.folder = next();
         } else if (arg == "--param") {
-            const std::string value = next();
-            const std::size_t equals = value.find('=');
-            if (equals == std::string::npos || equals == 0) {
-                Fail("--param 的格式是 参数名=值：" + value);
-            }
-            options.params.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+            options.params.push_back(assignment("参数名=值"));
         } else if (arg == "--screenshot") {
             options.screenshot = next();
         } else if (arg == "--export") {
@@ -125,12 +129,7 @@ Options Parse(int argc, char** argv) {
         } else if (arg == "--login-fields") {
             options.loginFields = next();
         } else if (arg == "--login") {
-            const std::string value = next();
-            const std::size_t equals = value.find('=');
-            if (equals == std::string::npos || equals == 0) {
-                Fail("--login 的格式是 字段=值：" + value);
-            }
-            options.loginValues.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+            options.loginValues.push_back(assignment("字段=值"));
         } else if (arg == "--no-move") {
             options.move = false;
         } else if (arg == "--help" || arg == "-h") {

@@ -200,10 +200,16 @@ int QtServices::RunDialog(QDialog& dialog) {
 
 // The dialogs start from the document's own page set-up, so what the user chose before (and what
 // the template brought) is what the printer is given.
-OutputOutcome QtServices::PrintSheet(const sheet::SheetDocument& doc) {
-    QPrinter printer(QPrinter::HighResolution);
+namespace {
+void StartFromDocument(QPrinter& printer, const sheet::SheetDocument& doc) {
     printer.setPageLayout(sheet::qt::PageLayoutOf(doc.GetPageSetup()));
     printer.setDocName(QStringLiteral("报表"));
+}
+} // namespace
+
+OutputOutcome QtServices::PrintSheet(const sheet::SheetDocument& doc) {
+    QPrinter printer(QPrinter::HighResolution);
+    StartFromDocument(printer, doc);
     QPrintDialog dialog(&printer, DialogParent());
     dialog.setWindowTitle(QStringLiteral("打印"));
     dialog.setMinMax(1, std::max(1, sheet::qt::PageCount(doc)));
@@ -221,8 +227,7 @@ OutputOutcome QtServices::PrintSheet(const sheet::SheetDocument& doc) {
 
 OutputOutcome QtServices::PreviewSheet(const sheet::SheetDocument& doc) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(sheet::qt::PageLayoutOf(doc.GetPageSetup()));
-    printer.setDocName(QStringLiteral("报表"));
+    StartFromDocument(printer, doc);
     QPrintPreviewDialog dialog(&printer, DialogParent());
     dialog.setWindowTitle(QStringLiteral("打印预览"));
     dialog.setWindowFlag(Qt::WindowMaximizeButtonHint, true);
@@ -246,7 +251,7 @@ OutputOutcome QtServices::PreviewSheet(const sheet::SheetDocument& doc) {
 
 OutputOutcome QtServices::PageSetupDialog(sheet::SheetDocument& doc) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(sheet::qt::PageLayoutOf(doc.GetPageSetup()));
+    StartFromDocument(printer, doc);
     QPageSetupDialog dialog(&printer, DialogParent());
     dialog.setWindowTitle(QStringLiteral("页面设置"));
     if (RunDialog(dialog) != QDialog::Accepted) {
