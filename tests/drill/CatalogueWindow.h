@@ -16,6 +16,9 @@
 #include "host/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "support/DbFixture.h"
+#include "support/DemoDatabase.h"
+#include "support/GridRows.h"
+#include "support/ScriptedDialogs.h"
 #include "support/ScriptedServices.h"
 #include "vb/Conversion.h"
 #include "viewer/SalesTemplate.h"
@@ -23,19 +26,10 @@
 #include "viewer/frmGridPrint.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <unistd.h>
 
 namespace vondrel::test {
-
-inline std::string ReadSourceFile(const std::string& relative) {
-    std::ifstream in(std::string(VONDREL_SOURCE_DIR) + "/" + relative, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 inline constexpr const char* kCatalogueRows = R"sql(
 CREATE TABLE sales (id INTEGER, name VARCHAR(20), amount DECIMAL(18,2), note VARCHAR(20));
@@ -99,36 +93,13 @@ CREATE PROCEDURE sp_varcols(p0 TEXT, p1 TEXT, p2 TEXT, puser INTEGER) LANGUAGE s
   VALUES (puser, 1, 1, 3, 2, 3, 90, '附加,编号二', 'id', 1, 0, 1) $$;
 )sql";
 
-// The modal dialogs of the window, answered by the test: each handler gets the dialog's logic and
-// plays the user's part on it.
-class ScriptedDialogs final : public QV_GridPrint::ModalDialogs {
-public:
-    std::function<void(QV_GridPrint::columns::frmColEdit&)> onColEdit;
-    std::function<void(QV_GridPrint::select::frmSelectReport&)> onSelectReport;
-    int colEditShown = 0;
-    int selectShown = 0;
-
-    void ShowColEdit(QV_GridPrint::columns::frmColEdit& dialog) override {
-        ++colEditShown;
-        if (onColEdit) {
-            onColEdit(dialog);
-        }
-    }
-    void ShowSelectReport(QV_GridPrint::select::frmSelectReport& dialog) override {
-        ++selectShown;
-        if (onSelectReport) {
-            onSelectReport(dialog);
-        }
-    }
-};
-
 class CatalogueWindow : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override {
         m_db = std::make_unique<TestDatabase>(GetParam());
         VONDREL_REQUIRE_DATABASE(*m_db);
         const std::string engine = EngineOf(GetParam());
-        m_db->Exec(ReadSourceFile("demo/" + engine + "/01-catalogue.sql"));
+        m_db->Exec(ReadSource("demo/" + engine + "/01-catalogue.sql"));
         m_db->Exec(kCatalogueRows);
         m_db->Exec(engine == "sqlite" ? kSqliteProcedures : kPostgresProcedures);
         m_host = std::make_unique<QV_GridPrint::clsGridPrint>(m_services);
@@ -176,18 +147,12 @@ protected:
         return *m_window;
     }
 
-    // "texts|…" per grid row.
-    std::vector<std::string> GridRows() const {
-        std::vector<std::string> rows;
-        grid::GridModel& grid = m_window->Grid();
-        for (int row = 0; row < grid.GridRowCount(); ++row) {
-            std::string line;
-            for (int col = 0; col < grid.GridColCount(); ++col) {
-                line.append(col ? "|" : "").append(grid.CellTextAt(row, col));
-            }
-            rows.push_back(line);
-        }
-        return rows;
+    std::vector<std::string> GridRows() const { return vondrel::test::GridRows(m_window->Grid()); }
+
+    // Double clicks grid row `row` as the user does: the click makes it current, then the double click.
+    void DoubleClick(int row) {
+        m_window->Grid().UserClick(row, 1);
+        m_window->Grid().UserDoubleClick(row, 1);
     }
 
     // The rows of a query as "a|b|c" lines.

@@ -32,7 +32,7 @@ TEST_P(DemoDrill, CustomerOfTheSummaryOpensItsDailySales) {
     VONDREL_REQUIRE_DATABASE(db);
     const std::string engine = vondrel::test::EngineOf(GetParam());
     for (const char* script : {"01-catalogue", "02-data", "03-reports", "04-drill"}) {
-        db.Exec(vondrel::test::ReadSourceFile("demo/" + engine + "/" + script + ".sql"));
+        db.Exec(vondrel::test::ReadSource("demo/" + engine + "/" + script + ".sql"));
     }
     const auto cnn = db.Connection();
     auto link = ado::Recordset::Create();

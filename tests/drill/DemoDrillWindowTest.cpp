@@ -17,7 +17,7 @@ protected:
         DemoDatabase::SetUp();
         if (!IsSkipped()) {
             m_db->Exec(
-                sqlreport::test::ReadSource("demo/" + vondrel::test::EngineOf(GetParam()) + "/04-drill.sql"));
+                vondrel::test::ReadSource("demo/" + vondrel::test::EngineOf(GetParam()) + "/04-drill.sql"));
         }
     }
     void TearDown() override {

@@ -54,14 +54,7 @@ TEST(DrillItems, MalformedItemsAreNamed) {
     }
 }
 
-class Drill : public vondrel::test::CatalogueWindow {
-protected:
-    // Double clicks grid row `row` as the user does: the click makes it current, then the double click.
-    void DoubleClick(int row) {
-        m_window->Grid().UserClick(row, 1);
-        m_window->Grid().UserDoubleClick(row, 1);
-    }
-};
+class Drill : public vondrel::test::CatalogueWindow {};
 
 TEST_P(Drill, DrillTakesParametersFromTheRowAndTheWindow) {
     frmGridPrint& window = OpenWindow();

@@ -6,35 +6,15 @@
 // opens it: clsGridPrint::ShowReport reads the catalogue row and runs a window whose modal part is
 // the test's script on the report window's logic, with the generic plug-in.
 
-#include "columns/frmColEdit.h"
 #include "plugin/PluginRegistry.h"
-#include "select/frmSelectReport.h"
 #include "sqlreport/DemoFixture.h"
+#include "support/ScriptedDialogs.h"
 #include "viewer/frmGridPrint.h"
 
 #include <functional>
 #include <regex>
 
 namespace vondrel::test {
-
-class ReliabilityDialogs final : public QV_GridPrint::ModalDialogs {
-public:
-    std::function<void(QV_GridPrint::columns::frmColEdit&)> onColEdit;
-    std::function<void(QV_GridPrint::select::frmSelectReport&)> onSelectReport;
-
-    void ShowColEdit(QV_GridPrint::columns::frmColEdit& dialog) override {
-        if (onColEdit) {
-            onColEdit(dialog);
-        }
-    }
-    void ShowSelectReport(QV_GridPrint::select::frmSelectReport& dialog) override {
-        if (onSelectReport) {
-            onSelectReport(dialog);
-        } else {
-            dialog.cmdCancel_Click();
-        }
-    }
-};
 
 // A message in the system's language: its own words are Chinese, whatever detail follows them.
 inline bool HasChineseWords(const std::string& text) {
@@ -57,23 +37,20 @@ protected:
     void SetUp() override {
         m_db = std::make_unique<TestDatabase>(DatabaseParam());
         VONDREL_REQUIRE_DATABASE(*m_db);
-        const std::string engine = EngineOf(DatabaseParam());
-        for (const char* script : {"/01-catalogue.sql", "/02-data.sql", "/03-reports.sql", "/04-drill.sql"}) {
-            m_db->Exec(sqlreport::test::ReadSource("demo/" + engine + script));
-        }
+        LoadDemo(*m_db, DatabaseParam(), /*withDrill*/ true);
         m_services->scripted.SetApplicationFolder(std::string(VONDREL_SOURCE_DIR) + "/demo/templates");
         m_host = std::make_unique<QV_GridPrint::clsGridPrint>(m_services);
         m_host->set_cnn(m_db->Connection());
-        ASSERT_TRUE(m_host->CreateRsLogin("FUsername S20,FAcctName S40,Flogindate D,fuserid N"));
-        QV_GridPrint::SetLoginFieldText(*m_host->rsLogin(), "FUsername", "张三");
-        QV_GridPrint::SetLoginFieldText(*m_host->rsLogin(), "FAcctName", "演示账套");
-        QV_GridPrint::SetLoginFieldText(*m_host->rsLogin(), "Flogindate", "2024-04-01");
-        QV_GridPrint::SetLoginFieldText(*m_host->rsLogin(), "fuserid", "1");
+        SignInDemoUser(*m_host);
         m_host->mMove = true;
         sqlreport::SqlReport::ForgetSessionValues();
         QV_GridPrint::modGridPrint::bMxMode = false;
         sqlreport::Register(m_registry, nullptr);
         m_host->SetReportWindowFactory([this] { return std::make_unique<Window>(*this); });
+        // A selection dialog nobody scripted is cancelled.
+        m_dialogs.onSelectReport = [](QV_GridPrint::select::frmSelectReport& dialog) {
+            dialog.cmdCancel_Click();
+        };
     }
 
     void TearDown() override {
@@ -159,7 +136,7 @@ protected:
     std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<QV_GridPrint::clsGridPrint> m_host;
     QV_GridPrint::PluginRegistry m_registry;
-    ReliabilityDialogs m_dialogs;
+    ScriptedDialogs m_dialogs;
     bool m_loaded = false;
     Script m_whileOpen;
 

@@ -10,21 +10,15 @@
 #include "host/clsGridPrint.h"
 #include "sqlreport/SqlReport.h"
 #include "support/DbFixture.h"
+#include "support/DemoDatabase.h"
 #include "vb/Conversion.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sstream>
 
 namespace sqlreport::test {
 
-inline std::string ReadSource(const std::string& relative) {
-    std::ifstream in(std::string(VONDREL_SOURCE_DIR) + "/" + relative, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using vondrel::test::ReadSource;
 
 // The whole demo (catalogue, business data, reports) in a fresh database of each engine, a host
 // object on it with the demo user (fuserid 1), and scripted dialogs.
@@ -33,18 +27,11 @@ protected:
     void SetUp() override {
         m_db = std::make_unique<vondrel::test::TestDatabase>(GetParam());
         VONDREL_REQUIRE_DATABASE(*m_db);
-        const std::string engine = vondrel::test::EngineOf(GetParam());
-        for (const char* script : {"/01-catalogue.sql", "/02-data.sql", "/03-reports.sql"}) {
-            m_db->Exec(ReadSource("demo/" + engine + script));
-        }
+        vondrel::test::LoadDemo(*m_db, GetParam(), /*withDrill*/ false);
         m_services->scripted.SetApplicationFolder(std::string(VONDREL_SOURCE_DIR) + "/demo/templates");
         m_host = std::make_unique<QV_GridPrint::clsGridPrint>(m_services);
         m_host->set_cnn(m_db->Connection());
-        ASSERT_TRUE(m_host->CreateRsLogin("FUsername S20,FAcctName S40,Flogindate D,fuserid N"));
-        QV_GridPrint::SetLoginFieldText(*m_host->rsLogin(), "FUsername", "张三");
-        QV_GridPrint::SetLoginFieldText(*m_host->rsLogin(), "FAcctName", "演示账套");
-        QV_GridPrint::SetLoginFieldText(*m_host->rsLogin(), "Flogindate", "2024-04-01");
-        QV_GridPrint::SetLoginFieldText(*m_host->rsLogin(), "fuserid", "1");
+        vondrel::test::SignInDemoUser(*m_host);
         m_host->mMove = true;
         SqlReport::ForgetSessionValues();
         QV_GridPrint::modGridPrint::bMxMode = false;

@@ -11,6 +11,7 @@
 #include "catalogue/ModGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "support/DbFixture.h"
+#include "support/GridRows.h"
 #include "support/ScriptedServices.h"
 
 #include <filesystem>
@@ -81,19 +82,7 @@ protected:
         return *m_window;
     }
 
-    // "id|name|amount" per grid row.
-    std::vector<std::string> GridRows() {
-        std::vector<std::string> rows;
-        grid::GridModel& grid = m_window->Grid();
-        for (int row = 0; row < grid.GridRowCount(); ++row) {
-            std::string line;
-            for (int col = 0; col < grid.GridColCount(); ++col) {
-                line.append(col ? "|" : "").append(grid.CellTextAt(row, col));
-            }
-            rows.push_back(line);
-        }
-        return rows;
-    }
+    std::vector<std::string> GridRows() { return vondrel::test::GridRows(m_window->Grid()); }
 
     std::vector<std::string> TakeLog() {
         std::vector<std::string> taken;
