@@ -205,17 +205,8 @@ std::string ParameterForm::ValueText(std::size_t index) const {
 
 std::string ParameterForm::DisplayText(std::size_t index) const {
     const ParameterField& field = fields.at(index);
-    std::string text = field.type == ParaType::List ? SelectedItem(index)->text : ValueText(index);
-    // The window cuts a parameter item's text at a second "/".
-    std::string shown;
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        if (text[k] == '/') {
-            shown += "／";
-        } else {
-            shown += text[k];
-        }
-    }
-    return shown;
+    // The window splits an item at its first "/" only, so the text keeps its own "/" as typed.
+    return field.type == ParaType::List ? SelectedItem(index)->text : ValueText(index);
 }
 
 } // namespace sqlreport

@@ -5,6 +5,7 @@
 #include "ado/Connection.h"
 #include "ado/Recordset.h"
 #include "host/clsGridPrint.h"
+#include "plugin/ParameterItem.h"
 #include "plugin/PluginRegistry.h"
 #include "sqlreport/NamedSql.h"
 #include "sqlreport/ParameterPrompt.h"
@@ -181,21 +182,13 @@ vb::Variant SqlReport::GetPara() {
     BuildForm();
     std::vector<vb::Variant> items;
     for (std::size_t index = 0; index < m_form.fields.size(); ++index) {
-        std::string item = m_form.ValueText(index);
-        item += "/";
-        item += m_form.fields[index].caption;
-        item += ":";
-        item += m_form.DisplayText(index);
-        items.emplace_back(std::move(item));
+        items.emplace_back(QV_GridPrint::MakeParameterItem(
+            m_form.ValueText(index), m_form.fields[index].caption + ":" + m_form.DisplayText(index)));
     }
     if (!m_def->bindField.empty()) {
+        // A key may hold "/" (a customer named "上海/华联商厦"); the item says it unambiguously.
         const std::string key = ItemText(BindValue());
-        std::string item = key;
-        item += "/";
-        item += m_def->bindCaption;
-        item += ":";
-        item += key;
-        items.emplace_back(std::move(item));
+        items.emplace_back(QV_GridPrint::MakeParameterItem(key, m_def->bindCaption + ":" + key));
     }
     // A report without parameters still gives an (empty) array: the window takes anything else for a fault.
     return vb::Variant(vb::Array::FromValues(std::move(items)));

@@ -22,7 +22,8 @@ struct Parameter {
     ParameterDirectionEnum Direction = adParamInput;
     long Size = 0;
     vb::Variant Value;
-    std::string SqlType; // the database's type name, from Refresh
+    std::string SqlType;     // the database's type name, from Refresh
+    bool HasDefault = false; // from Refresh: the database has a default value for it
 };
 
 // The parameter list: entry 0 is the return value after Refresh; index errors raise item-not-found.

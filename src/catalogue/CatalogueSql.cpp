@@ -99,6 +99,15 @@ std::string UpdateOverrideWidth(double widthPx, const vb::Variant& userId, std::
            " and frptid=" + Num(reportId) + " and fcol=" + Num(column);
 }
 
+std::string RewriteFixedColumnOverride(const vb::Variant& userId, std::int16_t reportId, long column,
+                                       std::int16_t begRow, std::int16_t endRow, double widthPx,
+                                       std::string_view caption) {
+    return "update qv_rptchangecolformat set fbegrow=" + Num(begRow) + ",fendrow=" + Num(endRow) +
+           ",fwidth=" + Width(widthPx) + ",fcaption=" + ado::SqlQuote(caption) +
+           " where fuserid=" + User(userId) + " and frptid=" + Num(reportId) + " and fcol=" + Num(column) +
+           " and (fischange is null or fischange<>1)";
+}
+
 std::string DeleteOverridesOfReport(std::int16_t reportId) {
     return "delete from QV_RptChangeColFormat where frptid=" + Num(reportId);
 }

@@ -36,6 +36,11 @@ std::string InsertFixedColumnOverride(const vb::Variant& userId, std::int16_t re
                                       std::string_view caption);
 std::string UpdateOverrideWidth(double widthPx, const vb::Variant& userId, std::int16_t reportId,
                                 long column);
+// A fixed-column row written for an earlier drawing of the template: header rows, width and caption
+// as the template is now. Variable-column rows of the triple are left alone.
+std::string RewriteFixedColumnOverride(const vb::Variant& userId, std::int16_t reportId, long column,
+                                       std::int16_t begRow, std::int16_t endRow, double widthPx,
+                                       std::string_view caption);
 std::string DeleteOverridesOfReport(std::int16_t reportId);
 std::string UpdateOverrideCaptionAndDecimals(long decimals, std::string_view caption, std::int16_t reportId,
                                              long column);

@@ -7,6 +7,8 @@
 #include "vb/Error.h"
 #include "vb/Strings.h"
 
+#include <algorithm>
+
 namespace QV_GridPrint::catalogue {
 namespace {
 
@@ -38,7 +40,8 @@ ReportRow ReadReportRow(const ado::Recordset& rs) {
     row.qrptname = Text(rs, "qrptname");
     row.qrptgrpid = Read<std::int16_t>(rs, "qrptgrpid", [](const vb::Variant& v) { return vb::CInt(v); });
     row.qfmtfilename = TextNullEmpty(rs, "qfmtfilename");
-    row.qheadheight = Read<std::int32_t>(rs, "qheadheight", [](const vb::Variant& v) { return vb::CLng(v); });
+    row.qheadheight = Read<std::int32_t>(rs, "qheadheight",
+                                         [](const vb::Variant& v) { return ClampHeadHeight(vb::CLng(v)); });
     row.qclsname = TextNullEmpty(rs, "qclsname");
     row.qstoreproc = Text(rs, "qstoreproc");
     row.qmainproc = Text(rs, "qmainproc");
@@ -50,6 +53,15 @@ ReportRow ReadReportRow(const ado::Recordset& rs) {
 
 bool IsValidDefinition(const std::string& fmtFileName, const std::string& clsName) {
     return !vb::Trim(fmtFileName).empty() && !vb::Trim(clsName).empty();
+}
+
+bool IsShowableRow(const ReportRow& row) {
+    return row.qid && row.qrptname && row.qrptgrpid &&
+           IsValidDefinition(row.qfmtfilename.value_or(""), row.qclsname.value_or(""));
+}
+
+std::int32_t ClampHeadHeight(std::int64_t twips) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(twips, 0, kMaxHeadHeightTwips));
 }
 
 } // namespace QV_GridPrint::catalogue

@@ -35,6 +35,15 @@ ReportRow ReadReportRow(const ado::Recordset& rs);
 
 // A definition can be shown only when both names are non-empty after trimming spaces.
 bool IsValidDefinition(const std::string& fmtFileName, const std::string& clsName);
+// A row every path that switches to a report accepts: readable name and group (a plug-in finds its
+// definition by them) and a valid definition.
+bool IsShowableRow(const ReportRow& row);
+
+// The title band's height in twips, as the window may use it: 0 to 15,000 (about 26 cm). A negative
+// value would push the title and the grid out of the window and overflow the title's position; a huge
+// one would ask for a band far taller than any screen.
+inline constexpr std::int32_t kMaxHeadHeightTwips = 15000;
+std::int32_t ClampHeadHeight(std::int64_t twips);
 inline constexpr const char* kInvalidDefinitionMessage =
     "报表参数设置有错误，请查看qv_REPORT表中的对应字段内容！";
 

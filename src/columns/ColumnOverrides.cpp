@@ -12,8 +12,13 @@
 //  3. The load is the only statement that carries the user id, and it is checked numeric before it is
 //     written (the catalogue statements raise otherwise); a caption is quote-doubled, never spliced.
 //  4. Reset ignores failures step by step, and the reset's refetch runs whatever happened before it. The
-//     save stops at its first failure and hands it to the window to say once: a closing window is never
-//     stopped, and never kept waiting out one lock timeout per column.
+//     save tries every column and hands what failed to the window to say once: a closing window is
+//     never stopped, and one column's failure never costs the widths of the others.
+//  5. Nothing a user can store keeps a report from opening. Rows outlive template drawings: a fixed
+//     row whose header rows are not the template's any more describes columns that moved, so its
+//     caption is not applied (its width is, where the column still exists) and the next close
+//     rewrites it for the template as it is. Captions keep their empty levels when saved, and a
+//     caption with fewer levels than header rows sets the levels it has.
 #include "columns/ColumnOverrides.h"
 
 #include "ado/Command.h"
@@ -49,15 +54,20 @@ bool Equals(const vb::Variant& value, long expected) {
     return number && *number == expected;
 }
 
-// A caption part; a caption with fewer parts than header rows ends the template load there.
-const std::string& Part(const std::vector<std::string>& parts, std::size_t index,
-                        const vb::Variant& caption) {
-    if (index >= parts.size()) {
-        throw vb::Error(vb::kErrSubscript, "个人列设置的列标题“" +
-                                               (caption.IsNull() ? std::string() : vb::CStr(caption)) +
-                                               "”的级数少于表头行数（QV_RptChangeColFormat.fcaption）");
+// Writes the caption's levels into the header rows from begRow down; a Null caption writes nothing,
+// and a caption with fewer levels leaves the rows below its last level as the template has them.
+void WriteCaptionLevels(sheet::SheetDocument& sheet, int col, int begRow, int endRow,
+                        const vb::Variant& caption, bool isCentred) {
+    if (caption.IsNull() || caption.IsEmpty()) {
+        return;
     }
-    return parts[index];
+    const std::vector<std::string> parts = vb::Split(vb::CStr(caption), ",");
+    for (int row = begRow; row <= endRow && static_cast<std::size_t>(row - begRow) < parts.size(); ++row) {
+        sheet.SetCellValue(col, row, vb::Variant(parts[static_cast<std::size_t>(row - begRow)]));
+        if (isCentred) {
+            sheet.SetCellAlign(col, row, 36);
+        }
+    }
 }
 
 // Widths are whole pixels on the sheet; halves go to the even neighbour.
@@ -84,15 +94,6 @@ double Required(const ado::Recordset& rs, const char* field, double low, double 
     }
     message.append("，请修正或删除这一行");
     throw vb::Error(value.IsNull() ? vb::kErrInvalidUseOfNull : vb::kErrTypeMismatch, message);
-}
-
-// The caption of a row whose header rows differ: Null there ends the load like a missing part.
-std::string CaptionText(const vb::Variant& caption) {
-    if (caption.IsNull() || caption.IsEmpty()) {
-        throw vb::Error(vb::kErrInvalidUseOfNull,
-                        "个人列设置的列标题是空值（QV_RptChangeColFormat.fcaption）");
-    }
-    return vb::CStr(caption);
 }
 
 } // namespace
@@ -129,7 +130,7 @@ std::optional<vb::Variant> OverrideUser::Get(clsGridPrint& host, ui::Services& s
 }
 
 void ApplyChangeFormat(ado::Connection& cnn, const vb::Variant& userId, std::int16_t reportId,
-                       sheet::SheetDocument& sheet) {
+                       sheet::SheetDocument& sheet, const HeaderRows& header) {
     const auto rs = cnn.Execute(catalogue::SelectOverridesOfUser(userId, reportId));
     if (!rs || rs->State() != ado::adStateOpen || rs->RecordCount() < 1) {
         return;
@@ -137,11 +138,24 @@ void ApplyChangeFormat(ado::Connection& cnn, const vb::Variant& userId, std::int
     std::int16_t begRow = 0;
     std::int16_t endRow = 0;
     for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) {
-        begRow = static_cast<std::int16_t>(Required(*rs, "fbegrow", 0, INT16_MAX));
-        endRow = static_cast<std::int16_t>(Required(*rs, "fendrow", 0, INT16_MAX));
+        const auto rowBeg = static_cast<std::int16_t>(Required(*rs, "fbegrow", 0, INT16_MAX));
+        const auto rowEnd = static_cast<std::int16_t>(Required(*rs, "fendrow", 0, INT16_MAX));
         const bool isVariable = Equals(rs->Fields("fischange").Value(), 1);
         const int col = static_cast<int>(Required(*rs, "fcol", 0, INT16_MAX));
         const vb::Variant caption = rs->Fields("fcaption").Value();
+        if (!isVariable) {
+            // A column the template no longer has gets nothing; one whose header moved keeps only its
+            // width, since its caption was written for other header rows.
+            if (col >= sheet.SheetColCount()) {
+                continue;
+            }
+            sheet.SetColWidth(col, WholePixels(Required(*rs, "fwidth", 0, 100000)));
+            if (HeaderRows{rowBeg, rowEnd} != header) {
+                continue;
+            }
+        }
+        begRow = rowBeg;
+        endRow = rowEnd;
         if (isVariable) {
             if (sheet.SheetColCount() - 1 < col) {
                 sheet.AppendCols(1);
@@ -154,11 +168,7 @@ void ApplyChangeFormat(ado::Connection& cnn, const vb::Variant& userId, std::int
                 sheet.SetCellValue(col, begRow + 1, field);
                 sheet.SetCellAlign(col, begRow, 36);
             } else {
-                const std::vector<std::string> parts = vb::Split(CaptionText(caption), ",");
-                for (int row = begRow; row <= endRow; ++row) {
-                    sheet.SetCellValue(col, row, vb::Variant(Part(parts, row - begRow, caption)));
-                    sheet.SetCellAlign(col, row, 36);
-                }
+                WriteCaptionLevels(sheet, col, begRow, endRow, caption, true);
                 sheet.SetCellValue(col, endRow + 1, field);
             }
             if (Equals(rs->Fields("fistotal").Value(), 1)) {
@@ -176,16 +186,10 @@ void ApplyChangeFormat(ado::Connection& cnn, const vb::Variant& userId, std::int
                 sheet.SetCellAlign(col, endRow + 1, 33);
             }
             sheet.SetColWidth(col, WholePixels(Required(*rs, "fwidth", 0, 100000)));
+        } else if (begRow != endRow) {
+            WriteCaptionLevels(sheet, col, begRow, endRow, caption, false);
         } else {
-            sheet.SetColWidth(col, WholePixels(Required(*rs, "fwidth", 0, 100000)));
-            if (begRow != endRow) {
-                const std::vector<std::string> parts = vb::Split(CaptionText(caption), ",");
-                for (int row = begRow; row <= endRow; ++row) {
-                    sheet.SetCellValue(col, row, vb::Variant(Part(parts, row - begRow, caption)));
-                }
-            } else {
-                sheet.SetCellValue(col, begRow, caption);
-            }
+            sheet.SetCellValue(col, begRow, caption);
         }
     }
     for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) {
@@ -200,40 +204,45 @@ void ApplyChangeFormat(ado::Connection& cnn, const vb::Variant& userId, std::int
 std::string HeaderCaption(const grid::GridModel& grid, int col) {
     std::string caption;
     for (int row = 0; row < grid.HeaderRowCount(); ++row) {
-        const std::string text = grid.CellTextAt(row, col);
-        if (caption.empty()) {
-            caption = text;
-        } else {
-            caption.append(",").append(text);
-        }
+        caption.append(row ? "," : "").append(grid.CellTextAt(row, col));
     }
     return caption;
 }
 
 std::optional<std::string> SaveColumnWidths(ado::Connection& cnn, const vb::Variant& userId,
                                             std::int16_t reportId, const grid::GridModel& grid,
-                                            int vHeadStart, int iHeadEnd, double twipsPerPixelX) {
-    std::optional<std::string> failure;
+                                            const HeaderRows& header, double twipsPerPixelX) {
+    const auto begRow = static_cast<std::int16_t>(header.first);
+    const auto endRow = static_cast<std::int16_t>(header.last);
+    int failedCount = 0;
+    std::string firstFailure;
     for (int col = 0; col < grid.GridColCount(); ++col) {
         try {
             const auto found = cnn.Execute(catalogue::SelectOverridesOfUserColumn(userId, col, reportId));
             const double widthPx = grid.ColWidthTwips(col) / twipsPerPixelX;
             if (!found || found->State() != ado::adStateOpen || found->IsEOF()) {
-                cnn.Execute(catalogue::InsertFixedColumnOverride(
-                    userId, reportId, col, static_cast<std::int16_t>(vHeadStart),
-                    static_cast<std::int16_t>(iHeadEnd), widthPx, HeaderCaption(grid, col)));
-            } else {
-                cnn.Execute(catalogue::UpdateOverrideWidth(widthPx, userId, reportId,
-                                                           vb::CLng(found->Fields("fcol").Value())));
+                cnn.Execute(catalogue::InsertFixedColumnOverride(userId, reportId, col, begRow, endRow,
+                                                                 widthPx, HeaderCaption(grid, col)));
+                continue;
             }
+            const bool isStale = !Equals(found->Fields("fischange").Value(), 1) &&
+                                 (!Equals(found->Fields("fbegrow").Value(), begRow) ||
+                                  !Equals(found->Fields("fendrow").Value(), endRow));
+            if (isStale) {
+                cnn.Execute(catalogue::RewriteFixedColumnOverride(userId, reportId, col, begRow, endRow,
+                                                                  widthPx, HeaderCaption(grid, col)));
+            }
+            cnn.Execute(catalogue::UpdateOverrideWidth(widthPx, userId, reportId, col));
         } catch (const std::exception& error) {
-            // What fails one column (a lock, a read-only file, a lost server) fails the rest alike, and
-            // each would wait out the database's timeout again: closing the window would hang.
-            failure = error.what();
-            break;
+            if (failedCount++ == 0) {
+                firstFailure = error.what();
+            }
         }
     }
-    return failure;
+    if (failedCount == 0) {
+        return std::nullopt;
+    }
+    return "共 " + std::to_string(failedCount) + " 列没有保存。" + firstFailure;
 }
 
 void ResetOverrides(const std::shared_ptr<ado::Connection>& cnn, std::int16_t reportId,

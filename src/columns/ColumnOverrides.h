@@ -43,24 +43,34 @@ private:
     bool m_isReported = false;
 };
 
-// Writes the user's rows for the report into one freshly loaded template sheet: widths and captions
-// of fixed columns; variable columns inserted or appended with caption, field, alignment, number
-// format, totals flag and width; then the merge left of the first variable column. A database error,
-// a Null number or a caption with fewer parts than header rows raises vb::Error, leaving the cells
-// written so far.
-void ApplyChangeFormat(ado::Connection& cnn, const vb::Variant& userId, std::int16_t reportId,
-                       sheet::SheetDocument& sheet);
+// The template's header rows (first and last, template row indexes) as its markers place them.
+struct HeaderRows {
+    int first = 0;
+    int last = 0;
+    friend bool operator==(const HeaderRows&, const HeaderRows&) = default;
+};
 
-// The header texts of a grid column from the top header row down, joined by ","; an empty top text
-// adds no leading empty part, later empty texts do.
+// Writes the user's rows for the report into one freshly loaded template sheet whose header rows are
+// `header`: widths and captions of fixed columns; variable columns inserted or appended with caption,
+// field, alignment, number format, totals flag and width; then the merge left of the first variable
+// column. A fixed-column row written for another drawing of the template (other header rows) gets
+// only its width applied, and one whose column the template no longer has nothing; a caption with
+// fewer levels than header rows sets the levels it has. A database error or a Null or out-of-range
+// number raises vb::Error, leaving the cells written so far.
+void ApplyChangeFormat(ado::Connection& cnn, const vb::Variant& userId, std::int16_t reportId,
+                       sheet::SheetDocument& sheet, const HeaderRows& header);
+
+// The header texts of a grid column from the top header row down, joined by ",", one part per header
+// row even where a text is empty, so that the caption reads back level by level.
 std::string HeaderCaption(const grid::GridModel& grid, int col);
 
 // Saves every column's width (hidden ones too) in pixels: a new fixed-column row with the header
-// caption when the user has none for that column, else fwidth of the user's rows. The first failure
-// ends the save and its description is returned, so that the caller can tell the user once.
+// caption when the user has none for that column; a fixed-column row written for other header rows is
+// rewritten for `header` (rows, width, caption); otherwise fwidth of the user's rows. Every column is
+// tried; what failed is returned as one text for the caller to say once.
 std::optional<std::string> SaveColumnWidths(ado::Connection& cnn, const vb::Variant& userId,
                                             std::int16_t reportId, const grid::GridModel& grid,
-                                            int vHeadStart, int iHeadEnd, double twipsPerPixelX);
+                                            const HeaderRows& header, double twipsPerPixelX);
 
 // The reset: deletes every user's rows of the report, then runs the report's variable-column
 // procedure (qv_report.fchangecol; none when NULL or blank) with the parameter values in order and

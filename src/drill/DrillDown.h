@@ -2,42 +2,22 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "catalogue/ReportDefinition.h"
+
 #include <cstdint>
-#include <functional>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace ado {
+class Connection;
 class Recordset;
-}
-namespace ui {
-class Services;
-}
+} // namespace ado
 
-namespace QV_GridPrint {
-
-class clsGridPrint;
-class IReport;
-
-namespace drill {
-
-// The parts of the report window that drill-down and return read and write. The window hands its own
-// variables in; setData is its SetData.
-struct DrillWindow {
-    clsGridPrint& host;
-    ui::Services& services;
-    std::vector<std::string>& ParaValue;
-    std::vector<std::string>& ParaText;
-    std::vector<std::string>& ParaValueSave;
-    std::vector<std::string>& ParaTextSave;
-    std::string& strStoreProc;
-    std::string& strMainProc;
-    std::string& strMxBindField;
-    bool& bAutoMove;
-    bool& bIsDetail;
-    std::function<void()> setData;
-};
+// Drill-down and return as plans: what the report window switches to and with which parameters. The
+// planning reads the catalogue and the clicked record and changes nothing; the window applies a plan
+// in one place, and only a plan that was complete.
+namespace QV_GridPrint::drill {
 
 // One item of a link's qrptpara: value-field "/" label ":" text-field.
 struct DrillItem {
@@ -56,25 +36,35 @@ std::vector<DrillItem> ParseDrillItems(const std::string& qrptpara);
 std::vector<std::string> ChildParameters(const std::vector<std::string>& current,
                                          const std::vector<std::string>& drilled, long n);
 
-// What a double click on the grid knows: the grid's row count and current row, the number of header
-// rows, the window's data rows in grid order and the plug-in.
-struct ClickedRow {
-    int gridRowCount = 0;
-    int cursorRow = -1;
-    int iFixedRows = 0;
-    std::shared_ptr<ado::Recordset> rsData;
-    IReport* mRpt = nullptr;
+// The window's parameters: current values and texts, and the one saved set.
+struct Parameters {
+    std::vector<std::string> ParaValue;
+    std::vector<std::string> ParaText;
+    std::vector<std::string> ParaValueSave;
+    std::vector<std::string> ParaTextSave;
 };
 
-// The double click: opens the child report of the clicked record, or the plug-in's source document
-// (ShowBill, with the plug-in's rs positioned on the record) when the report has no child. Header rows,
-// the last row (the totals row) and a grid of fewer than two rows are ignored. Malformed link data is
-// reported in a message box before anything changes; the report stays as it was.
-void GridDoubleClick(DrillWindow& window, const ClickedRow& clicked);
+// A switch to another report: its catalogue row (already checked to be showable) and the parameters
+// the window holds once it shows that report.
+struct SwitchPlan {
+    std::int16_t reportId = 0;
+    catalogue::ReportRow definition;
+    Parameters parameters;
+};
 
-// Goes back to the parent of the report shown, with the parameters saved at the last drill. A report
-// that is nobody's child gets "上级报表不存在，不能返回！". Failing steps are skipped. Always false.
-bool ReturnParent(DrillWindow& window);
+// The drill from `record` (the clicked data row) of report `reportId`: nullopt when the report has no
+// child (the plug-in's source document is shown instead). Malformed link data, a field the rows lack,
+// a Null value field, a child with fewer parameters than drill items, and a child whose qv_report row
+// is missing or not showable raise vb::Error; nothing is planned then.
+std::optional<SwitchPlan> PlanDrill(ado::Connection& cnn, std::int16_t reportId, ado::Recordset& record,
+                                    const Parameters& current);
 
-} // namespace drill
-} // namespace QV_GridPrint
+// The return from report `reportId` to its parent, with the parent's parameters taken from the saved
+// set (entries the saved set lacks stay empty; the saved set itself is kept). nullopt when the report
+// is nobody's child. A failing look-up and a parent whose row is missing or not showable raise vb::Error.
+std::optional<SwitchPlan> PlanReturn(ado::Connection& cnn, std::int16_t reportId, const Parameters& current);
+
+// The message of a return from a report that is nobody's child.
+inline constexpr const char* kNoParentMessage = "上级报表不存在，不能返回！";
+
+} // namespace QV_GridPrint::drill

@@ -7,9 +7,11 @@
 #include "ado/Recordset.h"
 #include "ado/SqlText.h"
 #include "catalogue/ModGridPrint.h"
+#include "catalogue/ReportDefinition.h"
 #include "grid/TemplateHeader.h"
 #include "grid/TotalsAndFonts.h"
 #include "host/clsGridPrint.h"
+#include "plugin/ParameterItem.h"
 #include "plugin/PluginRegistry.h"
 #include "sheet/PrintSheet.h"
 #include "sheet/SheetExport.h"
@@ -75,6 +77,16 @@ template <class F> bool ReportingErrors(ui::Services& services, F body) {
     return false;
 }
 
+// What a command says on a window whose set-up failed: it closes, and its plug-in is gone.
+constexpr const char* kClosingMessage = "报表没有成功打开，窗口即将关闭，不能再执行这个操作。";
+
+bool IsCommandKey(const std::string& key) {
+    static const char* const kKeys[] = {"regetdata", "movefirst",    "movenext",   "moveprev", "movelast",
+                                        "print",     "printpreview", "printsetup", "open",     "dc",
+                                        "t_return",  "t_coledit",    "t_csgs"};
+    return std::any_of(std::begin(kKeys), std::end(kKeys), [&](const char* known) { return key == known; });
+}
+
 std::shared_ptr<ado::Recordset> RequireRecordset(const std::shared_ptr<ado::Recordset>& rs,
                                                  const char* what) {
     if (!rs) {
@@ -116,6 +128,7 @@ void frmGridPrint::Load() {
                                 ui::Icon::Warning});
     }
     SetData();
+    CloseIfFailed();
 }
 
 void frmGridPrint::Resize(int innerWidthTwips, int innerHeightTwips) {
@@ -124,8 +137,8 @@ void frmGridPrint::Resize(int innerWidthTwips, int innerHeightTwips) {
         return;
     }
     // An inner area smaller than the title band leaves the grid no room, never a negative size.
-    m_gridTop = pGPrint->HeadHeight;
-    m_gridHeight = std::max(0, innerHeightTwips - pGPrint->HeadHeight);
+    m_gridTop = HeadHeightTwips();
+    m_gridHeight = std::max(0, innerHeightTwips - m_gridTop);
     vsf.Move(vsf.Left(), m_gridTop, std::max(0, innerWidthTwips - vsf.Left()), m_gridHeight);
     Changed(WindowPart::Layout);
 }
@@ -135,9 +148,34 @@ void frmGridPrint::Unload() {
     SaveColumnWidths();
 }
 
+int frmGridPrint::HeadHeightTwips() const {
+    return catalogue::ClampHeadHeight(pGPrint->HeadHeight);
+}
+
+bool frmGridPrint::IsUsable() const {
+    return bOK && mRpt && !m_closeRequested;
+}
+
+// True (and said) when the window cannot take a command: its set-up failed and it is closing.
+bool frmGridPrint::RefuseWhileClosing() {
+    if (IsUsable()) {
+        return false;
+    }
+    modGridPrint::ShowErrMsg(m_services, kClosingMessage);
+    return true;
+}
+
+// A set-up that failed while the window is open closes it once the step that ran it has returned;
+// waiting for a resize would leave it open without a plug-in for as long as nobody resizes it.
+void frmGridPrint::CloseIfFailed() {
+    if (!bOK) {
+        RequestClose();
+    }
+}
+
 // ---- data retrieval ----
 
-void frmGridPrint::SetData() {
+bool frmGridPrint::SetData() {
     SkipOnError([&] {
         mRpt.reset();
         mRpt = m_plugins.Create(pGPrint->ClsName, pGPrint);
@@ -145,7 +183,7 @@ void frmGridPrint::SetData() {
     if (!mRpt) {
         m_services.ShowMessage({NotRegisteredMessage(pGPrint->ClsName), {}, ui::Buttons::Ok, ui::Icon::None});
         bOK = false;
-        return;
+        return false;
     }
     SkipOnError([&] { bColsChange = mRpt->IsColsChange(); });
     SkipOnError([&] { iFixedCols = mRpt->SetFixedCols(); });
@@ -155,9 +193,16 @@ void frmGridPrint::SetData() {
         if (!GetData(!bParaSet)) {
             bOK = false;
         }
-    } else {
-        GetMxData(!bParaSet);
+        return bOK;
     }
+    // A report reached by a drill or a return, and every rebuild of it, takes its master list and rows
+    // from its procedures with the parameters the window holds: a fresh plug-in has no master list to
+    // step from, and asking it would show its own default report under this report's template.
+    if (GetMxData(true) && bOK) {
+        m_isBuiltByProcedures = true;
+        return true;
+    }
+    return false;
 }
 
 void frmGridPrint::SplitParameters(bool alsoSave) {
@@ -169,14 +214,14 @@ void frmGridPrint::SplitParameters(bool alsoSave) {
     std::vector<std::string> texts;
     for (long k = items.LBound(); k <= items.UBound(); ++k) {
         const std::string item = vb::CStr(items.Get(k));
-        const std::vector<std::string> parts = vb::Split(item, "/");
         // Every item is "value/text"; one without "/" would leave the text undefined. Reported with the
         // item itself, and nothing of the window's parameters changes.
-        if (parts.size() < 2) {
+        std::optional<ParameterItem> parts = SplitParameterItem(item);
+        if (!parts) {
             throw vb::Error(vb::kErrSubscript, "报表参数项“" + item + "”中没有“/”，分不出参数值和显示文字");
         }
-        values.push_back(parts[0]);
-        texts.push_back(parts[1]);
+        values.push_back(std::move(parts->value));
+        texts.push_back(std::move(parts->text));
     }
     ParaValue = values;
     ParaText = texts;
@@ -216,25 +261,35 @@ bool frmGridPrint::GetData(bool bSetPara) {
         rsData = RequireRecordset(mRpt->rs(), "数据记录集（rs）")->Clone();
         LoadRows();
         FinishFetch();
+        if (bSetPara) {
+            m_isBuiltByProcedures = false;
+        }
         return true;
     });
 }
 
-std::shared_ptr<ado::Recordset> frmGridPrint::CallProcedure(const std::string& name, std::size_t valueCount) {
+std::shared_ptr<ado::Command> frmGridPrint::PrepareProcedure(const std::string& name,
+                                                             std::size_t valueCount) {
     auto command = ado::Command::Create();
     command->SetActiveConnection(pGPrint->mCNN);
     command->CommandText = name;
     command->CommandTimeout = 0;
     command->CommandType = ado::adCmdStoredProc;
     command->Parameters().Refresh();
-    // The count comes from the catalogue (the report's qv_rptpara rows); a procedure declaring another
-    // number would get Nulls for the missing values or its values shifted, and show wrong rows silently.
+    // The count comes from the catalogue (the report's qv_rptpara rows). A procedure declaring more
+    // parameters gets the database's defaults for the rest; one without a default there, or fewer
+    // parameters than values, would get Nulls or its values shifted, and show wrong rows silently.
     const std::size_t declared = command->Parameters().Count() == 0 ? 0 : command->Parameters().Count() - 1;
-    if (declared != valueCount || valueCount > ParaValue.size()) {
+    std::size_t required = declared;
+    while (required > 0 && command->Parameters()(required).HasDefault) {
+        --required;
+    }
+    if (valueCount > declared || valueCount < required || valueCount > ParaValue.size()) {
         std::string message = "存储过程 ";
         message.append(name)
             .append(" 的参数个数不符：需要 ")
-            .append(std::to_string(declared))
+            .append(required == declared ? std::to_string(declared)
+                                         : std::to_string(required) + " 到 " + std::to_string(declared))
             .append(" 个，报表给出 ")
             .append(std::to_string(std::min(valueCount, ParaValue.size())))
             .append(" 个（报表的参数个数见 qv_rptpara）");
@@ -243,7 +298,7 @@ std::shared_ptr<ado::Recordset> frmGridPrint::CallProcedure(const std::string& n
     for (std::size_t k = 0; k < valueCount; ++k) {
         command->Parameters()(k + 1).Value = vb::Variant(ParaValue[k]);
     }
-    return command->Execute();
+    return command;
 }
 
 bool frmGridPrint::GetMxData(bool bSetPara) {
@@ -252,8 +307,13 @@ bool frmGridPrint::GetMxData(bool bSetPara) {
             const auto rsMain = RequireRecordset(mRpt->rsMain(), "主表记录集（rsMain）");
             TL1.text = vb::CStr(rsMain->Fields(strBindField).Value());
             if (TL1.isVisible && !ParaValue.empty()) {
+                // An empty text splits into nothing: there is no label to keep.
+                const std::vector<std::string> label = vb::Split(ParaText.back(), ":");
+                if (label.empty()) {
+                    vb::RaiseSubscript();
+                }
                 ParaValue.back() = TL1.text;
-                ParaText.back() = vb::Split(ParaText.back(), ":").front() + ":" + TL1.text;
+                ParaText.back() = label.front() + ":" + TL1.text;
             }
             Changed(WindowPart::Selector);
         } else if (strMxBindField.empty()) {
@@ -265,7 +325,7 @@ bool frmGridPrint::GetMxData(bool bSetPara) {
             SetupSelector();
             // The master list takes every parameter but the last, which is the bind value itself.
             const std::size_t count = ParaValue.empty() ? 0 : ParaValue.size() - 1;
-            const std::shared_ptr<ado::Recordset> list = CallProcedure(strMainProc, count);
+            const std::shared_ptr<ado::Recordset> list = PrepareProcedure(strMainProc, count)->Execute();
             if (mRpt->rsMain() && mRpt->rsMain()->State() == ado::adStateOpen) {
                 mRpt->rsMain()->Close();
             }
@@ -276,10 +336,13 @@ bool frmGridPrint::GetMxData(bool bSetPara) {
         }
         DrawTitle();
         if (!vb::Trim(strStoreProc).empty()) {
+            // Prepared before the plug-in's rows are closed: a procedure that cannot be called leaves
+            // them open for the commands that follow.
+            const std::shared_ptr<ado::Command> command = PrepareProcedure(strStoreProc, ParaValue.size());
             if (mRpt->rs() && mRpt->rs()->State() == ado::adStateOpen) {
                 mRpt->rs()->Close();
             }
-            rsData = CallProcedure(strStoreProc, ParaValue.size());
+            rsData = command->Execute();
             mRpt->set_rs(rsData->Clone());
         }
         bColsChange = true;
@@ -313,12 +376,6 @@ void frmGridPrint::FinishFetch() {
     PrintPara();
 }
 
-bool frmGridPrint::RefetchData() {
-    bParaSet = true;
-    SetData();
-    return bOK;
-}
-
 void frmGridPrint::LoadRows() {
     vsf.SetGridRowCount(iFixedRows);
     // Without a template there are no columns to show the rows in (its failure was already reported).
@@ -343,7 +400,7 @@ void frmGridPrint::DrawTitle() {
     m_title = DrawnTitle{};
     m_title.text = pGPrint->rptName;
     m_title.xTwips = 100;
-    m_title.yTwips = pGPrint->HeadHeight - 500;
+    m_title.yTwips = HeadHeightTwips() - 500;
     Changed(WindowPart::Title);
 }
 
@@ -379,7 +436,7 @@ void frmGridPrint::SelectorPick() {
 }
 
 void frmGridPrint::SelectorFollowUp() {
-    if (bSelPending) {
+    if (bSelPending && !RefuseWhileClosing()) {
         ReportingErrors(m_services, [&] {
             RequireRecordset(mRpt->rsMain(), "主表记录集（rsMain）")->SetBookmark(TL1.pickedBookmark);
             return bIsDetail ? GetMxData(false) : GetData(false);
@@ -461,6 +518,9 @@ void frmGridPrint::Navigate(const std::string& key) {
 }
 
 void frmGridPrint::ToolbarClick(const std::string& key) {
+    if (IsCommandKey(key) && RefuseWhileClosing()) {
+        return;
+    }
     ReportingErrors(m_services, [&] {
         if (key == "regetdata") {
             bParaSet = false;
@@ -494,6 +554,7 @@ void frmGridPrint::ToolbarClick(const std::string& key) {
         // "paper", the separators and unknown keys do nothing.
         return true;
     });
+    CloseIfFailed();
 }
 
 void frmGridPrint::RequestClose() {
@@ -536,13 +597,20 @@ void frmGridPrint::SetCellFormat() {
         return;
     }
     clldata.OpenFile(path.string());
-    ApplyChangeFormat(cll);
-    ApplyChangeFormat(clldata);
+    // The user's rows are matched against the header as this drawing of the template places it;
+    // inserted variable columns move no rows, so the rows found now stay the header's.
+    TemplateRows drawn{vHeadStart, iHeadEnd, iFixedRows};
+    if (GetFixedRows(cll, drawn)) {
+        const columns::HeaderRows header{drawn.vHeadStart, drawn.iHeadEnd};
+        ApplyChangeFormat(cll, header);
+        ApplyChangeFormat(clldata, header);
+    }
     // The plug-in sees the print sheet first; a refusal there spares it the template sheet.
     if (!mRpt->SetCellFormat(clldata) || !mRpt->SetCellFormat(cll)) {
         m_services.ShowMessage({"动态设置CELL列错误！", {}, ui::Buttons::Ok, ui::Icon::None});
         return;
     }
+    m_gridReportId.reset();
     vsf.ClearGrid();
     vsf.DetachArray(vb::Variant::Null());
     vsf.SetDataBinding(vb::Variant());
@@ -561,6 +629,7 @@ void frmGridPrint::SetCellFormat() {
         columns.Reset(iColCount);
         lDataRowTwips =
             SetVSFHead(cll, vsf, rows, iColCount, m_services.TwipsPerPixelX(), m_services.TwipsPerPixelY());
+        m_gridReportId = modGridPrint::RptID;
     } catch (const vb::Error& error) {
         modGridPrint::ShowErrMsg(m_services, error);
     }

@@ -13,12 +13,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace ado {
+class Command;
 class Recordset;
-}
+} // namespace ado
 namespace ui {
 class Services;
 }
@@ -32,6 +34,9 @@ class frmColEdit;
 }
 namespace select {
 class frmSelectReport;
+}
+namespace drill {
+struct SwitchPlan;
 }
 
 // The modal dialogs the window opens. The Qt window shows the real dialogs; tests script them. Each call
@@ -81,9 +86,17 @@ enum class WindowPart { Caption, Title, Toolbar, Selector, Grid, Layout };
 // tests drive it directly.
 //
 // Design notes.
-//  1. States: Loading (Load runs SetData) -> Shown (first Resize with bOK) -> Closing (Resize with
-//     bOK False posts a close, or the user closes) -> Closed (Unload ran). SetData may run again while
-//     Shown; a failed run leaves bOK False and the next Resize closes the window.
+//  1. States: Loading (Load runs SetData) -> Shown -> Closing (a failed set-up posts a close as soon as
+//     the step that ran it returns, or the user closes) -> Closed (Unload ran). SetData may run again
+//     while Shown; a failed run leaves bOK False, the window posts its close, and until it has closed
+//     every command says so instead of touching the plug-in that is missing.
+//  4. A switch to another report (drill-down, return) either completes for the new report or leaves
+//     the window exactly as it was: the report shown is set aside (grid, sheets, plug-in, parameters,
+//     definition) while the new one is built, and put back when that build fails.
+//  5. A report is rebuilt by the path that built it: through the plug-in (GetData) or, after a drill
+//     or a return, through its procedures with the parameters the window holds (GetMxData).
+//  6. The close-time save writes the widths of the grid as it was built, under the report the grid was
+//     built for; a grid left over from a failed set-up is never saved under another report.
 //  2. Error modes follow each operation: SetData skips failing steps before the plug-in has its host;
 //     the fetches and the toolbar report through ShowErrMsg and return; the unload ignores errors.
 //  3. The template steps (SetCellFormat, SetColFormat, BlankZeroValues, AddHJ, SetVSFont, PrintPara)
@@ -110,8 +123,8 @@ public:
     // The grid's double click: drill into the child report of the current row.
     void GridDblClick();
 
-    // Data retrieval.
-    void SetData();
+    // Data retrieval. SetData's result says whether the report was built (callers may ignore it).
+    bool SetData();
     bool GetData(bool bSetPara);
     bool GetMxData(bool bSetPara);
     void GetMoveData();
@@ -134,7 +147,7 @@ public:
     virtual void EditColumnCaption();
     virtual bool SetChangeFormat();
     // Applies the user's column overrides to a freshly loaded template sheet.
-    virtual void ApplyChangeFormat(sheet::SheetDocument& sheet);
+    virtual void ApplyChangeFormat(sheet::SheetDocument& sheet, const columns::HeaderRows& header);
     virtual void SetCellFormat();
     virtual void SetColFormat();
     virtual void BlankZeroValues();
@@ -158,8 +171,12 @@ public:
     RecordSelector& MutableSelector() { return TL1; }
     grid::GridModel& Grid() { return vsf; }
     int GridTopTwips() const { return m_gridTop; }
+    // The title band's height as the window uses it (the definition's, within a sensible range).
+    int HeadHeightTwips() const;
     int GridHeightTwips() const { return m_gridHeight; }
     bool IsCloseRequested() const { return m_closeRequested; }
+    // The report whose template the grid's header was built from, if it was built.
+    std::optional<std::int16_t> GridReportId() const { return m_gridReportId; }
 
     // The window's variables, under their names.
     clsGridPrint* pGPrint;
@@ -204,6 +221,15 @@ protected:
     void Changed(WindowPart part);
 
 private:
+    struct SetAside;
+    bool IsUsable() const;
+    bool RefuseWhileClosing();
+    void CloseIfFailed();
+    bool SwitchTo(const drill::SwitchPlan& plan);
+    bool BuildThroughProcedures(SetAside& saved);
+    void RequireConnection() const;
+    std::unique_ptr<SetAside> SetAsideReport();
+    void PutBack(SetAside& saved);
     void DrawTitle();
     void LoadRows();
     void FinishFetch();
@@ -213,7 +239,7 @@ private:
     void HideSelector();
     void PositionSelector();
     void Navigate(const std::string& key);
-    std::shared_ptr<ado::Recordset> CallProcedure(const std::string& name, std::size_t valueCount);
+    std::shared_ptr<ado::Command> PrepareProcedure(const std::string& name, std::size_t valueCount);
     void SaveColumnWidths();
 
     ui::Services& m_services;
@@ -233,6 +259,8 @@ private:
     std::function<vb::Date()> m_today;
     ModalDialogs* m_dialogs = nullptr;
     columns::OverrideUser m_overrideUser;
+    bool m_isBuiltByProcedures = false;
+    std::optional<std::int16_t> m_gridReportId; // the report whose template the grid's header shows
 };
 
 } // namespace QV_GridPrint

@@ -2,8 +2,10 @@
 // SPDX-License-Identifier: MIT
 //
 // The report window's column customisation, drill-down and report choice: the window's side of the
-// steps whose work lives in columns/, drill/ and select/. Each hands those the variables it needs.
+// steps whose work lives in columns/, drill/ and select/, and the switch to another report that
+// either completes or leaves the window as it was.
 #include "ado/Connection.h"
+#include "ado/Recordset.h"
 #include "catalogue/ModGridPrint.h"
 #include "columns/ColumnOverrides.h"
 #include "columns/frmColEdit.h"
@@ -11,59 +13,285 @@
 #include "host/clsGridPrint.h"
 #include "select/frmSelectReport.h"
 #include "ui/Services.h"
+#include "vb/Error.h"
 #include "viewer/frmGridPrint.h"
 
 namespace QV_GridPrint {
-namespace {
 
-drill::DrillWindow DrillWindowOf(frmGridPrint& window, clsGridPrint& host, ui::Services& services) {
-    return drill::DrillWindow{host,
-                              services,
-                              window.ParaValue,
-                              window.ParaText,
-                              window.ParaValueSave,
-                              window.ParaTextSave,
-                              window.strStoreProc,
-                              window.strMainProc,
-                              window.strMxBindField,
-                              window.bAutoMove,
-                              window.bIsDetail,
-                              [&window] {
-                                  window.SetData();
-                              }};
+// Everything that makes the report shown: the host's definition, the report id, the plug-in, the
+// window's parameters and settings, the grid's contents and both sheets.
+struct frmGridPrint::SetAside {
+    std::string ClsName, FmtFileName, rptName;
+    std::int32_t HeadHeight = 0;
+    bool mOK = false;
+    std::int16_t RptType = 0;
+    std::int16_t RptID = 0;
+    std::unique_ptr<IReport> mRpt;
+    std::shared_ptr<ado::Recordset> rsData;
+    drill::Parameters parameters;
+    vb::Variant vPara, vData;
+    bool bHasBind = false, bAutoMove = false, bSelPending = false, bColsChange = false, bFmtLoaded = false;
+    bool bIsDetail = false, bParaSet = false, isBuiltByProcedures = false;
+    std::int16_t iFixedCols = 0;
+    std::string strBindField, strStoreProc, strMainProc, strMxBindField;
+    int vHeadStart = 0, iHeadEnd = 0, iFixedRows = 0, iColCount = 0;
+    long lDataRowTwips = 0;
+    ColumnTables columns;
+    std::vector<ParaLabel> lbpara;
+    grid::GridModel grid;
+    sheet::SheetDocument cll, clldata;
+    RecordSelector TL1;
+    std::vector<ToolbarButton> toolbar;
+    std::string caption;
+    DrawnTitle title;
+    std::optional<std::int16_t> gridReportId;
+};
+
+std::unique_ptr<frmGridPrint::SetAside> frmGridPrint::SetAsideReport() {
+    auto saved = std::make_unique<SetAside>();
+    SetAside& s = *saved;
+    s.ClsName = pGPrint->ClsName;
+    s.FmtFileName = pGPrint->FmtFileName;
+    s.rptName = pGPrint->rptName;
+    s.HeadHeight = pGPrint->HeadHeight;
+    s.mOK = pGPrint->mOK;
+    s.RptType = pGPrint->RptType;
+    s.RptID = modGridPrint::RptID;
+    s.mRpt = std::move(mRpt);
+    s.rsData = rsData;
+    s.parameters = {ParaValue, ParaText, ParaValueSave, ParaTextSave};
+    s.vPara = vPara;
+    s.vData = vData;
+    s.bHasBind = bHasBind;
+    s.bAutoMove = bAutoMove;
+    s.bSelPending = bSelPending;
+    s.bColsChange = bColsChange;
+    s.bFmtLoaded = bFmtLoaded;
+    s.bIsDetail = bIsDetail;
+    s.bParaSet = bParaSet;
+    s.isBuiltByProcedures = m_isBuiltByProcedures;
+    s.iFixedCols = iFixedCols;
+    s.strBindField = strBindField;
+    s.strStoreProc = strStoreProc;
+    s.strMainProc = strMainProc;
+    s.strMxBindField = strMxBindField;
+    s.vHeadStart = vHeadStart;
+    s.iHeadEnd = iHeadEnd;
+    s.iFixedRows = iFixedRows;
+    s.iColCount = iColCount;
+    s.lDataRowTwips = lDataRowTwips;
+    s.columns = columns;
+    s.lbpara = lbpara;
+    // The grid keeps its settings for the new report (they are the window's, not the report's).
+    s.grid.SwapContents(vsf);
+    for (const int setting : {77, 66}) {
+        vsf.SetInertSetting(setting, s.grid.InertSetting(setting));
+    }
+    s.cll = std::move(cll);
+    s.clldata = std::move(clldata);
+    cll = sheet::SheetDocument();
+    clldata = sheet::SheetDocument();
+    s.TL1 = TL1;
+    s.toolbar = m_toolbar;
+    s.caption = m_caption;
+    s.title = m_title;
+    s.gridReportId = m_gridReportId;
+    return saved;
 }
 
-} // namespace
+void frmGridPrint::PutBack(SetAside& s) {
+    pGPrint->ClsName = s.ClsName;
+    pGPrint->FmtFileName = s.FmtFileName;
+    pGPrint->rptName = s.rptName;
+    pGPrint->HeadHeight = s.HeadHeight;
+    pGPrint->mOK = s.mOK;
+    pGPrint->RptType = s.RptType;
+    modGridPrint::RptID = s.RptID;
+    mRpt = std::move(s.mRpt);
+    rsData = s.rsData;
+    ParaValue = s.parameters.ParaValue;
+    ParaText = s.parameters.ParaText;
+    ParaValueSave = s.parameters.ParaValueSave;
+    ParaTextSave = s.parameters.ParaTextSave;
+    vPara = s.vPara;
+    vData = s.vData;
+    bOK = true;
+    bHasBind = s.bHasBind;
+    bAutoMove = s.bAutoMove;
+    bSelPending = s.bSelPending;
+    bColsChange = s.bColsChange;
+    bFmtLoaded = s.bFmtLoaded;
+    bIsDetail = s.bIsDetail;
+    bParaSet = s.bParaSet;
+    m_isBuiltByProcedures = s.isBuiltByProcedures;
+    iFixedCols = s.iFixedCols;
+    strBindField = s.strBindField;
+    strStoreProc = s.strStoreProc;
+    strMainProc = s.strMainProc;
+    strMxBindField = s.strMxBindField;
+    vHeadStart = s.vHeadStart;
+    iHeadEnd = s.iHeadEnd;
+    iFixedRows = s.iFixedRows;
+    iColCount = s.iColCount;
+    lDataRowTwips = s.lDataRowTwips;
+    columns = s.columns;
+    lbpara = s.lbpara;
+    vsf.SwapContents(s.grid);
+    cll = std::move(s.cll);
+    clldata = std::move(s.clldata);
+    TL1 = s.TL1;
+    m_toolbar = s.toolbar;
+    m_caption = s.caption;
+    m_title = s.title;
+    m_gridReportId = s.gridReportId;
+    for (const WindowPart part : {WindowPart::Caption, WindowPart::Title, WindowPart::Toolbar,
+                                  WindowPart::Selector, WindowPart::Grid, WindowPart::Layout}) {
+        Changed(part);
+    }
+}
+
+// Drill-down and return: the plan's report, built through its procedures with the plan's parameters,
+// or, when that build fails (its messages were shown), the report shown before, untouched.
+bool frmGridPrint::SwitchTo(const drill::SwitchPlan& plan) {
+    const std::unique_ptr<SetAside> saved = SetAsideReport();
+    const catalogue::ReportRow& row = plan.definition;
+    pGPrint->ClsName = row.qclsname.value_or("");
+    pGPrint->FmtFileName = row.qfmtfilename.value_or("");
+    pGPrint->rptName = row.qrptname.value_or("");
+    pGPrint->RptType = row.qrptgrpid.value_or(pGPrint->RptType);
+    pGPrint->HeadHeight = row.qheadheight.value_or(pGPrint->HeadHeight);
+    pGPrint->mOK = true;
+    // Procedure names and the bind field read NULL as "none": keeping the previous report's procedures
+    // would fetch the wrong report's rows.
+    strStoreProc = row.qstoreproc.value_or("");
+    strMainProc = row.qmainproc.value_or("");
+    strMxBindField = row.qbindfield.value_or("");
+    bAutoMove = row.qisautomove.value_or(bAutoMove);
+    modGridPrint::RptID = plan.reportId;
+    ParaValue = plan.parameters.ParaValue;
+    ParaText = plan.parameters.ParaText;
+    ParaValueSave = plan.parameters.ParaValueSave;
+    ParaTextSave = plan.parameters.ParaTextSave;
+    bIsDetail = true;
+    bParaSet = false;
+    return BuildThroughProcedures(*saved);
+}
+
+bool frmGridPrint::RefetchData() {
+    bParaSet = true;
+    if (!m_isBuiltByProcedures) {
+        return SetData();
+    }
+    // Rebuilt the way it was built, and like a switch: complete, or the report as it was.
+    const std::unique_ptr<SetAside> saved = SetAsideReport();
+    return BuildThroughProcedures(*saved);
+}
+
+bool frmGridPrint::BuildThroughProcedures(SetAside& saved) {
+    bool isBuilt = false;
+    {
+        // bMxMode is process-wide: a stuck True would send the next ordinary fetch to the procedures.
+        modGridPrint::bMxMode = true;
+        struct Reset {
+            ~Reset() { modGridPrint::bMxMode = false; }
+        } reset;
+        try {
+            isBuilt = SetData();
+        } catch (const std::exception& error) {
+            modGridPrint::ShowErrMsg(m_services, error.what());
+        }
+    }
+    if (!isBuilt) {
+        PutBack(saved);
+    }
+    return isBuilt;
+}
+
+void frmGridPrint::RequireConnection() const {
+    if (!pGPrint->mCNN) {
+        throw vb::Error(vb::kErrObjectRequired, "没有数据库连接（cnn），无法读取报表目录");
+    }
+}
 
 void frmGridPrint::GridDblClick() {
-    drill::DrillWindow window = DrillWindowOf(*this, *pGPrint, m_services);
-    drill::GridDoubleClick(window, {vsf.GridRowCount(), vsf.CursorRow(), iFixedRows, rsData, mRpt.get()});
+    const int row = vsf.CursorRow();
+    // Header rows and the totals row have no record behind them; every data row has, the last one too.
+    if (vsf.GridRowCount() < 2 || row < iFixedRows || row == vsf.TotalsRow() || !rsData ||
+        rsData->State() != ado::adStateOpen || row - iFixedRows >= rsData->RecordCount()) {
+        return;
+    }
+    if (RefuseWhileClosing()) {
+        return;
+    }
+    ui::BusyScope busy(m_services);
+    modGridPrint::bMxMode = false;
+    const long lRecNo = row - iFixedRows;
+    try {
+        // A clone, so the window's rows keep their own position.
+        RequireConnection();
+        const auto record = rsData->Clone();
+        record->MoveFirst();
+        record->Move(lRecNo);
+        const std::optional<drill::SwitchPlan> plan = drill::PlanDrill(
+            *pGPrint->mCNN, modGridPrint::RptID, *record, {ParaValue, ParaText, ParaValueSave, ParaTextSave});
+        if (plan) {
+            SwitchTo(*plan);
+            return;
+        }
+        // ShowBill takes no argument: the plug-in reads the clicked record from its own rs.
+        if (const auto rs = mRpt->rs(); rs && rs->State() == ado::adStateOpen) {
+            rs->MoveFirst();
+            rs->Move(lRecNo);
+        }
+        mRpt->ShowBill();
+    } catch (const vb::Error& error) {
+        modGridPrint::ShowErrMsg(m_services, error);
+    } catch (const std::exception& error) {
+        modGridPrint::ShowErrMsg(m_services, error.what());
+    }
 }
 
 bool frmGridPrint::ReturnParent() {
-    drill::DrillWindow window = DrillWindowOf(*this, *pGPrint, m_services);
-    return drill::ReturnParent(window);
+    ui::BusyScope busy(m_services);
+    try {
+        RequireConnection();
+        const std::optional<drill::SwitchPlan> plan = drill::PlanReturn(
+            *pGPrint->mCNN, modGridPrint::RptID, {ParaValue, ParaText, ParaValueSave, ParaTextSave});
+        if (!plan) {
+            m_services.ShowMessage({drill::kNoParentMessage, modGridPrint::kNoticeTitle, ui::Buttons::Ok,
+                                    ui::Icon::Information});
+            return false;
+        }
+        SwitchTo(*plan);
+    } catch (const vb::Error& error) {
+        modGridPrint::ShowErrMsg(m_services, error);
+    } catch (const std::exception& error) {
+        modGridPrint::ShowErrMsg(m_services, error.what());
+    }
+    return false;
 }
 
-void frmGridPrint::ApplyChangeFormat(sheet::SheetDocument& sheet) {
+void frmGridPrint::ApplyChangeFormat(sheet::SheetDocument& sheet, const columns::HeaderRows& header) {
     if (!pGPrint->mCNN) {
         return;
     }
     if (const std::optional<vb::Variant> user = m_overrideUser.Get(*pGPrint, m_services)) {
-        columns::ApplyChangeFormat(*pGPrint->mCNN, *user, modGridPrint::RptID, sheet);
+        columns::ApplyChangeFormat(*pGPrint->mCNN, *user, modGridPrint::RptID, sheet, header);
     }
 }
 
 void frmGridPrint::SaveColumnWidths() {
-    if (!pGPrint->mCNN) {
+    // Only a grid built from a template has columns to save, and they are saved for the report that
+    // grid was built for: after a failed set-up the grid still shows the report before it.
+    if (!pGPrint->mCNN || !m_gridReportId) {
         return;
     }
     if (const std::optional<vb::Variant> user = m_overrideUser.Get(*pGPrint, m_services)) {
-        // One message for the whole save (it stops at its first failure): a read-only database or a
-        // server that went away would otherwise lose the user's widths without a word.
+        // One message for the whole save: a read-only database or a server that went away would
+        // otherwise lose the user's widths without a word.
         if (const std::optional<std::string> failure =
-                columns::SaveColumnWidths(*pGPrint->mCNN, *user, modGridPrint::RptID, vsf, vHeadStart,
-                                          iHeadEnd, m_services.TwipsPerPixelX())) {
+                columns::SaveColumnWidths(*pGPrint->mCNN, *user, *m_gridReportId, vsf, {vHeadStart, iHeadEnd},
+                                          m_services.TwipsPerPixelX())) {
             m_services.ShowMessage({"本次调整的列宽没有保存：" + *failure, modGridPrint::kNoticeTitle,
                                     ui::Buttons::Ok, ui::Icon::Warning});
         }

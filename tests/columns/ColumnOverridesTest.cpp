@@ -77,7 +77,8 @@ TEST_P(Overrides, VariableColumnsFiveAndSixAndAFixedColumn) {
     AddRow("8, 0, 1, 0, 2, 3, 300, '别人,的', NULL, NULL, NULL, NULL");
     AddRow("7, 0, 2, 0, 2, 3, 300, '别的,报表', NULL, NULL, NULL, NULL");
     sheet::SheetDocument doc = SixColumnTemplate();
-    QV_GridPrint::columns::ApplyChangeFormat(*m_db->Connection(), vb::Variant(std::string("7")), 1, doc);
+    QV_GridPrint::columns::ApplyChangeFormat(*m_db->Connection(), vb::Variant(std::string("7")), 1, doc,
+                                             {2, 3});
     ASSERT_EQ(doc.SheetColCount(), 8);
     // fcol 5 goes before old column 5; fcol 6 (not past the last index, 6) before it again, so old 5
     // ends at 7. Widths round halves to even (100.5 -> 100). Other users' and reports' rows stay out.
@@ -100,7 +101,7 @@ TEST_P(Overrides, VariableColumnsFiveAndSixAndAFixedColumn) {
     EXPECT_EQ((std::vector<int>{c1, r1, c2, r2}), (std::vector<int>{4, 2, 4, 3}));
 }
 
-TEST_P(Overrides, SingleHeaderRowAndFailuresThatEndTheLoad) {
+TEST_P(Overrides, RowsThatDoNotFitTheTemplateAndFailuresThatEndTheLoad) {
     struct Case {
         const char* name;
         const char* row;
@@ -109,9 +110,20 @@ TEST_P(Overrides, SingleHeaderRowAndFailuresThatEndTheLoad) {
         // One header row: the field lands in the row below it, which is the field row; the inserted
         // column has nothing in the row above.
         {"single header row", "7, 1, 1, 5, 3, 3, 60, '数量', 'qty', NULL, 0, 0", "|数量|qty|| w=60"},
+        // Rows a user stored must never keep the report from opening. Without the fix these failed
+        // the load with "个人列设置的列标题…的级数少于表头行数".
         {"caption with fewer parts than rows", "7, 0, 1, 5, 2, 3, 60, '只有一级', NULL, NULL, NULL, NULL",
-         ""},
-        {"empty caption over two rows", "7, 0, 1, 5, 2, 3, 60, '', NULL, NULL, NULL, NULL", ""},
+         "只有一级|下5|f5|| w=60"},
+        {"empty caption over two rows", "7, 0, 1, 5, 2, 3, 60, '', NULL, NULL, NULL, NULL",
+         "上5|下5|f5|| w=60"},
+        {"empty top level kept", "7, 0, 1, 5, 2, 3, 60, ',下', NULL, NULL, NULL, NULL", "|下|f5|| w=60"},
+        // Written for an older drawing whose header was rows 4 and 5: the width still fits the column,
+        // the captions would land in the field row and below. Without the fix "新|标" overwrote the
+        // field name and the end marker, and the report showed no data.
+        {"header moved since the row was written", "7, 0, 1, 5, 4, 5, 60, '新,标', NULL, NULL, NULL, NULL",
+         "上5|下5|f5|| w=60"},
+        {"column the template no longer has", "7, 0, 1, 9, 2, 3, 60, '旧,列', NULL, NULL, NULL, NULL",
+         "上5|下5|f5|| w=50"},
         {"Null width", "7, 0, 1, 5, 2, 3, NULL, 'a,b', NULL, NULL, NULL, NULL", ""},
     };
     for (const Case& c : cases) {
@@ -120,7 +132,7 @@ TEST_P(Overrides, SingleHeaderRowAndFailuresThatEndTheLoad) {
         AddRow(c.row);
         sheet::SheetDocument doc = SixColumnTemplate();
         const auto apply = [&] {
-            QV_GridPrint::columns::ApplyChangeFormat(*m_db->Connection(), vb::Variant(7), 1, doc);
+            QV_GridPrint::columns::ApplyChangeFormat(*m_db->Connection(), vb::Variant(7), 1, doc, {2, 3});
         };
         if (c.column5.empty()) {
             EXPECT_THROW(apply(), vb::Error);
@@ -185,6 +197,54 @@ TEST_P(Overrides, WidthsSavedOnCloseOneRowPerColumnAndFoundAfterReopening) {
     frmGridPrint& third = OpenWindow();
     EXPECT_EQ(third.Grid().ColWidthTwips(2), 2250);
     EXPECT_TRUE(Messages().empty());
+}
+
+TEST_P(Overrides, RowsOfAnEarlierDrawingAndEmptyLevelsSurviveTheNextClose) {
+    // The template drawn anew: no merge over the top row, column 1 without a top caption.
+    sheet::SheetDocument doc;
+    ASSERT_TRUE(doc.Resize(3, 7) && doc.SetCellText(0, 0, "start") && doc.SetCellText(0, 5, "end"));
+    ASSERT_TRUE(doc.SetCellText(0, 2, "销售") && doc.SetCellText(2, 2, "金额"));
+    ASSERT_TRUE(doc.SetCellText(0, 3, "编号") && doc.SetCellText(1, 3, "客户") &&
+                doc.SetCellText(2, 3, "元"));
+    ASSERT_TRUE(doc.SetCellText(0, 4, "id") && doc.SetCellText(1, 4, "name") &&
+                doc.SetCellText(2, 4, "amount"));
+    ASSERT_TRUE(doc.SetColWidth(0, 60) && doc.SetColWidth(1, 120) && doc.SetColWidth(2, 100));
+    ASSERT_TRUE(doc.SaveFile((m_folder / "sales.cll").string()));
+    // Written when the header was rows 4 and 5, and for a fourth column the drawing no longer has.
+    AddRow("7, 0, 1, 0, 4, 5, 80, '旧,标题', NULL, NULL, NULL, NULL");
+    AddRow("7, 0, 1, 7, 2, 3, 90, '旧,列', NULL, NULL, NULL, NULL");
+    frmGridPrint& window = OpenWindow();
+    // Without the fix "旧" and "标题" overwrote the field row and the end marker: no data at all.
+    EXPECT_EQ(GridRows()[0], "销售||金额");
+    EXPECT_EQ(GridRows()[1], "编号|客户|元");
+    EXPECT_EQ(GridRows().size(), 6U) << "two header rows and the four sales";
+    EXPECT_EQ(window.Grid().ColWidthTwips(0), 80 * 15) << "the width still fits the column";
+    window.Unload();
+    // Rewritten for the drawing as it is; the empty top level is kept, so the caption reads back level
+    // by level. Without the fix column 1 was saved as "客户" and the next open refused the report
+    // with "个人列设置的列标题…的级数少于表头行数".
+    EXPECT_EQ(OverrideRows(), (Strings{"7|1|0|0|2|3|80|销售,编号|NULL", "7|1|1|0|2|3|120|,客户|NULL",
+                                       "7|1|2|0|2|3|100|金额,元|NULL", "7|1|7|0|2|3|90|旧,列|NULL"}));
+    OpenWindow();
+    EXPECT_EQ(GridRows()[0], "销售||金额");
+    EXPECT_EQ(GridRows()[1], "编号|客户|元");
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_P(Overrides, EveryColumnIsTriedWhenSomeCannotBeSaved) {
+    if (GetParam() != vondrel::test::Backend::Sqlite) {
+        GTEST_SKIP() << "the refusing trigger is written for SQLite";
+    }
+    m_db->Exec("CREATE TRIGGER refuse_col1 BEFORE INSERT ON QV_RptChangeColFormat WHEN NEW.fcol = 1 "
+               "BEGIN SELECT RAISE(ABORT, 'column 1 is locked'); END");
+    frmGridPrint& window = OpenWindow();
+    window.Unload();
+    // Without the fix the save stopped at column 1 and column 2's width was lost.
+    EXPECT_EQ(Rows("SELECT fcol FROM QV_RptChangeColFormat ORDER BY fcol"), (Strings{"0", "2"}));
+    const std::vector<ui::Message> messages = Messages();
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_NE(messages[0].text.find("共 1 列没有保存"), std::string::npos) << messages[0].text;
+    EXPECT_NE(messages[0].text.find("column 1 is locked"), std::string::npos) << messages[0].text;
 }
 
 TEST_P(Overrides, ALoginUserIdThatIsNoNumberIsNeverWrittenIntoStatements) {
@@ -307,7 +367,9 @@ TEST_P(Overrides, DialogLevelRule) {
         {"trailing comma leaves the second level empty", {"A", "B"}, "X,", 2, ""},
         {"single level", {"A"}, "新标题", std::nullopt, ""},
         {"single level given two", {"A"}, "X,Y", std::nullopt, levels},
-        {"empty top text adds no empty part", {"", "B"}, "X", std::nullopt, ""},
+        // Levels are counted as the close-time save writes them, an empty top text included.
+        {"empty top text is a level", {"", "B"}, "X,Y", std::nullopt, ""},
+        {"empty top text: one level is too few", {"", "B"}, "X", std::nullopt, levels},
         {"empty text below is a part", {"A", ""}, "X,Y", std::nullopt, ""},
         {"all headers empty: no parts", {"", ""}, "X", std::nullopt, levels},
         {"empty new caption", {"A", "B"}, "", std::nullopt, empty},

@@ -38,6 +38,32 @@ GridModel::GridModel() : m_stores(std::make_unique<detail::GridStores>()), m_for
 
 GridModel::~GridModel() = default;
 
+void GridModel::SwapContents(GridModel& other) noexcept {
+    using std::swap;
+    swap(m_rowCount, other.m_rowCount);
+    swap(m_headerRows, other.m_headerRows);
+    swap(m_headerCols, other.m_headerCols);
+    swap(m_mergeMode, other.m_mergeMode);
+    swap(m_totalsRow, other.m_totalsRow);
+    swap(m_columns, other.m_columns);
+    swap(m_pieces, other.m_pieces);
+    swap(m_pieceStarts, other.m_pieceStarts);
+    swap(m_sources, other.m_sources);
+    swap(m_cells, other.m_cells);
+    swap(m_stores, other.m_stores);
+    swap(m_formats, other.m_formats);
+    swap(m_isMergeDirty, other.m_isMergeDirty);
+    swap(m_selection, other.m_selection);
+    swap(m_cursorRow, other.m_cursorRow);
+    swap(m_cursorCol, other.m_cursorCol);
+    swap(m_anchorRow, other.m_anchorRow);
+    swap(m_anchorCol, other.m_anchorCol);
+    swap(m_clickRow, other.m_clickRow);
+    swap(m_inertSettings, other.m_inertSettings);
+    Changed(GridChange::Layout);
+    other.Changed(GridChange::Layout);
+}
+
 void GridModel::CheckRow(int row) const {
     if (row < 0 || row >= m_rowCount) {
         RaiseRow(row, m_rowCount);

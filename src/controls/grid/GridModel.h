@@ -158,6 +158,12 @@ public:
     // Internal structures agree with each other and with the counts. Tests and debug builds check it.
     bool CheckConsistency() const;
 
+    // Exchanges everything the grid shows (rows, columns, cells, styles, formats, merges, selection
+    // and settings) with `other`; the observers, the lifetime and the control's placement stay with
+    // each object. A window keeps the grid of the report it shows while it builds another one, and
+    // puts it back when that build fails. Both observers hear of a layout change.
+    void SwapContents(GridModel& other) noexcept;
+
 private:
     struct Column {
         int widthTwips = 1080;

@@ -223,7 +223,7 @@ struct GridPrintWindow::Private {
     }
 
     void PlaceGrid() {
-        const int bandHeight = ToPixels(host->HeadHeight, TwipsPerPixel());
+        const int bandHeight = ToPixels(logic->HeadHeightTwips(), TwipsPerPixel());
         band->setFixedHeight(std::max(0, bandHeight - kClassicToolbarPx));
         grid->viewport()->update();
     }
