@@ -43,6 +43,13 @@ private:
     bool m_changed = false;
 };
 
+// A caller that never set a value of a parameter with a default means "the database's default", which
+// is what a procedure author who declared one expects; Null would be a value like any other.
+bool IsLeftToItsDefault(const Parameter& parameter) {
+    const bool isInput = parameter.Direction == adParamInput || parameter.Direction == adParamInputOutput;
+    return isInput && parameter.HasDefault && parameter.Value.IsEmpty();
+}
+
 } // namespace
 
 Parameter& Parameters::operator()(std::size_t index) {
@@ -82,6 +89,7 @@ void Parameters::Refresh() {
         parameter.Direction = described.direction;
         parameter.Size = described.size;
         parameter.SqlType = described.sqlType;
+        parameter.HasDefault = described.hasDefault;
         items.push_back(std::move(parameter));
     }
     m_items = std::move(items);
@@ -112,11 +120,16 @@ std::shared_ptr<Recordset> Command::Execute(long* recordsAffected) {
         std::vector<vb::Variant> values;
         for (std::size_t k = 0; k < m_parameters.Count(); ++k) {
             const Parameter& parameter = m_parameters(k);
-            described.push_back(
-                {parameter.Name, parameter.Type, parameter.Direction, parameter.Size, parameter.SqlType});
+            described.push_back({parameter.Name, parameter.Type, parameter.Direction, parameter.Size,
+                                 parameter.SqlType, parameter.HasDefault});
             if (k > 0) {
                 values.push_back(parameter.Value);
             }
+        }
+        // Values are passed by position, so only a tail can be left out; an Empty value that is not
+        // in it goes as Null, as before.
+        while (!values.empty() && IsLeftToItsDefault(m_parameters(values.size()))) {
+            values.pop_back();
         }
         result = driver.CallProcedure(CommandText, described, values);
     } else {

@@ -60,9 +60,10 @@ public:
     CommandTypeEnum CommandType = adCmdUnknown;
     ado::Parameters& Parameters() noexcept { return m_parameters; }
 
-    // Runs the command. A stored procedure gets one value per parameter after entry 0 (inputs in order);
-    // a text command binds parameter values to its placeholders. Returns the rows (open recordset) or a
-    // closed recordset when there are none.
+    // Runs the command. A stored procedure gets one value per parameter after entry 0 (inputs in order),
+    // except that trailing inputs never given a value (Empty) whose HasDefault is set are left out of the
+    // call, so the database supplies their defaults; a text command binds parameter values to its
+    // placeholders. Returns the rows (open recordset) or a closed recordset when there are none.
     std::shared_ptr<Recordset> Execute(long* recordsAffected = nullptr);
 
 private:

@@ -20,7 +20,8 @@ struct ProcParam {
     DataTypeEnum type = adVariant;
     ParameterDirectionEnum direction = adParamInput;
     long size = 0;
-    std::string sqlType; // the database's own type name, used to cast values when calling
+    std::string sqlType;     // the database's own type name, used to cast values when calling
+    bool hasDefault = false; // the database supplies a value when a call leaves this one out
 };
 
 // What a statement produced: rows (store != nullptr) and/or a count of rows changed (-1 unknown).
@@ -48,8 +49,10 @@ public:
     virtual std::vector<ProcParam> DescribeProcedure(std::string_view name) = 0;
 
     // Calls a procedure. params is the list from DescribeProcedure (entry 0 the return value),
-    // values holds one value per entry after entry 0. The result's store is the procedure's rows, or
-    // nullptr when it returns none. Throws on a wrong parameter count.
+    // values holds one value per entry after entry 0, or fewer when every entry left without a value
+    // has a default (there the database's default is used). The result's store is the procedure's
+    // rows, or nullptr when it returns none. Throws on a wrong parameter count
+    // (ThrowProcedureCountMismatch), checked against params and against the database's own list.
     virtual StatementResult CallProcedure(std::string_view name, const std::vector<ProcParam>& params,
                                           std::span<const vb::Variant> values) = 0;
 

@@ -177,7 +177,8 @@ TEST_P(OdbcDriver, ProcedureErrorsNameTheProcedure) {
     EXPECT_EQ(cmd->Parameters()(0).Name, "RETURN_VALUE");
     EXPECT_EQ(cmd->Parameters()(1).Type, ado::adInteger);
     EXPECT_EQ(cmd->Parameters()(2).Name, "b");
-    cmd->Parameters().Append(ado::Parameter{"c", ado::adInteger, ado::adParamInput, 4, vb::Variant(1), ""});
+    cmd->Parameters().Append(
+        ado::Parameter{"c", ado::adInteger, ado::adParamInput, 4, vb::Variant(1), "", false});
     EXPECT_EQ(ErrorOf([&] { cmd->Execute(); }), "存储过程 sp_two 的参数个数不符：需要 2 个，给出 3 个");
 
     // "_" is a pattern character to the catalog functions; it must not find "spXy" for "sp_x_y" or

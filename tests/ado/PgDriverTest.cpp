@@ -361,6 +361,10 @@ CREATE FUNCTION split_out(s text, OUT head text, OUT tail text) LANGUAGE sql
 CREATE PROCEDURE bump(INOUT counter int, step int) LANGUAGE plpgsql AS $$ BEGIN counter := counter + step; END $$;
 CREATE PROCEDURE log_it(msg text) LANGUAGE sql AS $$ INSERT INTO log VALUES (msg) $$;
 CREATE PROCEDURE doubled(a int, OUT result int) LANGUAGE plpgsql AS $$ BEGIN result := a * 2; END $$;
+CREATE FUNCTION greet(who text, greeting text DEFAULT '你好') RETURNS text LANGUAGE sql AS 'SELECT greeting || who';
+CREATE FUNCTION greet(a text, b text, c text, d text) RETURNS text LANGUAGE sql AS 'SELECT ''four''';
+CREATE PROCEDURE bump_by(INOUT counter int, step int DEFAULT 1) LANGUAGE plpgsql
+    AS $$ BEGIN counter := counter + step; END $$;
 )sql";
 
 std::string DumpParams(const std::vector<ProcParam>& params) {
@@ -418,13 +422,20 @@ TEST_F(PgDriverTest, DescribesAndCallsFunctionsAndProcedures) {
 
 TEST_F(PgDriverTest, CallPicksTheOverloadForTheValuesGiven) {
     Exec(kRoutines);
-    const ProcParam ret{"RETURN_VALUE", ado::adInteger, ado::adParamReturnValue, 4, "text"};
-    const ProcParam a{"a", ado::adInteger, ado::adParamInput, 4, "integer"};
+    const ProcParam ret{"RETURN_VALUE", ado::adInteger, ado::adParamReturnValue, 4, "text", false};
+    const ProcParam a{"a", ado::adInteger, ado::adParamInput, 4, "integer", false};
     // A caller's own type text never reaches the statement: the cast comes from the catalog.
-    const ProcParam hostile{"a", ado::adInteger, ado::adParamInput, 4, "int); DROP TABLE log; --"};
+    const ProcParam hostile{"a", ado::adInteger, ado::adParamInput, 4, "int); DROP TABLE log; --", false};
     const std::vector<vb::Variant> one{vb::Variant(1)};
     EXPECT_EQ(DumpRows(*m_driver->CallProcedure("pick", {ret, a}, one).store), "r0: text one");
     EXPECT_EQ(DumpRows(*m_driver->CallProcedure("pick", {ret, hostile}, one).store), "r0: text one");
+    // An overload whose defaults make up for the missing values beats the one with the most inputs,
+    // which these values cannot call (it was chosen before, and the call refused).
+    const std::vector<vb::Variant> who{vb::Variant("张三")};
+    EXPECT_EQ(DumpRows(*m_driver->CallProcedure("greet", {ret, a}, who).store), "r0: text 你好张三");
+    // A procedure's defaulted input is left out of CALL; the INOUT value comes back.
+    const std::vector<vb::Variant> five{vb::Variant(5)};
+    EXPECT_EQ(DumpRows(*m_driver->CallProcedure("bump_by", {ret, a}, five).store), "r0: int 6");
     EXPECT_EQ(Select("SELECT count(*) FROM log"), "r0: int 0");
 }
 

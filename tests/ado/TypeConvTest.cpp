@@ -79,14 +79,24 @@ TEST(ProcedureList, ParameterListsSplitBetweenParametersOnly) {
         std::vector<DeclaredParam> expected;
     };
     const Case cases[] = {
-        {"pbegin DATE, pend DATE", {{"pbegin", "DATE"}, {"pend", "DATE"}}},
+        {"pbegin DATE, pend DATE", {{"pbegin", "DATE", {}}, {"pend", "DATE", {}}}},
         // Without the parenthesis rule the scale became a parameter named "2)".
         {"pamount DECIMAL(18,2), pname VARCHAR(20)",
-         {{"pamount", "DECIMAL(18,2)"}, {"pname", "VARCHAR(20)"}}},
-        {"pfrom\tTEXT,\n  pto  TEXT ", {{"pfrom", "TEXT"}, {"pto", "TEXT"}}},
-        {"puser", {{"puser", ""}}},
-        {" , pa INTEGER,,", {{"pa", "INTEGER"}}},
+         {{"pamount", "DECIMAL(18,2)", {}}, {"pname", "VARCHAR(20)", {}}}},
+        {"pfrom\tTEXT,\n  pto  TEXT ", {{"pfrom", "TEXT", {}}, {"pto", "TEXT", {}}}},
+        {"puser", {{"puser", "", {}}}},
+        {" , pa INTEGER,,", {{"pa", "INTEGER", {}}}},
         {"", {}},
+        // Defaults: the type is what stands before DEFAULT; commas and parentheses inside quotes or
+        // a call's parentheses belong to the expression. Before defaults existed, "DEFAULT 30" was
+        // part of the type and the quoted comma split the list.
+        {"pname TEXT, pdays INTEGER DEFAULT 30", {{"pname", "TEXT", {}}, {"pdays", "INTEGER", "30"}}},
+        {"pnote VARCHAR(20) default 'a, b (it''s'", {{"pnote", "VARCHAR(20)", "'a, b (it''s'"}}},
+        {"pto DATE DEFAULT date('now', '+1 day'),\n pmode \"x,y\" DEFAULT 1",
+         {{"pto", "DATE", "date('now', '+1 day')"}, {"pmode", "\"x,y\"", "1"}}},
+        {"pa DEFAULT -1", {{"pa", "", "-1"}}},
+        // DEFAULT only as a word of its own, and not as the parameter's name.
+        {"default MYDEFAULT, pdefault INTEGER", {{"default", "MYDEFAULT", {}}, {"pdefault", "INTEGER", {}}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.list);

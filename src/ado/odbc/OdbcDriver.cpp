@@ -29,6 +29,8 @@
 //    synthesised as an adInteger RETURN_VALUE when the driver reports none, result-set columns are
 //    left out. Calls go through the call escape {call name(?, ...)}; each value is first converted to
 //    its parameter's type, as the platform does, so "2" given for an integer parameter binds as 2.
+//    A parameter whose COLUMN_DEF is not Null has a default: a call with fewer values names only
+//    those, and the database fills in the rest.
 //    A data source whose DBMS is SQLite has no procedures of its own: there the vondrel_procedures
 //    table of the same file is used (docs/sqlite-procedures.md), its body run through this driver.
 //
@@ -133,19 +135,16 @@ public:
 
     StatementResult CallProcedure(std::string_view name, const std::vector<ProcParam>& params,
                                   std::span<const vb::Variant> values) override {
-        const std::size_t given = params.empty() ? 0 : params.size() - 1;
-        if (values.size() != given) {
-            ThrowCountMismatch(name, given, values.size());
-        }
+        CheckProcedureValueCount(name, params, values.size());
         if (m_isSqlite) {
             return CallSqliteProcedure(name, values);
         }
-        // The database's own list decides: a caller may have appended entries after Refresh.
+        // The database's own list decides: a caller may have appended entries after Refresh, or
+        // marked defaults the database does not have. Inputs without values are left out of the
+        // call, so the database supplies their defaults.
         FoundProcedure found;
         const std::vector<ProcParam> described = DescribeServerProcedure(name, &found);
-        if (described.size() - 1 != values.size()) {
-            ThrowCountMismatch(name, described.size() - 1, values.size());
-        }
+        CheckProcedureValueCount(name, described, values.size());
         std::vector<vb::Variant> coerced;
         coerced.reserve(values.size());
         // The name in the call is the catalog's, quoted, never the caller's text.
@@ -167,12 +166,6 @@ public:
     }
 
 private:
-    struct SqliteProcedure {
-        std::string name;
-        std::string body;
-        std::vector<ProcParam> params;
-    };
-
     static SQLHANDLE InitEnvironment(const Handle& env) {
         SQLSetEnvAttr(env.Get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
         return env.Get();
@@ -200,13 +193,6 @@ private:
         }
         throw vb::Error(vb::kErrAdoProvider,
                         "SQL 语句执行失败：" + (diag.text.empty() ? "驱动程序未给出原因" : diag.text));
-    }
-
-    [[noreturn]] static void ThrowCountMismatch(std::string_view name, std::size_t expected,
-                                                std::size_t given) {
-        throw vb::Error(vb::kErrInvalidCall, "存储过程 " + std::string(name) + " 的参数个数不符：需要 " +
-                                                 std::to_string(expected) + " 个，给出 " +
-                                                 std::to_string(given) + " 个");
     }
 
     [[noreturn]] static void ThrowNotFound(std::string_view name) {
@@ -426,6 +412,8 @@ private:
             const vb::Variant typeCell = columns->Value(5, row);
             const vb::Variant sizeCell = columns->Value(7, row);
             const vb::Variant digitsCell = columns->Value(9, row);
+            // COLUMN_DEF: the default's text, or Null when the parameter has none.
+            const vb::Variant defaultCell = columns->Value(12, row);
             const int kind = kindCell.IsNull() ? SQL_PARAM_TYPE_UNKNOWN : vb::CLng(kindCell);
             const ColumnType type = DescribeOdbcType(
                 static_cast<SQLSMALLINT>(typeCell.IsNull() ? SQL_VARCHAR : vb::CLng(typeCell)),
@@ -436,6 +424,7 @@ private:
             param.type = type.info.type;
             param.size = type.info.definedSize;
             param.sqlType = TextCell(*columns, 6, row);
+            param.hasDefault = !defaultCell.IsNull();
             switch (kind) {
             case SQL_RETURN_VALUE:
                 param.direction = adParamReturnValue;
@@ -456,6 +445,13 @@ private:
                 param.name.append("p").append(std::to_string(inputIdx));
             }
             params.push_back(std::move(param));
+        }
+        if (m_isPostgres) {
+            // psqlODBC leaves COLUMN_DEF Null; the catalog counts the trailing inputs with defaults.
+            std::size_t defaults = PostgresDefaultCount(*foundSchema, foundName, inputIdx);
+            for (std::size_t k = params.size() - 1; k > 0 && defaults > 0; --k, --defaults) {
+                params[k].hasDefault = true;
+            }
         }
         return params;
     }
@@ -490,6 +486,20 @@ private:
             schema = TextCell(*rows, 0, 0);
             name = TextCell(*rows, 1, 0);
         }
+    }
+
+    // pg_proc.pronargdefaults of the routine with that many inputs (else the one with the most, as a
+    // call would choose).
+    std::size_t PostgresDefaultCount(const std::string& schema, const std::string& name, std::size_t inputs) {
+        const vb::Variant keys[] = {vb::Variant(schema), vb::Variant(name),
+                                    vb::Variant(static_cast<std::int32_t>(inputs))};
+        const auto rows =
+            RunStatement("SELECT p.pronargdefaults FROM pg_catalog.pg_proc p JOIN pg_catalog.pg_namespace n"
+                         " ON n.oid = p.pronamespace WHERE n.nspname = ? AND p.proname = ?"
+                         " ORDER BY p.pronargs = ? DESC, p.pronargs DESC, p.oid LIMIT 1",
+                         keys)
+                .store;
+        return rows && rows->RowCount() == 1 ? static_cast<std::size_t>(vb::CLng(rows->Value(0, 0))) : 0;
     }
 
     bool IsPostgresProcedure(const std::string& schema, const std::string& name) {
@@ -531,7 +541,7 @@ private:
 
     // ---- procedures in an SQLite file ----
 
-    SqliteProcedure LoadSqliteProcedure(std::string_view name);
+    TableProcedure LoadSqliteProcedure(std::string_view name);
     StatementResult CallSqliteProcedure(std::string_view name, std::span<const vb::Variant> values);
 
     Handle m_env;
@@ -549,7 +559,7 @@ private:
     int m_timeoutSeconds = 0;
 };
 
-OdbcDriver::SqliteProcedure OdbcDriver::LoadSqliteProcedure(std::string_view name) {
+TableProcedure OdbcDriver::LoadSqliteProcedure(std::string_view name) {
     std::shared_ptr<RowStore> rows;
     try {
         const vb::Variant key(name);
@@ -563,46 +573,40 @@ OdbcDriver::SqliteProcedure OdbcDriver::LoadSqliteProcedure(std::string_view nam
     if (!rows || rows->RowCount() == 0) {
         ThrowNotFound(name);
     }
-    SqliteProcedure proc;
-    proc.name = TextCell(*rows, 0, 0);
-    proc.body = TextCell(*rows, 2, 0);
-    proc.params.push_back(ReturnValueParam());
-    for (const DeclaredParam& item : ParseProcedureParams(TextCell(*rows, 1, 0))) {
-        ProcParam param;
-        param.name = item.name;
-        param.sqlType = item.declaredType;
-        const DeclaredType declared = TypeFromDeclaration(param.sqlType);
-        const ColumnType type = DescribeOdbcType(declared.sqlType, declared.size, declared.digits);
-        param.type = type.info.type;
-        param.size = type.info.definedSize;
-        proc.params.push_back(std::move(param));
-    }
-    return proc;
+    return MakeTableProcedure(
+        TextCell(*rows, 0, 0), TextCell(*rows, 1, 0), TextCell(*rows, 2, 0), [](ProcParam& param) {
+            const DeclaredType declared = TypeFromDeclaration(param.sqlType);
+            const ColumnType type = DescribeOdbcType(declared.sqlType, declared.size, declared.digits);
+            param.type = type.info.type;
+            param.size = type.info.definedSize;
+        });
 }
 
 StatementResult OdbcDriver::CallSqliteProcedure(std::string_view name, std::span<const vb::Variant> values) {
-    const SqliteProcedure proc = LoadSqliteProcedure(name);
-    if (values.size() + 1 != proc.params.size()) {
-        ThrowCountMismatch(name, proc.params.size() - 1, values.size());
-    }
+    const TableProcedure proc = LoadSqliteProcedure(name);
+    CheckProcedureValueCount(name, proc.params, values.size());
     // The body runs all or nothing, as in the native driver.
     RunStatement("SAVEPOINT vondrel_call", {});
     try {
+        // Parameters the caller left out bind their defaults, computed at each call.
+        std::vector<vb::Variant> defaults(proc.params.size());
+        for (std::size_t k = values.size() + 1; k < proc.params.size(); ++k) {
+            try {
+                const auto rows = RunStatement(proc.DefaultQuery(k), {}).store;
+                defaults[k] = rows && rows->RowCount() == 1 ? rows->Value(0, 0) : vb::Variant::Null();
+            } catch (const vb::Error& error) {
+                proc.ThrowBadDefault(k, error.Description());
+            }
+        }
         StatementResult result;
         std::vector<std::string> placeholders;
         for (const std::string& statement : SplitSqliteScript(proc.body)) {
             const std::string text = RewriteNamedPlaceholders(statement, placeholders);
             std::vector<vb::Variant> bound;
             for (const std::string& placeholder : placeholders) {
-                std::size_t found = 0;
-                for (std::size_t idx = 1; idx < proc.params.size() && found == 0; ++idx) {
-                    found = vb::EqualsNoCase(proc.params[idx].name, placeholder) ? idx : 0;
-                }
-                if (found == 0) {
-                    throw vb::Error(vb::kErrAdoProvider,
-                                    "存储过程 " + proc.name + " 的语句用到了未声明的参数：" + placeholder);
-                }
-                bound.push_back(CoerceToParameter(values[found - 1], proc.params[found].type));
+                const std::size_t found = proc.IndexOf(placeholder);
+                bound.push_back(CoerceToParameter(
+                    found <= values.size() ? values[found - 1] : defaults[found], proc.params[found].type));
             }
             StatementResult one = RunStatement(text, bound);
             if (one.store) {

@@ -40,10 +40,13 @@
 // 4. Routines. A name resolves as the server resolves an unqualified call: pg_proc rows with that
 //    name that are visible on the search path (or in the named schema when qualified), functions and
 //    procedures only. Overloads: DescribeProcedure takes the one with the most inputs; CallProcedure
-//    prefers the one whose input count equals the values given, then the most inputs; ties go to the
-//    oldest (lowest OID), so the choice is stable. The name is always a bound parameter in catalog
-//    queries, and the call is built from the catalog's own schema and name (quoted) and the catalog's
-//    type names for the casts ($1::integer), never from caller text.
+//    prefers the one whose input count equals the values given, then one the values can call with
+//    its defaults, then the most inputs; ties go to the oldest (lowest OID), so the choice is stable.
+//    Defaults: pg_proc.pronargdefaults counts the trailing inputs that have one; a call leaves the
+//    inputs it has no values for out of the argument list, and the server fills in their defaults.
+//    The name is always a bound parameter in catalog queries, and the call is built from the
+//    catalog's own schema and name (quoted) and the catalog's type names for the casts ($1::integer),
+//    never from caller text.
 //      functions:  SELECT * FROM s.f($1::t1, VARIADIC $2::t2[])  - set-returning, table and scalar
 //                  functions alike; a void function returns no recordset.
 //      procedures: CALL s.p($1::t1, NULL)  - NULL stands in for OUT arguments, which the server
@@ -56,6 +59,7 @@
 //    (transactions, temp tables, timeouts) would be gone without the caller knowing.
 
 #include "ado/Driver_p.h"
+#include "ado/ProcedureList_p.h"
 #include "ado/RowStore_p.h"
 #include "ado/TypeConv_p.h"
 #include "ado/postgres/PgSqlText_p.h"
@@ -286,6 +290,7 @@ struct RoutineArg {
     std::uint32_t typeOid = 0;
     std::string typeName;
     bool isPseudoType = false; // anyelement and the like cannot be cast to
+    bool hasDefault = false;
     bool IsInput() const noexcept { return mode == 'i' || mode == 'b' || mode == 'v'; }
 };
 
@@ -306,21 +311,23 @@ struct Routine {
     }
 };
 
-// Ordering prefers an exact input count ($3 = -1 never matches), then more inputs, then the oldest.
+// Ordering prefers an exact input count ($3 = -1 never matches), then a count the routine's defaults
+// make up for, then more inputs, then the oldest.
 // What every session of this driver runs first, again after a reconnect.
 constexpr const char* kSessionSettings =
     "SET DateStyle = ISO; SET lc_monetary = 'C'; SET extra_float_digits = 1";
 
 constexpr const char* kFindRoutineSql =
     "SELECT p.oid, p.prokind, p.proretset, p.prorettype, pg_catalog.format_type(p.prorettype, NULL),"
-    " t.typtype IN ('c', 'p'), n.nspname, p.proname"
+    " t.typtype IN ('c', 'p'), n.nspname, p.proname, p.pronargdefaults"
     " FROM pg_catalog.pg_proc p"
     " JOIN pg_catalog.pg_namespace n ON n.oid = p.pronamespace"
     " JOIN pg_catalog.pg_type t ON t.oid = p.prorettype"
     " WHERE p.proname = $1 AND p.prokind IN ('f', 'p')"
     " AND CASE WHEN $2::text IS NULL THEN pg_catalog.pg_function_is_visible(p.oid) ELSE n.nspname = $2::text "
     "END"
-    " ORDER BY p.pronargs = $3::int DESC, p.pronargs DESC, p.oid"
+    " ORDER BY p.pronargs = $3::int DESC,"
+    " $3::int BETWEEN p.pronargs - p.pronargdefaults AND p.pronargs DESC, p.pronargs DESC, p.oid"
     " LIMIT 1";
 
 constexpr const char* kRoutineArgsSql =
@@ -368,54 +375,15 @@ public:
     }
 
     std::vector<ProcParam> DescribeProcedure(std::string_view name) override {
-        const Routine routine = FindRoutine(name, std::nullopt);
-        std::vector<ProcParam> params;
-        ProcParam ret;
-        ret.name = "RETURN_VALUE";
-        ret.direction = adParamReturnValue;
-        ret.sqlType = routine.returnTypeName;
-        if (routine.kind == 'p' || routine.returnsSet || routine.returnsRowType) {
-            ret.type = adInteger;
-            ret.size = 4;
-        } else {
-            const ColumnType type = DescribeColumnType(routine.returnOid, -1);
-            ret.type = type.info.type;
-            ret.size = type.info.definedSize;
-        }
-        params.push_back(std::move(ret));
-        std::size_t inputIdx = 0;
-        for (const RoutineArg& arg : routine.args) {
-            if (!arg.IsInput()) {
-                continue;
-            }
-            ++inputIdx;
-            ProcParam param;
-            // Unnamed arguments get "p1", "p2" ... by input position. Appended rather than "p" + text, which
-            // trips a false -Wrestrict in GCC 12's inlined string concatenation.
-            param.name = arg.name;
-            if (param.name.empty()) {
-                param.name.append("p").append(std::to_string(inputIdx));
-            }
-            param.direction = arg.mode == 'b' ? adParamInputOutput : adParamInput;
-            const ColumnType type = DescribeColumnType(arg.typeOid, -1);
-            param.type = type.info.type;
-            param.size = type.info.definedSize;
-            param.sqlType = arg.typeName;
-            params.push_back(std::move(param));
-        }
-        return params;
+        return ParamsOf(FindRoutine(name, std::nullopt));
     }
 
     StatementResult CallProcedure(std::string_view name, const std::vector<ProcParam>& params,
                                   std::span<const vb::Variant> values) override {
-        const std::size_t expected = params.empty() ? 0 : params.size() - 1;
-        if (values.size() != expected) {
-            ThrowCountMismatch(name, expected, values.size());
-        }
+        CheckProcedureValueCount(name, params, values.size());
         const Routine routine = FindRoutine(name, values.size());
-        if (routine.InputCount() < values.size()) {
-            ThrowCountMismatch(name, routine.InputCount(), values.size());
-        }
+        // The catalog decides which inputs have defaults; a caller's list may say otherwise.
+        CheckProcedureValueCount(name, ParamsOf(routine), values.size());
         // Casts and names come from the catalog only: caller-supplied sqlType text never reaches the SQL.
         std::string sql = routine.kind == 'p' ? "CALL " : "SELECT * FROM ";
         sql += QuoteIdentifier(routine.schema) + "." + QuoteIdentifier(routine.name) + "(";
@@ -580,11 +548,44 @@ private:
         }
     }
 
-    [[noreturn]] static void ThrowCountMismatch(std::string_view name, std::size_t expected,
-                                                std::size_t given) {
-        throw vb::Error(vb::kErrInvalidCall, "存储过程 " + std::string(name) + " 的参数个数不符：需要 " +
-                                                 std::to_string(expected) + " 个，给出 " +
-                                                 std::to_string(given) + " 个");
+    // The parameter list callers see: the return value, then the inputs in declaration order.
+    static std::vector<ProcParam> ParamsOf(const Routine& routine) {
+        std::vector<ProcParam> params;
+        ProcParam ret;
+        ret.name = "RETURN_VALUE";
+        ret.direction = adParamReturnValue;
+        ret.sqlType = routine.returnTypeName;
+        if (routine.kind == 'p' || routine.returnsSet || routine.returnsRowType) {
+            ret.type = adInteger;
+            ret.size = 4;
+        } else {
+            const ColumnType type = DescribeColumnType(routine.returnOid, -1);
+            ret.type = type.info.type;
+            ret.size = type.info.definedSize;
+        }
+        params.push_back(std::move(ret));
+        std::size_t inputIdx = 0;
+        for (const RoutineArg& arg : routine.args) {
+            if (!arg.IsInput()) {
+                continue;
+            }
+            ++inputIdx;
+            ProcParam param;
+            // Unnamed arguments get "p1", "p2" ... by input position. Appended rather than "p" + text, which
+            // trips a false -Wrestrict in GCC 12's inlined string concatenation.
+            param.name = arg.name;
+            if (param.name.empty()) {
+                param.name.append("p").append(std::to_string(inputIdx));
+            }
+            param.direction = arg.mode == 'b' ? adParamInputOutput : adParamInput;
+            const ColumnType type = DescribeColumnType(arg.typeOid, -1);
+            param.type = type.info.type;
+            param.size = type.info.definedSize;
+            param.sqlType = arg.typeName;
+            param.hasDefault = arg.hasDefault;
+            params.push_back(std::move(param));
+        }
+        return params;
     }
 
     // Runs a statement (or, without values, a script) in single-row mode and builds the rows as they
@@ -694,6 +695,9 @@ private:
         routine.returnsRowType = cell(5) == "t";
         routine.schema = cell(6);
         routine.name = cell(7);
+        const std::string defaults = cell(8);
+        std::size_t defaultCount = 0;
+        std::from_chars(defaults.data(), defaults.data() + defaults.size(), defaultCount);
 
         const ResultPtr args = Exec(kRoutineArgsSql, {routine.oid});
         for (int row = 0; row < PQntuples(args.get()); ++row) {
@@ -704,6 +708,13 @@ private:
             arg.typeName = PQgetvalue(args.get(), row, 3);
             arg.isPseudoType = *PQgetvalue(args.get(), row, 4) == 't';
             routine.args.push_back(std::move(arg));
+        }
+        // The defaults belong to the last inputs.
+        for (auto arg = routine.args.rbegin(); arg != routine.args.rend() && defaultCount > 0; ++arg) {
+            if (arg->IsInput()) {
+                arg->hasDefault = true;
+                --defaultCount;
+            }
         }
         return routine;
     }

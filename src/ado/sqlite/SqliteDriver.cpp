@@ -422,18 +422,17 @@ public:
     }
 
     std::vector<ProcParam> DescribeProcedure(std::string_view name) override {
-        const Procedure proc = LoadProcedure(name);
+        const TableProcedure proc = LoadProcedure(name);
         return proc.params;
     }
 
     StatementResult CallProcedure(std::string_view name, const std::vector<ProcParam>& params,
                                   std::span<const vb::Variant> values) override {
-        const Procedure proc = LoadProcedure(name);
-        if (values.size() + 1 != proc.params.size() || params.size() != proc.params.size()) {
-            throw vb::Error(vb::kErrInvalidCall, "存储过程 " + std::string(name) + " 的参数个数不符：需要 " +
-                                                     std::to_string(proc.params.size() - 1) + " 个，给出 " +
-                                                     std::to_string(values.size()) + " 个");
-        }
+        const TableProcedure proc = LoadProcedure(name);
+        // The caller's list, then the table's: a caller may have appended entries after Refresh, or
+        // marked defaults the table does not declare.
+        CheckProcedureValueCount(name, params, values.size());
+        CheckProcedureValueCount(name, proc.params, values.size());
         StartDeadline();
         Exec("SAVEPOINT vondrel_call");
         try {
@@ -447,11 +446,10 @@ public:
     }
 
 private:
-    struct Procedure {
-        std::string name;
-        std::string body;
-        std::vector<ProcParam> params; // entry 0 the return value
+    struct ValueFree {
+        void operator()(sqlite3_value* value) const { sqlite3_value_free(value); }
     };
+    using ValuePtr = std::unique_ptr<sqlite3_value, ValueFree>;
 
     static int OnProgress(void* self) {
         auto* driver = static_cast<SqliteDriver*>(self);
@@ -536,7 +534,7 @@ private:
         return store;
     }
 
-    Procedure LoadProcedure(std::string_view name) {
+    TableProcedure LoadProcedure(std::string_view name) {
         const std::string notFound = "找不到存储过程：" + std::string(name);
         Statement stmt;
         const std::string query = std::string("SELECT name, params, body FROM ") + kProcedureTable +
@@ -549,23 +547,38 @@ private:
         if (sqlite3_step(stmt.Get()) != SQLITE_ROW) {
             throw vb::Error(vb::kErrAdoProvider, notFound);
         }
-        Procedure proc;
-        proc.name = std::string(CellText(stmt.Get(), 0));
-        proc.body = std::string(CellText(stmt.Get(), 2));
-        proc.params.push_back(ReturnValueParam());
-        for (const DeclaredParam& declared : ParseProcedureParams(CellText(stmt.Get(), 1))) {
-            const FieldInfo info = InfoFromDecl(declared.name, declared.declaredType.c_str());
-            ProcParam param;
-            param.name = declared.name;
-            param.type = info.type;
-            param.size = info.definedSize;
-            param.sqlType = declared.declaredType;
-            proc.params.push_back(std::move(param));
-        }
-        return proc;
+        return MakeTableProcedure(std::string(CellText(stmt.Get(), 0)), CellText(stmt.Get(), 1),
+                                  std::string(CellText(stmt.Get(), 2)), [](ProcParam& param) {
+                                      const FieldInfo info = InfoFromDecl(param.name, param.sqlType.c_str());
+                                      param.type = info.type;
+                                      param.size = info.definedSize;
+                                  });
     }
 
-    StatementResult RunBody(const Procedure& proc, std::span<const vb::Variant> values) {
+    // The value of a parameter's DEFAULT expression, computed at each call (a default such as
+    // date('now') means the day of the call) and kept with SQLite's own type.
+    ValuePtr EvaluateDefault(const TableProcedure& proc, std::size_t index) {
+        const std::string query = proc.DefaultQuery(index);
+        Statement stmt;
+        if (sqlite3_prepare_v2(m_db, query.c_str(), -1, stmt.Out(), nullptr) != SQLITE_OK || !stmt.Get()) {
+            proc.ThrowBadDefault(index, sqlite3_errmsg(m_db));
+        }
+        if (sqlite3_step(stmt.Get()) != SQLITE_ROW) {
+            proc.ThrowBadDefault(index, sqlite3_errmsg(m_db));
+        }
+        ValuePtr value(sqlite3_value_dup(sqlite3_column_value(stmt.Get(), 0)));
+        if (!value) {
+            proc.ThrowBadDefault(index, "内存不足");
+        }
+        return value;
+    }
+
+    StatementResult RunBody(const TableProcedure& proc, std::span<const vb::Variant> values) {
+        // Parameters the caller left out bind their defaults.
+        std::vector<ValuePtr> defaults(proc.params.size());
+        for (std::size_t k = values.size() + 1; k < proc.params.size(); ++k) {
+            defaults[k] = EvaluateDefault(proc, k);
+        }
         StatementResult result;
         const char* tail = proc.body.data();
         const char* end = proc.body.data() + proc.body.size();
@@ -584,32 +597,19 @@ private:
             const int count = sqlite3_bind_parameter_count(stmt.Get());
             for (int index = 1; index <= count; ++index) {
                 const char* placeholder = sqlite3_bind_parameter_name(stmt.Get(), index);
-                const std::size_t param = FindParam(proc, placeholder);
-                if (param == 0) {
-                    throw vb::Error(vb::kErrAdoProvider, "存储过程 " + proc.name +
-                                                             " 的语句用到了未声明的参数：" +
-                                                             std::string(placeholder ? placeholder : "?"));
+                // A nameless "?" has no sign to drop and is reported as itself.
+                const std::size_t param = proc.IndexOf(placeholder ? placeholder + 1 : "?");
+                if (param <= values.size()) {
+                    BindValue(m_db, stmt.Get(), index, values[param - 1]);
+                } else if (sqlite3_bind_value(stmt.Get(), index, defaults[param].get()) != SQLITE_OK) {
+                    ThrowSqlite(m_db, "绑定参数失败：");
                 }
-                BindValue(m_db, stmt.Get(), index, values[param - 1]);
             }
             if (auto store = Execute(stmt.Get(), proc.body)) {
                 result.store = std::move(store);
             }
         }
         return result;
-    }
-
-    // Index in proc.params (1-based inputs) of a ":name", "@name" or "$name" placeholder; 0 if none.
-    static std::size_t FindParam(const Procedure& proc, const char* placeholder) {
-        if (!placeholder || !*placeholder) {
-            return 0;
-        }
-        for (std::size_t k = 1; k < proc.params.size(); ++k) {
-            if (vb::EqualsNoCase(proc.params[k].name, placeholder + 1)) {
-                return k;
-            }
-        }
-        return 0;
     }
 
     sqlite3* m_db = nullptr;
