@@ -11,6 +11,8 @@
 #include "catalogue/ReportDefinition.h"
 #include "plugin/PluginRegistry.h"
 
+#include <regex>
+
 namespace {
 
 using QV_GridPrint::frmGridPrint;
@@ -277,6 +279,52 @@ TEST_P(Sequence, AValueWithASlashKeepsItsTextAndItsValue) {
     EXPECT_EQ(window.ParaValue.back(), "上海/华联");
     EXPECT_EQ(window.ParaText.back(), "客户:上海/华联");
     EXPECT_EQ(window.lbpara.back().caption, "客户:上海/华联");
+}
+
+TEST_P(Sequence, ExtraProcedureParametersNeedDefaults) {
+    struct Case {
+        const char* name;
+        const char* sqliteParams;
+        const char* postgresParams;
+        const char* messagePart; // "" = the drill shows the child
+    } const cases[] = {
+        // Without the fix both were refused with "参数个数不符".
+        {"extra parameter with a default", "p0 TEXT, pname TEXT, pid TEXT, pnote TEXT DEFAULT 'x'",
+         "p0 TEXT, pname TEXT, pid TEXT, pnote TEXT DEFAULT 'x'", ""},
+        {"extra parameter without one", "p0 TEXT, pname TEXT, pid TEXT, pnote TEXT",
+         "p0 TEXT, pname TEXT, pid TEXT, pnote TEXT", "参数个数不符"},
+        {"fewer parameters than values", "p0 TEXT, pname TEXT", "p0 TEXT, pname TEXT", "参数个数不符"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        if (GetParam() == Backend::Sqlite) {
+            m_db->Exec(std::string("UPDATE vondrel_procedures SET params = '") +
+                       std::regex_replace(c.sqliteParams, std::regex("'"), "''") +
+                       "' WHERE name = 'sp_child'");
+        } else {
+            DropProcedure("sp_child");
+            m_db->Exec(
+                std::string("CREATE FUNCTION sp_child(") + c.postgresParams +
+                ") RETURNS TABLE(id INTEGER, name VARCHAR(20), amount DECIMAL(18,2), note VARCHAR(20)) "
+                "LANGUAGE sql AS $$ SELECT s.id, s.name, s.amount, s.note FROM sales s "
+                "WHERE s.name = pname ORDER BY s.id $$");
+        }
+        frmGridPrint& window = OpenWindow();
+        DoubleClick(3); // 李四
+        const std::vector<ui::Message> messages = Messages();
+        if (*c.messagePart == '\0') {
+            EXPECT_TRUE(messages.empty());
+            EXPECT_EQ(RptID, 2);
+            EXPECT_EQ(GridRows().size(), 4U) << "李四's sale and the totals";
+        } else {
+            ASSERT_EQ(messages.size(), 1U);
+            EXPECT_NE(messages[0].text.find(c.messagePart), std::string::npos) << messages[0].text;
+            EXPECT_EQ(RptID, 1);
+        }
+        EXPECT_TRUE(window.bOK);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, Sequence, ::testing::Values(Backend::Sqlite, Backend::Postgres),
