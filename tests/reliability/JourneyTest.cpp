@@ -20,6 +20,7 @@
 #include "ReliabilityFixture.h"
 #include "catalogue/CatalogueSql.h"
 #include "catalogue/ReportDefinition.h"
+#include "grid/TemplateHeader.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -359,6 +360,16 @@ private:
         if (window.GridReportId() && *window.GridReportId() != id) {
             Break("after " + what + ", the grid shows report " + std::to_string(*window.GridReportId()) +
                   " under report " + std::to_string(id));
+        }
+        // The header is the template's as drawn now: its rows between the markers, whatever rows the
+        // user's settings were written for.
+        sheet::SheetDocument drawn;
+        QV_GridPrint::TemplateRows rows;
+        if (window.GridReportId() && drawn.OpenFile((m_folder / m_host->FmtFileName).string()) > 0 &&
+            QV_GridPrint::GetFixedRows(drawn, rows) && window.Grid().HeaderRowCount() != rows.iFixedRows) {
+            Break("after " + what + ", the grid has " + std::to_string(window.Grid().HeaderRowCount()) +
+                  " header rows where the template of " + m_host->rptName + " draws " +
+                  std::to_string(rows.iFixedRows));
         }
     }
 
