@@ -105,7 +105,7 @@ enum class WindowPart { Caption, Title, Toolbar, Selector, Grid, Layout };
 class frmGridPrint {
 public:
     frmGridPrint(clsGridPrint& host, ui::Services& services, PluginRegistry& plugins);
-    virtual ~frmGridPrint();
+    ~frmGridPrint();
     frmGridPrint(const frmGridPrint&) = delete;
     frmGridPrint& operator=(const frmGridPrint&) = delete;
 
@@ -139,21 +139,21 @@ public:
 
     // Operations other parts of the window build (printing, export, report choice, drill-down, column
     // customisation, template); the dispatch and the fetches call them in their places.
-    virtual void PrintGrid(bool bPreview);
-    virtual void PageSetupDialog();
-    virtual void ExportReport();
-    virtual void ChooseReport();
-    virtual bool ReturnParent();
-    virtual void EditColumnCaption();
-    virtual bool SetChangeFormat();
+    void PrintGrid(bool bPreview);
+    void PageSetupDialog();
+    void ExportReport();
+    void ChooseReport();
+    bool ReturnParent();
+    void EditColumnCaption();
+    bool SetChangeFormat();
     // Applies the user's column overrides to a freshly loaded template sheet.
-    virtual void ApplyChangeFormat(sheet::SheetDocument& sheet, const columns::HeaderRows& header);
-    virtual void SetCellFormat();
-    virtual void SetColFormat();
-    virtual void BlankZeroValues();
-    virtual void AddHJ();
-    virtual void SetVSFont();
-    virtual void PrintPara();
+    void ApplyChangeFormat(sheet::SheetDocument& sheet, const columns::HeaderRows& header);
+    void SetCellFormat();
+    void SetColFormat();
+    void BlankZeroValues();
+    void AddHJ();
+    void SetVSFont();
+    void PrintPara();
 
     // The print sheet, rebuilt from the grid before every print, preview and export.
     void SetCellDataFromVSF();
