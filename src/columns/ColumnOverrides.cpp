@@ -41,13 +41,6 @@
 namespace QV_GridPrint::columns {
 namespace {
 
-template <class F> void SkipOnError(F step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
-}
-
 // A test against a field that counts Null as not satisfied.
 bool Equals(const vb::Variant& value, long expected) {
     const std::optional<std::int32_t> number = value.IsNull() ? std::nullopt : vb::TryCLng(value);
@@ -247,9 +240,9 @@ std::optional<std::string> SaveColumnWidths(ado::Connection& cnn, const vb::Vari
 
 void ResetOverrides(const std::shared_ptr<ado::Connection>& cnn, std::int16_t reportId,
                     const std::vector<std::string>& paraValue, const vb::Variant& userId) {
-    SkipOnError([&] { cnn->Execute(catalogue::DeleteOverridesOfReport(reportId)); });
+    vb::SkipOnError([&] { cnn->Execute(catalogue::DeleteOverridesOfReport(reportId)); });
     std::string procedure;
-    SkipOnError([&] {
+    vb::SkipOnError([&] {
         const auto rs = cnn->Execute(catalogue::SelectReportById(reportId));
         if (rs && rs->State() == ado::adStateOpen && !rs->IsEOF()) {
             procedure = vb::Trim(catalogue::ReadReportRow(*rs).fchangecol.value_or(""));
@@ -258,7 +251,7 @@ void ResetOverrides(const std::shared_ptr<ado::Connection>& cnn, std::int16_t re
     if (procedure.empty()) {
         return;
     }
-    SkipOnError([&] {
+    vb::SkipOnError([&] {
         auto command = ado::Command::Create();
         command->SetActiveConnection(cnn);
         command->CommandText = procedure;

@@ -8,20 +8,10 @@
 #include "grid/TemplateHeader.h"
 #include "vb/Array.h"
 #include "vb/Conversion.h"
+#include "vb/Error.h"
 #include "vb/Strings.h"
 
 namespace QV_GridPrint {
-namespace {
-
-// A step of the column loop whose failure is skipped, as the loop skips every failing step.
-template <class F> void Skip(F step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
-}
-
-} // namespace
 
 void ColumnTables::Reset(int columnCount) {
     const auto count = static_cast<std::size_t>(std::max(columnCount, 0));
@@ -124,7 +114,7 @@ void SetColFormat(const sheet::SheetDocument& cll, grid::GridModel& vsf, const a
         ColumnTypeAndFormat(typeCode, format, blanksZeros, typeName, displayFormat);
         tables.vColFormat[index] = displayFormat;
         if (!displayFormat.empty()) {
-            Skip([&] { vsf.SetColFormatText(j, displayFormat); });
+            vb::SkipOnError([&] { vsf.SetColFormatText(j, displayFormat); });
         }
         tables.vColType[index] = typeName;
         ColumnAttr& attr = tables.vColAttr[index];

@@ -6,18 +6,9 @@
 #include "controls/grid/GridModel.h"
 #include "grid/TemplateHeader.h"
 #include "vb/Conversion.h"
+#include "vb/Error.h"
 
 namespace QV_GridPrint {
-namespace {
-
-template <class F> void Skip(F step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
-}
-
-} // namespace
 
 void AddHJ(grid::GridModel& vsf, const ColumnTables& tables) {
     int captionColumn = -1;
@@ -27,10 +18,10 @@ void AddHJ(grid::GridModel& vsf, const ColumnTables& tables) {
         const std::string& flag = tables.vTotalFlag[i];
         const int col = static_cast<int>(i);
         if (flag == "y") {
-            Skip([&] { vsf.AddTotalRow(2, -1, col, tables.vColFormat[i], kTotalsColour); });
+            vb::SkipOnError([&] { vsf.AddTotalRow(2, -1, col, tables.vColFormat[i], kTotalsColour); });
             isAdded = true;
         } else if (flag == "bal") {
-            Skip([&] {
+            vb::SkipOnError([&] {
                 vsf.AddTotalRow(2, -1, col, tables.vColFormat[i], kTotalsColour);
                 const int last = vsf.GridRowCount() - 1;
                 vsf.SetRangeProp(0, last, col, last, col, vsf.RangeProp(18, last - 1, col, last - 1, col));
@@ -44,9 +35,9 @@ void AddHJ(grid::GridModel& vsf, const ColumnTables& tables) {
     }
     if (isAdded) {
         const int last = vsf.GridRowCount() - 1;
-        Skip([&] { vsf.SetRangeProp(0, last, 0, vb::Variant("")); });
+        vb::SkipOnError([&] { vsf.SetRangeProp(0, last, 0, vb::Variant("")); });
         if (captionColumn >= 0) {
-            Skip([&] { vsf.SetRangeProp(0, last, captionColumn, vb::Variant(caption)); });
+            vb::SkipOnError([&] { vsf.SetRangeProp(0, last, captionColumn, vb::Variant(caption)); });
         }
     }
 }
@@ -77,13 +68,13 @@ void SetVSFont(grid::GridModel& vsf, const ColumnTables& tables, int iColCount, 
     const long recordCount = rsData ? rsData->RecordCount() : 0;
     auto clone = hasFlag ? rsData->Clone() : nullptr;
     for (int row = iFixedRows; row < rowCount; ++row) {
-        Skip([&] { vsf.SetRowHeightTwips(row, static_cast<int>(lDataRowTwips)); });
+        vb::SkipOnError([&] { vsf.SetRowHeightTwips(row, static_cast<int>(lDataRowTwips)); });
         const long record = row - iFixedRows;
         if (!clone || record >= recordCount) {
             continue;
         }
         // Only a readable flag colours a row; the flag of an earlier row is never carried over.
-        Skip([&] {
+        vb::SkipOnError([&] {
             clone->Move(record, ado::adBookmarkFirst);
             const vb::Variant flag = clone->Fields("finterid").Value();
             if (flag.IsNull()) {
@@ -102,7 +93,7 @@ void SetVSFont(grid::GridModel& vsf, const ColumnTables& tables, int iColCount, 
 }
 
 void SelectClickedRow(grid::GridModel& vsf) {
-    Skip([&] {
+    vb::SkipOnError([&] {
         const int row = vsf.ClickRow();
         const int last = vsf.GridColCount() - 1;
         if (row < 0 || last < 0) {

@@ -21,16 +21,6 @@ ReportWindowFactory& DefaultFactorySlot() {
     return factory;
 }
 
-// One statement of a block whose failures are skipped: the host must never see an error from
-// ShowReport, and a step that fails leaves the variables it would have set as they were.
-template <class F> void SkipOnError(F step) {
-    try {
-        step();
-    } catch (const vb::Error&) {
-    } catch (const std::exception&) {
-    }
-}
-
 } // namespace
 
 void SetDefaultReportWindowFactory(ReportWindowFactory factory) {
@@ -62,9 +52,11 @@ void clsGridPrint::set_rsLogin(std::shared_ptr<ado::Recordset> value) {
     m_rsLogin = std::move(value);
 }
 
+// Failing statements are skipped: the host must never see an error from ShowReport, and a step that
+// fails leaves the variables it would have set as they were.
 bool clsGridPrint::ShowReport(std::int16_t iType) {
     std::shared_ptr<ado::Recordset> rs;
-    SkipOnError([&] {
+    vb::SkipOnError([&] {
         rs = ado::Recordset::Create();
         rs->Open(catalogue::SelectReportById(iType), mCNN, ado::adOpenStatic, ado::adLockReadOnly);
         rs->MoveFirst();
@@ -73,7 +65,7 @@ bool clsGridPrint::ShowReport(std::int16_t iType) {
     // Without a row every field read fails. The variables would then keep the previous report's
     // definition and that report would be shown again under this id; a missing row is refused instead.
     bool hasRow = false;
-    SkipOnError([&] { hasRow = rs && rs->State() == ado::adStateOpen && !rs->IsEOF(); });
+    vb::SkipOnError([&] { hasRow = rs && rs->State() == ado::adStateOpen && !rs->IsEOF(); });
     // The name and the group are what a plug-in finds its definition by. Kept from the previous report,
     // they would show that report's rows under this report's template, so a row without them is
     // refused like a missing one.
@@ -101,7 +93,7 @@ bool clsGridPrint::ShowReport(std::int16_t iType) {
         }
     }
     if (!hasRow || !hasIdentity || !catalogue::IsValidDefinition(FmtFileName, ClsName)) {
-        SkipOnError([&] {
+        vb::SkipOnError([&] {
             Services().ShowMessage(
                 {catalogue::kInvalidDefinitionMessage, {}, ui::Buttons::Ok, ui::Icon::None});
         });
@@ -111,14 +103,14 @@ bool clsGridPrint::ShowReport(std::int16_t iType) {
         return true;
     }
     if (!m_windowFactory) {
-        SkipOnError([&] {
+        vb::SkipOnError([&] {
             Services().ShowMessage(
                 {"无法显示报表：本程序没有提供报表窗口。", {}, ui::Buttons::Ok, ui::Icon::Critical});
         });
         return false;
     }
     // Every call shows a freshly loaded window; the previous one was unloaded when it closed.
-    SkipOnError([&] {
+    vb::SkipOnError([&] {
         m_frmView = m_windowFactory();
         if (m_frmView) {
             m_frmView->SetHost(*this);
@@ -131,7 +123,7 @@ bool clsGridPrint::ShowReport(std::int16_t iType) {
 
 bool clsGridPrint::ShowReportOfId(long reportId) {
     if (reportId < INT16_MIN || reportId > INT16_MAX) {
-        SkipOnError([&] {
+        vb::SkipOnError([&] {
             Services().ShowMessage(
                 {catalogue::kInvalidDefinitionMessage, {}, ui::Buttons::Ok, ui::Icon::None});
         });

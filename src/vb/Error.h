@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -46,5 +47,15 @@ private:
 [[noreturn]] void RaiseSubscript();        // 9 下标越界
 [[noreturn]] void RaiseTypeMismatch();     // 13 类型不匹配
 [[noreturn]] void RaiseInvalidUseOfNull(); // 94 无效使用 Null
+
+// One step of a block whose failures are skipped: a failing step keeps what it changed before it
+// failed, and the block goes on with the next step. Only for steps whose failure the block may
+// ignore by design; everything else reports or raises.
+template <class F> void SkipOnError(F&& step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
 
 } // namespace vb

@@ -57,14 +57,6 @@ std::vector<ToolbarButton> MakeToolbar() {
             button("exit", "退出")};
 }
 
-// A step of a block whose failures are skipped, as the set-up's first steps are.
-template <class F> void SkipOnError(F step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
-}
-
 // Runs the body of a procedure whose errors end it with the error's description in a message box.
 template <class F> bool ReportingErrors(ui::Services& services, F body) {
     try {
@@ -176,7 +168,7 @@ void frmGridPrint::CloseIfFailed() {
 // ---- data retrieval ----
 
 bool frmGridPrint::SetData() {
-    SkipOnError([&] {
+    vb::SkipOnError([&] {
         mRpt.reset();
         mRpt = m_plugins.Create(pGPrint->ClsName, pGPrint);
     });
@@ -185,8 +177,8 @@ bool frmGridPrint::SetData() {
         bOK = false;
         return false;
     }
-    SkipOnError([&] { bColsChange = mRpt->IsColsChange(); });
-    SkipOnError([&] { iFixedCols = mRpt->SetFixedCols(); });
+    vb::SkipOnError([&] { bColsChange = mRpt->IsColsChange(); });
+    vb::SkipOnError([&] { iFixedCols = mRpt->SetFixedCols(); });
     mRpt->set_pGPrint(pGPrint);
     SetMoveButton(pGPrint->mMove);
     if (!modGridPrint::bMxMode) {
