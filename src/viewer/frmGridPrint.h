@@ -8,6 +8,7 @@
 #include "grid/ColumnFormats.h"
 #include "plugin/IReport.h"
 #include "sheet/PageFields.h"
+#include "sheet/SheetExport.h"
 #include "vb/Variant.h"
 
 #include <cstdint>
@@ -160,6 +161,8 @@ public:
     int GridTopTwips() const { return m_gridTop; }
     int GridHeightTwips() const { return m_gridHeight; }
     bool IsCloseRequested() const { return m_closeRequested; }
+    // What the last run of the export routine ("dc") came to: whoever pressed it reads this, not its message.
+    ExportResult LastExport() const { return m_lastExport; }
 
     // The window's variables, under their names.
     clsGridPrint* pGPrint;
@@ -228,6 +231,7 @@ private:
     int m_gridTop = 0;
     int m_gridHeight = 0;
     bool m_closeRequested = false;
+    ExportResult m_lastExport = ExportResult::Cancelled;
     std::function<void(WindowPart)> m_onChange;
     std::function<void()> m_onClose;
     std::function<vb::Date()> m_today;
