@@ -372,7 +372,7 @@ int vondrel_host_show_report(vondrel_host* host, int report_id) {
         const bool accepted = host->object.ShowReportOfId(report_id);
         host->services->SetSettingUp(false);
         host->openDialog = nullptr;
-        if (accepted && !wasShown) {
+        if (!wasShown) {
             const std::string& message = host->services->SetupMessage();
             host->lastError = message.empty() ? std::string("报表窗口在显示之前关闭了") : message;
         }

@@ -81,14 +81,16 @@ VONDREL_API void vondrel_host_set_message_handler(vondrel_host* host, vondrel_me
 
 /* Parameter values for Vondrel.SqlReport reports (name as the report's parameter, value as text, as
  * "2024-03-01" or "3"). Once one is set, shown and exported reports take them without a parameter
- * dialog; parameters not set keep their defaults. A value the report refuses stops its setup with a
- * message. Setting a name again replaces its value. */
+ * dialog; a parameter not set takes the value last used for that report in this process (as the
+ * dialog remembers it), else its default. A value the report refuses stops its setup with a message.
+ * Setting a name again replaces its value. */
 VONDREL_API int vondrel_host_set_parameter(vondrel_host* host, const char* name, const char* value);
 VONDREL_API void vondrel_host_clear_parameters(vondrel_host* host);
 
 /* Shows report report_id modally; 0 when its definition is refused (ids outside -32768..32767 too),
- * -1 when no window can be shown (no display). 1 once the window has closed: last_error() is then ""
- * when the report was shown, or the last message its window put up when its setup failed. */
+ * -1 when no window can be shown (no display). 1 once the window has closed. last_error() is ""
+ * when the report was shown, else the last message put up before it could be (the refusal, or why
+ * its window closed itself during setup). */
 VONDREL_API int vondrel_host_show_report(vondrel_host* host, int report_id);
 /* Makes the report window a modal child of the host's own top-level window (its native window id,
  * an X11 window or what QWidget::winId() gives): it stacks over it and centres on it. 0 = none. */

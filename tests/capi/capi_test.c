@@ -118,6 +118,7 @@ int main(int argc, char** argv) {
 
     /* Unknown ids and ids beyond 16 bits are refused with the catalogue message. */
     CHECK(vondrel_host_show_report(host, 999) == 0);
+    CHECK(strcmp(vondrel_host_last_error(host), kRefused) == 0);
     CHECK(recorded.count == 1);
     CHECK(strcmp(recorded.text, kRefused) == 0);
     CHECK(strcmp(recorded.title, "Vondrel") == 0);
