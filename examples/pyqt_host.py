@@ -52,10 +52,12 @@ class ReportsWindow(QMainWindow):
 
     def show_selected(self):
         report_id, _ = self.selected()
+        # [embedding: show-over-window]
         try:
             self.host.show(report_id, parent=self)  # modal over this window; returns when it closes
         except vondrel.Error:
             pass  # the user has already seen the report's own message
+        # [/embedding]
 
     def export_selected(self, path=None):
         report_id, name = self.selected()
