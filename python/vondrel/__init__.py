@@ -95,9 +95,9 @@ class Host:
 
     # -- lifetime ---------------------------------------------------------------------------------
     def close(self) -> None:
-        if self._handle:
-            _lib.vondrel_host_destroy(self._handle)
-            self._handle = None
+        handle, self._handle = getattr(self, "_handle", None), None
+        if handle and _lib is not None:  # at interpreter exit the module may be gone first
+            _lib.vondrel_host_destroy(handle)
 
     def __enter__(self) -> "Host":
         return self

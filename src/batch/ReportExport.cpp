@@ -14,6 +14,7 @@
 #include "batch/ReportExport.h"
 
 #include "batch/GridJson_p.h"
+#include "controls/sheet/ReplaceFile.h"
 #include "controls/sheet/SheetXlsx.h"
 #include "controls/sheet/qt/SheetPrinter.h"
 #include "host/ReportWindow.h"
@@ -28,9 +29,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
-#include <fstream>
-#include <unistd.h>
 
 namespace vondrel::batch {
 namespace {
@@ -132,33 +130,6 @@ private:
     int m_faults = 0;
 };
 
-// Through a temporary file renamed into place, like every other writer.
-bool WriteText(const std::string& path, const std::string& text, std::string& error) {
-    const fs::path target(path);
-    std::string tempName = ".";
-    tempName.append(target.filename().string()).append(".tmp-").append(std::to_string(::getpid()));
-    const fs::path temp = target.parent_path() / tempName;
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.flush();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temp, ignored);
-            error = "无法写入文件：" + path;
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, target, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        error = "无法写入文件：" + path;
-        return false;
-    }
-    return true;
-}
-
 // The report window without a screen: loads, runs the actions, writes the file.
 class BatchWindow final : public QV_GridPrint::ReportWindow {
 public:
@@ -230,7 +201,7 @@ private:
         std::string error;
         bool ok = false;
         if (name == "json") {
-            ok = WriteText(path, GridJson(window), error);
+            ok = sheet::ReplaceFileContents(path, GridJson(window), error);
         } else {
             window.SetCellDataFromVSF();
             if (name == "pdf") {

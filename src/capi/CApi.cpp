@@ -200,6 +200,7 @@ struct vondrel_host {
     unsigned long long parentWindow = 0;
     vondrel_shown_handler shownHandler = nullptr;
     void* shownUser = nullptr;
+    bool wasShown = false; // the current show's window reached the screen
     // The report window while it is on screen.
     QPointer<QDialog> openDialog;
 };
@@ -346,17 +347,17 @@ int vondrel_host_show_report(vondrel_host* host, int report_id) {
         if (std::string problem = ui::qt::EnsureApplicationForWindows(); !problem.empty()) {
             throw std::runtime_error(problem);
         }
-        bool wasShown = false;
-        host->object.SetReportWindowFactory([host, &wasShown] {
+        host->wasShown = false;
+        host->object.SetReportWindowFactory([host] {
             auto window =
                 std::make_unique<QV_GridPrint::GridPrintWindow>(QV_GridPrint::PluginRegistry::Instance());
-            window->SetShownObserver([host, &wasShown](QV_GridPrint::GridPrintWindow& shown) {
+            window->SetShownObserver([host](QV_GridPrint::GridPrintWindow& shown) {
                 // A failed setup posts its close before this runs; such a window was never the user's.
                 const QV_GridPrint::frmGridPrint* logic = shown.Logic();
                 if (!logic || !logic->bOK || logic->IsCloseRequested() || !shown.Dialog()->isVisible()) {
                     return;
                 }
-                wasShown = true;
+                host->wasShown = true;
                 host->services->SetSettingUp(false);
                 host->openDialog = shown.Dialog();
                 if (host->parentWindow != 0) {
@@ -372,7 +373,7 @@ int vondrel_host_show_report(vondrel_host* host, int report_id) {
         const bool accepted = host->object.ShowReportOfId(report_id);
         host->services->SetSettingUp(false);
         host->openDialog = nullptr;
-        if (!wasShown) {
+        if (!host->wasShown) {
             const std::string& message = host->services->SetupMessage();
             host->lastError = message.empty() ? std::string("报表窗口在显示之前关闭了") : message;
         }

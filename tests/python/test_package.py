@@ -94,6 +94,7 @@ class Package(unittest.TestCase):
             ("unknown parameter", dict(report_id=1, path=out, params={"fregion": 3}), "没有参数“fregion”"),
             ("no such report", dict(report_id=99, path=out), "报表参数设置有错误"),
             ("no such folder", dict(report_id=1, path=self.path("no/such/r.xls")), "r.xls"),
+            ("no folder for json", dict(report_id=1, path=self.path("no/such/r.json")), "文件夹不存在"),
             ("malformed action", dict(report_id=1, path=out, actions=["dblclick:x"]), "双击的行号必须是非负整数"),
             ("row beyond the grid", dict(report_id=1, path=out, actions=["dblclick:100000"]), "双击的行不存在"),
         ]
@@ -175,6 +176,28 @@ class Package(unittest.TestCase):
         done = subprocess.run([sys.executable, "-c", script, target, self.db, out], capture_output=True, text=True,
                               env=dict(os.environ, PYTHONPATH=target), cwd=self.dir)
         self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertTrue(os.path.exists(out))
+
+    def test_without_a_display_or_off_the_ui_thread_show_raises(self):
+        # Qt aborted the whole host process ("could not connect to display") on the first window.
+        env = {k: v for k, v in os.environ.items() if k not in ("QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY")}
+        out = self.path("headless.json")
+        script = ("import sys, vondrel\n"
+                  "h = vondrel.Host(sys.argv[1]); h.login(fuserid=1)\n"
+                  "try:\n    h.show(1, params={'fdatefrom': '2024-03-01'})\n"
+                  "except vondrel.Error as e:\n    print(e.message)\n"
+                  "h.export(1, sys.argv[2])\n"
+                  # The export made the application on this thread; another thread may not show.
+                  "import threading\n"
+                  "def other():\n"
+                  "    try:\n        h.show(1, params={'fdatefrom': '2024-03-01'})\n"
+                  "    except vondrel.Error as e:\n        print(e.message)\n"
+                  "t = threading.Thread(target=other); t.start(); t.join()\n")
+        done = subprocess.run([sys.executable, "-c", script, self.db, out], capture_output=True, text=True, env=env,
+                              cwd=os.path.dirname(vondrel.__file__) + "/..", timeout=120)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertIn("没有可用的图形显示", done.stdout)
+        self.assertIn("只能在宿主程序的界面线程", done.stdout)
         self.assertTrue(os.path.exists(out))
 
     def test_a_database_that_cannot_open_raises(self):

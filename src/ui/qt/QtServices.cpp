@@ -20,6 +20,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <QTranslator>
 
@@ -140,6 +141,10 @@ std::string EnsureApplicationForWindows() {
     if (QCoreApplication* existing = QCoreApplication::instance()) {
         if (!qobject_cast<QApplication*>(existing)) {
             return "宿主程序的 Qt 应用程序不是 QApplication，不能显示报表窗口";
+        }
+        // Widgets live on the thread of the application; made elsewhere they take the host down.
+        if (existing->thread() != QThread::currentThread()) {
+            return "报表窗口只能在宿主程序的界面线程（创建 QApplication 的线程）中显示";
         }
     } else if (!IsDisplayConfigured()) {
         // Qt would abort the whole host process while starting without a display.
