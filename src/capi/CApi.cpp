@@ -200,7 +200,8 @@ struct vondrel_host {
     unsigned long long parentWindow = 0;
     vondrel_shown_handler shownHandler = nullptr;
     void* shownUser = nullptr;
-    bool wasShown = false; // the current show's window reached the screen
+    bool isShowing = false; // inside vondrel_host_show_report
+    bool wasShown = false;  // the current show's window reached the screen
     // The report window while it is on screen.
     QPointer<QDialog> openDialog;
 };
@@ -344,9 +345,21 @@ void vondrel_host_clear_parameters(vondrel_host* host) {
 
 int vondrel_host_show_report(vondrel_host* host, int report_id) {
     return Guard(host, [&]() -> int {
+        // The open window belongs to this host object: a second show from inside it (a handler)
+        // would replace the window that is still running.
+        if (host->isShowing) {
+            throw std::runtime_error("这个宿主对象的报表窗口还开着，关闭它之后才能显示另一个报表");
+        }
         if (std::string problem = ui::qt::EnsureApplicationForWindows(); !problem.empty()) {
             throw std::runtime_error(problem);
         }
+        struct Showing {
+            bool& flag;
+            explicit Showing(bool& f) : flag(f) { flag = true; }
+            ~Showing() { flag = false; }
+            Showing(const Showing&) = delete;
+            Showing& operator=(const Showing&) = delete;
+        } showing(host->isShowing);
         host->wasShown = false;
         host->object.SetReportWindowFactory([host] {
             auto window =
@@ -376,6 +389,8 @@ int vondrel_host_show_report(vondrel_host* host, int report_id) {
         if (!host->wasShown) {
             const std::string& message = host->services->SetupMessage();
             host->lastError = message.empty() ? std::string("报表窗口在显示之前关闭了") : message;
+        } else {
+            host->lastError.clear(); // what calls from the handlers left is not this call's result
         }
         return accepted ? 1 : 0;
     });

@@ -88,7 +88,8 @@ VONDREL_API int vondrel_host_set_parameter(vondrel_host* host, const char* name,
 VONDREL_API void vondrel_host_clear_parameters(vondrel_host* host);
 
 /* Shows report report_id modally; 0 when its definition is refused (ids outside -32768..32767 too),
- * -1 when no window can be shown (no display). 1 once the window has closed. last_error() is ""
+ * -1 when no window can be shown (no display, not the user interface's thread, or this host's report
+ * window is still open: a call from one of its handlers). 1 once the window has closed. last_error() is ""
  * when the report was shown, else the last message put up before it could be (the refusal, or why
  * its window closed itself during setup). */
 VONDREL_API int vondrel_host_show_report(vondrel_host* host, int report_id);

@@ -68,11 +68,14 @@ struct Shown {
     char picture[512];
     int saved;
     int closed;
+    int again;
 };
 
 static void OnShown(void* user, vondrel_host* host) {
     struct Shown* shown = (struct Shown*)user;
     ++shown->count;
+    /* A second show from inside the first replaced the window still running, and crashed. */
+    shown->again = vondrel_host_show_report(host, 2);
     shown->saved = vondrel_host_save_window_image(host, shown->picture);
     shown->closed = vondrel_host_close_window(host);
 }
@@ -144,6 +147,7 @@ int main(int argc, char** argv) {
     CHECK(vondrel_host_show_report(host, 1) == 1);
     CHECK(strcmp(vondrel_host_last_error(host), "") == 0);
     CHECK(shown.count == 1 && shown.saved == 1 && shown.closed == 1);
+    CHECK(shown.again == -1);
     CHECK(Exists(shown.picture));
     CHECK(recorded.count == 0);
     CHECK(vondrel_host_close_window(host) == -1); /* no window any more */
