@@ -247,6 +247,8 @@ void PlaceOverParent(QDialog& dialog, unsigned long long parentId) {
     if (QWindow* own = dialog.windowHandle()) {
         own->setTransientParent(parent);
     }
+    // A foreign window's size is not known to Qt; window managers centre a transient child on its
+    // parent themselves.
     const QRect area = parent->geometry();
     if (area.isValid()) {
         QRect frame = dialog.frameGeometry();
