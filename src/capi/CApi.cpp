@@ -244,9 +244,11 @@ void PlaceOverParent(QDialog& dialog, unsigned long long parentId) {
         }
         QObject::connect(&dialog, &QObject::destroyed, parent, &QObject::deleteLater);
     }
-    if (QWindow* own = dialog.windowHandle()) {
-        own->setTransientParent(parent);
+    QWindow* own = dialog.windowHandle();
+    if (!own || own == parent) { // an id that names the report window itself is no parent
+        return;
     }
+    own->setTransientParent(parent);
     // A foreign window's size is not known to Qt; window managers centre a transient child on its
     // parent themselves.
     const QRect area = parent->geometry();

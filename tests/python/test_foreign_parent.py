@@ -53,9 +53,7 @@ class ForeignParent(unittest.TestCase):
             self.assertEqual(seen, [native_id])
             host.close()
         finally:
-            other.stdin.write("\n")
-            other.stdin.flush()
-            other.wait(timeout=30)
+            other.communicate("\n", timeout=30)
 
 
 if __name__ == "__main__":

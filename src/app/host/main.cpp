@@ -68,7 +68,7 @@ struct Options {
     std::string loginFields = "FUsername S20,FAcctName S40,Flogindate D,fuserid N";
     std::vector<std::pair<std::string, std::string>> loginValues;
     std::string screenshot;
-    vondrel::batch::ExportRequest batch; // batch mode when batch.path is set
+    vondrel::batch::ExportRequest batch; // batch mode when batch.path is set; its parameters serve both modes
     bool move = true;
     bool demo = false; // no --db: the demo database, with a demo user
 };
