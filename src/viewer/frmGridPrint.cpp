@@ -701,7 +701,7 @@ void frmGridPrint::PageSetupDialog() {
 }
 
 void frmGridPrint::ExportReport() {
-    ExportPrintSheet(m_services, clldata, pGPrint->rptName);
+    m_lastExport = ExportPrintSheet(m_services, clldata, pGPrint->rptName);
 }
 
 void frmGridPrint::PrintPara() {

@@ -8,6 +8,7 @@
 #include "grid/ColumnFormats.h"
 #include "plugin/IReport.h"
 #include "sheet/PageFields.h"
+#include "sheet/SheetExport.h"
 #include "vb/Variant.h"
 
 #include <cstdint>
@@ -177,6 +178,8 @@ public:
     bool IsCloseRequested() const { return m_closeRequested; }
     // The report whose template the grid's header was built from, if it was built.
     std::optional<std::int16_t> GridReportId() const { return m_gridReportId; }
+    // What the last run of the export routine ("dc") came to: whoever pressed it reads this, not its message.
+    ExportResult LastExport() const { return m_lastExport; }
 
     // The window's variables, under their names.
     clsGridPrint* pGPrint;
@@ -254,6 +257,7 @@ private:
     int m_gridTop = 0;
     int m_gridHeight = 0;
     bool m_closeRequested = false;
+    ExportResult m_lastExport = ExportResult::Cancelled;
     std::function<void(WindowPart)> m_onChange;
     std::function<void()> m_onClose;
     std::function<vb::Date()> m_today;

@@ -154,6 +154,9 @@ class Batch(unittest.TestCase):
             (["--report", "99", "--export", out], ""),
             (["--report", "1", "--export", out, "--do", "dblclick:100000"], "双击的行不存在"),
             (["--report", "1", "--export", self.path("no/such/folder/r.xls")], "r.xls"),
+            # A disabled button does nothing on screen; batch mode pressed it anyway and moved on.
+            (["--report", "3", "--no-move", "--export", out, "--do", "movenext"], "（movenext）已禁用，不能按下"),
+            (["--report", "1", "--export", out, "--do", "nosuchkey"], "工具栏没有按钮“nosuchkey”"),
         ]
         for args, text in cases:
             with self.subTest(args=args):

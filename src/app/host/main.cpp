@@ -6,12 +6,12 @@
 // main report on the demo database built (or installed) with it.
 #include "ado/Connection.h"
 #include "ado/Recordset.h"
-#include "app/host/Batch.h"
-#include "catalogue/CatalogueSql.h"
+#include "batch/ReportExport.h"
+#include "catalogue/ReportList.h"
 #include "host/LoginRecord.h"
 #include "host/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
-#include "sqlreport/ParameterPrompt.h"
+#include "sqlreport/PresetPrompt.h"
 #include "sqlreport/SqlReport.h"
 #include "sqlreport/qt/QtPrompt.h"
 #include "ui/qt/QtServices.h"
@@ -25,7 +25,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -68,9 +67,8 @@ struct Options {
     std::string folder;
     std::string loginFields = "FUsername S20,FAcctName S40,Flogindate D,fuserid N";
     std::vector<std::pair<std::string, std::string>> loginValues;
-    std::vector<std::pair<std::string, std::string>> params;
     std::string screenshot;
-    vondrel::host::BatchRequest batch; // batch mode when batch.exportPath is set
+    vondrel::batch::ExportRequest batch; // batch mode when batch.path is set; its parameters serve both modes
     bool move = true;
     bool demo = false; // no --db: the demo database, with a demo user
 };
@@ -113,18 +111,18 @@ Options Parse(int argc, char** argv) {
         } else if (arg == "--folder" || arg == "--app-dir") {
             options.folder = next();
         } else if (arg == "--param") {
-            options.params.push_back(assignment("参数名=值"));
+            options.batch.parameters.push_back(assignment("参数名=值"));
         } else if (arg == "--screenshot") {
             options.screenshot = next();
         } else if (arg == "--export") {
-            options.batch.exportPath = next();
+            options.batch.path = next();
         } else if (arg == "--format") {
             options.batch.format = next();
         } else if (arg == "--do") {
             options.batch.actions.push_back(next());
-            if (const std::string problem = vondrel::host::CheckBatchAction(options.batch.actions.back());
+            if (const std::string problem = vondrel::batch::CheckAction(options.batch.actions.back());
                 !problem.empty()) {
-                Fail(problem);
+                Fail("--do " + problem);
             }
         } else if (arg == "--login-fields") {
             options.loginFields = next();
@@ -142,19 +140,15 @@ Options Parse(int argc, char** argv) {
     if (options.list && options.report) {
         Fail("--list 和 --report 只能用一个");
     }
-    if (options.batch.exportPath.empty()) {
+    if (options.batch.path.empty()) {
         if (!options.batch.format.empty() || !options.batch.actions.empty()) {
             Fail("--format 和 --do 只能和 --export 一起用");
         }
     } else {
         if (options.batch.format.empty()) {
-            options.batch.format = std::filesystem::path(options.batch.exportPath).extension().string();
-            if (!options.batch.format.empty()) {
-                options.batch.format.erase(0, 1);
-            }
+            options.batch.format = vondrel::batch::FormatOfPath(options.batch.path);
         }
-        if (const std::string problem = vondrel::host::CheckBatchFormat(options.batch.format);
-            !problem.empty()) {
+        if (const std::string problem = vondrel::batch::CheckFormat(options.batch.format); !problem.empty()) {
             Fail(problem);
         }
         if (options.list || !options.screenshot.empty()) {
@@ -189,32 +183,15 @@ std::string Pad(const std::string& text, std::size_t width) {
     return text + std::string(shown < width ? width - shown : 0, ' ');
 }
 
-std::string FieldText(const ado::Recordset& rs, const char* name) {
-    const vb::Variant value = rs.Fields(name).Value();
-    return value.IsNull() ? "(空)" : vb::CStr(value);
-}
-
 int ListCatalogue(const std::shared_ptr<ado::Connection>& cnn) {
-    auto groups = ado::Recordset::Create();
-    groups->Open(QV_GridPrint::catalogue::SelectAllGroups(), cnn);
-    auto reports = ado::Recordset::Create();
-    reports->Open(QV_GridPrint::catalogue::SelectAllReports(), cnn);
-    std::map<std::string, std::vector<std::vector<std::string>>> byGroup;
-    for (; !reports->IsEOF(); reports->MoveNext()) {
-        byGroup[FieldText(*reports, "qrptgrpid")].push_back(
-            {FieldText(*reports, "qid"), FieldText(*reports, "qrptname"), FieldText(*reports, "qfmtfilename"),
-             FieldText(*reports, "qclsname")});
-    }
-    for (; !groups->IsEOF(); groups->MoveNext()) {
-        const std::string id = FieldText(*groups, "qrptgrpid");
-        std::cout << FieldText(*groups, "qrptgrpname") << "（类别 " << id << "）\n";
-        const auto found = byGroup.find(id);
-        if (found == byGroup.end()) {
+    for (const QV_GridPrint::catalogue::ListedGroup& group : QV_GridPrint::catalogue::ListCatalogue(cnn)) {
+        std::cout << group.name << "（类别 " << group.id << "）\n";
+        if (group.reports.empty()) {
             std::cout << "    （没有报表）\n";
-            continue;
         }
-        for (const auto& row : found->second) {
-            std::cout << "    " << Pad(row[0], 4) << Pad(row[1], 16) << Pad(row[2], 22) << row[3] << "\n";
+        for (const QV_GridPrint::catalogue::ListedReport& report : group.reports) {
+            std::cout << "    " << Pad(std::to_string(report.id), 4) << Pad(report.name, 16)
+                      << Pad(report.templateFile, 22) << report.className << "\n";
         }
     }
     return 0;
@@ -240,10 +217,9 @@ std::filesystem::path FindDemoDatabase(const std::filesystem::path& programFolde
 // parameter dialog when the command line gives the values instead (--param, or no one to answer).
 class HostServices final : public ui::Services, public sqlreport::ParameterPrompt {
 public:
-    HostServices(std::filesystem::path folder, std::vector<std::pair<std::string, std::string>> params,
-                 bool unattended)
-        : m_qt(std::move(folder)), m_params(std::move(params)),
-          m_unattended(unattended || !m_params.empty()) {}
+    HostServices(std::filesystem::path folder, sqlreport::PresetPrompt::Values params, bool unattended)
+        : m_qt(std::move(folder)), m_preset(std::move(params)),
+          m_unattended(unattended || !m_preset.GivenValues().empty()) {}
 
     ui::Answer ShowMessage(const ui::Message& message) override { return m_qt.ShowMessage(message); }
     std::optional<ui::SaveFileChoice> AskSaveFile(const ui::SaveFileRequest& request) override {
@@ -265,23 +241,12 @@ public:
         if (!m_unattended) {
             return m_dialogs.AskParameters(title, form);
         }
-        for (const auto& [name, text] : m_params) {
-            sqlreport::ParameterField* field = form.Find(name);
-            if (!field) {
-                std::string known;
-                for (const sqlreport::ParameterField& each : form.fields) {
-                    known += known.empty() ? "" : "、";
-                    known += each.name;
-                }
-                return Refuse("报表“" + title + "”没有参数“" + name + "”（它的参数：" +
-                              (known.empty() ? std::string("无") : known) + "）");
-            }
-            field->text = text;
+        if (m_preset.AskParameters(title, form)) {
+            return true;
         }
-        if (const auto problem = form.Validate()) {
-            return Refuse(problem->message);
-        }
-        return true;
+        std::cerr << "vondrel-host：" << m_preset.Refusal() << "\n";
+        m_failed = true;
+        return false;
     }
     void ShowRecord(const std::string& title,
                     const std::vector<std::pair<std::string, std::string>>& fields) override {
@@ -292,15 +257,9 @@ public:
     bool HasFailed() const { return m_failed; }
 
 private:
-    bool Refuse(const std::string& message) {
-        std::cerr << "vondrel-host：" << message << "\n";
-        m_failed = true;
-        return false;
-    }
-
     ui::qt::QtServices m_qt;
     sqlreport::qt::QtPrompt m_dialogs;
-    std::vector<std::pair<std::string, std::string>> m_params;
+    sqlreport::PresetPrompt m_preset;
     bool m_unattended;
     bool m_failed = false;
 };
@@ -320,7 +279,7 @@ int main(int argc, char** argv) {
         if (options.list) {
             return ListCatalogue(connection);
         }
-        const bool isBatch = !options.batch.exportPath.empty();
+        const bool isBatch = !options.batch.path.empty();
         // A screenshot needs no screen either: without a display the window is drawn offscreen.
         if (!options.screenshot.empty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
             qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
@@ -338,7 +297,7 @@ int main(int argc, char** argv) {
                 }
             });
         }
-        auto services = std::make_shared<HostServices>(options.folder, options.params,
+        auto services = std::make_shared<HostServices>(options.folder, options.batch.parameters,
                                                        !options.screenshot.empty() || isBatch);
         ui::SetDefaultServices(services);
         QV_GridPrint::RegisterQtReportWindow();
@@ -363,9 +322,14 @@ int main(int argc, char** argv) {
             host.let_MoveBotton(options.move);
         };
         if (isBatch) {
-            const int status = vondrel::host::RunBatch(prepareHost, *options.report, options.batch,
-                                                       services->ApplicationFolder(), *services);
-            return status == 0 && !services->HasFailed() ? 0 : 1;
+            const vondrel::batch::ExportResult result = vondrel::batch::ExportReport(
+                prepareHost, *options.report, options.batch, services->ApplicationFolder());
+            // The window's message boxes with their titles, for scripts to read.
+            for (const vondrel::batch::ExportMessage& message : result.messages) {
+                std::cerr << "[" << (message.title.empty() ? "vondrel-host" : message.title) << "] "
+                          << message.text << "\n";
+            }
+            return result.isWritten ? 0 : 1;
         }
         QV_GridPrint::clsGridPrint host(services);
         prepareHost(host);

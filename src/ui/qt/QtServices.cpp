@@ -20,6 +20,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <QTranslator>
 
@@ -110,6 +111,48 @@ void EnsureApplication() {
             QCoreApplication::installTranslator(&translator);
         }
     }
+}
+
+namespace {
+
+bool IsDisplayConfigured() {
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+std::string EnsureApplicationForExport() {
+    if (QCoreApplication* existing = QCoreApplication::instance()) {
+        // Fonts and painting need at least a QGuiApplication; a console application has neither.
+        if (!qobject_cast<QGuiApplication*>(existing)) {
+            return "宿主程序的 Qt 应用程序是 QCoreApplication，不能绘制报表（需要 QGuiApplication 或 "
+                   "QApplication）";
+        }
+    } else if (!IsDisplayConfigured()) {
+        // Without a display Qt would abort while starting; an export needs none.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    EnsureApplication();
+    return {};
+}
+
+std::string EnsureApplicationForWindows() {
+    if (QCoreApplication* existing = QCoreApplication::instance()) {
+        if (!qobject_cast<QApplication*>(existing)) {
+            return "宿主程序的 Qt 应用程序不是 QApplication，不能显示报表窗口";
+        }
+        // Widgets live on the thread of the application; made elsewhere they take the host down.
+        if (existing->thread() != QThread::currentThread()) {
+            return "报表窗口只能在宿主程序的界面线程（创建 QApplication 的线程）中显示";
+        }
+    } else if (!IsDisplayConfigured()) {
+        // Qt would abort the whole host process while starting without a display.
+        return "没有可用的图形显示（DISPLAY、WAYLAND_DISPLAY 和 QT_QPA_PLATFORM "
+               "都没有设置），不能显示报表窗口";
+    }
+    EnsureApplication();
+    return {};
 }
 
 QtServices::QtServices(std::filesystem::path folder) : m_folder(std::move(folder)) {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
 
 class QDialog;
 class QWidget;
@@ -15,6 +16,11 @@ namespace ui::qt {
 // Makes sure a QApplication exists (hosts that are not Qt programs embed the component too), with
 // the zh_CN translations of the stock dialogs and the CJK font substitutions installed. Idempotent.
 void EnsureApplication();
+// The same for a caller that may have to create the application: for work without windows (exports)
+// an application is made offscreen when no display is configured; windows need a display, or a host
+// application that is a QApplication. "" when the application is ready, else why not (Chinese).
+std::string EnsureApplicationForExport();
+std::string EnsureApplicationForWindows();
 
 // The window-system services on Qt Widgets.
 class QtServices final : public Services {

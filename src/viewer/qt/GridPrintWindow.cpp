@@ -307,6 +307,9 @@ void GridPrintWindow::ShowModal() {
     d->PlaceGrid();
 
     logic.Load();
+    // Modal from its first show: exec() cannot make an already visible window modal, and the host's
+    // other windows would stay clickable behind the report.
+    dialog.setWindowModality(Qt::ApplicationModal);
     dialog.show();
     logic.Resize(static_cast<int>(dialog.width() * d->TwipsPerPixel()),
                  static_cast<int>((dialog.height() - d->toolbar->height()) * d->TwipsPerPixel()));

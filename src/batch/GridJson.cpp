@@ -1,13 +1,12 @@
 // SPDX-FileCopyrightText: 2026 Vondrel authors
 // SPDX-License-Identifier: MIT
-#include "app/host/GridJson.h"
-
+#include "batch/GridJson_p.h"
 #include "controls/grid/GridModel.h"
 #include "viewer/frmGridPrint.h"
 
 #include <cstdio>
 
-namespace vondrel::host {
+namespace vondrel::batch {
 namespace {
 
 std::string Hex(std::uint32_t bgr) {
@@ -131,4 +130,4 @@ std::string GridJson(QV_GridPrint::frmGridPrint& window) {
     return out;
 }
 
-} // namespace vondrel::host
+} // namespace vondrel::batch

@@ -8,7 +8,7 @@ namespace QV_GridPrint {
 class frmGridPrint;
 }
 
-namespace vondrel::host {
+namespace vondrel::batch {
 
 // The report as the window shows it, as one JSON object (docs/batch.md): caption and title, the
 // parameter texts, the columns (width in twips, hidden flag), the header cells with their spans, the
@@ -18,4 +18,4 @@ std::string GridJson(QV_GridPrint::frmGridPrint& window);
 // Text as a JSON string literal, quotes included.
 std::string JsonString(const std::string& text);
 
-} // namespace vondrel::host
+} // namespace vondrel::batch

@@ -1,0 +1,315 @@
+// SPDX-FileCopyrightText: 2026 Vondrel authors
+// SPDX-License-Identifier: MIT
+//
+// Design notes.
+//  1. One run: the host object opens the report in a window without widgets (the window's logic,
+//     loaded and sized as on screen), the actions run in order, then the export step writes the file.
+//  2. A message box before the export step means the window reported a problem (a plug-in, a fetch,
+//     a refused definition): the run stops before writing. The export step's outcome is a value
+//     (the window's own export routine's result, or the writer's), never the wording of a message.
+//  3. An action runs only as a user could run it: a toolbar button the window has not got or has
+//     disabled is refused (the run stops), as the window ignores a click on a disabled button.
+//  4. Nothing is written but by the writers, which go through a temporary file and a rename: when a
+//     run fails no file of the requested name was created or changed.
+#include "batch/ReportExport.h"
+
+#include "batch/GridJson_p.h"
+#include "controls/sheet/ReplaceFile.h"
+#include "controls/sheet/SheetXlsx.h"
+#include "controls/sheet/qt/SheetPrinter.h"
+#include "host/ReportWindow.h"
+#include "host/clsGridPrint.h"
+#include "plugin/PluginRegistry.h"
+#include "sqlreport/PresetPrompt.h"
+#include "ui/Services.h"
+#include "ui/qt/QtServices.h"
+#include "vb/Conversion.h"
+#include "vb/Error.h"
+#include "viewer/frmGridPrint.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace vondrel::batch {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kPngDpi = 150;
+constexpr const char* kDoubleClick = "dblclick:";
+
+// How each format is written: the window's export routine answers its save dialog with one of its
+// file types (1 Excel workbook, 2 sheet document); the others have writers of their own.
+struct FormatEntry {
+    const char* name;
+    int dialogFileType; // 0: not through the window's export routine
+};
+constexpr FormatEntry kFormats[] = {{"xls", 1}, {"xlsx", 0}, {"cll", 2}, {"pdf", 0}, {"png", 0}, {"json", 0}};
+
+const FormatEntry* FindFormat(const std::string& name) {
+    const auto found = std::find_if(std::begin(kFormats), std::end(kFormats),
+                                    [&](const FormatEntry& entry) { return name == entry.name; });
+    return found == std::end(kFormats) ? nullptr : found;
+}
+
+// Nobody sits in front of the run: messages are collected, the save dialog answers with the requested
+// file during the export step only, printing is refused, and the parameter dialog is answered from
+// the request.
+class BatchServices final : public ui::Services, public sqlreport::ParameterPrompt {
+public:
+    BatchServices(fs::path folder, const ExportRequest& request, std::vector<ExportMessage>& messages)
+        : m_folder(std::move(folder)), m_path(request.path), m_prompt(request.parameters),
+          m_messages(messages) {}
+
+    ui::Answer ShowMessage(const ui::Message& message) override {
+        Note(message.title.empty() ? ui::kDefaultTitle : message.title, message.text);
+        ++m_faults;
+        // A question is answered as a user who wants the run to go on would: yes / OK.
+        switch (message.buttons) {
+        case ui::Buttons::YesNo:
+        case ui::Buttons::YesNoCancel:
+            return ui::Answer::Yes;
+        case ui::Buttons::RetryCancel:
+            return ui::Answer::Cancel;
+        default:
+            return ui::Answer::Ok;
+        }
+    }
+    std::optional<ui::SaveFileChoice> AskSaveFile(const ui::SaveFileRequest&) override {
+        if (m_fileType == 0) {
+            Fault("批处理时没有人回答保存对话框");
+            return std::nullopt;
+        }
+        return ui::SaveFileChoice{m_path, m_fileType};
+    }
+    void SetBusy(bool) override {}
+    double TwipsPerPixelX() const override { return 15; }
+    double TwipsPerPixelY() const override { return 15; }
+    fs::path ApplicationFolder() const override { return m_folder; }
+    ui::OutputOutcome PrintSheet(const sheet::SheetDocument&) override { return Refused(); }
+    ui::OutputOutcome PreviewSheet(const sheet::SheetDocument&) override { return Refused(); }
+    ui::OutputOutcome PageSetupDialog(sheet::SheetDocument&) override { return Refused(); }
+
+    bool AskParameters(const std::string& title, sqlreport::ParameterForm& form) override {
+        if (m_prompt.AskParameters(title, form)) {
+            return true;
+        }
+        Fault(m_prompt.Refusal());
+        return false;
+    }
+    // A record the plug-in would show is kept with the messages; it is no fault.
+    void ShowRecord(const std::string& title,
+                    const std::vector<std::pair<std::string, std::string>>& fields) override {
+        std::string text;
+        for (const auto& [caption, value] : fields) {
+            text.append(text.empty() ? "" : " ").append(caption).append("=").append(value);
+        }
+        Note(title, text);
+    }
+
+    // The run's own complaint: it stops the run like a message box of the window.
+    void Fault(const std::string& text) {
+        Note("", text);
+        ++m_faults;
+    }
+    int Faults() const { return m_faults; }
+    // The export step: the save dialog now answers with the requested file, as this file type.
+    void BeginExport(int fileType) { m_fileType = fileType; }
+
+private:
+    void Note(std::string title, std::string text) {
+        m_messages.push_back({std::move(title), std::move(text)});
+    }
+    static ui::OutputOutcome Refused() { return {ui::OutputResult::Failed, "批处理时不能打印或预览"}; }
+
+    fs::path m_folder;
+    std::string m_path;
+    sqlreport::PresetPrompt m_prompt;
+    std::vector<ExportMessage>& m_messages;
+    int m_fileType = 0;
+    int m_faults = 0;
+};
+
+// The report window without a screen: loads, runs the actions, writes the file.
+class BatchWindow final : public QV_GridPrint::ReportWindow {
+public:
+    BatchWindow(BatchServices& services, const ExportRequest& request, const FormatEntry& format,
+                bool& written)
+        : m_services(services), m_request(request), m_format(format), m_written(written) {}
+
+    void SetHost(QV_GridPrint::clsGridPrint& host) override { m_host = &host; }
+    void ShowModal() override {
+        QV_GridPrint::frmGridPrint window(*m_host, m_services, QV_GridPrint::PluginRegistry::Instance());
+        window.Load();
+        // The size of a full-HD window's inner area, so that layout-dependent steps run as on screen.
+        window.Resize(28000, 14000);
+        if (!window.bOK || window.IsCloseRequested() || m_services.Faults() > 0) {
+            return;
+        }
+        for (const std::string& action : m_request.actions) {
+            if (!RunAction(window, action) || m_services.Faults() > 0) {
+                return;
+            }
+            if (window.IsCloseRequested()) {
+                m_services.Fault("报表窗口在 " + action + " 之后关闭了");
+                return;
+            }
+        }
+        m_written = Export(window);
+        // No Unload: batch runs never store column widths.
+    }
+
+private:
+    bool RunAction(QV_GridPrint::frmGridPrint& window, const std::string& action) {
+        if (action.starts_with(kDoubleClick)) {
+            const int row = static_cast<int>(vb::CLng(vb::Variant(action.substr(9))));
+            if (row < 0 || row >= window.Grid().GridRowCount()) {
+                m_services.Fault("双击的行不存在：" + std::to_string(row));
+                return false;
+            }
+            window.Grid().UserClick(row, 0);
+            window.Grid().UserDoubleClick(row, 0);
+            return true;
+        }
+        const auto& toolbar = window.Toolbar();
+        const auto button =
+            std::find_if(toolbar.begin(), toolbar.end(), [&](const QV_GridPrint::ToolbarButton& b) {
+                return b.key == action && !b.isSeparator;
+            });
+        if (button == toolbar.end()) {
+            m_services.Fault("报表窗口的工具栏没有按钮“" + action + "”");
+            return false;
+        }
+        // On screen a disabled button cannot be pressed; here neither.
+        if (!button->isEnabled) {
+            m_services.Fault("工具栏按钮“" + button->caption + "”（" + action + "）已禁用，不能按下");
+            return false;
+        }
+        window.ToolbarClick(action);
+        return true;
+    }
+
+    bool Export(QV_GridPrint::frmGridPrint& window) {
+        const std::string name = m_format.name;
+        const std::string& path = m_request.path;
+        if (m_format.dialogFileType != 0) {
+            // The window's own export routine, as a user runs it; its result says whether it wrote.
+            m_services.BeginExport(m_format.dialogFileType);
+            window.ToolbarClick("dc");
+            return window.LastExport() == QV_GridPrint::ExportResult::Written;
+        }
+        std::string error;
+        bool ok = false;
+        if (name == "json") {
+            ok = sheet::ReplaceFileContents(path, GridJson(window), error);
+        } else {
+            window.SetCellDataFromVSF();
+            if (name == "pdf") {
+                ok = sheet::qt::ExportPdf(window.PrintSheet(), path, error);
+            } else if (name == "png") {
+                ok = sheet::qt::RenderPagePng(window.PrintSheet(), 1, kPngDpi, path, error);
+            } else {
+                sheet::LoadError loadError;
+                ok = sheet::ExportXlsx(window.PrintSheet(), path, loadError);
+                error = loadError.message;
+            }
+        }
+        if (!ok) {
+            m_services.Fault(error.empty() ? "无法写入文件：" + path : error);
+        }
+        return ok;
+    }
+
+    BatchServices& m_services;
+    const ExportRequest& m_request;
+    const FormatEntry& m_format;
+    bool& m_written;
+    QV_GridPrint::clsGridPrint* m_host = nullptr;
+};
+
+} // namespace
+
+const std::vector<std::string>& ExportFormats() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (const FormatEntry& entry : kFormats) {
+            all.emplace_back(entry.name);
+        }
+        return all;
+    }();
+    return names;
+}
+
+std::string FormatOfPath(const fs::path& path) {
+    std::string extension = path.extension().string();
+    if (!extension.empty()) {
+        extension.erase(0, 1);
+    }
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+std::string CheckFormat(const std::string& format) {
+    if (FindFormat(format)) {
+        return {};
+    }
+    std::string known;
+    for (const std::string& name : ExportFormats()) {
+        known.append(known.empty() ? "" : "、").append(name);
+    }
+    return "不支持的导出格式：" + format + "（可用 " + known + "）";
+}
+
+std::string CheckAction(const std::string& action) {
+    if (action.starts_with(kDoubleClick)) {
+        const std::string row = action.substr(9);
+        const bool digits =
+            !row.empty() && row.size() <= 9 && row.find_first_not_of("0123456789") == std::string::npos;
+        return digits ? std::string() : "双击的行号必须是非负整数：" + action;
+    }
+    return action.empty() ? std::string("需要一个工具栏按钮的键名") : std::string();
+}
+
+ExportResult ExportReport(const std::function<void(QV_GridPrint::clsGridPrint&)>& prepareHost, long reportId,
+                          const ExportRequest& request, const fs::path& componentFolder) {
+    ExportResult result;
+    const auto fail = [&](std::string text) {
+        result.messages.push_back({"", std::move(text)});
+        return result;
+    };
+    const std::string formatName = request.format.empty() ? FormatOfPath(request.path) : request.format;
+    if (request.path.empty()) {
+        return fail("没有给出导出文件的路径");
+    }
+    if (std::string problem = CheckFormat(formatName); !problem.empty()) {
+        return fail(std::move(problem));
+    }
+    for (const std::string& action : request.actions) {
+        if (std::string problem = CheckAction(action); !problem.empty()) {
+            return fail(std::move(problem));
+        }
+    }
+    try {
+        if (std::string problem = ui::qt::EnsureApplicationForExport(); !problem.empty()) {
+            return fail(std::move(problem));
+        }
+        auto services = std::make_shared<BatchServices>(componentFolder, request, result.messages);
+        QV_GridPrint::clsGridPrint host(services);
+        prepareHost(host);
+        bool written = false;
+        const FormatEntry& format = *FindFormat(formatName);
+        host.SetReportWindowFactory([&services, &request, &format, &written] {
+            return std::make_unique<BatchWindow>(*services, request, format, written);
+        });
+        host.ShowReportOfId(reportId);
+        result.isWritten = written;
+    } catch (const vb::Error& error) {
+        result.messages.push_back({"", error.Description()});
+    } catch (const std::exception& error) {
+        result.messages.push_back({"", error.what()});
+    }
+    return result;
+}
+
+} // namespace vondrel::batch
