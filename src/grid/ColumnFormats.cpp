@@ -4,6 +4,7 @@
 
 #include "ado/Recordset.h"
 #include "controls/grid/GridModel.h"
+#include "controls/sheet/CellAlign.h"
 #include "controls/sheet/SheetDocument.h"
 #include "grid/TemplateHeader.h"
 #include "vb/Array.h"
@@ -33,9 +34,7 @@ void ColumnTables::Reset(int columnCount) {
 }
 
 int AlignCodeFromFlags(long flags) {
-    const int horizontal = (flags & 1) ? 0 : (flags & 4) ? 1 : 2;
-    const int vertical = (flags & 8) ? 0 : (flags & 32) ? 1 : 2;
-    return 3 * horizontal + vertical;
+    return sheet::CellAlign::FromFlags(flags).GridCode();
 }
 
 bool ColumnTypeAndFormat(int typeCode, const sheet::NumFormat& format, bool blanksZeros,

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "controls/sheet/CllText_p.h"
 #include "controls/sheet/XlsxCommon_p.h"
+#include "vb/Strings.h"
 
 #include <algorithm>
 #include <array>
@@ -61,17 +62,17 @@ std::uint32_t ColourFromXml(pugi::xml_node color) {
 std::int32_t AlignFromNames(std::string_view h, std::string_view v) {
     std::int32_t flags = 0;
     if (h == "left" || h == "justify" || h == "fill") {
-        flags |= 1;
+        flags |= kAlignLeft;
     } else if (h == "center" || h == "centerContinuous" || h == "distributed") {
-        flags |= 4;
+        flags |= kAlignCentre;
     } else if (h == "right") {
-        flags |= 2;
+        flags |= kAlignRight;
     }
     // Bottom is the default of both sides; it is stored as no flag so it reads back the same.
     if (v == "top") {
-        flags |= 8;
+        flags |= kAlignTop;
     } else if (v == "center" || v == "justify" || v == "distributed") {
-        flags |= 32;
+        flags |= kAlignMiddle;
     }
     return flags;
 }
@@ -270,8 +271,24 @@ SheetDocument SheetBuilder::Finish() {
         const auto it = m_heights.find(row);
         doc.SetRowHeight(row, it != m_heights.end() ? it->second : m_defaultHeight);
     }
+    // The field row (above the first "end" in column A) styles data cells: its field names are texts,
+    // but a "general" there is meant for the data, so it stays right as the grid reads it.
+    int fieldRow = -1;
     for (const Pending& cell : m_cells) {
-        doc.SetCellStyle(cell.col, cell.row, cell.xf < m_xfs.size() ? m_xfs[cell.xf] : CellStyle{});
+        if (cell.col == 0 && cell.value.IsString() && vb::LCase(cell.value.AsString()) == "end" &&
+            (fieldRow < 0 || cell.row - 1 < fieldRow)) {
+            fieldRow = cell.row - 1;
+        }
+    }
+    for (const Pending& cell : m_cells) {
+        CellStyle style = cell.xf < m_xfs.size() ? m_xfs[cell.xf] : CellStyle{};
+        // A "general" text shows left-aligned in the program it was drawn in, and must print so: read
+        // as right it printed cut at the left ("备注：本行没有字段" came out as "没有字段").
+        if (cell.value.IsString() && cell.row != fieldRow && HasNoHorizontal(style.align)) {
+            style.align |= kAlignLeft;
+        }
+        style.align = CellAlign::FromFlags(style.align).Flags();
+        doc.SetCellStyle(cell.col, cell.row, style);
         doc.SetCellValue(cell.col, cell.row, cell.value);
     }
     for (const MergeRange& m : m_merges) {

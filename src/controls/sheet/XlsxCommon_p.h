@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "controls/sheet/CellAlign.h"
 #include "controls/sheet/SheetDocument.h"
 
 #include <algorithm>
@@ -28,6 +29,8 @@ std::string CleanUtf8(std::string_view text);
 // A <color> element as a BGR number: rgb, the legacy indexed palette's first colours; theme and
 // automatic colours read as black.
 std::uint32_t ColourFromXml(pugi::xml_node color);
+// Alignment flags of an xf's <alignment>; an explicit right keeps kAlignRight here so that the
+// builder can tell it from "general" (no horizontal bit) before it stores the canonical flags.
 std::int32_t AlignFromNames(std::string_view horizontal, std::string_view vertical);
 
 struct Ref {

@@ -5,6 +5,7 @@
 // written explicitly (widths of all columns, heights of all rows that differ from the default) so the
 // import reads back the same template; a style is turned into one workbook format, shared by all
 // cells that use it.
+#include "controls/sheet/CellAlign.h"
 #include "controls/sheet/NumFormatCode.h"
 #include "controls/sheet/SheetXlsx.h"
 #include "controls/sheet/TempFile_p.h"
@@ -54,16 +55,15 @@ lxw_format* MakeFormat(lxw_workbook* wb, const CellStyle& s) {
     if (s.font & kUnderline) {
         format_set_underline(f, LXW_UNDERLINE_SINGLE);
     }
-    if (s.align & 1) {
-        format_set_align(f, LXW_ALIGN_LEFT);
-    } else if (s.align & 4) {
-        format_set_align(f, LXW_ALIGN_CENTER);
-    } else if (s.align & 2) {
-        format_set_align(f, LXW_ALIGN_RIGHT);
-    }
-    if (s.align & 8) {
+    // Right is written as right, never left to "general": a general text opens left-aligned, while
+    // the grid and the printout show it right-aligned. Bottom is every program's default.
+    const CellAlign align = CellAlign::FromFlags(s.align);
+    format_set_align(f, align.horizontal == HAlign::Left     ? LXW_ALIGN_LEFT
+                        : align.horizontal == HAlign::Centre ? LXW_ALIGN_CENTER
+                                                             : LXW_ALIGN_RIGHT);
+    if (align.vertical == VAlign::Top) {
         format_set_align(f, LXW_ALIGN_VERTICAL_TOP);
-    } else if (s.align & 32) {
+    } else if (align.vertical == VAlign::Middle) {
         format_set_align(f, LXW_ALIGN_VERTICAL_CENTER);
     }
     const std::string code = ToFormatCode(s.num, OptionBlanksZero(s.option));

@@ -73,7 +73,9 @@ TEST(XlsxTest, ImportsWhatAnotherWriterSaved) {
     // Widths: 10 characters are 70 pixels by the 7-pixel digit rule, unset columns 64, hidden ones 0.
     // Heights: 30 points are 40 pixels. Margins: inches to millimetres, to a tenth. D2's empty zero
     // section blanks zeros (option 2); C4 is currency, red, in parentheses (escaped ones count too);
-    // the medium blue left edge of A4 is style 10 in BGR; True reads as 1.
+    // the medium blue left edge of A4 is style 10 in BGR; True reads as 1. Texts left at "general"
+    // showed left-aligned where they were drawn and import so (align=1); the number next to them stays
+    // right. Without that the captions printed right-aligned, cut at the left.
     EXPECT_EQ(DumpSheet(doc), "size 4x4\n"
                               "widths A=70 B=64 C=0 D=64\n"
                               "print A1:D4 titles=3,0\n"
@@ -82,13 +84,14 @@ TEST(XlsxTest, ImportsWhatAnotherWriterSaved) {
                               "r1 h=40: \"库存月报\"@1\n"
                               "r2: \"仓库\"@2|\"数量\"@2||1234.5@3\n"
                               "r3: |\"期初\"@2|\"期末\"@2|0.25@4\n"
-                              "r4: @5|1@2|-7@6\n"
+                              "r4: @5|1@6|-7@7\n"
                               "@1 黑体 16 bi align=36\n"
-                              "@2 Calibri 11\n"
+                              "@2 Calibri 11 align=1\n"
                               "@3 Calibri 11 num=1,0,2,-1,0,0,0 option=2\n"
                               "@4 Calibri 11 num=0,0,1,1,0,0,0\n"
                               "@5 Calibri 11 align=9 L10/16711680 B3\n"
-                              "@6 宋体 10.5 u num=1,1,0,-1,0,1,1\n"
+                              "@6 Calibri 11\n"
+                              "@7 宋体 10.5 u num=1,1,0,-1,0,1,1\n"
                               "merge A1:D1\nmerge A2:A3\nmerge B2:C2\n");
 }
 
@@ -110,6 +113,7 @@ ws = load_workbook(sys.argv[1]).active
 print(sorted(str(m) for m in ws.merged_cells.ranges))
 a1 = ws["A1"]
 print(a1.value, a1.font.name, a1.font.sz, a1.font.b, a1.alignment.horizontal, a1.alignment.vertical)
+print(ws["A2"].alignment.horizontal, ws["A2"].alignment.vertical)
 print(repr(ws["C3"].value), ws["C3"].number_format)
 print(ws.column_dimensions["B"].hidden, ws.column_dimensions["E"].width, ws.row_dimensions[7].height)
 print(ws.print_title_rows, ws.print_title_cols, ws.print_area, ws.oddFooter.center.text)
@@ -119,6 +123,8 @@ print(ws.print_title_rows, ws.print_title_cols, ws.print_area, ws.oddFooter.cent
     // 130 pixels are 18.57 characters (130 / 7, to 1/256); 41 pixels are 30.75 points.
     EXPECT_EQ(seen, "['A1:E1']\n"
                     "销售日报 黑体 18.0 True center center\n"
+                    // A text without alignment flags prints right-aligned: so it opens (it was "general").
+                    "right None\n"
                     "-1e+300 \"¥\"#,##0.00,%;[Red](\"¥\"#,##0.00,%);\n"
                     "True 18.5703125 30.75\n"
                     "$1:$2 $A:$A ['$A$1:$E$7'] 第&P页共&N页\n");
@@ -216,7 +222,8 @@ z.close()
         DumpSheet(doc),
         "size 1x1\nwidths A=64\n"
         "page A4 portrait margins=19.1,25.4,19.1,25.4 scale=100 fit=0x0\n" // a workbook's default margins
-        "r1: \"a\uFFFDb\uFFFD\uFFFD\uFFFD\"\n");
+        "r1: \"a\uFFFDb\uFFFD\uFFFD\uFFFD\"@1\n"
+        "@1 宋体 10 align=1\n"); // a text in no style shows left-aligned
 }
 
 TEST(XlsxTest, EveryTruncationOfAWorkbookIsRefused) {

@@ -15,6 +15,7 @@
 // 4. Two neighbouring cells usually carry the same line on their shared edge (the document keeps
 //    each cell's four edges); the right and bottom edges are skipped when the neighbour draws the
 //    same line, which halves the lines in a PDF.
+#include "controls/sheet/CellAlign.h"
 #include "controls/sheet/qt/ReportFonts.h"
 #include "controls/sheet/qt/SheetPainter_p.h"
 
@@ -81,21 +82,25 @@ void LineLook(int style, double& widthPt, Qt::PenStyle& pen) {
 }
 
 int HorizontalFlags(std::int32_t align) {
-    if (align & 1) {
+    switch (CellAlign::FromFlags(align).horizontal) {
+    case HAlign::Left:
         return Qt::AlignLeft;
-    }
-    if (align & 4) {
+    case HAlign::Centre:
         return Qt::AlignHCenter;
+    case HAlign::Right:
+        break;
     }
     return Qt::AlignRight;
 }
 
 int VerticalFlags(std::int32_t align) {
-    if (align & 8) {
+    switch (CellAlign::FromFlags(align).vertical) {
+    case VAlign::Top:
         return Qt::AlignTop;
-    }
-    if (align & 32) {
+    case VAlign::Middle:
         return Qt::AlignVCenter;
+    case VAlign::Bottom:
+        break;
     }
     return Qt::AlignBottom;
 }
@@ -286,11 +291,12 @@ void SheetPainter::PaintBlock(QPainter& painter, const std::vector<Line>& rows, 
                 QRectF rect(col.start, row.start, col.size, row.size);
                 double number = 0;
                 std::string_view text;
-                const long align = m_doc.StyleAt(col.sheetIndex, row.sheetIndex).align;
+                const HAlign horizontal =
+                    CellAlign::FromFlags(m_doc.StyleAt(col.sheetIndex, row.sheetIndex).align).horizontal;
                 const bool isText = m_doc.PeekCell(col.sheetIndex, row.sheetIndex, number, text) == 2;
                 // A left-aligned text runs on over empty neighbours, as in a sheet program, instead of
                 // being cut at its own cell ("（本行没有字段…" in a narrow first column).
-                if (isText && (align & 1) != 0) {
+                if (isText && horizontal == HAlign::Left) {
                     for (int next = IndexIn(cols, col.sheetIndex + 1);
                          next >= 0 && next < static_cast<int>(cols.size()); ++next) {
                         const Line& right = cols[static_cast<std::size_t>(next)];
@@ -301,7 +307,7 @@ void SheetPainter::PaintBlock(QPainter& painter, const std::vector<Line>& rows, 
                         }
                         rect.setRight(right.start + right.size);
                     }
-                } else if (isText && (align & 4) == 0) {
+                } else if (isText && horizontal == HAlign::Right) {
                     // A right-aligned text runs on leftwards the same way; in the page's first column
                     // (a footer's "制表人：" over a narrow number column) the margin takes the rest,
                     // since a label that lost its first character reads as another word.
