@@ -224,24 +224,46 @@ TEST_F(SheetPrinterTest, PdfPagesExtractAsWrittenWithHeadersAndPageLine) {
     EXPECT_GE(fontRows, 3);
 }
 
-// With a repeated title column the pages still show one sheet: the merged title and header blocks
-// running over the title column and on into the body are printed once each, not once per part.
+// With repeated title columns the pages still show one sheet: the merged title and header blocks
+// running over the title columns and on into the body are printed once each, whole, not once per part.
+// Without the fix, on the pages across (where the body does not follow the titles in the sheet) the
+// title printed twice, each copy cut to its part: expected 1 "人民日报社一月销售月报表", got 0.
 TEST_F(SheetPrinterTest, BlocksOverTitleColumnsAndBodyPrintOnce) {
-    TempDir dir;
-    const std::string pdf = dir.File("titles.pdf");
-    SheetDocument doc = Report();
-    ASSERT_TRUE(doc.SetPrintTitles(4, 2));
-    std::string error;
-    ASSERT_TRUE(ExportPdf(doc, pdf, error)) << error;
-    for (int page = 1; page <= PdfPages(pdf); ++page) {
-        SCOPED_TRACE("page " + std::to_string(page));
-        const std::string text = PageText(pdf, page);
-        for (const char* once : {"人民日报社一月销售月报表", "客户与商品", "数量与金额", "序号"}) {
-            std::size_t count = 0;
-            for (std::size_t at = text.find(once); at != std::string::npos; at = text.find(once, at + 1)) {
-                ++count;
-            }
-            EXPECT_EQ(count, 1U) << once;
+    struct Case {
+        const char* name;
+        int bodyWidthPx; // of columns 2..4
+        int pagesAcross;
+    };
+    const Case cases[] = {{"body follows the titles", 120, 1}, {"three pages across", 400, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string pdf = dir.File("titles.pdf");
+        SheetDocument doc = Report();
+        for (int col = 2; col <= 4; ++col) {
+            doc.SetColWidth(col, c.bodyWidthPx);
+        }
+        ASSERT_TRUE(doc.SetPrintTitles(4, 2));
+        std::string error;
+        ASSERT_TRUE(ExportPdf(doc, pdf, error)) << error;
+        EXPECT_EQ(PdfPages(pdf), 3 * c.pagesAcross);
+        for (int page = 1; page <= PdfPages(pdf); ++page) {
+            SCOPED_TRACE("page " + std::to_string(page));
+            const std::string text = PageText(pdf, page);
+            const auto count = [&text](const char* word) {
+                std::size_t found = 0;
+                for (std::size_t at = text.find(word); at != std::string::npos;
+                     at = text.find(word, at + 1)) {
+                    ++found;
+                }
+                return found;
+            };
+            // Over the title columns: on every page, whole.
+            EXPECT_EQ(count("人民日报社一月销售月报表"), 1U);
+            EXPECT_EQ(count("客户与商品"), 1U);
+            EXPECT_EQ(count("序号"), 1U);
+            // Over body columns only: on the pages that show them, once.
+            EXPECT_LE(count("数量与金额"), 1U);
         }
     }
 }

@@ -65,7 +65,7 @@ private:
     const SheetPages& m_pages;
     std::vector<std::optional<StyleCache>> m_styles;
     std::vector<Line> m_titleRows, m_bodyRows, m_titleCols, m_bodyCols; // reused page after page
-    std::vector<Line> m_allRows, m_allCols; // titles and body joined where they are contiguous
+    std::vector<Line> m_allRows, m_allCols; // titles then body: the page's rows and columns in order
     std::string m_text;
     std::vector<LineBucket> m_buckets;
     std::vector<QLineF> m_merged;
