@@ -6,6 +6,7 @@
 // left as PNGs in the test's build folder (sheet-pages/) for a person to look at.
 #include "controls/sheet/qt/SheetPrinter.h"
 
+#include "controls/sheet/CellAlign.h"
 #include "controls/sheet/SheetSamples.h"
 #include "controls/sheet/qt/CellText_p.h"
 #include "controls/sheet/qt/ReportFonts.h"
@@ -265,6 +266,52 @@ TEST_F(SheetPrinterTest, BlocksOverTitleColumnsAndBodyPrintOnce) {
             // Over body columns only: on the pages that show them, once.
             EXPECT_LE(count("数量与金额"), 1U);
         }
+    }
+}
+
+// An underline lies under its own text. Without the fix it was drawn from the glyph run's origin: a
+// line at the page's left, under the first column, and none under the underlined cell.
+TEST_F(SheetPrinterTest, UnderlineLiesUnderItsOwnCell) {
+    TempDir dir;
+    SheetDocument doc;
+    doc.Resize(3, 2);
+    for (int col = 0; col < 3; ++col) {
+        doc.SetColWidth(col, 100);
+    }
+    for (int row = 0; row < 2; ++row) {
+        doc.SetCellText(0, row, "ooo");
+        doc.SetCellAlign(0, row, kAlignLeft);
+        doc.SetCellText(2, row, "oooooooo");
+        doc.SetCellAlign(2, row, kAlignLeft);
+        ASSERT_TRUE(doc.SetCellFont(2, row, 10, 3, "宋体"));
+    }
+    const std::string png = dir.File("underline.png");
+    std::string error;
+    ASSERT_TRUE(RenderPagePng(doc, 1, 100, png, error)) << error;
+    const QImage image(QString::fromStdString(png));
+    // Sheet pixels at 100 dpi: 100/96 device pixels each, after the 19 mm left margin.
+    const double marginX = 19 / 25.4 * 100;
+    const int col2Left = static_cast<int>(marginX + 200 * 100.0 / 96);
+    const int col2Right = static_cast<int>(marginX + 300 * 100.0 / 96);
+    std::vector<std::pair<int, int>> lines; // long horizontal runs of ink: (from x, to x)
+    for (int y = 0; y < image.height(); ++y) {
+        int from = -1;
+        for (int x = 0; x <= image.width(); ++x) {
+            const bool ink = x < image.width() && qGray(image.pixel(x, y)) < 128;
+            if (ink && from < 0) {
+                from = x;
+            } else if (!ink && from >= 0) {
+                if (x - from >= 25) {
+                    lines.emplace_back(from, x - 1);
+                }
+                from = -1;
+            }
+        }
+    }
+    ASSERT_FALSE(lines.empty()) << "no underline drawn";
+    for (const auto& [from, to] : lines) {
+        EXPECT_GE(from, col2Left) << from << ".." << to;
+        EXPECT_LE(to, col2Right) << from << ".." << to;
     }
 }
 

@@ -470,9 +470,13 @@ void SheetPainter::FlushGlyphs(QPainter& painter) {
     run.setRawFont(m_runFont);
     run.setGlyphIndexes(m_runGlyphs);
     run.setPositions(m_runPositions);
-    run.setUnderline(m_runUnderline);
     painter.setPen(m_runColour);
     painter.drawGlyphRun(QPointF(0, 0), run);
+    if (!m_runUnderlines.isEmpty()) {
+        painter.setPen(QPen(m_runColour, m_runUnderlineWidth, Qt::SolidLine, Qt::FlatCap));
+        painter.drawLines(m_runUnderlines);
+        m_runUnderlines.clear();
+    }
     m_runGlyphs.clear();
     m_runPositions.clear();
 }
@@ -525,21 +529,31 @@ bool SheetPainter::DrawGlyphs(QPainter& painter, StyleCache& cache, const QColor
     // A text wider than its cell loses the glyphs that would stick out, whole, instead of being cut
     // by a clip path: every clip is a graphics state of its own in a PDF.
     const bool tallerThanCell = ascent + descent > rect.height() + 0.5;
-    const bool sameRun =
-        m_runFont == cache.raw && m_runColour == colour && m_runUnderline == cache.font.underline();
+    const bool sameRun = m_runFont == cache.raw && m_runColour == colour;
     if (!sameRun || tallerThanCell) {
         FlushGlyphs(painter);
         m_runFont = cache.raw;
         m_runColour = colour;
-        m_runUnderline = cache.font.underline();
     }
     constexpr double kSlack = 0.5; // device units: rounding of advances
+    double inkLeft = rect.right(), inkRight = rect.left();
     for (qsizetype at = 0; at < m_glyphs.size(); ++at) {
         const double left = x + m_advances[at].x();
         if (left + kSlack >= rect.left() && left + m_widths[at] <= rect.right() + kSlack) {
             m_runGlyphs.push_back(m_glyphs[at]);
             m_runPositions.push_back(QPointF(left, baseline));
+            inkLeft = std::min(inkLeft, left);
+            inkRight = std::max(inkRight, left + m_widths[at]);
         }
+    }
+    // The underline belongs to this text, under the glyphs it placed. A run's own underline is drawn
+    // from the run's origin: runs are drawn at (0, 0) with absolute glyph positions, so it landed as a
+    // stray line at the page's left edge and no cell showed its own.
+    if (cache.font.underline() && inkRight > inkLeft) {
+        const double thickness = std::max(cache.raw.lineThickness(), 1.0);
+        const double below = std::max(cache.raw.underlinePosition(), thickness);
+        m_runUnderlines.push_back(QLineF(inkLeft, baseline + below, inkRight, baseline + below));
+        m_runUnderlineWidth = thickness;
     }
     if (tallerThanCell) {
         painter.save();

@@ -75,7 +75,8 @@ private:
     // The glyph run being gathered (absolute positions in device units).
     QRawFont m_runFont;
     QColor m_runColour;
-    bool m_runUnderline = false;
+    QList<QLineF> m_runUnderlines; // under the underlined texts of the run, drawn with it
+    double m_runUnderlineWidth = 1;
     QList<quint32> m_runGlyphs;
     QList<QPointF> m_runPositions;
 };
