@@ -201,7 +201,9 @@ bool CllReader::PageLine(SheetDocument& doc) {
     }
     if (!ps.IsValid()) {
         return Fail("bad-value",
-                    "页面设置超出范围（边距 0 到 200 毫米，缩放 10% 到 400%，适应页数 0 到 100）", 1);
+                    "页面设置超出范围（边距 0 到 200 毫米且边距之间至少留出 20 毫米的打印区域，缩放 10% 到 "
+                    "400%，适应页数 0 到 100）",
+                    1);
     }
     doc.m_pageSetup = ps;
     return true;

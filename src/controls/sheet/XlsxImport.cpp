@@ -532,6 +532,9 @@ bool ImportXlsxData(std::string_view bytes, const std::string& name, SheetDocume
         const pugi::xml_node options = Child(ws, "printOptions");
         ps.centreHorizontally = AttrBool(options, "horizontalCentered", false);
         ps.centreVertically = AttrBool(options, "verticalCentered", false);
+        if (!ps.IsValid()) {
+            Throw("bad-page-setup", "页边距太大，纸张上没有留出打印区域（边距之间至少需要 20 毫米）");
+        }
         build.SetPageSetup(ps);
         build.SetPageLine(
             xlsx::PageLineFromFooter(Child(Child(ws, "headerFooter"), "oddFooter").text().get()));

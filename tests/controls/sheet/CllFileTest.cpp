@@ -198,6 +198,13 @@ TEST(CllFileTest, MalformedFilesNameWhatAndWhere) {
         {"invalid UTF-8", Head("rows\n1\t\"\xC3\x28\"\nend\n"), 5, 3, "A1", "bad-utf8",
          "文本不是有效的 UTF-8 编码"},
         {"no end line", Head("rows\n1\t=1\n"), 6, 0, "", "truncated", "文件不完整：在“end”行之前就结束了"},
+        // Without the check this loaded, and an A5 page held only the page line: 44 such pages.
+        {"margins leaving no printable area",
+         Head("page paper=A5 orientation=portrait margins=70,25,70,25 scale=100 fit=0x0 centre=-\n"), 4, 1,
+         "", "bad-value",
+         "页面设置超出范围（边距 0 到 200 毫米且边距之间至少留出 20 毫米的打印区域，缩放 10% 到 "
+         "400%，适应页数 0 "
+         "到 100）"},
         {"data after end", Head("rows\nend\nx\n"), 6, 1, "", "trailing-data", "“end”行之后还有内容"},
     };
     for (const BadCase& c : cases) {
