@@ -75,7 +75,7 @@ CheckResult CheckTemplate(const sheet::SheetDocument& doc) {
         }
     }
     for (int row = 0; row < rows; ++row) {
-        for (int col = 1; col < cols; ++col) {
+        for (int col = 1; col < doc.StoredColCount(row); ++col) {
             const std::string lower = vb::Trim(vb::LCase(Text(doc, col, row)));
             if (lower == "start" || lower == "end") {
                 warn(std::string("“") + lower + "”写在了 " + sheet::CellName(col, row) +
@@ -185,7 +185,7 @@ CheckResult CheckTemplate(const sheet::SheetDocument& doc) {
     for (int row = 0; row < rows; ++row) {
         const bool title = row < l.headerFirst;
         const bool footer = row > l.endRow + 1;
-        for (int col = 0; col < cols && (title || footer); ++col) {
+        for (int col = 0; col < doc.StoredColCount(row) && (title || footer); ++col) {
             const std::string text = Text(doc, col, row);
             if (!IsFieldCell(text)) {
                 continue;

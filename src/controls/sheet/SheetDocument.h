@@ -5,6 +5,7 @@
 #include "controls/sheet/SheetTypes.h"
 #include "vb/Variant.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,6 +32,14 @@ public:
 
     int SheetColCount() const { return m_cols; }
     int SheetRowCount() const { return static_cast<int>(m_rows.size()); }
+    // Columns of a row that may hold something: every cell from here on is empty and in the default
+    // style. Loops over content stop here, since a sheet may declare 16,384 columns and a million rows
+    // while holding a handful of cells. 0 for a row outside the sheet.
+    int StoredColCount(int row) const {
+        return row >= 0 && row < SheetRowCount()
+                   ? std::min(static_cast<int>(m_rows[static_cast<std::size_t>(row)].cells.size()), m_cols)
+                   : 0;
+    }
     // Cuts rows at the end (their merges clipped, the print area clipped) or adds default rows.
     bool SetSheetRowCount(int rows);
     // Sizes a fresh document; what lay outside the new size is dropped.

@@ -143,7 +143,7 @@ bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& er
     }
     int m1 = 0, m2 = 0, m3 = 0, m4 = 0;
     for (int row = 0; row < doc.SheetRowCount() && failure == LXW_NO_ERROR; ++row) {
-        for (int col = 0; col < doc.SheetColCount(); ++col) {
+        for (int col = 0; col < doc.StoredColCount(row); ++col) {
             const std::uint32_t style = doc.StyleIndexAt(col, row);
             double number = 0;
             std::string_view text;
@@ -157,6 +157,16 @@ bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& er
             } else if (style != 0 || doc.GetMergeRange(col, row, m1, m2, m3, m4)) {
                 // The merge wrote its corner's format over the whole block; each cell gets its own back.
                 check(worksheet_write_blank(ws, r, c, formatOf(style)));
+            }
+        }
+    }
+    // Cells of merged blocks past a row's stored cells are default cells the merge wrote its corner's
+    // format over: they get their own back, as the loop above gives it to the stored ones.
+    for (const MergeRange& m : doc.Merges()) {
+        for (int row = m.r1; row <= m.r2 && failure == LXW_NO_ERROR; ++row) {
+            for (int col = std::max(m.c1, doc.StoredColCount(row)); col <= m.c2; ++col) {
+                check(worksheet_write_blank(ws, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col),
+                                            formatOf(0)));
             }
         }
     }
