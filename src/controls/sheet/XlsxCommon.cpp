@@ -77,6 +77,23 @@ std::int32_t AlignFromNames(std::string_view h, std::string_view v) {
     return flags;
 }
 
+std::optional<int> OptionOfName(std::string_view name) {
+    if (!name.starts_with(kOptionNamePrefix)) {
+        return std::nullopt;
+    }
+    std::string_view rest = name.substr(kOptionNamePrefix.size());
+    rest = rest.substr(0, rest.find('_'));
+    const bool negative = rest.starts_with('m');
+    rest.remove_prefix(negative ? 1 : 0);
+    int value = 0;
+    const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
+    if (ec != std::errc() || end != rest.data() + rest.size() || rest.empty() || value > 32768 ||
+        (!negative && value == 32768)) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
 std::optional<Ref> ParseRef(std::string_view text) {
     Ref ref;
     std::size_t at = 0;
@@ -274,6 +291,7 @@ SheetDocument SheetBuilder::Finish() {
     // The field row (above the first "end" in column A) styles data cells: its field names are texts,
     // but a "general" there is meant for the data, so it stays right as the grid reads it.
     int fieldRow = -1;
+    std::vector<std::string> filled;
     for (const Pending& cell : m_cells) {
         if (cell.col == 0 && cell.value.IsString() && vb::LCase(cell.value.AsString()) == "end" &&
             (fieldRow < 0 || cell.row - 1 < fieldRow)) {
@@ -290,9 +308,36 @@ SheetDocument SheetBuilder::Finish() {
         style.align = CellAlign::FromFlags(style.align).Flags();
         doc.SetCellStyle(cell.col, cell.row, style);
         doc.SetCellValue(cell.col, cell.row, cell.value);
+        if (cell.xf < m_filled.size() && m_filled[cell.xf]) {
+            filled.push_back(CellName(cell.col, cell.row));
+        }
     }
     for (const MergeRange& m : m_merges) {
         doc.MergeCells(m.c1, m.r1, m.c2, m.r2);
+    }
+    // Over the stored cells of each named rectangle only: a cell with an option of its own is a styled
+    // cell, and a name over whole columns must not walk a million rows of nothing.
+    for (const auto& [area, value] : m_options) {
+        const int lastRow = area.r2 < 0 ? m_rows - 1 : std::min(area.r2, m_rows - 1);
+        for (int row = std::max(area.r1, 0); row <= lastRow; ++row) {
+            const int lastCol =
+                area.c2 < 0 ? doc.StoredColCount(row) - 1 : std::min(area.c2, doc.StoredColCount(row) - 1);
+            for (int col = std::max(area.c1, 0); col <= lastCol; ++col) {
+                doc.SetCellOption(col, row, value);
+            }
+        }
+    }
+    if (!filled.empty()) {
+        // Named cell by cell, so the author can find them; a sheet painted all over is named in part.
+        constexpr std::size_t kNamed = 20;
+        std::string cells;
+        for (std::size_t at = 0; at < std::min(filled.size(), kNamed); ++at) {
+            cells += (at > 0 ? "、" : "") + filled[at];
+        }
+        if (filled.size() > kNamed) {
+            cells += " 等 " + std::to_string(filled.size()) + " 个单元格";
+        }
+        m_dropped.push_back(cells + " 有填充颜色，模板不保存填充颜色，打印和导出时不会显示");
     }
     const PrintArea& p = m_print;
     if (p.IsSet() || m_titleRows > 0 || m_titleCols > 0) {

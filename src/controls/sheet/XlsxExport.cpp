@@ -13,7 +13,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <unistd.h>
 #include <unordered_map>
 #include <xlsxwriter.h>
@@ -83,6 +85,58 @@ lxw_format* MakeFormat(lxw_workbook* wb, const CellStyle& s) {
         }
     }
     return f;
+}
+
+// The cell options the number format cannot carry, as names over runs of cells in a row (see
+// kOptionNamePrefix). A name's formula stays under the 8,192 characters a spreadsheet program reads.
+template <typename Check>
+void WriteOptionNames(lxw_workbook* wb, const SheetDocument& doc, const std::string& sheetName,
+                      Check&& check) {
+    constexpr std::size_t kMaxFormula = 8000;
+    std::map<int, std::vector<std::string>> formulas; // option -> formulas, the last one being filled
+    const std::string sheetRef = "'" + sheetName + "'!";
+    for (int row = 0; row < doc.SheetRowCount(); ++row) {
+        for (int col = 0; col < doc.StoredColCount(row);) {
+            const int option = doc.StyleAt(col, row).option;
+            int last = col;
+            while (last + 1 < doc.StoredColCount(row) && doc.StyleAt(last + 1, row).option == option) {
+                ++last;
+            }
+            if (option != kOptionShowZero && option != kOptionBlankZero) {
+                const auto cellRef = [row](int at) {
+                    std::string ref(1, '$');
+                    ref += ColumnName(at);
+                    ref += '$';
+                    ref += std::to_string(row + 1);
+                    return ref;
+                };
+                std::string area = cellRef(col);
+                if (last > col) {
+                    area += ':';
+                    area += cellRef(last);
+                }
+                std::vector<std::string>& list = formulas[option];
+                if (list.empty() || list.back().size() + sheetRef.size() + area.size() + 1 > kMaxFormula) {
+                    list.emplace_back("=");
+                } else {
+                    list.back() += ",";
+                }
+                list.back() += sheetRef + area;
+            }
+            col = last + 1;
+        }
+    }
+    for (const auto& [option, list] : formulas) {
+        std::string base(xlsx::kOptionNamePrefix);
+        if (option < 0) {
+            base += 'm';
+        }
+        base += std::to_string(std::abs(option));
+        for (std::size_t part = 0; part < list.size(); ++part) {
+            const std::string name = part == 0 ? base : base + "_" + std::to_string(part + 1);
+            check(workbook_define_name(wb, name.c_str(), list[part].c_str()));
+        }
+    }
 }
 
 } // namespace
@@ -212,6 +266,7 @@ bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& er
     if (ps.centreVertically) {
         worksheet_center_vertically(ws);
     }
+    WriteOptionNames(wb, doc, "Sheet1", check);
     const std::string footer = xlsx::FooterFromPageLine(doc.GetPageLine());
     if (!footer.empty()) {
         check(worksheet_set_footer(ws, footer.c_str()));
