@@ -144,6 +144,21 @@ bool CllReader::PageLineLine(SheetDocument& doc) {
     return true;
 }
 
+bool CllReader::NameLine(SheetDocument& doc) {
+    const std::string_view token = Word();
+    std::string name;
+    if (token.empty() || !m_rest.empty()) {
+        return Fail("bad-name", "name 行应有一段加引号的工作表名称", Col(m_rest));
+    }
+    if (!Quoted(token, name)) {
+        return false;
+    }
+    if (name.empty() || !doc.SetSheetName(name)) {
+        return Fail("bad-name", "工作表名称“" + name + "”无效（1 到 31 个字符，不含 []:*?/\\）", Col(token));
+    }
+    return true;
+}
+
 bool CllReader::PageLine(SheetDocument& doc) {
     PageSetup ps;
     for (std::string_view token = Word(); !token.empty(); token = Word()) {

@@ -204,7 +204,13 @@ bool WriteCll(const SheetDocument& doc, ByteSink& sink, LoadError& error) {
     out += ps.centreHorizontally ? "h" : "";
     out += ps.centreVertically ? "v" : "";
     out += !ps.centreHorizontally && !ps.centreVertically ? "-" : "";
-    out += "\nrows\n";
+    out += "\n";
+    if (!doc.SheetName().empty()) {
+        out += "name ";
+        AppendQuoted(out, doc.SheetName());
+        out += "\n";
+    }
+    out += "rows\n";
 
     for (int row = 0; row < rows; ++row) {
         int height = 0;

@@ -112,6 +112,10 @@ public:
     const PageLine& GetPageLine() const { return m_pageLine; }
     const PageSetup& GetPageSetup() const { return m_pageSetup; }
     bool SetPageSetup(const PageSetup& setup);
+    // The name of the sheet's tab in a workbook ("" none): kept so that a template taken out to a
+    // spreadsheet program and back keeps it. 1..31 characters without []:*?/\, or "" to clear.
+    const std::string& SheetName() const { return m_sheetName; }
+    bool SetSheetName(std::string_view name);
     const std::vector<MergeRange>& Merges() const;
 
     // Whole-style access for file readers, importers and copy.
@@ -165,6 +169,7 @@ private:
     std::size_t m_garbage = 0; // bytes of m_texts no cell refers to
     PrintArea m_printArea;
     PageLine m_pageLine;
+    std::string m_sheetName;
     PageSetup m_pageSetup;
     LoadError m_lastError;
 };

@@ -87,7 +87,8 @@ std::string DumpSheet(const SheetDocument& doc, int c1, int r1, int c2, int r2) 
                 if (added) {
                     order.push_back(style);
                 }
-                out += std::string("@") + std::to_string(it->second);
+                out += '@';
+                out += std::to_string(it->second);
             }
         }
         out += "\n";
@@ -108,6 +109,11 @@ std::string DumpSheet(const SheetDocument& doc, int c1, int r1, int c2, int r2) 
 std::string DumpSheet(const SheetDocument& doc) {
     std::string out = std::string("size ") + std::to_string(doc.SheetColCount()) + "x" +
                       std::to_string(doc.SheetRowCount()) + "\n";
+    if (!doc.SheetName().empty()) {
+        out += "name ";
+        out += doc.SheetName();
+        out += '\n';
+    }
     std::string widths;
     for (int col = 0; col < doc.SheetColCount(); ++col) {
         int px = 0;

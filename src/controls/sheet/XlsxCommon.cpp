@@ -349,6 +349,12 @@ SheetDocument SheetBuilder::Finish() {
     }
     doc.SetPageSetup(m_page);
     doc.SetPageLine(m_line.left, m_line.centre, m_line.right);
+    // A name no workbook could carry (a damaged package) is left out rather than refused. "Sheet1" is
+    // what programs call a first sheet nobody named, and what our export writes for a sheet without a
+    // name: it reads back as none, so a template's round trip adds nothing.
+    if (m_name != "Sheet1") {
+        doc.SetSheetName(CleanUtf8(m_name));
+    }
     return doc;
 }
 

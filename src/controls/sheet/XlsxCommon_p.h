@@ -67,6 +67,7 @@ public:
     void SetTitleRows(int rows) { m_titleRows = rows; }
     void SetTitleCols(int cols) { m_titleCols = cols; }
     void SetPageSetup(const PageSetup& ps) { m_page = ps; }
+    void SetSheetName(std::string name) { m_name = std::move(name); }
     // Cell option `value` for the stored cells of a rectangle (-1 bounds: whole rows or columns).
     void SetOption(int c1, int r1, int c2, int r2, int value) {
         m_options.push_back({{c1, r1, c2, r2}, value});
@@ -101,6 +102,7 @@ private:
     int m_titleRows = 0, m_titleCols = 0;
     PageSetup m_page;
     PageLine m_line;
+    std::string m_name;
 };
 
 } // namespace sheet::xlsx

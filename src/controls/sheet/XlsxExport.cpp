@@ -151,7 +151,8 @@ bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& er
     }
     ::close(fd);
     lxw_workbook* wb = workbook_new(tmp.c_str());
-    lxw_worksheet* ws = wb != nullptr ? workbook_add_worksheet(wb, "Sheet1") : nullptr;
+    const std::string sheetName = doc.SheetName().empty() ? "Sheet1" : doc.SheetName();
+    lxw_worksheet* ws = wb != nullptr ? workbook_add_worksheet(wb, sheetName.c_str()) : nullptr;
     if (ws == nullptr) {
         ::unlink(tmp.c_str());
         error = {path, 0, 0, "", "cannot-create", WriteFailureMessage("无法创建文件", path, ENOMEM)};
@@ -266,7 +267,7 @@ bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& er
     if (ps.centreVertically) {
         worksheet_center_vertically(ws);
     }
-    WriteOptionNames(wb, doc, "Sheet1", check);
+    WriteOptionNames(wb, doc, sheetName, check);
     const std::string footer = xlsx::FooterFromPageLine(doc.GetPageLine());
     if (!footer.empty()) {
         check(worksheet_set_footer(ws, footer.c_str()));

@@ -406,6 +406,7 @@ bool ImportXlsxData(std::string_view bytes, const std::string& name, SheetDocume
 
         xlsx::SheetBuilder build(styles.xfs);
         build.SetFilled(styles.filled);
+        build.SetSheetName(Attr(firstSheet, "name").value());
         const pugi::xml_node formatPr = Child(ws, "sheetFormatPr");
         build.SetDefaultRowHeightPx(
             static_cast<int>(std::lround(AttrDouble(formatPr, "defaultRowHeight", 15) * 4 / 3)));

@@ -77,6 +77,7 @@ TEST(XlsxTest, ImportsWhatAnotherWriterSaved) {
     // showed left-aligned where they were drawn and import so (align=1); the number next to them stays
     // right. Without that the captions printed right-aligned, cut at the left.
     EXPECT_EQ(DumpSheet(doc), "size 4x4\n"
+                              "name 明细\n"
                               "widths A=70 B=64 C=0 D=64\n"
                               "print A1:D4 titles=3,0\n"
                               "pageline |第&P页 共&S页 R&&D|\n"
