@@ -238,10 +238,10 @@ const char* const kPrintedRows = "r1 h=30: \"销售日报\"@1\n"
                                  "@7 宋体 10 L1 T1 R10 B1\n"
                                  "@8 宋体 10 option=1 L10 T1 R1 B1\n"
                                  "@9 宋体 10 option=1 L1 T1 R1 B1\n"
-                                 "@10 宋体 10 align=32 num=1,0,2,-1,0,0,0 L1 T1 R10 B1\n"
+                                 "@10 宋体 10 align=34 num=1,0,2,-1,0,0,0 L1 T1 R10 B1\n"
                                  "@11 宋体 10 option=1 L10 T1 R1 B10\n"
                                  "@12 宋体 10 option=1 L1 T1 R1 B10\n"
-                                 "@13 宋体 10 align=32 num=1,0,2,-1,0,0,0 L1 T1 R10 B10\n"
+                                 "@13 宋体 10 align=34 num=1,0,2,-1,0,0,0 L1 T1 R10 B10\n"
                                  "merge A1:C1\n"
                                  "merge A5:C5\n";
 

@@ -87,44 +87,70 @@ lxw_format* MakeFormat(lxw_workbook* wb, const CellStyle& s) {
     return f;
 }
 
-// The cell options the number format cannot carry, as names over runs of cells in a row (see
-// kOptionNamePrefix). A name's formula stays under the 8,192 characters a spreadsheet program reads.
+// The cell options the number format cannot carry, as names over rectangles of cells (see
+// kOptionNamePrefix): runs of a row with one option, joined down while the rows below repeat them, so a
+// print sheet's data rows make one rectangle per column run. The library keeps a name's formula to
+// 127 bytes; more rectangles go to further names.
 template <typename Check>
 void WriteOptionNames(lxw_workbook* wb, const SheetDocument& doc, const std::string& sheetName,
                       Check&& check) {
-    constexpr std::size_t kMaxFormula = 8000;
-    std::map<int, std::vector<std::string>> formulas; // option -> formulas, the last one being filled
-    const std::string sheetRef = "'" + sheetName + "'!";
-    for (int row = 0; row < doc.SheetRowCount(); ++row) {
-        for (int col = 0; col < doc.StoredColCount(row);) {
+    struct Rect {
+        int option, c1, c2, r1, r2;
+    };
+    std::vector<Rect> done, open, next;
+    for (int row = 0; row <= doc.SheetRowCount(); ++row) {
+        next.clear();
+        const int stored = row < doc.SheetRowCount() ? doc.StoredColCount(row) : 0;
+        for (int col = 0; col < stored;) {
             const int option = doc.StyleAt(col, row).option;
             int last = col;
-            while (last + 1 < doc.StoredColCount(row) && doc.StyleAt(last + 1, row).option == option) {
+            while (last + 1 < stored && doc.StyleAt(last + 1, row).option == option) {
                 ++last;
             }
             if (option != kOptionShowZero && option != kOptionBlankZero) {
-                const auto cellRef = [row](int at) {
-                    std::string ref(1, '$');
-                    ref += ColumnName(at);
-                    ref += '$';
-                    ref += std::to_string(row + 1);
-                    return ref;
-                };
-                std::string area = cellRef(col);
-                if (last > col) {
-                    area += ':';
-                    area += cellRef(last);
-                }
-                std::vector<std::string>& list = formulas[option];
-                if (list.empty() || list.back().size() + sheetRef.size() + area.size() + 1 > kMaxFormula) {
-                    list.emplace_back("=");
-                } else {
-                    list.back() += ",";
-                }
-                list.back() += sheetRef + area;
+                next.push_back({option, col, last, row, row});
             }
             col = last + 1;
         }
+        // A run that continues an open rectangle of the row above extends it; the others close.
+        for (Rect& run : next) {
+            for (Rect& above : open) {
+                if (above.r2 == row - 1 && above.option == run.option && above.c1 == run.c1 &&
+                    above.c2 == run.c2) {
+                    run.r1 = above.r1;
+                    above.r2 = -1; // taken over
+                }
+            }
+        }
+        for (const Rect& above : open) {
+            if (above.r2 >= 0) {
+                done.push_back(above);
+            }
+        }
+        open.swap(next);
+    }
+    constexpr std::size_t kMaxFormula = 127;
+    const std::string sheetRef = "'" + sheetName + "'!";
+    std::map<int, std::vector<std::string>> formulas; // option -> formulas, the last one being filled
+    for (const Rect& rect : done) {
+        std::string area(1, '$');
+        area += ColumnName(rect.c1);
+        area += '$';
+        area += std::to_string(rect.r1 + 1);
+        if (rect.c2 > rect.c1 || rect.r2 > rect.r1) {
+            area += ":$";
+            area += ColumnName(rect.c2);
+            area += '$';
+            area += std::to_string(rect.r2 + 1);
+        }
+        std::vector<std::string>& list = formulas[rect.option];
+        if (list.empty() || list.back().size() + 1 + sheetRef.size() + area.size() > kMaxFormula) {
+            list.emplace_back("=");
+        } else {
+            list.back() += ",";
+        }
+        list.back() += sheetRef;
+        list.back() += area;
     }
     for (const auto& [option, list] : formulas) {
         std::string base(xlsx::kOptionNamePrefix);
