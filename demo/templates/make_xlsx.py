@@ -77,7 +77,7 @@ def sales_daily(path):
         cell(ws, f"{chr(65 + idx)}8", name, h=align, fmt=fmt)
     ws.row_dimensions[8].height = 18
     ws["A9"] = "end"
-    for ref, flag in (("A10", "合计"), ("E10", "y"), ("F10", "bal"), ("G10", "y")):
+    for ref, flag in (("A10", "合计"), ("E10", "y"), ("G10", "y")):  # a unit price has no total
         ws[ref] = flag
 
     # Footer rows: only rows holding "&P" fields reach the print.
