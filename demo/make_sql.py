@@ -295,10 +295,13 @@ WHERE (:fregionid = 0 OR c.fregionid = :fregionid)
   AND (s.fcustid IS NOT NULL OR k.fcustid IS NOT NULL)
 ORDER BY c.fcode"""
 
-    # fpaid: the invoice is audited and due for collection, a check mark the same in both engines.
+    # fpaid: the invoice is audited and due for collection, a check mark the same in both engines. A
+    # voided line stays in the list, flagged, but carries no quantity or amount into the totals.
     daily = """SELECT CASE i.fstatus WHEN 0 THEN 0 WHEN 2 THEN -1 ELSE e.fentryid END AS finterid,
-       i.fdate, c.fname AS fcustomer, p.fname AS fproduct, e.fqty, e.fprice, e.famount,
-       CASE WHEN i.fstatus = 1 THEN '√' ELSE '' END AS fpaid
+       i.fdate, c.fname AS fcustomer, p.fname AS fproduct,
+       CASE WHEN i.fstatus = 2 THEN NULL ELSE e.fqty END AS fqty, e.fprice,
+       CASE WHEN i.fstatus = 2 THEN NULL ELSE e.famount END AS famount,
+       CASE i.fstatus WHEN 1 THEN '√' WHEN 2 THEN '作废' ELSE '' END AS fpaid
 FROM xs_invoiceentry e
 JOIN xs_invoice i ON i.finterid = e.finterid
 JOIN xs_customer c ON c.fcustid = i.fcustid

@@ -58,8 +58,10 @@ ORDER BY c.fcode',
 
 INSERT INTO qv_sqlreport (qid, qsql, qmainsql, qbindfield, qbindcaption, qautomove, qcolschange, qfixedcols)
 VALUES (2, 'SELECT CASE i.fstatus WHEN 0 THEN 0 WHEN 2 THEN -1 ELSE e.fentryid END AS finterid,
-       i.fdate, c.fname AS fcustomer, p.fname AS fproduct, e.fqty, e.fprice, e.famount,
-       CASE WHEN i.fstatus = 1 THEN ''√'' ELSE '''' END AS fpaid
+       i.fdate, c.fname AS fcustomer, p.fname AS fproduct,
+       CASE WHEN i.fstatus = 2 THEN NULL ELSE e.fqty END AS fqty, e.fprice,
+       CASE WHEN i.fstatus = 2 THEN NULL ELSE e.famount END AS famount,
+       CASE i.fstatus WHEN 1 THEN ''√'' WHEN 2 THEN ''作废'' ELSE '''' END AS fpaid
 FROM xs_invoiceentry e
 JOIN xs_invoice i ON i.finterid = e.finterid
 JOIN xs_customer c ON c.fcustid = i.fcustid
