@@ -295,10 +295,13 @@ WHERE (:fregionid = 0 OR c.fregionid = :fregionid)
   AND (s.fcustid IS NOT NULL OR k.fcustid IS NOT NULL)
 ORDER BY c.fcode"""
 
-    # fpaid: the invoice is audited and due for collection, a check mark the same in both engines.
+    # fpaid: the invoice is audited and due for collection, a check mark the same in both engines. A
+    # voided line stays in the list, flagged, but carries no quantity or amount into the totals.
     daily = """SELECT CASE i.fstatus WHEN 0 THEN 0 WHEN 2 THEN -1 ELSE e.fentryid END AS finterid,
-       i.fdate, c.fname AS fcustomer, p.fname AS fproduct, e.fqty, e.fprice, e.famount,
-       CASE WHEN i.fstatus = 1 THEN '√' ELSE '' END AS fpaid
+       i.fdate, c.fname AS fcustomer, p.fname AS fproduct,
+       CASE WHEN i.fstatus = 2 THEN NULL ELSE e.fqty END AS fqty, e.fprice,
+       CASE WHEN i.fstatus = 2 THEN NULL ELSE e.famount END AS famount,
+       CASE i.fstatus WHEN 1 THEN '√' WHEN 2 THEN '作废' ELSE '' END AS fpaid
 FROM xs_invoiceentry e
 JOIN xs_invoice i ON i.finterid = e.finterid
 JOIN xs_customer c ON c.fcustid = i.fcustid
@@ -442,13 +445,13 @@ VALUES ({rid}, {q(sql)},
 INSERT INTO qv_rptpara (qid, qorder, qname, qcaption, qdatatype, qdefault)
 SELECT qid, qorder, qname, qcaption, qtype, qdefault FROM qv_sqlreportpara;
 """)
-    colproc_select = ("""SELECT :puserid, 1, 5, 1 + ROW_NUMBER() OVER (ORDER BY m), 4, 5, 72,
+    colproc_select = ("""SELECT :puserid, 1, 5, 1 + ROW_NUMBER() OVER (ORDER BY m), 4, 5, 84,
        '各月销售额,' || m || '月', printf('m%02d', m), 1, 0, 2
 FROM (SELECT DISTINCT CAST(strftime('%m', i.fdate) AS INTEGER) AS m
       FROM xs_invoice i JOIN xs_customer c ON c.fcustid = i.fcustid
       WHERE i.fstatus <> 2 AND strftime('%Y', i.fdate) = printf('%04d', CAST(:pyear AS INTEGER))
         AND (CAST(:pregion AS INTEGER) = 0 OR c.fregionid = CAST(:pregion AS INTEGER))) months""" if sq else
-    """SELECT puserid, 1, 5, 1 + ROW_NUMBER() OVER (ORDER BY m), 4, 5, 72,
+    """SELECT puserid, 1, 5, 1 + ROW_NUMBER() OVER (ORDER BY m), 4, 5, 84,
        '各月销售额,' || m || '月', 'm' || lpad(m::text, 2, '0'), 1, 0, 2
 FROM (SELECT DISTINCT EXTRACT(MONTH FROM i.fdate)::integer AS m
       FROM xs_invoice i JOIN xs_customer c ON c.fcustid = i.fcustid
@@ -471,7 +474,7 @@ CREATE PROCEDURE sp_month_cols(pyear INTEGER, pregion INTEGER, puserid INTEGER) 
 $$;
 """)
     out.append("-- What the procedure gave user 1 (the demo user) for 2024, all regions.")
-    cols = ",\n".join(f"    (1, 1, 5, {k + 1}, 4, 5, 72, '各月销售额,{k}月', 'm{k:02d}', 1, 0, 2)" for k in range(1, 13))
+    cols = ",\n".join(f"    (1, 1, 5, {k + 1}, 4, 5, 84, '各月销售额,{k}月', 'm{k:02d}', 1, 0, 2)" for k in range(1, 13))
     out.append(insert_cols.rstrip('\n') + " VALUES\n" + cols + ";\n")
     return "\n".join(out)
 

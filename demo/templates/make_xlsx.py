@@ -77,7 +77,7 @@ def sales_daily(path):
         cell(ws, f"{chr(65 + idx)}8", name, h=align, fmt=fmt)
     ws.row_dimensions[8].height = 18
     ws["A9"] = "end"
-    for ref, flag in (("A10", "合计"), ("E10", "y"), ("F10", "bal"), ("G10", "y")):
+    for ref, flag in (("A10", "合计"), ("E10", "y"), ("G10", "y")):  # a unit price has no total
         ws[ref] = flag
 
     # Footer rows: only rows holding "&P" fields reach the print.
@@ -100,13 +100,15 @@ def sales_daily(path):
     wb.save(path)
 
 
-def report(path, title, widths, header, fields, totals, footer, params, landscape=True, unit="单位：元"):
+def report(path, title, widths, header, fields, totals, footer, params, landscape=True, unit="单位：元",
+           unit_cell=None):
     """A template in the house layout: title and parameter rows, "start", a spacer row, the header
     rows, the field row, "end", the totals-flag row and the footer rows.
 
     header: (range, caption) pairs on rows 5.. (merged when a range); fields: (name, align, format)
     per column from A; totals: {column letter: flag}; footer: (cell, text) pairs below the totals row;
-    params: (cell, text) pairs on row 2."""
+    params: (cell, text) pairs on row 2; unit_cell: where the unit goes (default: the last column of
+    row 2), a cell that prints: not in a column the report hides, not where a parameter runs on."""
     wb = Workbook()
     ws = wb.active
     ws.title = title
@@ -118,7 +120,7 @@ def report(path, title, widths, header, fields, totals, footer, params, landscap
     ws.row_dimensions[1].height = 27
     for ref, text in params:
         cell(ws, ref, text, h="left")
-    cell(ws, f"{last}2", unit, h="right")
+    cell(ws, unit_cell or f"{last}2", unit, h="right")
     ws["A3"] = "start"
     ws.row_dimensions[4].height = 6
     header_rows = sorted({int("".join(ch for ch in part if ch.isdigit())) for rng, _ in header for part in rng.split(":")})
@@ -173,7 +175,7 @@ def sales_summary(path):
             ("fbalance", "right", MONEY), ("fprofit", "right", MONEY)],
            {"A": "合计", "D": "y", "E": "y", "F": "y", "G": "y", "H": "y", "I": "y", "J": "y", "K": "y"},
            FOOTER + [("H#", "账套："), ("I#", "&PACCT")],
-           [("A2", "&P0"), ("D2", "&P1"), ("G2", "&P2")])
+           [("A2", "&P0"), ("D2", "&P1"), ("G2", "&P2")], unit_cell="J2")  # K (毛利) is hidden
 
 
 def customer_ledger(path):
@@ -202,7 +204,8 @@ def receipts(path):
            [("fdate", "center", "yyyy-mm-dd"), ("fbillno", "center", None), ("fcustname", "left", None),
             ("fmethod", "center", None), ("famount", "right", MONEY)],
            {"A": "合计", "E": "y"},
-           FOOTER, [("A2", "&P0"), ("C2", "&P1"), ("D2", "&P2")], landscape=False)
+           FOOTER, [("A2", "&P0"), ("C2", "&P1"), ("D2", "&P2")], landscape=False,
+           unit_cell="E3")  # the payment method (D2) runs on over E2
 
 
 if __name__ == "__main__":

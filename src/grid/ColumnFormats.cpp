@@ -4,6 +4,7 @@
 
 #include "ado/Recordset.h"
 #include "controls/grid/GridModel.h"
+#include "controls/sheet/CellAlign.h"
 #include "controls/sheet/SheetDocument.h"
 #include "grid/TemplateHeader.h"
 #include "vb/Array.h"
@@ -23,9 +24,7 @@ void ColumnTables::Reset(int columnCount) {
 }
 
 int AlignCodeFromFlags(long flags) {
-    const int horizontal = (flags & 1) ? 0 : (flags & 4) ? 1 : 2;
-    const int vertical = (flags & 8) ? 0 : (flags & 32) ? 1 : 2;
-    return 3 * horizontal + vertical;
+    return sheet::CellAlign::FromFlags(flags).GridCode();
 }
 
 bool ColumnTypeAndFormat(int typeCode, const sheet::NumFormat& format, bool blanksZeros,
@@ -33,6 +32,11 @@ bool ColumnTypeAndFormat(int typeCode, const sheet::NumFormat& format, bool blan
     const std::string thousands = format.grouping == 1 ? "#,##" : "";
     const std::string decimals =
         format.decimals > 0 ? "#0." + std::string(static_cast<std::size_t>(format.decimals), '0') : "";
+    // The grouping prefix ends in "#", which shows nothing for zero: where no decimals part closes it
+    // ("#,###0.00") it needs its own "0", or a grouped column that shows zeros would show 0 blank.
+    const auto closed = [](const std::string& number) {
+        return !number.empty() && number.back() == '#' ? number + "0" : number;
+    };
     const std::string zeroSection = blanksZeros ? ";; " : "";
     switch (typeCode) {
     case 2:
@@ -45,7 +49,7 @@ bool ColumnTypeAndFormat(int typeCode, const sheet::NumFormat& format, bool blan
     case 20:
     case 21:
         typeName = "integer";
-        displayFormat = thousands.empty() && zeroSection.empty() ? "" : thousands + zeroSection;
+        displayFormat = thousands.empty() && zeroSection.empty() ? "" : closed(thousands) + zeroSection;
         return true;
     case 5:
     case 6:
@@ -53,8 +57,9 @@ bool ColumnTypeAndFormat(int typeCode, const sheet::NumFormat& format, bool blan
     case 131:
     case 139:
         typeName = "decimal";
-        displayFormat =
-            (thousands + decimals).empty() && zeroSection.empty() ? "" : thousands + decimals + zeroSection;
+        displayFormat = (thousands + decimals).empty() && zeroSection.empty()
+                            ? ""
+                            : closed(thousands + decimals) + zeroSection;
         return true;
     case 7:
     case 64:

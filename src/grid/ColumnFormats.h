@@ -41,8 +41,8 @@ struct ColumnTables {
     void Reset(int columnCount);
 };
 
-// Alignment code of the grid (3 x horizontal + vertical) for template alignment flags:
-// horizontal 1 left, 4 centre, else right; vertical 8 top, 32 centre, else bottom.
+// Alignment code of the grid (3 x horizontal + vertical) for template alignment flags, read as
+// sheet::CellAlign reads them for print and export.
 int AlignCodeFromFlags(long flags);
 
 // Type name and display format of a column by its field's type code, its numeric format and whether

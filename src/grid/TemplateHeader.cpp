@@ -21,10 +21,12 @@ std::string TemplateCellText(const sheet::SheetDocument& cll, int col, int row) 
 }
 
 FontStyleFlags StyleCodeFlags(long code) {
+    // The sheet's own table, so that the grid shows a code as print and export do (8 included).
+    const int bits = std::max(sheet::FontFlagsFromCode(code), 0);
     FontStyleFlags flags;
-    flags.isBold = code == 1 || code == 4 || code == 5 || code == 7;
-    flags.isItalic = code == 2 || code == 4 || code == 7;
-    flags.isUnderline = code == 3 || code == 5 || code == 7;
+    flags.isBold = (bits & sheet::kBold) != 0;
+    flags.isItalic = (bits & sheet::kItalic) != 0;
+    flags.isUnderline = (bits & sheet::kUnderline) != 0;
     return flags;
 }
 

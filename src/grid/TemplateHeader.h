@@ -39,7 +39,8 @@ long SetVSFHead(const sheet::SheetDocument& cll, grid::GridModel& vsf, const Tem
 void SetVsHeadFont(const sheet::SheetDocument& cll, grid::GridModel& vsf, int iCll, int jCll, int iVS,
                    int jVS);
 
-// Flags of a template style code: bold for 1, 4, 5, 7; italic for 2, 4, 7; underline for 3, 5, 7.
+// Flags of a template style code by the sheet's table (sheet::FontFlagsFromCode): bold for 1, 4, 5, 7;
+// italic for 2, 4, 7, 8; underline for 3, 5, 7, 8; none for 6 and for codes outside the table.
 struct FontStyleFlags {
     bool isBold = false;
     bool isItalic = false;

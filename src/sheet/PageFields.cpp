@@ -97,7 +97,7 @@ void SetCellPara(const sheet::SheetDocument& cll, sheet::SheetDocument& clldata,
                  const PageFieldValues& values) {
     const int lastRow = std::min(vHeadStart, cll.SheetRowCount()) - 1;
     for (int row = 0; row <= lastRow; ++row) {
-        for (int col = 0; col < cll.SheetColCount(); ++col) {
+        for (int col = 0; col < cll.StoredColCount(row); ++col) {
             const std::string text = CellText(cll, col, row);
             if (FieldKeyOf(text)) {
                 clldata.SetCellText(col, row, FieldText(text, values));
@@ -113,7 +113,7 @@ void SetCellDownPara(const sheet::SheetDocument& cll, sheet::SheetDocument& clld
     const int lastCol = cll.SheetColCount() - 1;
     int copiedRow = -1;
     for (int row = std::max(0, iHeadEnd + 3); row < cll.SheetRowCount(); ++row) {
-        for (int col = 0; col <= lastCol; ++col) {
+        for (int col = 0; col < cll.StoredColCount(row); ++col) {
             const std::string text = CellText(cll, col, row);
             if (!FieldKeyOf(text)) {
                 continue;

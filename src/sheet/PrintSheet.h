@@ -4,6 +4,7 @@
 
 #include "grid/ColumnFormats.h"
 #include "sheet/PageFields.h"
+#include "sheet/TemplateFile.h" // for the window, which opens the template before it builds this sheet
 #include "vb/Variant.h"
 
 #include <string>

@@ -397,12 +397,21 @@ void DisplayFormat::AppendNumber(std::string& out, const Decimal& value) const {
         return rounded;
     };
     const Section& positive = m_sections[0];
-    const Decimal rounded = roundFor(positive);
+    // An empty positive section ("; ;" sections only blank zeros) shows the general text, unrounded:
+    // rounded by its zero placeholders it would turn 0.3 into the zero section.
+    const Decimal rounded = positive.isEmpty ? value : roundFor(positive);
     if (rounded.IsZero()) {
         const bool hasZeroSection = m_sections.size() >= 3 && !m_sections[2].isEmpty;
-        AppendNumberSection(out, hasZeroSection ? m_sections[2] : positive, rounded, false);
+        if (hasZeroSection || !positive.isEmpty) {
+            AppendNumberSection(out, hasZeroSection ? m_sections[2] : positive, rounded, false);
+        } else {
+            out += '0';
+        }
     } else if (value.negative && m_sections.size() >= 2 && !m_sections[1].isEmpty) {
         AppendNumberSection(out, m_sections[1], roundFor(m_sections[1]), false);
+    } else if (positive.isEmpty) {
+        char buffer[64];
+        out.append(buffer, detail::WriteGeneral(value, 15, buffer));
     } else {
         AppendNumberSection(out, positive, rounded, value.negative);
     }

@@ -568,7 +568,7 @@ void frmGridPrint::SetCellFormat() {
     if (!bColsChange && bFmtLoaded && !bParaSet) {
         return;
     }
-    const std::filesystem::path path = m_services.ApplicationFolder() / pGPrint->FmtFileName;
+    const std::filesystem::path path = TemplatePath(m_services.ApplicationFolder(), pGPrint->FmtFileName);
     const auto refuseTemplate = [&] {
         m_services.ShowMessage({"报表格式文件不存在或文件格式不正确！（" + pGPrint->FmtFileName + "）",
                                 {},

@@ -3,6 +3,7 @@
 #include "grid/ColumnFormats.h"
 
 #include "vb/Array.h"
+#include "vb/Format.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,9 @@ TEST(ColumnFormats, AlignmentFlagsBecomeGridCodes) {
     }
 }
 
+// Each column's format, and what it shows for 0, -3 and 1234567.5 (the grid's own texts). Without the
+// fixes an integer column with blank zeros and no grouping (";; ") showed "|-|" (only the minus), and a
+// grouped integer column ("#,##") showed 0 as empty although its template shows zeros.
 TEST(ColumnFormats, TypeGroupsGiveTheDisplayFormats) {
     struct Case {
         const char* name;
@@ -30,20 +34,24 @@ TEST(ColumnFormats, TypeGroupsGiveTheDisplayFormats) {
         bool blanksZeros;
         const char* typeName;
         const char* format;
+        const char* shown; // 0|-3|1234567.5
     };
     const Case cases[] = {
-        {"decimal, grouped, two decimals", 131, 1, 2, false, "decimal", "#,###0.00"},
-        {"the same with zeros blank", 131, 1, 2, true, "decimal", "#,###0.00;; "},
-        {"decimal without grouping", 5, 0, 3, false, "decimal", "#0.000"},
-        {"integer without grouping, zeros shown: no format", 3, 0, 0, false, "integer", ""},
-        {"integer grouped", 20, 1, 2, false, "integer", "#,##"},
-        {"integer with zeros blank", 2, 0, 0, true, "integer", ";; "},
-        {"single precision counts as an integer", 4, 0, 2, false, "integer", ""},
-        {"currency is a decimal", 6, 1, 2, false, "decimal", "#,###0.00"},
-        {"date", 133, 1, 2, true, "date", "yyyy-mm-dd"},
-        {"timestamp", 135, 0, 0, false, "date", "yyyy-mm-dd"},
-        {"text", 202, 1, 2, true, "string", ""},
-        {"bit", 11, 0, 0, false, "boolean", "√; "},
+        {"decimal, grouped, two decimals", 131, 1, 2, false, "decimal", "#,###0.00",
+         "0.00|-3.00|1,234,567.50"},
+        {"the same with zeros blank", 131, 1, 2, true, "decimal", "#,###0.00;; ", " |-3.00|1,234,567.50"},
+        {"decimal without grouping", 5, 0, 3, false, "decimal", "#0.000", "0.000|-3.000|1234567.500"},
+        {"decimal grouped without decimals", 5, 1, 0, false, "decimal", "#,##0", "0|-3|1,234,568"},
+        {"integer without grouping, zeros shown: no format", 3, 0, 0, false, "integer", "", "0|-3|1234567.5"},
+        {"integer grouped", 20, 1, 2, false, "integer", "#,##0", "0|-3|1,234,568"},
+        {"integer grouped with zeros blank", 20, 1, 0, true, "integer", "#,##0;; ", " |-3|1,234,568"},
+        {"integer with zeros blank", 2, 0, 0, true, "integer", ";; ", " |-3|1234567.5"},
+        {"single precision counts as an integer", 4, 0, 2, false, "integer", "", "0|-3|1234567.5"},
+        {"currency is a decimal", 6, 1, 2, false, "decimal", "#,###0.00", "0.00|-3.00|1,234,567.50"},
+        {"date", 133, 1, 2, true, "date", "yyyy-mm-dd", "1899-12-30|1899-12-27|5280-02-15"},
+        {"timestamp", 135, 0, 0, false, "date", "yyyy-mm-dd", "1899-12-30|1899-12-27|5280-02-15"},
+        {"text", 202, 1, 2, true, "string", "", "0|-3|1234567.5"},
+        {"bit", 11, 0, 0, false, "boolean", "√; ", " |√|√"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -56,6 +64,10 @@ TEST(ColumnFormats, TypeGroupsGiveTheDisplayFormats) {
             QV_GridPrint::ColumnTypeAndFormat(c.type, format, c.blanksZeros, typeName, displayFormat));
         EXPECT_EQ(typeName, c.typeName);
         EXPECT_EQ(displayFormat, c.format);
+        const vb::DisplayFormat shown(displayFormat);
+        EXPECT_EQ(shown.Apply(vb::Variant(0.0)) + "|" + shown.Apply(vb::Variant(-3.0)) + "|" +
+                      shown.Apply(vb::Variant(1234567.5)),
+                  c.shown);
     }
     std::string typeName = "decimal";
     std::string displayFormat = "#,##";

@@ -127,8 +127,8 @@ TEST(PageFields, TitleFieldsAreFilledAndTheStartMarkerBlanked) {
                                                      "r4 h=8: |\"张三\"\n"
                                                      "@1 黑体 18 b align=36\n"
                                                      "@2 宋体 10 align=33\n"
-                                                     "@3 宋体 10 align=34\n"
-                                                     "@4 Calibri 11\n"
+                                                     "@3 宋体 10 align=32\n"
+                                                     "@4 Calibri 11 align=1\n"
                                                      "merge A1:H1\n"
                                                      "merge A2:D2\n");
     EXPECT_EQ(sheet::DumpSheet(clldata, 0, 4, 7, 12), sheet::DumpSheet(cll, 0, 4, 7, 12));

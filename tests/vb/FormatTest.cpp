@@ -115,6 +115,22 @@ TEST(FormatTest, SectionsChooseByDisplayedValue) {
     });
 }
 
+// An integer column that blanks zeros without grouping gets ";; ". Without the fix the empty positive
+// section printed nothing: 5 and 1234567 showed as "" and -3 as "-".
+TEST(FormatTest, EmptyPositiveSectionShowsTheGeneralNumber) {
+    ExpectFormats({
+        {"positive", 5, ";; ", "5"},
+        {"large", Variant::Long(1234567), ";; ", "1234567"},
+        {"negative keeps its sign", -3, ";; ", "-3"},
+        {"fraction unrounded", 0.3, ";; ", "0.3"},
+        {"zero blank", 0, ";; ", " "},
+        {"numeric text", "42", ";; ", "42"},
+        {"negative section only", -7, ";-0;", "-7"},
+        {"empty zero section falls back to general too", 0, ";;", "0"},
+        {"Currency", Variant(Currency{12345}), ";; ", "1.2345"},
+    });
+}
+
 TEST(FormatTest, TrueFalseFormats) {
     ExpectFormats({
         {"True shows first", true, "√; ", "√"},

@@ -7,8 +7,11 @@
 // author sees in a spreadsheet program (1-based, "B7").
 #include "app/template/TemplateCheck.h"
 
+#include "controls/sheet/CellAlign.h"
 #include "vb/Conversion.h"
 #include "vb/Strings.h"
+
+#include <limits>
 
 namespace tmpl {
 
@@ -35,6 +38,66 @@ bool IsFieldCell(const std::string& text) {
 
 bool IsKnownFieldKey(const std::string& key) {
     return key == "USER" || key == "ACCT" || key == "DATE" || vb::IsNumeric(vb::Variant(key));
+}
+
+// Width of a text in sheet pixels as print sets it, estimated without fonts: a hanzi or full-width
+// character takes a whole em, anything else half of one. Report faces keep Latin narrower than that
+// and hanzi at one em, so a text estimated too wide is too wide.
+double TextWidthPx(std::string_view text, double sizePt) {
+    double ems = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t code = lead < 0x80   ? lead
+                        : lead < 0xE0 ? lead & 0x1F
+                        : lead < 0xF0 ? lead & 0x0F
+                                      : lead & 0x07;
+        for (std::size_t k = 1; k < length && at + k < text.size(); ++k) {
+            code = (code << 6) | (static_cast<unsigned char>(text[at + k]) & 0x3F);
+        }
+        ems += code >= 0x2E80 && !(code >= 0xFF61 && code <= 0xFFDC) ? 1.0 : 0.5;
+        at += length;
+    }
+    return ems * sizePt * 96 / 72;
+}
+
+// The room a cell's text has in print, as the painter gives it: its merged block, or the cell with the
+// empty neighbours a left-aligned text runs on over to the right, a right-aligned one to the left.
+int PrintRoomPx(const sheet::SheetDocument& doc, int col, int row) {
+    int c1 = col, r1 = row, c2 = col, r2 = row;
+    const auto width = [&doc](int at) {
+        int px = 0;
+        doc.GetColWidth(at, px);
+        return px;
+    };
+    int room = 0;
+    if (doc.GetMergeRange(col, row, c1, r1, c2, r2)) {
+        for (int at = c1; at <= c2; ++at) {
+            room += width(at);
+        }
+        return room;
+    }
+    room = width(col);
+    const sheet::HAlign horizontal = sheet::CellAlign::FromFlags(doc.GetCellAlign(col, row)).horizontal;
+    if (horizontal == sheet::HAlign::Centre) {
+        return room;
+    }
+    const int step = horizontal == sheet::HAlign::Left ? 1 : -1;
+    int at = col + step;
+    for (; at >= 0 && at < doc.SheetColCount(); at += step) {
+        vb::Variant text;
+        int m1 = 0, m2 = 0, m3 = 0, m4 = 0;
+        if ((doc.GetCellText(at, row, text) && !text.IsNull()) ||
+            doc.GetMergeRange(at, row, m1, m2, m3, m4)) {
+            break;
+        }
+        room += width(at);
+    }
+    // A right-aligned text free up to the first column runs on into the space a centred page leaves.
+    if (at < 0 && doc.GetPageSetup().centreHorizontally) {
+        return std::numeric_limits<int>::max() / 2;
+    }
+    return room;
 }
 
 } // namespace
@@ -75,7 +138,7 @@ CheckResult CheckTemplate(const sheet::SheetDocument& doc) {
         }
     }
     for (int row = 0; row < rows; ++row) {
-        for (int col = 1; col < cols; ++col) {
+        for (int col = 1; col < doc.StoredColCount(row); ++col) {
             const std::string lower = vb::Trim(vb::LCase(Text(doc, col, row)));
             if (lower == "start" || lower == "end") {
                 warn(std::string("“") + lower + "”写在了 " + sheet::CellName(col, row) +
@@ -102,6 +165,22 @@ CheckResult CheckTemplate(const sheet::SheetDocument& doc) {
         error(std::string("“end”标记（") + RowName(l.endRow) + "）与“start”标记（" + RowName(l.startRow) +
               "）相距不足三行：两者之间应有“start”的下一行、表头行和字段行，报表无法建立表头");
         return out;
+    }
+    if (l.startRow >= 0) {
+        // The row after "start" is not read: captions drawn there (right under the marker, where an
+        // author starts the header) never show in the grid.
+        std::vector<std::string> skipped;
+        for (int col = 0; col < doc.StoredColCount(l.startRow + 1); ++col) {
+            const std::string text = Text(doc, col, l.startRow + 1);
+            if (!text.empty()) {
+                skipped.push_back(sheet::CellName(col, l.startRow + 1) + " 的“" + text + "”");
+            }
+        }
+        if (!skipped.empty()) {
+            warn(std::string("“start”的下一行（") + RowName(l.startRow + 1) +
+                 "）不属于表头，报表不读这一行：" + JoinNames(skipped) + "不会出现在网格的表头中（表头从" +
+                 RowName(l.startRow + 2) + "开始）");
+        }
     }
     if (headerRows <= 0) {
         warn("没有表头行：“end”紧挨在字段行之下，网格将不显示表头");
@@ -185,7 +264,7 @@ CheckResult CheckTemplate(const sheet::SheetDocument& doc) {
     for (int row = 0; row < rows; ++row) {
         const bool title = row < l.headerFirst;
         const bool footer = row > l.endRow + 1;
-        for (int col = 0; col < cols && (title || footer); ++col) {
+        for (int col = 0; col < doc.StoredColCount(row) && (title || footer); ++col) {
             const std::string text = Text(doc, col, row);
             if (!IsFieldCell(text)) {
                 continue;
@@ -195,6 +274,39 @@ CheckResult CheckTemplate(const sheet::SheetDocument& doc) {
             if (!IsKnownFieldKey(key)) {
                 warn(sheet::CellName(col, row) + " 的“" + text +
                      "”不是已知的字段（参数序号、USER、ACCT 或 DATE），打印时保持原文");
+            }
+        }
+    }
+    // Texts that print (title, header and footer rows; not the field, marker and flag rows, nor
+    // the field cells, whose values come later) and do not fit their room.
+    for (int row = 0; row < rows; ++row) {
+        if (row == l.fieldRow || row == l.endRow || row == l.totalsRow || row == l.startRow + 1) {
+            continue;
+        }
+        // A footer row prints only when it holds a field cell.
+        bool prints = row < l.endRow;
+        for (int col = 0; col < doc.StoredColCount(row) && !prints; ++col) {
+            prints = IsFieldCell(Text(doc, col, row));
+        }
+        if (!prints) {
+            continue;
+        }
+        for (int col = 0; col < doc.StoredColCount(row); ++col) {
+            const std::string text = Text(doc, col, row);
+            if (text.empty() || IsFieldCell(text) || (row == l.startRow && col == 0)) {
+                continue;
+            }
+            int c1 = col, r1 = row, c2 = col, r2 = row;
+            if (doc.GetMergeRange(col, row, c1, r1, c2, r2) && (c1 != col || r1 != row)) {
+                continue;
+            }
+            const double needed = TextWidthPx(text, static_cast<double>(doc.StyleAt(col, row).sizePt));
+            const int room = PrintRoomPx(doc, col, row) - 4; // the painter's padding, two pixels a side
+            if (needed > room + 0.5) {
+                warn(sheet::CellName(col, row) + " 的“" + text + "”打印时放不下：约需 " +
+                     std::to_string(static_cast<int>(needed + 0.5)) + " 像素，只有 " +
+                     std::to_string(std::max(room, 0)) +
+                     " 像素，超出的字会被截掉；请加宽该列、合并单元格或改为左对齐");
             }
         }
     }

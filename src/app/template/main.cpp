@@ -19,7 +19,7 @@ constexpr const char* kUsage =
     "用法：\n"
     "  vondrel-template import 模板.xlsx -o 模板.cll   从 .xlsx 工作簿生成模板\n"
     "  vondrel-template export 模板.cll -o 模板.xlsx   把模板导出为 .xlsx 以便编辑\n"
-    "  vondrel-template check 模板.cll                 检查模板的标记、字段行和合计标志行\n"
+    "  vondrel-template check 模板.cll|模板.xlsx        检查模板的标记、字段行和合计标志行\n"
     "  vondrel-template dump 模板.cll|模板.xlsx        以文本列出模板的全部内容\n"
     "  vondrel-template render 模板.cll 输出.pdf|输出.png [--page 页号] [--dpi 分辨率]\n"
     "                                                 按打印效果输出全部页（PDF）或一页（PNG，默认第 1 "
@@ -39,10 +39,11 @@ bool EndsWith(const std::string& s, const std::string& suffix) {
     return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-// Reads a .cll, or an .xlsx when the name says so (dump only).
-bool Load(const std::string& path, sheet::SheetDocument& doc, sheet::LoadError& error, bool allowXlsx) {
-    if (allowXlsx && EndsWith(path, ".xlsx")) {
-        return sheet::ImportXlsx(path, doc, error);
+// Reads a .cll, or an .xlsx when the name says so; `dropped` names what the import could not keep.
+bool Load(const std::string& path, sheet::SheetDocument& doc, sheet::LoadError& error,
+          std::vector<std::string>& dropped) {
+    if (EndsWith(path, ".xlsx")) {
+        return sheet::ImportXlsx(path, doc, error, &dropped);
     }
     return sheet::ReadCllFile(path, doc, error);
 }
@@ -66,11 +67,15 @@ int main(int argc, char** argv) {
         sheet::SheetDocument doc;
         sheet::LoadError error;
         if (command == "import") {
-            if (!sheet::ImportXlsx(args[1], doc, error)) {
+            std::vector<std::string> dropped;
+            if (!sheet::ImportXlsx(args[1], doc, error, &dropped)) {
                 return Fail(error);
             }
             if (!sheet::WriteCllFile(doc, args[3], error)) {
                 return Fail(error);
+            }
+            for (const std::string& line : dropped) {
+                std::fprintf(stderr, "警告：%s\n", line.c_str());
             }
         } else {
             if (!sheet::ReadCllFile(args[1], doc, error)) {
@@ -92,14 +97,18 @@ int main(int argc, char** argv) {
         }
         sheet::SheetDocument doc;
         sheet::LoadError error;
-        if (!Load(args[1], doc, error, command == "dump")) {
+        std::vector<std::string> dropped;
+        if (!Load(args[1], doc, error, dropped)) {
             return Fail(error);
         }
         if (command == "dump") {
             std::fputs(sheet::DumpSheet(doc).c_str(), stdout);
             return 0;
         }
-        const tmpl::CheckResult result = tmpl::CheckTemplate(doc);
+        tmpl::CheckResult result = tmpl::CheckTemplate(doc);
+        for (std::string& line : dropped) {
+            result.findings.push_back({false, std::move(line)});
+        }
         std::printf("%s：\n%s", args[1].c_str(), tmpl::FormatCheck(result).c_str());
         return result.Errors() > 0 ? 1 : 0;
     }

@@ -371,7 +371,8 @@ bool CllReader::Run(SheetDocument& out) {
         return false;
     }
     // Sections in their one order; `stage` is the index of the last section seen.
-    static constexpr std::string_view kSections[] = {"style", "merge", "print", "pageline", "page", "rows"};
+    static constexpr std::string_view kSections[] = {"style", "merge", "print", "pageline",
+                                                     "page",  "name",  "rows"};
     int stage = -1;
     while (true) {
         if (!NextLine()) {
@@ -380,7 +381,7 @@ bool CllReader::Run(SheetDocument& out) {
         }
         const std::string_view word = Word();
         int section = -1;
-        for (int k = 0; k < 6; ++k) {
+        for (int k = 0; k < 7; ++k) {
             if (word == kSections[k]) {
                 section = k;
             }
@@ -397,7 +398,7 @@ bool CllReader::Run(SheetDocument& out) {
             return Fail("out-of-order",
                         std::string("“") + std::string(word) +
                             "”行的位置不对（顺序应为 style、merge、print、"
-                            "pageline、page、rows）",
+                            "pageline、page、name、rows）",
                         1);
         }
         stage = section;
@@ -405,8 +406,9 @@ bool CllReader::Run(SheetDocument& out) {
                         : section == 1 ? MergeLine(doc)
                         : section == 2 ? PrintLine(doc)
                         : section == 3 ? PageLineLine(doc)
-                        : section == 4
-                            ? PageLine(doc)
+                        : section == 4 ? PageLine(doc)
+                        : section == 5
+                            ? NameLine(doc)
                             : m_rest.empty() || Fail("bad-line", "rows 行后不应有其他内容", Col(m_rest));
         if (!ok) {
             if (section == 1) {
@@ -414,7 +416,7 @@ bool CllReader::Run(SheetDocument& out) {
             }
             return false;
         }
-        if (section == 5) {
+        if (section == 6) {
             break;
         }
     }

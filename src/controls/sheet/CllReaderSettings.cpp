@@ -144,6 +144,21 @@ bool CllReader::PageLineLine(SheetDocument& doc) {
     return true;
 }
 
+bool CllReader::NameLine(SheetDocument& doc) {
+    const std::string_view token = Word();
+    std::string name;
+    if (token.empty() || !m_rest.empty()) {
+        return Fail("bad-name", "name 行应有一段加引号的工作表名称", Col(m_rest));
+    }
+    if (!Quoted(token, name)) {
+        return false;
+    }
+    if (name.empty() || !doc.SetSheetName(name)) {
+        return Fail("bad-name", "工作表名称“" + name + "”无效（1 到 31 个字符，不含 []:*?/\\）", Col(token));
+    }
+    return true;
+}
+
 bool CllReader::PageLine(SheetDocument& doc) {
     PageSetup ps;
     for (std::string_view token = Word(); !token.empty(); token = Word()) {
@@ -201,7 +216,9 @@ bool CllReader::PageLine(SheetDocument& doc) {
     }
     if (!ps.IsValid()) {
         return Fail("bad-value",
-                    "页面设置超出范围（边距 0 到 200 毫米，缩放 10% 到 400%，适应页数 0 到 100）", 1);
+                    "页面设置超出范围（边距 0 到 200 毫米且边距之间至少留出 20 毫米的打印区域，缩放 10% 到 "
+                    "400%，适应页数 0 到 100）",
+                    1);
     }
     doc.m_pageSetup = ps;
     return true;

@@ -79,6 +79,7 @@ private:
     bool PrintLine(SheetDocument& doc);
     bool PageLineLine(SheetDocument& doc);
     bool PageLine(SheetDocument& doc);
+    bool NameLine(SheetDocument& doc);
     bool RowLine(SheetDocument& doc, int& lastRow);
     bool Range(std::string_view token, const SheetDocument& doc, MergeRange& out);
 

@@ -144,7 +144,7 @@ bool WriteCll(const SheetDocument& doc, ByteSink& sink, LoadError& error) {
     std::vector<std::uint32_t> fileIndex(doc.StyleCount(), 0);
     std::vector<std::uint32_t> used;
     for (int row = 0; row < rows; ++row) {
-        for (int col = 0; col < cols; ++col) {
+        for (int col = 0; col < doc.StoredColCount(row); ++col) {
             const std::uint32_t s = doc.StyleIndexAt(col, row);
             if (s != 0 && fileIndex[s] == 0) {
                 used.push_back(s);
@@ -204,12 +204,18 @@ bool WriteCll(const SheetDocument& doc, ByteSink& sink, LoadError& error) {
     out += ps.centreHorizontally ? "h" : "";
     out += ps.centreVertically ? "v" : "";
     out += !ps.centreHorizontally && !ps.centreVertically ? "-" : "";
-    out += "\nrows\n";
+    out += "\n";
+    if (!doc.SheetName().empty()) {
+        out += "name ";
+        AppendQuoted(out, doc.SheetName());
+        out += "\n";
+    }
+    out += "rows\n";
 
     for (int row = 0; row < rows; ++row) {
         int height = 0;
         doc.GetRowHeight(row, height);
-        int lastCol = cols - 1;
+        int lastCol = doc.StoredColCount(row) - 1;
         double number = 0;
         std::string_view text;
         while (lastCol >= 0 && doc.StyleIndexAt(lastCol, row) == 0 &&

@@ -528,6 +528,18 @@ bool SheetDocument::SetPageSetup(const PageSetup& setup) {
     return true;
 }
 
+bool SheetDocument::SetSheetName(std::string_view name) {
+    std::size_t characters = 0;
+    for (const char c : name) {
+        characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    if (characters > 31 || name.find_first_of("[]:*?/\\") != std::string_view::npos) {
+        return false;
+    }
+    m_sheetName = std::string(name);
+    return true;
+}
+
 bool SheetDocument::AppendCols(int count) {
     if (count < 1 || count > kMaxCols - m_cols) {
         return false;

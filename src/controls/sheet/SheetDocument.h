@@ -5,6 +5,7 @@
 #include "controls/sheet/SheetTypes.h"
 #include "vb/Variant.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,6 +32,14 @@ public:
 
     int SheetColCount() const { return m_cols; }
     int SheetRowCount() const { return static_cast<int>(m_rows.size()); }
+    // Columns of a row that may hold something: every cell from here on is empty and in the default
+    // style. Loops over content stop here, since a sheet may declare 16,384 columns and a million rows
+    // while holding a handful of cells. 0 for a row outside the sheet.
+    int StoredColCount(int row) const {
+        return row >= 0 && row < SheetRowCount()
+                   ? std::min(static_cast<int>(m_rows[static_cast<std::size_t>(row)].cells.size()), m_cols)
+                   : 0;
+    }
     // Cuts rows at the end (their merges clipped, the print area clipped) or adds default rows.
     bool SetSheetRowCount(int rows);
     // Sizes a fresh document; what lay outside the new size is dropped.
@@ -103,6 +112,10 @@ public:
     const PageLine& GetPageLine() const { return m_pageLine; }
     const PageSetup& GetPageSetup() const { return m_pageSetup; }
     bool SetPageSetup(const PageSetup& setup);
+    // The name of the sheet's tab in a workbook ("" none): kept so that a template taken out to a
+    // spreadsheet program and back keeps it. 1..31 characters without []:*?/\, or "" to clear.
+    const std::string& SheetName() const { return m_sheetName; }
+    bool SetSheetName(std::string_view name);
     const std::vector<MergeRange>& Merges() const;
 
     // Whole-style access for file readers, importers and copy.
@@ -156,6 +169,7 @@ private:
     std::size_t m_garbage = 0; // bytes of m_texts no cell refers to
     PrintArea m_printArea;
     PageLine m_pageLine;
+    std::string m_sheetName;
     PageSetup m_pageSetup;
     LoadError m_lastError;
 };

@@ -57,7 +57,7 @@ std::string DumpSheet(const SheetDocument& doc, int c1, int r1, int c2, int r2) 
     std::unordered_map<std::uint32_t, int> dumpIndex;
     std::vector<std::uint32_t> order;
     for (int row = std::max(r1, 0); row <= r2; ++row) {
-        int last = c2;
+        int last = std::min(c2, doc.StoredColCount(row) - 1);
         double number = 0;
         std::string_view text;
         while (last >= c1 && doc.StyleIndexAt(last, row) == 0 && doc.PeekCell(last, row, number, text) == 0) {
@@ -87,7 +87,8 @@ std::string DumpSheet(const SheetDocument& doc, int c1, int r1, int c2, int r2) 
                 if (added) {
                     order.push_back(style);
                 }
-                out += std::string("@") + std::to_string(it->second);
+                out += '@';
+                out += std::to_string(it->second);
             }
         }
         out += "\n";
@@ -108,6 +109,11 @@ std::string DumpSheet(const SheetDocument& doc, int c1, int r1, int c2, int r2) 
 std::string DumpSheet(const SheetDocument& doc) {
     std::string out = std::string("size ") + std::to_string(doc.SheetColCount()) + "x" +
                       std::to_string(doc.SheetRowCount()) + "\n";
+    if (!doc.SheetName().empty()) {
+        out += "name ";
+        out += doc.SheetName();
+        out += '\n';
+    }
     std::string widths;
     for (int col = 0; col < doc.SheetColCount(); ++col) {
         int px = 0;

@@ -40,7 +40,7 @@ void UsedExtent(const SheetDocument& doc, int& lastCol, int& lastRow) {
     double number = 0;
     std::string_view text;
     for (int row = 0; row < doc.SheetRowCount(); ++row) {
-        for (int col = 0; col < doc.SheetColCount(); ++col) {
+        for (int col = 0; col < doc.StoredColCount(row); ++col) {
             bool used = doc.PeekCell(col, row, number, text) != 0;
             if (!used && doc.StyleIndexAt(col, row) != 0) {
                 const CellStyle& style = doc.StyleAt(col, row);

@@ -2,11 +2,14 @@
 // SPDX-License-Identifier: MIT
 #include "controls/sheet/SheetTypes.h"
 
+#include "controls/sheet/SheetPages.h"
+
 #include <array>
 
 namespace sheet {
 
 namespace {
+constexpr double kMinPrintableMm = 20; // across and down, between the margins
 // Style code -> flag bits, index = code. Code 0 is accepted as "none" because a caller that never set
 // a font passes what it read back as zero.
 constexpr std::array<int, 9> kFlagsOfCode = {0,
@@ -47,9 +50,20 @@ bool PageSetup::IsValid() const {
     auto marginOk = [](double mm) {
         return mm >= 0 && mm <= 200;
     };
-    return static_cast<int>(paper) < kPaperCount && marginOk(marginLeftMm) && marginOk(marginTopMm) &&
-           marginOk(marginRightMm) && marginOk(marginBottomMm) && scalePercent >= 10 && scalePercent <= 400 &&
-           fitWide >= 0 && fitWide <= 100 && fitTall >= 0 && fitTall <= 100;
+    if (!(static_cast<int>(paper) < kPaperCount && marginOk(marginLeftMm) && marginOk(marginTopMm) &&
+          marginOk(marginRightMm) && marginOk(marginBottomMm) && scalePercent >= 10 && scalePercent <= 400 &&
+          fitWide >= 0 && fitWide <= 100 && fitTall >= 0 && fitTall <= 100)) {
+        return false;
+    }
+    // Margins that meet (each may be 200 mm, more than an A5 sheet) left pages holding only the page
+    // line, one per row: a set-up must leave room to print in.
+    double widthMm = 0, heightMm = 0;
+    PaperSizeMm(paper, widthMm, heightMm);
+    if (landscape) {
+        std::swap(widthMm, heightMm);
+    }
+    return widthMm - marginLeftMm - marginRightMm >= kMinPrintableMm &&
+           heightMm - marginTopMm - marginBottomMm >= kMinPrintableMm;
 }
 
 const char* PaperName(Paper paper) {

@@ -4,6 +4,7 @@
 // Styles become the workbook's formatting records. The format numbers fonts with a gap (there is
 // no font 4), needs fifteen style XFs before the first cell XF, and names colours by palette index,
 // so this table owns all three translations and the rest of the writer only asks for XF numbers.
+#include "controls/sheet/CellAlign.h"
 #include "controls/sheet/NumFormatCode.h"
 #include "controls/sheet/XlsStyles_p.h"
 
@@ -172,9 +173,15 @@ std::uint8_t XlsStyleTable::ColourIndex(std::uint32_t bgr) {
 }
 
 std::string XlsStyleTable::XfBody(const CellStyle& s) {
-    // Horizontal: our left wins over centre over right, as in every other writer of ours.
-    const std::uint8_t horizontal = (s.align & 1) ? 1 : (s.align & 4) ? 2 : (s.align & 2) ? 3 : 0;
-    const std::uint8_t vertical = (s.align & 8) ? 0 : (s.align & 32) ? 1 : 2;
+    // Right is written as right, never as the format's "general": a general text opens left-aligned,
+    // while the grid and the printout show it right-aligned.
+    const CellAlign align = CellAlign::FromFlags(s.align);
+    const std::uint8_t horizontal = align.horizontal == HAlign::Left     ? 1
+                                    : align.horizontal == HAlign::Centre ? 2
+                                                                         : 3;
+    const std::uint8_t vertical = align.vertical == VAlign::Top      ? 0
+                                  : align.vertical == VAlign::Middle ? 1
+                                                                     : 2;
     std::array<std::uint8_t, 4> line{};
     std::array<std::uint8_t, 4> colour{};
     for (std::size_t edge = 0; edge < 4; ++edge) {

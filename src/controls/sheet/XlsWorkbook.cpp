@@ -66,7 +66,7 @@ std::vector<bool> WorkbookWriter::CollectStrings() {
     std::vector<bool> used(m_doc.StyleCount(), false);
     std::uint32_t titleTexts = 0;
     for (int row = 0; row < m_doc.SheetRowCount(); ++row) {
-        for (int col = 0; col < m_doc.SheetColCount(); ++col) {
+        for (int col = 0; col < m_doc.StoredColCount(row); ++col) {
             double number = 0;
             std::string_view text;
             const int kind = m_doc.PeekCell(col, row, number, text);

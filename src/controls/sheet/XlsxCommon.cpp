@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "controls/sheet/CllText_p.h"
 #include "controls/sheet/XlsxCommon_p.h"
+#include "vb/Strings.h"
 
 #include <algorithm>
 #include <array>
@@ -61,19 +62,36 @@ std::uint32_t ColourFromXml(pugi::xml_node color) {
 std::int32_t AlignFromNames(std::string_view h, std::string_view v) {
     std::int32_t flags = 0;
     if (h == "left" || h == "justify" || h == "fill") {
-        flags |= 1;
+        flags |= kAlignLeft;
     } else if (h == "center" || h == "centerContinuous" || h == "distributed") {
-        flags |= 4;
+        flags |= kAlignCentre;
     } else if (h == "right") {
-        flags |= 2;
+        flags |= kAlignRight;
     }
     // Bottom is the default of both sides; it is stored as no flag so it reads back the same.
     if (v == "top") {
-        flags |= 8;
+        flags |= kAlignTop;
     } else if (v == "center" || v == "justify" || v == "distributed") {
-        flags |= 32;
+        flags |= kAlignMiddle;
     }
     return flags;
+}
+
+std::optional<int> OptionOfName(std::string_view name) {
+    if (!name.starts_with(kOptionNamePrefix)) {
+        return std::nullopt;
+    }
+    std::string_view rest = name.substr(kOptionNamePrefix.size());
+    rest = rest.substr(0, rest.find('_'));
+    const bool negative = rest.starts_with('m');
+    rest.remove_prefix(negative ? 1 : 0);
+    int value = 0;
+    const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
+    if (ec != std::errc() || end != rest.data() + rest.size() || rest.empty() || value > 32768 ||
+        (!negative && value == 32768)) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
 }
 
 std::optional<Ref> ParseRef(std::string_view text) {
@@ -270,12 +288,56 @@ SheetDocument SheetBuilder::Finish() {
         const auto it = m_heights.find(row);
         doc.SetRowHeight(row, it != m_heights.end() ? it->second : m_defaultHeight);
     }
+    // The field row (above the first "end" in column A) styles data cells: its field names are texts,
+    // but a "general" there is meant for the data, so it stays right as the grid reads it.
+    int fieldRow = -1;
+    std::vector<std::string> filled;
     for (const Pending& cell : m_cells) {
-        doc.SetCellStyle(cell.col, cell.row, cell.xf < m_xfs.size() ? m_xfs[cell.xf] : CellStyle{});
+        if (cell.col == 0 && cell.value.IsString() && vb::LCase(cell.value.AsString()) == "end" &&
+            (fieldRow < 0 || cell.row - 1 < fieldRow)) {
+            fieldRow = cell.row - 1;
+        }
+    }
+    for (const Pending& cell : m_cells) {
+        CellStyle style = cell.xf < m_xfs.size() ? m_xfs[cell.xf] : CellStyle{};
+        // A "general" text shows left-aligned in the program it was drawn in, and must print so: read
+        // as right it printed cut at the left ("备注：本行没有字段" came out as "没有字段").
+        if (cell.value.IsString() && cell.row != fieldRow && HasNoHorizontal(style.align)) {
+            style.align |= kAlignLeft;
+        }
+        style.align = CellAlign::FromFlags(style.align).Flags();
+        doc.SetCellStyle(cell.col, cell.row, style);
         doc.SetCellValue(cell.col, cell.row, cell.value);
+        if (cell.xf < m_filled.size() && m_filled[cell.xf]) {
+            filled.push_back(CellName(cell.col, cell.row));
+        }
     }
     for (const MergeRange& m : m_merges) {
         doc.MergeCells(m.c1, m.r1, m.c2, m.r2);
+    }
+    // Over the stored cells of each named rectangle only: a cell with an option of its own is a styled
+    // cell, and a name over whole columns must not walk a million rows of nothing.
+    for (const auto& [area, value] : m_options) {
+        const int lastRow = area.r2 < 0 ? m_rows - 1 : std::min(area.r2, m_rows - 1);
+        for (int row = std::max(area.r1, 0); row <= lastRow; ++row) {
+            const int lastCol =
+                area.c2 < 0 ? doc.StoredColCount(row) - 1 : std::min(area.c2, doc.StoredColCount(row) - 1);
+            for (int col = std::max(area.c1, 0); col <= lastCol; ++col) {
+                doc.SetCellOption(col, row, value);
+            }
+        }
+    }
+    if (!filled.empty()) {
+        // Named cell by cell, so the author can find them; a sheet painted all over is named in part.
+        constexpr std::size_t kNamed = 20;
+        std::string cells;
+        for (std::size_t at = 0; at < std::min(filled.size(), kNamed); ++at) {
+            cells += (at > 0 ? "、" : "") + filled[at];
+        }
+        if (filled.size() > kNamed) {
+            cells += " 等 " + std::to_string(filled.size()) + " 个单元格";
+        }
+        m_dropped.push_back(cells + " 有填充颜色，模板不保存填充颜色，打印和导出时不会显示");
     }
     const PrintArea& p = m_print;
     if (p.IsSet() || m_titleRows > 0 || m_titleCols > 0) {
@@ -287,6 +349,12 @@ SheetDocument SheetBuilder::Finish() {
     }
     doc.SetPageSetup(m_page);
     doc.SetPageLine(m_line.left, m_line.centre, m_line.right);
+    // A name no workbook could carry (a damaged package) is left out rather than refused. "Sheet1" is
+    // what programs call a first sheet nobody named, and what our export writes for a sheet without a
+    // name: it reads back as none, so a template's round trip adds nothing.
+    if (m_name != "Sheet1") {
+        doc.SetSheetName(CleanUtf8(m_name));
+    }
     return doc;
 }
 

@@ -5,6 +5,7 @@
 // written explicitly (widths of all columns, heights of all rows that differ from the default) so the
 // import reads back the same template; a style is turned into one workbook format, shared by all
 // cells that use it.
+#include "controls/sheet/CellAlign.h"
 #include "controls/sheet/NumFormatCode.h"
 #include "controls/sheet/SheetXlsx.h"
 #include "controls/sheet/TempFile_p.h"
@@ -12,7 +13,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <unistd.h>
 #include <unordered_map>
 #include <xlsxwriter.h>
@@ -54,16 +57,15 @@ lxw_format* MakeFormat(lxw_workbook* wb, const CellStyle& s) {
     if (s.font & kUnderline) {
         format_set_underline(f, LXW_UNDERLINE_SINGLE);
     }
-    if (s.align & 1) {
-        format_set_align(f, LXW_ALIGN_LEFT);
-    } else if (s.align & 4) {
-        format_set_align(f, LXW_ALIGN_CENTER);
-    } else if (s.align & 2) {
-        format_set_align(f, LXW_ALIGN_RIGHT);
-    }
-    if (s.align & 8) {
+    // Right is written as right, never left to "general": a general text opens left-aligned, while
+    // the grid and the printout show it right-aligned. Bottom is every program's default.
+    const CellAlign align = CellAlign::FromFlags(s.align);
+    format_set_align(f, align.horizontal == HAlign::Left     ? LXW_ALIGN_LEFT
+                        : align.horizontal == HAlign::Centre ? LXW_ALIGN_CENTER
+                                                             : LXW_ALIGN_RIGHT);
+    if (align.vertical == VAlign::Top) {
         format_set_align(f, LXW_ALIGN_VERTICAL_TOP);
-    } else if (s.align & 32) {
+    } else if (align.vertical == VAlign::Middle) {
         format_set_align(f, LXW_ALIGN_VERTICAL_CENTER);
     }
     const std::string code = ToFormatCode(s.num, OptionBlanksZero(s.option));
@@ -85,6 +87,84 @@ lxw_format* MakeFormat(lxw_workbook* wb, const CellStyle& s) {
     return f;
 }
 
+// The cell options the number format cannot carry, as names over rectangles of cells (see
+// kOptionNamePrefix): runs of a row with one option, joined down while the rows below repeat them, so a
+// print sheet's data rows make one rectangle per column run. The library keeps a name's formula to
+// 127 bytes; more rectangles go to further names.
+template <typename Check>
+void WriteOptionNames(lxw_workbook* wb, const SheetDocument& doc, const std::string& sheetName,
+                      Check&& check) {
+    struct Rect {
+        int option, c1, c2, r1, r2;
+    };
+    std::vector<Rect> done, open, next;
+    for (int row = 0; row <= doc.SheetRowCount(); ++row) {
+        next.clear();
+        const int stored = row < doc.SheetRowCount() ? doc.StoredColCount(row) : 0;
+        for (int col = 0; col < stored;) {
+            const int option = doc.StyleAt(col, row).option;
+            int last = col;
+            while (last + 1 < stored && doc.StyleAt(last + 1, row).option == option) {
+                ++last;
+            }
+            if (option != kOptionShowZero && option != kOptionBlankZero) {
+                next.push_back({option, col, last, row, row});
+            }
+            col = last + 1;
+        }
+        // A run that continues an open rectangle of the row above extends it; the others close.
+        for (Rect& run : next) {
+            for (Rect& above : open) {
+                if (above.r2 == row - 1 && above.option == run.option && above.c1 == run.c1 &&
+                    above.c2 == run.c2) {
+                    run.r1 = above.r1;
+                    above.r2 = -1; // taken over
+                }
+            }
+        }
+        for (const Rect& above : open) {
+            if (above.r2 >= 0) {
+                done.push_back(above);
+            }
+        }
+        open.swap(next);
+    }
+    constexpr std::size_t kMaxFormula = 127;
+    const std::string sheetRef = "'" + sheetName + "'!";
+    std::map<int, std::vector<std::string>> formulas; // option -> formulas, the last one being filled
+    for (const Rect& rect : done) {
+        std::string area(1, '$');
+        area += ColumnName(rect.c1);
+        area += '$';
+        area += std::to_string(rect.r1 + 1);
+        if (rect.c2 > rect.c1 || rect.r2 > rect.r1) {
+            area += ":$";
+            area += ColumnName(rect.c2);
+            area += '$';
+            area += std::to_string(rect.r2 + 1);
+        }
+        std::vector<std::string>& list = formulas[rect.option];
+        if (list.empty() || list.back().size() + 1 + sheetRef.size() + area.size() > kMaxFormula) {
+            list.emplace_back("=");
+        } else {
+            list.back() += ",";
+        }
+        list.back() += sheetRef;
+        list.back() += area;
+    }
+    for (const auto& [option, list] : formulas) {
+        std::string base(xlsx::kOptionNamePrefix);
+        if (option < 0) {
+            base += 'm';
+        }
+        base += std::to_string(std::abs(option));
+        for (std::size_t part = 0; part < list.size(); ++part) {
+            const std::string name = part == 0 ? base : base + "_" + std::to_string(part + 1);
+            check(workbook_define_name(wb, name.c_str(), list[part].c_str()));
+        }
+    }
+}
+
 } // namespace
 
 bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& error) {
@@ -97,7 +177,8 @@ bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& er
     }
     ::close(fd);
     lxw_workbook* wb = workbook_new(tmp.c_str());
-    lxw_worksheet* ws = wb != nullptr ? workbook_add_worksheet(wb, "Sheet1") : nullptr;
+    const std::string sheetName = doc.SheetName().empty() ? "Sheet1" : doc.SheetName();
+    lxw_worksheet* ws = wb != nullptr ? workbook_add_worksheet(wb, sheetName.c_str()) : nullptr;
     if (ws == nullptr) {
         ::unlink(tmp.c_str());
         error = {path, 0, 0, "", "cannot-create", WriteFailureMessage("无法创建文件", path, ENOMEM)};
@@ -143,7 +224,7 @@ bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& er
     }
     int m1 = 0, m2 = 0, m3 = 0, m4 = 0;
     for (int row = 0; row < doc.SheetRowCount() && failure == LXW_NO_ERROR; ++row) {
-        for (int col = 0; col < doc.SheetColCount(); ++col) {
+        for (int col = 0; col < doc.StoredColCount(row); ++col) {
             const std::uint32_t style = doc.StyleIndexAt(col, row);
             double number = 0;
             std::string_view text;
@@ -157,6 +238,16 @@ bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& er
             } else if (style != 0 || doc.GetMergeRange(col, row, m1, m2, m3, m4)) {
                 // The merge wrote its corner's format over the whole block; each cell gets its own back.
                 check(worksheet_write_blank(ws, r, c, formatOf(style)));
+            }
+        }
+    }
+    // Cells of merged blocks past a row's stored cells are default cells the merge wrote its corner's
+    // format over: they get their own back, as the loop above gives it to the stored ones.
+    for (const MergeRange& m : doc.Merges()) {
+        for (int row = m.r1; row <= m.r2 && failure == LXW_NO_ERROR; ++row) {
+            for (int col = std::max(m.c1, doc.StoredColCount(row)); col <= m.c2; ++col) {
+                check(worksheet_write_blank(ws, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col),
+                                            formatOf(0)));
             }
         }
     }
@@ -202,6 +293,7 @@ bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& er
     if (ps.centreVertically) {
         worksheet_center_vertically(ws);
     }
+    WriteOptionNames(wb, doc, sheetName, check);
     const std::string footer = xlsx::FooterFromPageLine(doc.GetPageLine());
     if (!footer.empty()) {
         check(worksheet_set_footer(ws, footer.c_str()));

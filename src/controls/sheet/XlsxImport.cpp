@@ -253,6 +253,7 @@ BorderLine ReadBorderLine(pugi::xml_node edge) {
 
 struct Styles {
     std::vector<CellStyle> xfs; // by cellXfs index
+    std::vector<bool> filled;   // by cellXfs index: the xf has a fill, which a template cannot hold
 };
 
 Styles ReadStyles(Package& pkg, const std::string& part) {
@@ -281,6 +282,11 @@ Styles ReadStyles(Package& pkg, const std::string& part) {
             (u && std::string_view(Attr(u, "val").value()) != "none" ? kUnderline : 0));
         fonts.push_back(s);
     });
+    std::vector<bool> fills;
+    EachChild(Child(sheet, "fills"), "fill", [&](pugi::xml_node f) {
+        const std::string_view pattern = Attr(Child(f, "patternFill"), "patternType").value();
+        fills.push_back((!pattern.empty() && pattern != "none") || Child(f, "gradientFill"));
+    });
     std::vector<std::array<BorderLine, 4>> borders;
     EachChild(Child(sheet, "borders"), "border", [&](pugi::xml_node b) {
         std::array<BorderLine, 4> lines{};
@@ -306,6 +312,8 @@ Styles ReadStyles(Package& pkg, const std::string& part) {
         const pugi::xml_node align = Child(xf, "alignment");
         s.align = xlsx::AlignFromNames(Attr(align, "horizontal").value(), Attr(align, "vertical").value());
         out.xfs.push_back(s);
+        const auto fillId = static_cast<std::size_t>(AttrDouble(xf, "fillId", 0));
+        out.filled.push_back(fillId < fills.size() && fills[fillId]);
     });
     return out;
 }
@@ -353,7 +361,8 @@ int ToPx(double widthChars) {
 
 } // namespace
 
-bool ImportXlsxData(std::string_view bytes, const std::string& name, SheetDocument& out, LoadError& error) {
+bool ImportXlsxData(std::string_view bytes, const std::string& name, SheetDocument& out, LoadError& error,
+                    std::vector<std::string>* dropped) {
     error = {};
     try {
         Package pkg(bytes);
@@ -396,6 +405,8 @@ bool ImportXlsxData(std::string_view bytes, const std::string& name, SheetDocume
         const pugi::xml_node ws = Child(sheetXml, "worksheet");
 
         xlsx::SheetBuilder build(styles.xfs);
+        build.SetFilled(styles.filled);
+        build.SetSheetName(Attr(firstSheet, "name").value());
         const pugi::xml_node formatPr = Child(ws, "sheetFormatPr");
         build.SetDefaultRowHeightPx(
             static_cast<int>(std::lround(AttrDouble(formatPr, "defaultRowHeight", 15) * 4 / 3)));
@@ -501,8 +512,11 @@ bool ImportXlsxData(std::string_view bytes, const std::string& name, SheetDocume
             if (local && std::string_view(local.value()) != "0") {
                 return;
             }
+            const std::optional<int> option = xlsx::OptionOfName(defined);
             for (const NameRef& ref : ParseDefinedName(n.text().get())) {
-                if (defined == "_xlnm.Print_Area" && ref.c1 >= 0 && ref.r1 >= 0) {
+                if (option) {
+                    build.SetOption(ref.c1, ref.r1, ref.c2, ref.r2, *option);
+                } else if (defined == "_xlnm.Print_Area" && ref.c1 >= 0 && ref.r1 >= 0) {
                     build.SetPrintArea(ref.c1, ref.r1, ref.c2, ref.r2);
                 } else if (defined == "_xlnm.Print_Titles" && ref.c1 < 0 && ref.r2 >= 0) {
                     build.SetTitleRows(ref.r2 + 1);
@@ -532,10 +546,16 @@ bool ImportXlsxData(std::string_view bytes, const std::string& name, SheetDocume
         const pugi::xml_node options = Child(ws, "printOptions");
         ps.centreHorizontally = AttrBool(options, "horizontalCentered", false);
         ps.centreVertically = AttrBool(options, "verticalCentered", false);
+        if (!ps.IsValid()) {
+            Throw("bad-page-setup", "页边距太大，纸张上没有留出打印区域（边距之间至少需要 20 毫米）");
+        }
         build.SetPageSetup(ps);
         build.SetPageLine(
             xlsx::PageLineFromFooter(Child(Child(ws, "headerFooter"), "oddFooter").text().get()));
         out = build.Finish();
+        if (dropped != nullptr) {
+            *dropped = build.Dropped();
+        }
         return true;
     } catch (const ImportFailure& f) {
         error = {name, 0, 0, f.cell, f.code, f.message};
@@ -546,10 +566,11 @@ bool ImportXlsxData(std::string_view bytes, const std::string& name, SheetDocume
     }
 }
 
-bool ImportXlsx(const std::string& path, SheetDocument& out, LoadError& error) {
+bool ImportXlsx(const std::string& path, SheetDocument& out, LoadError& error,
+                std::vector<std::string>* dropped) {
     std::string data;
     return detail::ReadFileBytes(path, kMaxPackageBytes, data, error) &&
-           ImportXlsxData(data, path, out, error);
+           ImportXlsxData(data, path, out, error, dropped);
 }
 
 } // namespace sheet

@@ -86,6 +86,7 @@ TEST(CllFileTest, FileLooksAsDocumented) {
     doc.SetCellValue(2, 1, vb::Variant(1234.5));
     doc.MergeCells(0, 0, 1, 0);
     doc.SetRowHeight(3, 25);
+    doc.SetSheetName("日报");
     EXPECT_EQ(Write(doc),
               "vondrel-cll 1\n"
               "sheet 3 4\n"
@@ -93,6 +94,7 @@ TEST(CllFileTest, FileLooksAsDocumented) {
               "style 1 face=\"宋体\" size=12 font=bu align=0 num=0,0,0,0,0,0,0 option=0\n"
               "merge A1:B1\n"
               "page paper=A4 orientation=portrait margins=19,25,19,25 scale=100 fit=0x0 centre=-\n"
+              "name \"日报\"\n"
               "rows\n"
               "1\t~1\"日期\"\n"
               "2\t\t\t=1234.5\n"
@@ -185,7 +187,7 @@ TEST(CllFileTest, MalformedFilesNameWhatAndWhere) {
         {"merge outside the sheet", Head("merge A1:D1\n"), 4, 7, "", "bad-range",
          "区域 A1:D1 超出表格范围或左上、右下颠倒"},
         {"sections out of order", Head("merge A1:B1\nstyle 1 size=9\n"), 5, 1, "", "out-of-order",
-         "“style”行的位置不对（顺序应为 style、merge、print、pageline、page、rows）"},
+         "“style”行的位置不对（顺序应为 style、merge、print、pageline、page、name、rows）"},
         {"bad number cell", Head("rows\n2\t=12,5\n"), 5, 3, "A2", "bad-number", "“12,5”不是有效的数值"},
         {"undefined style", Head("rows\n1\t\t~3\"x\"\n"), 5, 4, "B1", "unknown-style",
          "单元格引用了未定义的样式“~3”"},
@@ -198,6 +200,15 @@ TEST(CllFileTest, MalformedFilesNameWhatAndWhere) {
         {"invalid UTF-8", Head("rows\n1\t\"\xC3\x28\"\nend\n"), 5, 3, "A1", "bad-utf8",
          "文本不是有效的 UTF-8 编码"},
         {"no end line", Head("rows\n1\t=1\n"), 6, 0, "", "truncated", "文件不完整：在“end”行之前就结束了"},
+        {"sheet name no workbook can carry", Head("name \"a/b\"\nrows\nend\n"), 4, 6, "", "bad-name",
+         "工作表名称“a/b”无效（1 到 31 个字符，不含 []:*?/\\）"},
+        // Without the check this loaded, and an A5 page held only the page line: 44 such pages.
+        {"margins leaving no printable area",
+         Head("page paper=A5 orientation=portrait margins=70,25,70,25 scale=100 fit=0x0 centre=-\n"), 4, 1,
+         "", "bad-value",
+         "页面设置超出范围（边距 0 到 200 毫米且边距之间至少留出 20 毫米的打印区域，缩放 10% 到 "
+         "400%，适应页数 0 "
+         "到 100）"},
         {"data after end", Head("rows\nend\nx\n"), 6, 1, "", "trailing-data", "“end”行之后还有内容"},
     };
     for (const BadCase& c : cases) {

@@ -301,6 +301,12 @@ TEST(SheetDocumentTest, PrintAreaPageLineAndPageSetup) {
     landscape.fitWide = 1;
     PageSetup badMargins;
     badMargins.marginLeftMm = -1;
+    // Each margin in range, but together wider than A5 landscape is tall: nothing left to print on.
+    PageSetup noRoom;
+    noRoom.paper = Paper::A5;
+    noRoom.landscape = true;
+    noRoom.marginTopMm = 70;
+    noRoom.marginBottomMm = 70;
     RunCases({
         {"print area with titles", [](SheetDocument& d) { return d.SetPrintArea(0, 0, 3, 4, 2, 1); }, true,
          "size 4x5\nprint A1:D5 titles=2,1\nr1: \"销售日报\"\nr2: 1.5|2|\"客户\"\nmerge A1:D1\n"},
@@ -315,6 +321,8 @@ TEST(SheetDocumentTest, PrintAreaPageLineAndPageSetup) {
          "1.5|2|\"客户\"\n"
          "merge A1:D1\n"},
         {"negative margin", [&](SheetDocument& d) { return d.SetPageSetup(badMargins); }, false, ""},
+        {"margins leaving no printable area", [&](SheetDocument& d) { return d.SetPageSetup(noRoom); }, false,
+         ""},
     });
     EXPECT_EQ(ExpandPageText("第&P页共&S页 &&", 2, 7), "第2页共7页 &");
 }

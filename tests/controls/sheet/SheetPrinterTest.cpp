@@ -6,6 +6,7 @@
 // left as PNGs in the test's build folder (sheet-pages/) for a person to look at.
 #include "controls/sheet/qt/SheetPrinter.h"
 
+#include "controls/sheet/CellAlign.h"
 #include "controls/sheet/SheetSamples.h"
 #include "controls/sheet/qt/CellText_p.h"
 #include "controls/sheet/qt/ReportFonts.h"
@@ -224,25 +225,93 @@ TEST_F(SheetPrinterTest, PdfPagesExtractAsWrittenWithHeadersAndPageLine) {
     EXPECT_GE(fontRows, 3);
 }
 
-// With a repeated title column the pages still show one sheet: the merged title and header blocks
-// running over the title column and on into the body are printed once each, not once per part.
+// With repeated title columns the pages still show one sheet: the merged title and header blocks
+// running over the title columns and on into the body are printed once each, whole, not once per part.
+// Without the fix, on the pages across (where the body does not follow the titles in the sheet) the
+// title printed twice, each copy cut to its part: expected 1 "人民日报社一月销售月报表", got 0.
 TEST_F(SheetPrinterTest, BlocksOverTitleColumnsAndBodyPrintOnce) {
-    TempDir dir;
-    const std::string pdf = dir.File("titles.pdf");
-    SheetDocument doc = Report();
-    ASSERT_TRUE(doc.SetPrintTitles(4, 2));
-    std::string error;
-    ASSERT_TRUE(ExportPdf(doc, pdf, error)) << error;
-    for (int page = 1; page <= PdfPages(pdf); ++page) {
-        SCOPED_TRACE("page " + std::to_string(page));
-        const std::string text = PageText(pdf, page);
-        for (const char* once : {"人民日报社一月销售月报表", "客户与商品", "数量与金额", "序号"}) {
-            std::size_t count = 0;
-            for (std::size_t at = text.find(once); at != std::string::npos; at = text.find(once, at + 1)) {
-                ++count;
-            }
-            EXPECT_EQ(count, 1U) << once;
+    struct Case {
+        const char* name;
+        int bodyWidthPx; // of columns 2..4
+        int pagesAcross;
+    };
+    const Case cases[] = {{"body follows the titles", 120, 1}, {"three pages across", 400, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string pdf = dir.File("titles.pdf");
+        SheetDocument doc = Report();
+        for (int col = 2; col <= 4; ++col) {
+            doc.SetColWidth(col, c.bodyWidthPx);
         }
+        ASSERT_TRUE(doc.SetPrintTitles(4, 2));
+        std::string error;
+        ASSERT_TRUE(ExportPdf(doc, pdf, error)) << error;
+        EXPECT_EQ(PdfPages(pdf), 3 * c.pagesAcross);
+        for (int page = 1; page <= PdfPages(pdf); ++page) {
+            SCOPED_TRACE("page " + std::to_string(page));
+            const std::string text = PageText(pdf, page);
+            const auto count = [&text](const char* word) {
+                std::size_t found = 0;
+                for (std::size_t at = text.find(word); at != std::string::npos;
+                     at = text.find(word, at + 1)) {
+                    ++found;
+                }
+                return found;
+            };
+            // Over the title columns: on every page, whole.
+            EXPECT_EQ(count("人民日报社一月销售月报表"), 1U);
+            EXPECT_EQ(count("客户与商品"), 1U);
+            EXPECT_EQ(count("序号"), 1U);
+            // Over body columns only: on the pages that show them, once.
+            EXPECT_LE(count("数量与金额"), 1U);
+        }
+    }
+}
+
+// An underline lies under its own text. Without the fix it was drawn from the glyph run's origin: a
+// line at the page's left, under the first column, and none under the underlined cell.
+TEST_F(SheetPrinterTest, UnderlineLiesUnderItsOwnCell) {
+    TempDir dir;
+    SheetDocument doc;
+    doc.Resize(3, 2);
+    for (int col = 0; col < 3; ++col) {
+        doc.SetColWidth(col, 100);
+    }
+    for (int row = 0; row < 2; ++row) {
+        doc.SetCellText(0, row, "ooo");
+        doc.SetCellAlign(0, row, kAlignLeft);
+        doc.SetCellText(2, row, "oooooooo");
+        doc.SetCellAlign(2, row, kAlignLeft);
+        ASSERT_TRUE(doc.SetCellFont(2, row, 10, 3, "宋体"));
+    }
+    const std::string png = dir.File("underline.png");
+    std::string error;
+    ASSERT_TRUE(RenderPagePng(doc, 1, 100, png, error)) << error;
+    const QImage image(QString::fromStdString(png));
+    // Sheet pixels at 100 dpi: 100/96 device pixels each, after the 19 mm left margin.
+    const double marginX = 19 / 25.4 * 100;
+    const int col2Left = static_cast<int>(marginX + 200 * 100.0 / 96);
+    const int col2Right = static_cast<int>(marginX + 300 * 100.0 / 96);
+    std::vector<std::pair<int, int>> lines; // long horizontal runs of ink: (from x, to x)
+    for (int y = 0; y < image.height(); ++y) {
+        int from = -1;
+        for (int x = 0; x <= image.width(); ++x) {
+            const bool ink = x < image.width() && qGray(image.pixel(x, y)) < 128;
+            if (ink && from < 0) {
+                from = x;
+            } else if (!ink && from >= 0) {
+                if (x - from >= 25) {
+                    lines.emplace_back(from, x - 1);
+                }
+                from = -1;
+            }
+        }
+    }
+    ASSERT_FALSE(lines.empty()) << "no underline drawn";
+    for (const auto& [from, to] : lines) {
+        EXPECT_GE(from, col2Left) << from << ".." << to;
+        EXPECT_LE(to, col2Right) << from << ".." << to;
     }
 }
 

@@ -38,6 +38,7 @@ inline SheetDocument Rich() {
     doc.SetRowHeight(6, 41);
     doc.SetPrintArea(0, 0, 4, 6, 2, 1);
     doc.SetPageLine("Qovira有限公司", "第&P页共&S页", "2024年3月5日");
+    doc.SetSheetName("日报 2024");
     PageSetup ps;
     ps.paper = Paper::Letter;
     ps.landscape = true;

@@ -68,6 +68,27 @@ TEST(TemplateCheckTest, ReportsWhatIsMissingOrOdd) {
          "警告：没有表头行：“end”紧挨在字段行之下，网格将不显示表头\n"
          "警告：字段行（第 1 行）中 C、D 列为空：这些列没有数据，在网格中将被隐藏\n"
          "警告：没有合计标志行：“end”是表格的最后一行\n发现 0 个错误、4 个警告。\n"},
+        // Without the check this passed, and the two captions never showed.
+        {"header drawn right under start",
+         {"start", "单号\t金额", "", "f1\tf2", "end"},
+         "  “start”标记：第 1 行\n  表头行：第 3 行至第 3 行，共 1 行\n  字段行：第 4 行，字段 f1、f2\n"
+         "  “end”标记：第 5 行\n"
+         "警告：“start”的下一行（第 2 行）不属于表头，报表不读这一行：A2 的“单号”、B2 "
+         "的“金额”不会出现在网格的"
+         "表头中（表头从第 3 行开始）\n"
+         "警告：字段行（第 4 行）中 C、D 列为空：这些列没有数据，在网格中将被隐藏\n"
+         "警告：没有合计标志行：“end”是表格的最后一行\n发现 0 个错误、3 个警告。\n"},
+        // Without the check this passed, and the note printed as its last characters only.
+        {"a text too wide for its room in print",
+         {"日报", "start", "", "单号", "f1", "end", "", "备注：本行没有字段的说明\t&PUSER"},
+         "  “start”标记：第 2 行\n  表头行：第 4 行至第 4 行，共 1 行\n  字段行：第 5 行，字段 f1\n"
+         "  “end”标记：第 6 行\n  合计标志行：第 7 行，无标志\n"
+         "  页脚行：第 8 行至第 8 行，字段格 1 个（只有含字段格的行会打印）\n"
+         "警告：字段行（第 5 行）中 B、C、D 列为空：这些列没有数据，在网格中将被隐藏\n"
+         // 12 hanzi of 10 pt are 160 pixels; the 72-pixel column less its padding leaves 68.
+         "警告：A8 的“备注：本行没有字段的说明”打印时放不下：约需 160 像素，只有 68 像素，超出的字会被截掉；"
+         "请加宽该列、合并单元格或改为左对齐\n"
+         "发现 0 个错误、2 个警告。\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

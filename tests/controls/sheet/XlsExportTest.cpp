@@ -220,7 +220,9 @@ TEST(XlsExportTest, XlrdReadsValuesStylesSizesAndNames) {
     // Widths: pixels * 256 / 7 (72 px = 2633, 130 px = 4754); the hidden column keeps the default
     // width. 41 pixels are 615 twips. The style lines: fonts in twentieths of a point, the BIFF line
     // styles (1 thin, 2 medium, 9 dash-dot) and colours by RGB through the palette, horizontal 1
-    // left / 2 centre / 3 right, vertical 0 top / 1 centre / 2 bottom.
+    // left / 2 centre / 3 right, vertical 0 top / 1 centre / 2 bottom. Cells without a horizontal flag
+    // print right-aligned and are written as right: written as "general" (0), their texts opened
+    // left-aligned in the spreadsheet program.
     // The string table is about 68 kB (3,000 names of 15 to 17 bytes, two texts of 9 and 10 kB): nine
     // records, the SST and eight CONTINUE. One EOF ends the globals, one the worksheet.
     EXPECT_EQ(Lines(seen, {"framing"}), "framing fit exact-end eof=2 sheets-at-bof continue=8\n");
@@ -234,13 +236,13 @@ TEST(XlsExportTest, XlrdReadsValuesStylesSizesAndNames) {
               "row 7 615\n"
               "merge A1:E1\n"
               "f A1 黑体 360 b   General align=2,1 \n"
-              "f C3 宋体 200    \"¥\"#,##0.00,%;[Red](\"¥\"#,##0.00,%); align=0,2 \n"
-              "f A4 宋体 200    General align=0,2 L2/000000 T2/000000 R1/00FF00 B1/00FF00\n"
-              "f B5 宋体 200    General align=0,2 L1/00FF00 T1/00FF00 R1/00FF00 B1/00FF00\n"
-              "f E6 宋体 200    General align=0,2 L1/00FF00 T1/00FF00 R2/000000 B2/000000\n"
-              "f E8 Times New Roman 210  i u General align=0,2 \n"
-              "f E21 宋体 200    General align=0,2 T10/123456\n"
-              "f E22 宋体 200    #,##0.00;-#,##0.00; align=0,2 \n"
+              "f C3 宋体 200    \"¥\"#,##0.00,%;[Red](\"¥\"#,##0.00,%); align=3,2 \n"
+              "f A4 宋体 200    General align=3,2 L2/000000 T2/000000 R1/00FF00 B1/00FF00\n"
+              "f B5 宋体 200    General align=3,2 L1/00FF00 T1/00FF00 R1/00FF00 B1/00FF00\n"
+              "f E6 宋体 200    General align=3,2 L1/00FF00 T1/00FF00 R2/000000 B2/000000\n"
+              "f E8 Times New Roman 210  i u General align=3,2 \n"
+              "f E21 宋体 200    General align=3,2 T10/123456\n"
+              "f E22 宋体 200    #,##0.00;-#,##0.00; align=3,2 \n"
               "f E23 楷体 240 b i u General align=3,0 \n"
               "name Print_Area 0 销售日报!$A$1:$E$7\n"
               "name Print_Titles 0 销售日报!$A$1:$A$65536,销售日报!$A$1:$IV$2\n");

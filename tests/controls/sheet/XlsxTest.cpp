@@ -73,8 +73,11 @@ TEST(XlsxTest, ImportsWhatAnotherWriterSaved) {
     // Widths: 10 characters are 70 pixels by the 7-pixel digit rule, unset columns 64, hidden ones 0.
     // Heights: 30 points are 40 pixels. Margins: inches to millimetres, to a tenth. D2's empty zero
     // section blanks zeros (option 2); C4 is currency, red, in parentheses (escaped ones count too);
-    // the medium blue left edge of A4 is style 10 in BGR; True reads as 1.
+    // the medium blue left edge of A4 is style 10 in BGR; True reads as 1. Texts left at "general"
+    // showed left-aligned where they were drawn and import so (align=1); the number next to them stays
+    // right. Without that the captions printed right-aligned, cut at the left.
     EXPECT_EQ(DumpSheet(doc), "size 4x4\n"
+                              "name 明细\n"
                               "widths A=70 B=64 C=0 D=64\n"
                               "print A1:D4 titles=3,0\n"
                               "pageline |第&P页 共&S页 R&&D|\n"
@@ -82,13 +85,14 @@ TEST(XlsxTest, ImportsWhatAnotherWriterSaved) {
                               "r1 h=40: \"库存月报\"@1\n"
                               "r2: \"仓库\"@2|\"数量\"@2||1234.5@3\n"
                               "r3: |\"期初\"@2|\"期末\"@2|0.25@4\n"
-                              "r4: @5|1@2|-7@6\n"
+                              "r4: @5|1@6|-7@7\n"
                               "@1 黑体 16 bi align=36\n"
-                              "@2 Calibri 11\n"
+                              "@2 Calibri 11 align=1\n"
                               "@3 Calibri 11 num=1,0,2,-1,0,0,0 option=2\n"
                               "@4 Calibri 11 num=0,0,1,1,0,0,0\n"
                               "@5 Calibri 11 align=9 L10/16711680 B3\n"
-                              "@6 宋体 10.5 u num=1,1,0,-1,0,1,1\n"
+                              "@6 Calibri 11\n"
+                              "@7 宋体 10.5 u num=1,1,0,-1,0,1,1\n"
                               "merge A1:D1\nmerge A2:A3\nmerge B2:C2\n");
 }
 
@@ -110,6 +114,7 @@ ws = load_workbook(sys.argv[1]).active
 print(sorted(str(m) for m in ws.merged_cells.ranges))
 a1 = ws["A1"]
 print(a1.value, a1.font.name, a1.font.sz, a1.font.b, a1.alignment.horizontal, a1.alignment.vertical)
+print(ws["A2"].alignment.horizontal, ws["A2"].alignment.vertical)
 print(repr(ws["C3"].value), ws["C3"].number_format)
 print(ws.column_dimensions["B"].hidden, ws.column_dimensions["E"].width, ws.row_dimensions[7].height)
 print(ws.print_title_rows, ws.print_title_cols, ws.print_area, ws.oddFooter.center.text)
@@ -119,9 +124,65 @@ print(ws.print_title_rows, ws.print_title_cols, ws.print_area, ws.oddFooter.cent
     // 130 pixels are 18.57 characters (130 / 7, to 1/256); 41 pixels are 30.75 points.
     EXPECT_EQ(seen, "['A1:E1']\n"
                     "销售日报 黑体 18.0 True center center\n"
+                    // A text without alignment flags prints right-aligned: so it opens (it was "general").
+                    "right None\n"
                     "-1e+300 \"¥\"#,##0.00,%;[Red](\"¥\"#,##0.00,%);\n"
                     "True 18.5703125 30.75\n"
                     "$1:$2 $A:$A ['$A$1:$E$7'] 第&P页共&N页\n");
+}
+
+// Every cell option survives export and import. Without the names the number format was all that
+// carried it: option 1 (a field cell whose zeros the grid blanks) came back as 0, and the report began
+// to show zeros after the template's round trip through a spreadsheet program.
+TEST(XlsxTest, CellOptionsSurviveTheRoundTrip) {
+    TempDir dir;
+    SheetDocument doc;
+    doc.Resize(6, 44);
+    const int options[] = {0, 1, 2, 3, -7, 1};
+    for (int col = 0; col < 6; ++col) {
+        doc.SetCellText(col, 1, std::string(1, static_cast<char>('a' + col)));
+        doc.SetCellOption(col, 1, options[col]);
+    }
+    doc.SetCellOption(4, 2, 1); // an empty styled cell on another row
+    // Twenty separate cells: more than one name's formula holds (the library keeps 127 bytes).
+    for (int row = 4; row < 44; row += 2) {
+        doc.SetCellOption(0, row, 3);
+    }
+    LoadError error;
+    ASSERT_TRUE(ExportXlsx(doc, dir.File("options.xlsx"), error)) << error.ToString();
+    SheetDocument back;
+    ASSERT_TRUE(ImportXlsx(dir.File("options.xlsx"), back, error)) << error.ToString();
+    EXPECT_EQ(DumpSheet(back), DumpSheet(doc));
+    for (int col = 0; col < 6; ++col) {
+        SCOPED_TRACE(col);
+        EXPECT_EQ(back.GetCellOption(col, 1), options[col]);
+    }
+}
+
+// Fills have no place in a template: the import names each filled cell instead of dropping it unsaid.
+TEST(XlsxTest, FillsAreNamedCellByCell) {
+    TempDir dir;
+    bool ok = false;
+    const std::string out = RunPython(dir, R"py(
+import sys
+from openpyxl import Workbook
+from openpyxl.styles import PatternFill
+wb = Workbook()
+ws = wb.active
+ws["A1"] = "标题"
+ws["B2"] = 5
+ws["B2"].fill = PatternFill("solid", fgColor="FFFF00")
+ws["C3"].fill = PatternFill("solid", fgColor="00FF00")
+wb.save(sys.argv[1])
+)py",
+                                      dir.File("fills.xlsx"), ok);
+    ASSERT_TRUE(ok) << out;
+    SheetDocument doc;
+    LoadError error;
+    std::vector<std::string> dropped;
+    ASSERT_TRUE(ImportXlsx(dir.File("fills.xlsx"), doc, error, &dropped)) << error.ToString();
+    EXPECT_EQ(dropped,
+              std::vector<std::string>{"B2、C3 有填充颜色，模板不保存填充颜色，打印和导出时不会显示"});
 }
 
 struct BrokenCase {
@@ -216,7 +277,8 @@ z.close()
         DumpSheet(doc),
         "size 1x1\nwidths A=64\n"
         "page A4 portrait margins=19.1,25.4,19.1,25.4 scale=100 fit=0x0\n" // a workbook's default margins
-        "r1: \"a\uFFFDb\uFFFD\uFFFD\uFFFD\"\n");
+        "r1: \"a\uFFFDb\uFFFD\uFFFD\uFFFD\"@1\n"
+        "@1 宋体 10 align=1\n"); // a text in no style shows left-aligned
 }
 
 TEST(XlsxTest, EveryTruncationOfAWorkbookIsRefused) {

@@ -15,6 +15,7 @@
 // 4. Two neighbouring cells usually carry the same line on their shared edge (the document keeps
 //    each cell's four edges); the right and bottom edges are skipped when the neighbour draws the
 //    same line, which halves the lines in a PDF.
+#include "controls/sheet/CellAlign.h"
 #include "controls/sheet/qt/ReportFonts.h"
 #include "controls/sheet/qt/SheetPainter_p.h"
 
@@ -81,21 +82,25 @@ void LineLook(int style, double& widthPt, Qt::PenStyle& pen) {
 }
 
 int HorizontalFlags(std::int32_t align) {
-    if (align & 1) {
+    switch (CellAlign::FromFlags(align).horizontal) {
+    case HAlign::Left:
         return Qt::AlignLeft;
-    }
-    if (align & 4) {
+    case HAlign::Centre:
         return Qt::AlignHCenter;
+    case HAlign::Right:
+        break;
     }
     return Qt::AlignRight;
 }
 
 int VerticalFlags(std::int32_t align) {
-    if (align & 8) {
+    switch (CellAlign::FromFlags(align).vertical) {
+    case VAlign::Top:
         return Qt::AlignTop;
-    }
-    if (align & 32) {
+    case VAlign::Middle:
         return Qt::AlignVCenter;
+    case VAlign::Bottom:
+        break;
     }
     return Qt::AlignBottom;
 }
@@ -136,12 +141,22 @@ void MergeCollinear(std::vector<QLineF>& lines, std::vector<QLineF>& out) {
     }
 }
 
-// Index of a sheet row/column in a laid-out band, or -1.
+// Position of the first laid-out row/column at or after a sheet index (lines.size() when none). A
+// page's lines are the titles followed by the body, ascending but with a gap where the body does not
+// follow the titles directly.
+int FirstAtOrAfter(const std::vector<SheetPainter::Line>& lines, int sheetIndex) {
+    const auto at =
+        std::lower_bound(lines.begin(), lines.end(), sheetIndex,
+                         [](const SheetPainter::Line& line, int index) { return line.sheetIndex < index; });
+    return static_cast<int>(at - lines.begin());
+}
+
+// Position of a sheet row/column on the page, or -1.
 int IndexIn(const std::vector<SheetPainter::Line>& lines, int sheetIndex) {
-    if (lines.empty() || sheetIndex < lines.front().sheetIndex || sheetIndex > lines.back().sheetIndex) {
-        return -1;
-    }
-    return sheetIndex - lines.front().sheetIndex;
+    const int at = FirstAtOrAfter(lines, sheetIndex);
+    return at < static_cast<int>(lines.size()) && lines[static_cast<std::size_t>(at)].sheetIndex == sheetIndex
+               ? at
+               : -1;
 }
 
 } // namespace
@@ -220,24 +235,19 @@ void SheetPainter::PaintPage(QPainter& painter, int index) {
     // Rows taller than the page are clipped at the page line band, never drawn over it.
     painter.setClipRect(
         QRectF(0, 0, frame.widthPt * devPerPtX, (frame.heightPt - kPageLineBandPt) * devPerPtY));
-    // Where the body goes on right after the repeated titles (the first page across, the first page
-    // down) the two are one stretch of the sheet: a merged block over both (a title row across every
-    // column) is painted once over its whole width, not once per part.
-    const auto joined = [](std::vector<Line>& titles, std::vector<Line>& body,
-                           std::vector<Line>& all) -> std::vector<const std::vector<Line>*> {
-        if (!titles.empty() && !body.empty() && titles.back().sheetIndex + 1 == body.front().sheetIndex) {
-            all.assign(titles.begin(), titles.end());
-            all.insert(all.end(), body.begin(), body.end());
-            return {&all};
-        }
-        return {&titles, &body};
+    // Titles and body are one stretch of the page, also where the body does not follow the titles in
+    // the sheet (the second page across): a merged block over both (a title row across every column)
+    // is painted once over what the page shows of it. Painted per part, it printed twice on such
+    // pages, each copy cut to its part ("地区:全部地区" came out as "地区:全").
+    const auto join = [](const std::vector<Line>& titles, const std::vector<Line>& body,
+                         std::vector<Line>& all) {
+        all.assign(titles.begin(), titles.end());
+        all.insert(all.end(), body.begin(), body.end());
     };
-    for (const std::vector<Line>* rows : joined(m_titleRows, m_bodyRows, m_allRows)) {
-        for (const std::vector<Line>* cols : joined(m_titleCols, m_bodyCols, m_allCols)) {
-            if (!rows->empty() && !cols->empty()) {
-                PaintBlock(painter, *rows, *cols, devPerPtX);
-            }
-        }
+    join(m_titleRows, m_bodyRows, m_allRows);
+    join(m_titleCols, m_bodyCols, m_allCols);
+    if (!m_allRows.empty() && !m_allCols.empty()) {
+        PaintBlock(painter, m_allRows, m_allCols, devPerPtX);
     }
     painter.restore();
     PaintPageLine(painter, page.number, devPerPtX, devPerPtY);
@@ -246,54 +256,59 @@ void SheetPainter::PaintPage(QPainter& painter, int index) {
 void SheetPainter::PaintBlock(QPainter& painter, const std::vector<Line>& rows, const std::vector<Line>& cols,
                               double devPerPt) {
     const double devPerPx = devPerPt * kPointsPerPixel * m_pages.Scale();
-    const auto spanRect = [&](int c1, int r1, int c2, int r2) {
-        const Line& left = cols[static_cast<std::size_t>(c1 - cols.front().sheetIndex)];
-        const Line& right = cols[static_cast<std::size_t>(c2 - cols.front().sheetIndex)];
-        const Line& top = rows[static_cast<std::size_t>(r1 - rows.front().sheetIndex)];
-        const Line& bottom = rows[static_cast<std::size_t>(r2 - rows.front().sheetIndex)];
-        return QRectF(QPointF(left.start, top.start),
-                      QPointF(right.start + right.size, bottom.start + bottom.size));
+
+    // The first and last laid-out line of a block on the page, shown or not (a block's rectangle runs
+    // over the zero-size lines inside it as well).
+    const auto span = [](const std::vector<Line>& lines, int first, int last) {
+        return std::pair<int, int>(FirstAtOrAfter(lines, first), FirstAtOrAfter(lines, last + 1) - 1);
+    };
+    const auto firstShown = [](const std::vector<Line>& lines, int from, int to) {
+        while (from <= to && lines[static_cast<std::size_t>(from)].size <= 0) {
+            ++from;
+        }
+        return from;
     };
 
     // Texts first, lines over them, as a sheet program prints.
-    for (const Line& row : rows) {
+    for (std::size_t rowPos = 0; rowPos < rows.size(); ++rowPos) {
+        const Line& row = rows[rowPos];
         if (row.size <= 0) {
             continue;
         }
-        for (const Line& col : cols) {
+        for (std::size_t colPos = 0; colPos < cols.size(); ++colPos) {
+            const Line& col = cols[colPos];
             if (col.size <= 0) {
                 continue;
             }
             int c1 = col.sheetIndex, r1 = row.sheetIndex, c2 = c1, r2 = r1;
             if (m_doc.GetMergeRange(col.sheetIndex, row.sheetIndex, c1, r1, c2, r2)) {
-                const int firstCol = std::max(c1, cols.front().sheetIndex);
-                const int firstRow = std::max(r1, rows.front().sheetIndex);
-                // Painted at its first visible cell of the block only.
-                bool isFirst = true;
-                for (int at = firstCol; at < col.sheetIndex && isFirst; ++at) {
-                    isFirst = cols[static_cast<std::size_t>(at - cols.front().sheetIndex)].size <= 0;
-                }
-                for (int at = firstRow; at < row.sheetIndex && isFirst; ++at) {
-                    isFirst = rows[static_cast<std::size_t>(at - rows.front().sheetIndex)].size <= 0;
-                }
-                if (!isFirst) {
+                const auto [left, right] = span(cols, c1, c2);
+                const auto [top, bottom] = span(rows, r1, r2);
+                // Painted once, at the block's first shown cell on the page.
+                if (firstShown(cols, left, right) != static_cast<int>(colPos) ||
+                    firstShown(rows, top, bottom) != static_cast<int>(rowPos)) {
                     continue;
                 }
-                const QRectF rect = spanRect(firstCol, firstRow, std::min(c2, cols.back().sheetIndex),
-                                             std::min(r2, rows.back().sheetIndex));
+                const Line& leftLine = cols[static_cast<std::size_t>(left)];
+                const Line& rightLine = cols[static_cast<std::size_t>(right)];
+                const Line& topLine = rows[static_cast<std::size_t>(top)];
+                const Line& bottomLine = rows[static_cast<std::size_t>(bottom)];
+                const QRectF rect(
+                    QPointF(leftLine.start, topLine.start),
+                    QPointF(rightLine.start + rightLine.size, bottomLine.start + bottomLine.size));
                 PaintCellText(painter, c1, r1, rect, devPerPx);
             } else {
                 QRectF rect(col.start, row.start, col.size, row.size);
                 double number = 0;
                 std::string_view text;
-                const long align = m_doc.StyleAt(col.sheetIndex, row.sheetIndex).align;
+                const HAlign horizontal =
+                    CellAlign::FromFlags(m_doc.StyleAt(col.sheetIndex, row.sheetIndex).align).horizontal;
                 const bool isText = m_doc.PeekCell(col.sheetIndex, row.sheetIndex, number, text) == 2;
                 // A left-aligned text runs on over empty neighbours, as in a sheet program, instead of
                 // being cut at its own cell ("（本行没有字段…" in a narrow first column).
-                if (isText && (align & 1) != 0) {
-                    for (int next = IndexIn(cols, col.sheetIndex + 1);
-                         next >= 0 && next < static_cast<int>(cols.size()); ++next) {
-                        const Line& right = cols[static_cast<std::size_t>(next)];
+                if (isText && horizontal == HAlign::Left) {
+                    for (std::size_t next = colPos + 1; next < cols.size(); ++next) {
+                        const Line& right = cols[next];
                         int m1 = 0, m2 = 0, m3 = 0, m4 = 0;
                         if (m_doc.PeekCell(right.sheetIndex, row.sheetIndex, number, text) != 0 ||
                             m_doc.GetMergeRange(right.sheetIndex, row.sheetIndex, m1, m2, m3, m4)) {
@@ -301,12 +316,12 @@ void SheetPainter::PaintBlock(QPainter& painter, const std::vector<Line>& rows, 
                         }
                         rect.setRight(right.start + right.size);
                     }
-                } else if (isText && (align & 4) == 0) {
+                } else if (isText && horizontal == HAlign::Right) {
                     // A right-aligned text runs on leftwards the same way; in the page's first column
                     // (a footer's "制表人：" over a narrow number column) the margin takes the rest,
                     // since a label that lost its first character reads as another word.
                     bool isBlocked = false;
-                    for (int at = IndexIn(cols, col.sheetIndex) - 1; at >= 0 && !isBlocked; --at) {
+                    for (int at = static_cast<int>(colPos) - 1; at >= 0 && !isBlocked; --at) {
                         const Line& left = cols[static_cast<std::size_t>(at)];
                         int m1 = 0, m2 = 0, m3 = 0, m4 = 0;
                         isBlocked = m_doc.PeekCell(left.sheetIndex, row.sheetIndex, number, text) != 0 ||
@@ -455,9 +470,13 @@ void SheetPainter::FlushGlyphs(QPainter& painter) {
     run.setRawFont(m_runFont);
     run.setGlyphIndexes(m_runGlyphs);
     run.setPositions(m_runPositions);
-    run.setUnderline(m_runUnderline);
     painter.setPen(m_runColour);
     painter.drawGlyphRun(QPointF(0, 0), run);
+    if (!m_runUnderlines.isEmpty()) {
+        painter.setPen(QPen(m_runColour, m_runUnderlineWidth, Qt::SolidLine, Qt::FlatCap));
+        painter.drawLines(m_runUnderlines);
+        m_runUnderlines.clear();
+    }
     m_runGlyphs.clear();
     m_runPositions.clear();
 }
@@ -510,21 +529,31 @@ bool SheetPainter::DrawGlyphs(QPainter& painter, StyleCache& cache, const QColor
     // A text wider than its cell loses the glyphs that would stick out, whole, instead of being cut
     // by a clip path: every clip is a graphics state of its own in a PDF.
     const bool tallerThanCell = ascent + descent > rect.height() + 0.5;
-    const bool sameRun =
-        m_runFont == cache.raw && m_runColour == colour && m_runUnderline == cache.font.underline();
+    const bool sameRun = m_runFont == cache.raw && m_runColour == colour;
     if (!sameRun || tallerThanCell) {
         FlushGlyphs(painter);
         m_runFont = cache.raw;
         m_runColour = colour;
-        m_runUnderline = cache.font.underline();
     }
     constexpr double kSlack = 0.5; // device units: rounding of advances
+    double inkLeft = rect.right(), inkRight = rect.left();
     for (qsizetype at = 0; at < m_glyphs.size(); ++at) {
         const double left = x + m_advances[at].x();
         if (left + kSlack >= rect.left() && left + m_widths[at] <= rect.right() + kSlack) {
             m_runGlyphs.push_back(m_glyphs[at]);
             m_runPositions.push_back(QPointF(left, baseline));
+            inkLeft = std::min(inkLeft, left);
+            inkRight = std::max(inkRight, left + m_widths[at]);
         }
+    }
+    // The underline belongs to this text, under the glyphs it placed. A run's own underline is drawn
+    // from the run's origin: runs are drawn at (0, 0) with absolute glyph positions, so it landed as a
+    // stray line at the page's left edge and no cell showed its own.
+    if (cache.font.underline() && inkRight > inkLeft) {
+        const double thickness = std::max(cache.raw.lineThickness(), 1.0);
+        const double below = std::max(cache.raw.underlinePosition(), thickness);
+        m_runUnderlines.push_back(QLineF(inkLeft, baseline + below, inkRight, baseline + below));
+        m_runUnderlineWidth = thickness;
     }
     if (tallerThanCell) {
         painter.save();

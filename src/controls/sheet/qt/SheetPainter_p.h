@@ -65,7 +65,7 @@ private:
     const SheetPages& m_pages;
     std::vector<std::optional<StyleCache>> m_styles;
     std::vector<Line> m_titleRows, m_bodyRows, m_titleCols, m_bodyCols; // reused page after page
-    std::vector<Line> m_allRows, m_allCols; // titles and body joined where they are contiguous
+    std::vector<Line> m_allRows, m_allCols; // titles then body: the page's rows and columns in order
     std::string m_text;
     std::vector<LineBucket> m_buckets;
     std::vector<QLineF> m_merged;
@@ -75,7 +75,8 @@ private:
     // The glyph run being gathered (absolute positions in device units).
     QRawFont m_runFont;
     QColor m_runColour;
-    bool m_runUnderline = false;
+    QList<QLineF> m_runUnderlines; // under the underlined texts of the run, drawn with it
+    double m_runUnderlineWidth = 1;
     QList<quint32> m_runGlyphs;
     QList<QPointF> m_runPositions;
 };
