@@ -578,13 +578,9 @@ void frmGridPrint::SetCellFormat() {
         iColCount = 0; // the window closes; no rows are loaded under a header that does not fit them
     };
     // The catalogue names a file of the component folder. A name that replaces the folder (an absolute
-    // path) or climbs out of it ("..") is refused like a bad template, so catalogue data cannot make
-    // the window read files elsewhere.
-    const std::filesystem::path name(pGPrint->FmtFileName);
-    const bool staysInFolder =
-        name.is_relative() &&
-        std::none_of(name.begin(), name.end(), [](const auto& part) { return part == ".."; });
-    if (pGPrint->FmtFileName.empty() || !staysInFolder || cll.OpenFile(path.string()) <= 0) {
+    // path) or climbs out of it ("..") has no path and is refused like a bad template, so catalogue
+    // data cannot make the window read files elsewhere.
+    if (path.empty() || cll.OpenFile(path.string()) <= 0) {
         refuseTemplate();
         return;
     }
