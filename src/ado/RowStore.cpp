@@ -362,6 +362,19 @@ vb::Variant RowStore::Value(std::size_t col, std::size_t row) const {
     return column.VariantAt(row);
 }
 
+vb::CellPeek RowStore::Peek(std::size_t col, std::size_t row) const {
+    const Column& column = m_columns[col];
+    if (column.storage() == Storage::Variant) {
+        const vb::Variant& value = column.VariantAt(row);
+        return value.IsString() ? vb::CellPeek{vb::CellPeek::Kind::String, value.AsString()}
+                                : vb::CellPeek{vb::CellPeek::Kind::NotString, {}};
+    }
+    if (column.storage() == Storage::Text && !column.IsNull(row)) {
+        return {vb::CellPeek::Kind::String, column.TextAt(row)};
+    }
+    return {vb::CellPeek::Kind::NotString, {}};
+}
+
 std::size_t RowStore::MemoryBytes() const noexcept {
     std::size_t bytes = sizeof(*this) + m_fields.capacity() * sizeof(FieldInfo);
     for (const Column& column : m_columns) {

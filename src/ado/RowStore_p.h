@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ado/DataType.h"
+#include "vb/Array.h"
 #include "vb/Variant.h"
 
 #include <cstddef>
@@ -154,6 +155,8 @@ public:
 
     // The cell as the platform's Variant of the field's type (Null for SQL NULL).
     vb::Variant Value(std::size_t col, std::size_t row) const;
+    // Whether the cell is a string, and its text, without making a Variant.
+    vb::CellPeek Peek(std::size_t col, std::size_t row) const;
 
     std::size_t MemoryBytes() const noexcept;
     bool CheckConsistency() const;

@@ -123,6 +123,62 @@ void Array::MarkWritten(std::size_t offset) {
     m_writtenBits[word] |= std::uint64_t{1} << (offset % 64);
 }
 
+CellPeek ArraySource::Peek(std::size_t, std::size_t) const {
+    return {};
+}
+
+bool ArraySource::HoldsNoStrings(std::size_t) const {
+    return false;
+}
+
+bool Array::HoldsNoText(long index0) const {
+    if (Dims() != 2 || !m_source || index0 < m_bounds[0].lower || index0 > m_bounds[0].upper) {
+        return false;
+    }
+    const std::size_t column = static_cast<std::size_t>(index0 - m_bounds[0].lower);
+    if (!m_source->HoldsNoStrings(column)) {
+        return false;
+    }
+    // Written cells shadow the source; an empty string (a blanked zero) shows no text either.
+    const std::size_t count0 = CountOf(m_bounds[0]);
+    for (const auto& [offset, value] : m_written) {
+        if (offset % count0 == column && value.IsString() && !value.AsString().empty()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+namespace {
+CellPeek PeekVariant(const Variant& value) {
+    if (value.IsString()) {
+        return {CellPeek::Kind::String, value.AsString()};
+    }
+    return {CellPeek::Kind::NotString, {}};
+}
+} // namespace
+
+CellPeek Array::Peek(long index0, long index1) const {
+    if (Dims() != 2) {
+        RaiseSubscript();
+    }
+    const std::size_t offset = Offset(index0, index1);
+    if (!m_source) {
+        return PeekVariant(m_dense[offset]);
+    }
+    if (const std::size_t word = offset / 64;
+        word < m_writtenBits.size() && (m_writtenBits[word] >> (offset % 64) & 1) != 0) {
+        if (auto it = m_written.find(offset); it != m_written.end()) {
+            return PeekVariant(it->second);
+        }
+    }
+    const std::size_t last = LastIndexOf(offset);
+    if (last >= m_sourceExtent) {
+        return {CellPeek::Kind::NotString, {}};
+    }
+    return m_source->Peek(offset % CountOf(m_bounds[0]), last);
+}
+
 Variant Array::Get(long index) const {
     if (Dims() != 1) {
         RaiseSubscript();
