@@ -29,6 +29,8 @@ public:
     virtual Variant Get(std::size_t index0, std::size_t index1) const = 0;
     // A look at a cell without making a Variant (see CellPeek); sources that cannot tell say Unknown.
     virtual CellPeek Peek(std::size_t index0, std::size_t index1) const;
+    // Peek of `count` cells of column index0 from index1 on, into out[0..count).
+    virtual void PeekRun(std::size_t index0, std::size_t index1, std::size_t count, CellPeek* out) const;
     // True when no cell of column index0 is a string (a column of numbers or dates); false when
     // unsure.
     virtual bool HoldsNoStrings(std::size_t index0) const;
@@ -62,6 +64,9 @@ public:
     // The cell at (index0, index1) of a 2-D array as CellPeek says; Unknown only where a view's source
     // cannot tell (the caller then reads it with Get). Bounds are checked as Get checks them.
     CellPeek Peek(long index0, long index1) const;
+    // Peek of `count` elements (index0, index1 .. index1 + count - 1) into out[0..count), the
+    // source read a run at a time. The whole run must lie within the bounds.
+    void PeekRun(long index0, long index1, std::size_t count, CellPeek* out) const;
     // True when no element (index0, any) of a 2-D array is a string with text: a search for text can
     // pass the column by. Answers from the source and the written cells, never by reading each one;
     // false when unsure.

@@ -9,15 +9,18 @@
 //     a value that is not a string formats to ASCII plus the bytes of its format text (the formatter
 //     has no other output), so a needle with a byte outside ASCII (any Chinese text) cannot occur in
 //     a number, date or Boolean cell whose format is ASCII; and a data column the source stores as
-//     numbers holds no string at all, so such a column is passed by without reading its cells.
-//  2. String cells of the data array are read in place (vb::Array::Peek), never copied into a
-//     Variant. Sparse cells (totals, captions written by the window) are walked with one iterator in
-//     row order beside the rows, so no cell costs a map look-up.
+//     numbers holds no string at all, so such a column is passed by without reading its cells. A
+//     string under a number or date format shows as itself unless it is ASCII and parses, so for
+//     such a needle its own text decides without formatting it.
+//  2. String cells of the data array are read in place (vb::Array::PeekRun, a block of rows of one
+//     column per call), never copied into a Variant. Sparse cells (totals, captions written by the window)
+//     are walked with one iterator in row order beside the rows, so no cell costs a map look-up.
 //  3. A search covers a bounded number of rows per call and hands back where it stopped; the window
 //     calls it again from its event loop, so the user can still type, scroll or close meanwhile.
 #include "controls/grid/GridModel.h"
 
 #include <algorithm>
+#include <climits>
 #include <string_view>
 
 namespace grid {
@@ -53,7 +56,7 @@ public:
     // A value that is not a string, shown in a format of ASCII text, only shows ASCII (note 1).
     bool CanMatchNonString(bool isFormatAscii) const { return m_isAsciiNeedle || !isFormatAscii; }
 
-    bool Matches(std::string_view text) const {
+    [[gnu::always_inline]] bool Matches(std::string_view text) const {
         if (m_isFolding) {
             m_folded.assign(text.begin(), text.end());
             std::transform(m_folded.begin(), m_folded.end(), m_folded.begin(), FoldAscii);
@@ -87,6 +90,7 @@ void GridModel::ScanRows(const FindQuery& query, int firstRow, int lastRow, Visi
         int col;
         bool isGeneral;
         bool canMatchNonString;
+        bool isTextDeciding; // a string cell matches exactly when its own text does (see below)
     };
     std::vector<ColumnPlan> plans;
     for (int col = 0; col < GridColCount(); ++col) {
@@ -95,22 +99,56 @@ void GridModel::ScanRows(const FindQuery& query, int firstRow, int lastRow, Visi
             continue;
         }
         const vb::DisplayFormat& format = m_formats[column.formatId];
-        plans.push_back({col, format.IsGeneral(), matcher.CanMatchNonString(IsAscii(format.Text()))});
+        const bool canMatchNonString = matcher.CanMatchNonString(IsAscii(format.Text()));
+        plans.push_back(
+            {col, format.IsGeneral(), canMatchNonString, format.IsGeneral() || !canMatchNonString});
     }
-    // Source columns that hold no text and whose cells cannot match: passed by per source (note 1).
-    std::vector<std::vector<char>> isPassedBy(m_sources.size());
+    // Per source: the columns a row without sparse cells must read, in order. Columns that hold no
+    // text and whose cells cannot match are passed by (note 1). A source whose missing columns would
+    // show their format's text has no short list; its rows take the full path.
+    struct SourcePlan {
+        std::vector<ColumnPlan> reads;
+        std::vector<char> isPassedBy; // by column
+        bool hasShortList = true;
+    };
+    std::vector<SourcePlan> sourcePlans(m_sources.size());
     for (std::size_t index = 0; index < m_sources.size(); ++index) {
         const Source& source = m_sources[index];
-        isPassedBy[index].assign(static_cast<std::size_t>(GridColCount()), 0);
+        SourcePlan& sourcePlan = sourcePlans[index];
+        sourcePlan.isPassedBy.assign(static_cast<std::size_t>(GridColCount()), 0);
         for (const ColumnPlan& plan : plans) {
-            if (plan.col < source.cols && !plan.canMatchNonString) {
-                isPassedBy[index][static_cast<std::size_t>(plan.col)] =
-                    source.array->HoldsNoText(source.lower0 + plan.col) ? 1 : 0;
+            if (plan.col >= source.cols) {
+                sourcePlan.hasShortList =
+                    sourcePlan.hasShortList && (plan.isGeneral || !plan.canMatchNonString);
+            } else if (!plan.canMatchNonString && source.array->HoldsNoText(source.lower0 + plan.col)) {
+                sourcePlan.isPassedBy[static_cast<std::size_t>(plan.col)] = 1;
+            } else {
+                sourcePlan.reads.push_back(plan);
             }
         }
     }
 
     std::string text;
+    // A cell of the data array, looked at in place.
+    const auto isPeekMatch = [&](const vb::CellPeek& peek, int row, const ColumnPlan& plan) {
+        // A string shows as itself unless a format turns it into a number or date, which only happens
+        // to ASCII strings: so with a needle beyond ASCII the string decides.
+        if (peek.kind == vb::CellPeek::Kind::String && plan.isTextDeciding) {
+            return matcher.Matches(peek.text);
+        }
+        if (peek.kind == vb::CellPeek::Kind::NotString && !plan.canMatchNonString) {
+            return false;
+        }
+        text.clear();
+        AppendCellText(row, plan.col, text);
+        return matcher.Matches(text);
+    };
+    // The short list's cells are read a block of rows at a time, column by column (note 2).
+    constexpr int kBlockRows = 256;
+    std::vector<vb::CellPeek> block;
+    int blockSource = -1;
+    int blockFirstRow = 0;
+    int blockRowCount = 0;
     auto entry = m_cells.lower_bound(Key(firstRow, 0));
     auto piece = std::upper_bound(m_pieceStarts.begin(), m_pieceStarts.end(), firstRow);
     std::size_t pieceIndex = static_cast<std::size_t>(piece - m_pieceStarts.begin()) - 1;
@@ -124,6 +162,48 @@ void GridModel::ScanRows(const FindQuery& query, int firstRow, int lastRow, Visi
                                    : nullptr;
         const long record =
             source ? source->lower1 + rowPiece->firstRecord + (row - m_pieceStarts[pieceIndex]) : 0;
+        while (entry != m_cells.end() && entry->first < Key(row, 0)) {
+            ++entry;
+        }
+        const bool hasSparseCells = entry != m_cells.end() && entry->first < Key(row + 1, 0);
+        // Nearly every row: only the columns that must be read, straight from the array.
+        if (source && !hasSparseCells &&
+            sourcePlans[static_cast<std::size_t>(rowPiece->source)].hasShortList) {
+            const std::vector<ColumnPlan>& reads =
+                sourcePlans[static_cast<std::size_t>(rowPiece->source)].reads;
+            if (rowPiece->source != blockSource || row < blockFirstRow ||
+                row >= blockFirstRow + blockRowCount) {
+                const int pieceEnd = m_pieceStarts[pieceIndex] + rowPiece->count;
+                blockSource = rowPiece->source;
+                blockFirstRow = row;
+                blockRowCount = std::min({kBlockRows, lastRow - row + 1, pieceEnd - row});
+                block.resize(reads.size() * kBlockRows);
+                for (std::size_t index = 0; index < reads.size(); ++index) {
+                    source->array->PeekRun(source->lower0 + reads[index].col, record,
+                                           static_cast<std::size_t>(blockRowCount),
+                                           &block[index * kBlockRows]);
+                }
+            }
+            // The rest of the block up to the next row with sparse cells, in one go.
+            const int nextSparseRow = entry == m_cells.end() ? INT_MAX : static_cast<int>(entry->first >> 32);
+            const int stopRow = std::min(blockFirstRow + blockRowCount, nextSparseRow);
+            for (; row < stopRow; ++row) {
+                const std::size_t inBlock = static_cast<std::size_t>(row - blockFirstRow);
+                for (std::size_t index = 0; index < reads.size(); ++index) {
+                    const vb::CellPeek& peek = block[index * kBlockRows + inBlock];
+                    // The common case inline: a text cell whose own text decides.
+                    const bool isMatch =
+                        peek.kind == vb::CellPeek::Kind::String && reads[index].isTextDeciding
+                            ? matcher.Matches(peek.text)
+                            : isPeekMatch(peek, row, reads[index]);
+                    if (isMatch && !visit(row, reads[index].col)) {
+                        return;
+                    }
+                }
+            }
+            --row; // the loop's step moves on to stopRow
+            continue;
+        }
         for (const ColumnPlan& plan : plans) {
             const std::uint64_t key = Key(row, plan.col);
             while (entry != m_cells.end() && entry->first < key) {
@@ -147,21 +227,11 @@ void GridModel::ScanRows(const FindQuery& query, int firstRow, int lastRow, Visi
                 text.clear();
                 AppendCellText(row, plan.col, text);
                 isMatch = matcher.Matches(text);
+            } else if (sourcePlans[static_cast<std::size_t>(rowPiece->source)]
+                           .isPassedBy[static_cast<std::size_t>(plan.col)]) {
+                continue;
             } else {
-                if (isPassedBy[static_cast<std::size_t>(rowPiece->source)]
-                              [static_cast<std::size_t>(plan.col)]) {
-                    continue;
-                }
-                const vb::CellPeek peek = source->array->Peek(source->lower0 + plan.col, record);
-                if (peek.kind == vb::CellPeek::Kind::String && plan.isGeneral) {
-                    isMatch = matcher.Matches(peek.text);
-                } else if (peek.kind == vb::CellPeek::Kind::NotString && !plan.canMatchNonString) {
-                    continue;
-                } else {
-                    text.clear();
-                    AppendCellText(row, plan.col, text);
-                    isMatch = matcher.Matches(text);
-                }
+                isMatch = isPeekMatch(source->array->Peek(source->lower0 + plan.col, record), row, plan);
             }
             if (isMatch && !visit(row, plan.col)) {
                 return;

@@ -60,15 +60,17 @@ std::vector<CellPos> SearchedMatches(const GridModel& grid, const FindQuery& que
 }
 
 // A fetched report: numbers the database layer stores as numbers (passed by unread), text, a blanked
-// zero written into the array as the window writes it, a format with a Chinese literal, a hidden
-// column, and a totals row written cell by cell.
+// zero written into the array as the window writes it, a format with a Chinese literal, dates stored
+// as text under a date format (some of them words), a hidden column, and a totals row.
 void SetUpFetchedReport(GridModel& grid) {
     auto cnn = ado::Connection::Create();
     cnn->Open(":memory:");
     auto rs = ado::Recordset::Create();
     rs->Open("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40) "
              "SELECT i AS fid, CASE WHEN i % 5 = 0 THEN 0 ELSE i * 3 END AS fqty, i * 12.5 AS famount, "
-             "'客户' || (i % 7) || '号Trade' AS fname, 'NOTE' || i AS fnote FROM n",
+             "'客户' || (i % 7) || '号Trade' AS fname, "
+             "CASE WHEN i % 6 = 0 THEN '未定' ELSE date('2024-01-01', '+' || i || ' days') END AS fday, "
+             "'NOTE' || i AS fnote FROM n",
              cnn);
     const vb::Variant rows = rs->GetRows();
     ASSERT_TRUE(rows.AsArray()->HoldsNoText(0)) << "the number columns must take the unread path";
@@ -76,15 +78,16 @@ void SetUpFetchedReport(GridModel& grid) {
         rows.AsArray()->Set(1, record, ""); // a blanked zero
     }
     grid.SetGridRowCount(1);
-    grid.SetGridColCount(5);
+    grid.SetGridColCount(6);
     grid.SetHeaderRowCount(1);
-    const char* captions[] = {"编号", "数量", "金额", "客户", "备注"};
-    for (int col = 0; col < 5; ++col) {
+    const char* captions[] = {"编号", "数量", "金额", "客户", "日期", "备注"};
+    for (int col = 0; col < 6; ++col) {
         grid.SetRangeProp(0, 0, col, captions[col]);
     }
     grid.SetColFormatText(1, "#,##;; ");
     grid.SetColFormatText(2, "#,##0.00元");
-    grid.SetColHiddenFlag(4, true);
+    grid.SetColFormatText(4, "yyyy-mm-dd");
+    grid.SetColHiddenFlag(5, true);
     grid.FillFromArray(rows);
     grid.AddTotalRow(2, -1, 2, "#,##0.00元", 0xC0FFFF);
     grid.SetRangeProp(0, grid.GridRowCount() - 1, 0, "合计");
@@ -106,6 +109,8 @@ TEST(GridFindTest, FindsWhatReadingEveryShownCellFinds) {
         {"digits in numbers and text", {"1"}},
         {"a grouped number as shown", {"1,2"}},
         {"a formatted date", {"2024-03-0"}},
+        {"Chinese text in a date column", {"未定"}},
+        {"Chinese text in a date column, whole cell", {"未定", false, true}},
         {"text of a hidden column is not found", {"NOTE"}},
         {"ASCII folded", {"trade"}},
         {"ASCII kept", {"trade", true}},
