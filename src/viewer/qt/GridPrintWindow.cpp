@@ -388,6 +388,8 @@ void GridPrintWindow::ShowModal() {
     d->rowStatus->setObjectName("rowStatus");
     d->sumStatus = new QLabel(statusBar);
     d->sumStatus->setObjectName("sumStatus");
+    d->sumStatus->setContentsMargins(0, 0, 8, 0);
+    d->rowStatus->setContentsMargins(6, 0, 0, 0);
     statusBar->addWidget(d->rowStatus);
     statusBar->addPermanentWidget(d->sumStatus);
     layout->addWidget(statusBar);
