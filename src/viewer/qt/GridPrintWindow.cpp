@@ -412,6 +412,8 @@ void GridPrintWindow::ShowModal() {
 
     logic.Load();
     dialog.show();
+    // The keys of the grid (arrows, Ctrl+C, Enter) work from the start, without a click first.
+    d->grid->setFocus();
     logic.Resize(static_cast<int>(dialog.width() * d->TwipsPerPixel()),
                  static_cast<int>((dialog.height() - d->toolbar->height()) * d->TwipsPerPixel()));
     if (d->shownObserver) {
