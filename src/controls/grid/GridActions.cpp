@@ -92,7 +92,7 @@ void AppendTextCell(std::string& out, std::string_view text) {
 
 } // namespace
 
-CopiedCells CopyCells(const GridModel& grid, MergeSpan range, bool withHeader) {
+CopiedCells CopyCells(const GridModel& grid, MergeSpan range, bool withHeader, bool withHtml) {
     CopiedCells copied;
     const int firstRow = std::max(range.row1, grid.HeaderRowCount());
     const int lastRow = std::min(range.row2, grid.GridRowCount() - 1);
@@ -100,9 +100,9 @@ CopiedCells CopyCells(const GridModel& grid, MergeSpan range, bool withHeader) {
     if (range.row1 < 0 || range.col1 < 0 || cols.empty() || (firstRow > lastRow && !withHeader)) {
         return copied;
     }
-    copied.html = "<html><head><meta charset=\"utf-8\"></head><body><table border=\"1\">\n";
+    std::string html = "<html><head><meta charset=\"utf-8\"></head><body><table border=\"1\">\n";
     const auto appendRow = [&](int row, bool isHeader) {
-        copied.html += "<tr>";
+        html += "<tr>";
         for (std::size_t index = 0; index < cols.size(); ++index) {
             const int col = cols[index];
             if (index > 0) {
@@ -116,24 +116,27 @@ CopiedCells CopyCells(const GridModel& grid, MergeSpan range, bool withHeader) {
             }
             const std::string text = isHeader ? grid.CellTextAt(row, col) : RawText(grid, row, col);
             AppendTextCell(copied.text, text);
-            copied.html += isHeader ? "<th" : "<td";
+            if (!withHtml) {
+                continue;
+            }
+            html += isHeader ? "<th" : "<td";
             if (span) {
                 const long colSpan = std::count_if(cols.begin(), cols.end(),
                                                    [&](int c) { return c >= span->col1 && c <= span->col2; });
                 const int rowSpan = span->row2 - span->row1 + 1;
                 if (rowSpan > 1) {
-                    copied.html += " rowspan=\"" + std::to_string(rowSpan) + '"';
+                    html += " rowspan=\"" + std::to_string(rowSpan) + '"';
                 }
                 if (colSpan > 1) {
-                    copied.html += " colspan=\"" + std::to_string(colSpan) + '"';
+                    html += " colspan=\"" + std::to_string(colSpan) + '"';
                 }
             }
-            copied.html += '>';
-            AppendHtmlEscaped(copied.html, text);
-            copied.html += isHeader ? "</th>" : "</td>";
+            html += '>';
+            AppendHtmlEscaped(html, text);
+            html += isHeader ? "</th>" : "</td>";
         }
         copied.text += '\n';
-        copied.html += "</tr>\n";
+        html += "</tr>\n";
     };
     if (withHeader) {
         for (int row = 0; row < grid.HeaderRowCount(); ++row) {
@@ -143,7 +146,9 @@ CopiedCells CopyCells(const GridModel& grid, MergeSpan range, bool withHeader) {
     for (int row = firstRow; row <= lastRow; ++row) {
         appendRow(row, false);
     }
-    copied.html += "</table></body></html>\n";
+    if (withHtml) {
+        copied.html = std::move(html) + "</table></body></html>\n";
+    }
     return copied;
 }
 

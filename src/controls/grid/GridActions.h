@@ -25,8 +25,9 @@ struct CopiedCells {
 // numbers with no grouping or rounding ("15000.1" where the grid shows "15,000.10"), dates as
 // yyyy-mm-dd, text and Booleans as shown; a cell that shows nothing copies as empty. Merged header
 // blocks are one cell with rowspan/colspan in the HTML, their caption in the first cell of the text.
-// An empty range (no selection) copies nothing.
-CopiedCells CopyCells(const GridModel& grid, MergeSpan range, bool withHeader);
+// An empty range (no selection) copies nothing. Without withHtml only the text is made (a range of
+// millions of cells, where the table would double the memory for no use).
+CopiedCells CopyCells(const GridModel& grid, MergeSpan range, bool withHeader, bool withHtml = true);
 
 // The numbers among the shown cells of `range` (numeric values; dates, Booleans and text do not
 // count), as spreadsheet programs sum a selection.

@@ -187,6 +187,7 @@ TEST(GridFindTest, CopyTakesRawValuesAndTheMergedHeader) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(CopyCells(grid, c.range, c.withHeader).text, c.text);
     }
+    EXPECT_EQ(CopyCells(grid, {3, 2, 3, 4}, true, false).html, "") << "text only when asked";
     const std::string html = CopyCells(grid, {3, 0, 3, 5}, true).html;
     // 客户 spans the three header rows; 销售情况 the four shown columns to its right (日期 is hidden);
     // 数量 two rows; 金额明细 two columns.

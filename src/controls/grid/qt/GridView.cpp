@@ -159,14 +159,21 @@ void GridView::CopySelection(bool withHeader) {
     if (IsModelGone()) {
         return;
     }
-    const CopiedCells copied = CopyCells(d->model, d->model.Selection(), withHeader);
-    if (copied.text.empty()) {
-        return;
+    // A table of more cells than this is of no use to a paste and would double the memory: text only.
+    constexpr double kHtmlCellLimit = 200000;
+    const MergeSpan selection = d->model.Selection();
+    const double cells = (selection.row2 - selection.row1 + 1.0) * (selection.col2 - selection.col1 + 1.0);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const CopiedCells copied = CopyCells(d->model, selection, withHeader, cells <= kHtmlCellLimit);
+    if (!copied.text.empty()) {
+        auto* mime = new QMimeData;
+        mime->setText(QString::fromStdString(copied.text));
+        if (!copied.html.empty()) {
+            mime->setHtml(QString::fromStdString(copied.html));
+        }
+        QApplication::clipboard()->setMimeData(mime);
     }
-    auto* mime = new QMimeData;
-    mime->setText(QString::fromStdString(copied.text));
-    mime->setHtml(QString::fromStdString(copied.html));
-    QApplication::clipboard()->setMimeData(mime);
+    QApplication::restoreOverrideCursor();
 }
 
 void GridView::SelectAll() {
