@@ -4,6 +4,7 @@
 
 #include "../GridDump.h"
 #include "../ReportGrid.h"
+#include "controls/grid/qt/GridFindBar.h"
 #include "support/QtInput.h"
 #include "ui/qt/CjkFonts.h"
 
@@ -222,6 +223,36 @@ TEST(GridViewTest, AGridWithoutRecordsShowsItsEmptyText) {
     const QImage withRows = Grab(view);
     view.SetEmptyText({});
     EXPECT_EQ(Grab(view), withRows) << "once there are rows the text is gone";
+}
+
+TEST(GridViewTest, TheFindBarSearchesALargeGridASliceAtATime) {
+    // 150,000 rows, the text sought only in the last: the search must hand control back to the event
+    // loop between slices (the window keeps answering) and still end on the last row.
+    constexpr long kRecords = 150000;
+    auto rows = std::make_shared<vb::Array>(std::vector<vb::Array::Bound>{{0, 1}, {0, kRecords - 1}});
+    for (long record = 0; record < kRecords; ++record) {
+        rows->Set(0, record, vb::Variant::Long(record));
+        rows->Set(1, record, record == kRecords - 1 ? "末行客户" : "客户");
+    }
+    GridModel grid;
+    grid.SetGridColCount(2);
+    grid.SetGridRowCount(1);
+    grid.SetHeaderRowCount(1);
+    grid.FillFromArray(vb::Variant(rows));
+    GridView view(grid);
+    GridFindBar bar(view);
+    view.resize(300, 200);
+    view.show();
+    bar.Open();
+    vondrel::test::TypeText(QStringLiteral("末行"), bar.findChild<QWidget*>("findText"));
+    bar.FindNext();
+    EXPECT_TRUE(bar.IsBusy()) << "the first slice returned before the end";
+    ASSERT_TRUE(vondrel::test::WaitUntil([&] { return !bar.IsBusy(); }));
+    EXPECT_EQ(grid.CursorRow(), kRecords);
+    EXPECT_EQ(grid.CursorCol(), 1);
+    EXPECT_EQ(bar.StatusText().toStdString(), "共 1 处");
+    EXPECT_GE(view.Viewport().firstDataRow, kRecords - view.Layout().RowsPerPage(view.Viewport()))
+        << "the found cell is scrolled into view";
 }
 
 TEST(GridViewTest, AViewOutlivingItsModelPaintsBlankAndIgnoresInput) {
