@@ -357,6 +357,20 @@ TEST(ReportWindowUse, KeysMoveInTheGridAndReachEveryToolbarButton) {
             EXPECT_EQ((grid::CellPos{grid.CursorRow(), grid.CursorCol()}), c.expected);
         }
 
+        // The print keys reach the services as the buttons do; Ctrl+E asks for a file (cancelled here).
+        demo.services->ScriptSaveFile(std::nullopt);
+        PressKey(Qt::Key_P, Qt::ControlModifier);
+        PressKey(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        PressKey(Qt::Key_F12);
+        PressKey(Qt::Key_E, Qt::ControlModifier);
+        std::vector<int> kinds;
+        for (const auto& call : demo.services->OutputCalls()) {
+            kinds.push_back(call.kind);
+        }
+        using Call = vondrel::test::ScriptedServices::OutputCall;
+        EXPECT_EQ(kinds, (std::vector<int>{Call::Print, Call::Preview, Call::Preview}));
+        EXPECT_EQ(demo.services->SaveRequests().size(), 1U);
+
         const int asked = CountOf(demo.log, "SetPara");
         PressKey(Qt::Key_F5);
         EXPECT_EQ(CountOf(demo.log, "SetPara"), asked + 1) << "F5 fetches again with the parameter dialog";
