@@ -216,6 +216,17 @@ public:
     vb::Variant Get(std::size_t index0, std::size_t index1) const override {
         return m_rows->Value(m_columns[index0], m_firstRow + index1);
     }
+    vb::CellPeek Peek(std::size_t index0, std::size_t index1) const override {
+        return m_rows->Peek(m_columns[index0], m_firstRow + index1);
+    }
+    void PeekRun(std::size_t index0, std::size_t index1, std::size_t count,
+                 vb::CellPeek* out) const override {
+        m_rows->PeekRun(m_columns[index0], m_firstRow + index1, count, out);
+    }
+    bool HoldsNoStrings(std::size_t index0) const override {
+        const detail::Storage storage = m_rows->ColumnAt(m_columns[index0]).storage();
+        return storage == detail::Storage::Int || storage == detail::Storage::Real;
+    }
 
 private:
     std::shared_ptr<const detail::RowStore> m_rows;

@@ -178,6 +178,27 @@ std::string_view Column::TextAt(std::size_t row) const noexcept {
         .substr(begin, m_textEnds[row] - begin);
 }
 
+void Column::TextRun(std::size_t firstRow, std::size_t count, vb::CellPeek* out) const noexcept {
+    constexpr std::size_t kMask = ChunkedVector<std::uint32_t>::kChunk - 1;
+    std::size_t row = firstRow;
+    const std::size_t end = firstRow + count;
+    while (row < end) {
+        const std::size_t chunk = row >> ChunkedVector<std::uint32_t>::kShift;
+        const std::size_t chunkEnd = std::min(end, (chunk + 1) << ChunkedVector<std::uint32_t>::kShift);
+        const std::uint32_t* ends = &m_textEnds[row];
+        const char* arena = m_arenas[chunk].data();
+        std::uint32_t begin = (row & kMask) == 0 ? 0 : ends[-1];
+        for (; row < chunkEnd; ++row, ++ends, ++out) {
+            if (IsNull(row)) {
+                *out = {vb::CellPeek::Kind::NotString, {}};
+            } else {
+                *out = {vb::CellPeek::Kind::String, std::string_view(arena + begin, *ends - begin)};
+            }
+            begin = *ends;
+        }
+    }
+}
+
 void Column::SetVariant(std::size_t row, vb::Variant value) {
     const std::uint64_t bit = std::uint64_t{1} << (row & 63);
     if (value.IsNull()) {
@@ -360,6 +381,37 @@ vb::Variant RowStore::Value(std::size_t col, std::size_t row) const {
         break;
     }
     return column.VariantAt(row);
+}
+
+vb::CellPeek RowStore::Peek(std::size_t col, std::size_t row) const {
+    const Column& column = m_columns[col];
+    if (column.storage() == Storage::Variant) {
+        const vb::Variant& value = column.VariantAt(row);
+        return value.IsString() ? vb::CellPeek{vb::CellPeek::Kind::String, value.AsString()}
+                                : vb::CellPeek{vb::CellPeek::Kind::NotString, {}};
+    }
+    if (column.storage() == Storage::Text && !column.IsNull(row)) {
+        return {vb::CellPeek::Kind::String, column.TextAt(row)};
+    }
+    return {vb::CellPeek::Kind::NotString, {}};
+}
+
+void RowStore::PeekRun(std::size_t col, std::size_t firstRow, std::size_t count, vb::CellPeek* out) const {
+    const Column& column = m_columns[col];
+    switch (column.storage()) {
+    case Storage::Text:
+        column.TextRun(firstRow, count, out);
+        return;
+    case Storage::Int:
+    case Storage::Real:
+        std::fill(out, out + count, vb::CellPeek{vb::CellPeek::Kind::NotString, {}});
+        return;
+    case Storage::Variant:
+        break;
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+        out[k] = Peek(col, firstRow + k);
+    }
 }
 
 std::size_t RowStore::MemoryBytes() const noexcept {

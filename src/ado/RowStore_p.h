@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ado/DataType.h"
+#include "vb/Array.h"
 #include "vb/Variant.h"
 
 #include <cstddef>
@@ -107,6 +108,9 @@ public:
     std::int64_t IntAt(std::size_t row) const noexcept { return m_ints[row]; }
     double RealAt(std::size_t row) const noexcept { return m_reals[row]; }
     std::string_view TextAt(std::size_t row) const noexcept;
+    // The texts of rows firstRow .. firstRow + count - 1 as peeks (a Null is not a string), a chunk at
+    // a time: each row's text starts where the previous row's ended.
+    void TextRun(std::size_t firstRow, std::size_t count, vb::CellPeek* out) const noexcept;
     const vb::Variant& VariantAt(std::size_t row) const noexcept { return m_variants[row]; }
 
     // Overwrites one cell; Variant storage only (disconnected recordsets).
@@ -154,6 +158,9 @@ public:
 
     // The cell as the platform's Variant of the field's type (Null for SQL NULL).
     vb::Variant Value(std::size_t col, std::size_t row) const;
+    // Whether the cell is a string, and its text, without making a Variant.
+    vb::CellPeek Peek(std::size_t col, std::size_t row) const;
+    void PeekRun(std::size_t col, std::size_t firstRow, std::size_t count, vb::CellPeek* out) const;
 
     std::size_t MemoryBytes() const noexcept;
     bool CheckConsistency() const;

@@ -102,7 +102,13 @@ void SelectClickedRow(grid::GridModel& vsf) {
         const std::optional<double> colour = vsf.RangeProp(6, row, 0, row, last).NumberValue();
         const long back = colour ? static_cast<long>(*colour) : -1;
         if (back != kTotalsColour && back != kFlaggedColour) {
+            // The row is the selection, but the clicked column stays the current one: the column
+            // commands ("列标题") act on the column the user clicked.
+            const int col = vsf.CursorRow() == row ? vsf.CursorCol() : -1;
             vsf.SelectRange(row, 0, row, last);
+            if (col >= 0) {
+                vsf.SetCursorCell(row, col);
+            }
         }
     });
 }

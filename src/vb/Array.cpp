@@ -123,6 +123,117 @@ void Array::MarkWritten(std::size_t offset) {
     m_writtenBits[word] |= std::uint64_t{1} << (offset % 64);
 }
 
+CellPeek ArraySource::Peek(std::size_t, std::size_t) const {
+    return {};
+}
+
+void ArraySource::PeekRun(std::size_t index0, std::size_t index1, std::size_t count, CellPeek* out) const {
+    for (std::size_t k = 0; k < count; ++k) {
+        out[k] = Peek(index0, index1 + k);
+    }
+}
+
+bool ArraySource::HoldsNoStrings(std::size_t) const {
+    return false;
+}
+
+bool Array::HoldsNoText(long index0) const {
+    if (Dims() != 2 || !m_source || index0 < m_bounds[0].lower || index0 > m_bounds[0].upper) {
+        return false;
+    }
+    const std::size_t column = static_cast<std::size_t>(index0 - m_bounds[0].lower);
+    if (!m_source->HoldsNoStrings(column)) {
+        return false;
+    }
+    // Written cells shadow the source; an empty string (a blanked zero) shows no text either.
+    const std::size_t count0 = CountOf(m_bounds[0]);
+    for (const auto& [offset, value] : m_written) {
+        if (offset % count0 == column && value.IsString() && !value.AsString().empty()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+namespace {
+CellPeek PeekVariant(const Variant& value) {
+    if (value.IsString()) {
+        return {CellPeek::Kind::String, value.AsString()};
+    }
+    return {CellPeek::Kind::NotString, {}};
+}
+} // namespace
+
+CellPeek Array::Peek(long index0, long index1) const {
+    // Searches call this once per cell of a million rows: the indexes are split without the two
+    // divisions Offset and LastIndexOf would cost.
+    if (Dims() != 2 || !Contains(m_bounds[0], index0) || !Contains(m_bounds[1], index1)) {
+        RaiseSubscript();
+    }
+    const std::size_t column = static_cast<std::size_t>(index0 - m_bounds[0].lower);
+    const std::size_t slice = static_cast<std::size_t>(index1 - m_bounds[1].lower);
+    const std::size_t offset = column + CountOf(m_bounds[0]) * slice;
+    if (!m_source) {
+        return PeekVariant(m_dense[offset]);
+    }
+    if (const std::size_t word = offset / 64;
+        word < m_writtenBits.size() && (m_writtenBits[word] >> (offset % 64) & 1) != 0) {
+        if (auto it = m_written.find(offset); it != m_written.end()) {
+            return PeekVariant(it->second);
+        }
+    }
+    if (slice >= m_sourceExtent) {
+        return {CellPeek::Kind::NotString, {}};
+    }
+    return m_source->Peek(column, slice);
+}
+
+void Array::PeekRun(long index0, long index1, std::size_t count, CellPeek* out) const {
+    if (count == 0) {
+        return;
+    }
+    if (Dims() != 2 || !Contains(m_bounds[0], index0) || !Contains(m_bounds[1], index1) ||
+        !Contains(m_bounds[1], index1 + static_cast<long>(count) - 1)) {
+        RaiseSubscript();
+    }
+    const std::size_t column = static_cast<std::size_t>(index0 - m_bounds[0].lower);
+    const std::size_t slice = static_cast<std::size_t>(index1 - m_bounds[1].lower);
+    const std::size_t count0 = CountOf(m_bounds[0]);
+    if (!m_source) {
+        for (std::size_t k = 0; k < count; ++k) {
+            out[k] = PeekVariant(m_dense[column + count0 * (slice + k)]);
+        }
+        return;
+    }
+    const std::size_t fromSource = slice >= m_sourceExtent ? 0 : std::min(count, m_sourceExtent - slice);
+    m_source->PeekRun(column, slice, fromSource, out);
+    for (std::size_t k = fromSource; k < count; ++k) {
+        out[k] = {CellPeek::Kind::NotString, {}};
+    }
+    if (m_written.empty()) {
+        return;
+    }
+    // Few written cells (a target, a correction): walk them; many (every blanked zero): test the bits.
+    if (m_written.size() < count) {
+        for (const auto& [offset, value] : m_written) {
+            const std::size_t writtenSlice = offset / count0;
+            if (offset % count0 == column && writtenSlice >= slice && writtenSlice < slice + count) {
+                out[writtenSlice - slice] = PeekVariant(value);
+            }
+        }
+        return;
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::size_t offset = column + count0 * (slice + k);
+        if (const std::size_t word = offset / 64;
+            word < m_writtenBits.size() && (m_writtenBits[word] >> (offset % 64) & 1) != 0) {
+            if (auto it = m_written.find(offset); it != m_written.end()) {
+                out[k] = PeekVariant(it->second);
+            }
+        }
+    }
+}
+
 Variant Array::Get(long index) const {
     if (Dims() != 1) {
         RaiseSubscript();

@@ -7,10 +7,19 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace vb {
+
+// Whether a cell holds a string, and its text when it does, read without copying: searching a million
+// rows must not build a million Variants. The text is valid until the array or its source changes.
+struct CellPeek {
+    enum class Kind : std::uint8_t { Unknown, String, NotString };
+    Kind kind = Kind::Unknown;
+    std::string_view text;
+};
 
 // Read-only cells behind an Array, so that a large result (a recordset's GetRows) can be handed out
 // without copying every cell into a Variant. Index order is (dim0, dim1) as the Array's.
@@ -18,6 +27,13 @@ class ArraySource {
 public:
     virtual ~ArraySource() = default;
     virtual Variant Get(std::size_t index0, std::size_t index1) const = 0;
+    // A look at a cell without making a Variant (see CellPeek); sources that cannot tell say Unknown.
+    virtual CellPeek Peek(std::size_t index0, std::size_t index1) const;
+    // Peek of `count` cells of column index0 from index1 on, into out[0..count).
+    virtual void PeekRun(std::size_t index0, std::size_t index1, std::size_t count, CellPeek* out) const;
+    // True when no cell of column index0 is a string (a column of numbers or dates); false when
+    // unsure.
+    virtual bool HoldsNoStrings(std::size_t index0) const;
 };
 
 // A 1-D or 2-D array with explicit bounds (0-based unless told otherwise), element type Variant.
@@ -45,6 +61,16 @@ public:
 
     Variant Get(long index) const;
     Variant Get(long index0, long index1) const;
+    // The cell at (index0, index1) of a 2-D array as CellPeek says; Unknown only where a view's source
+    // cannot tell (the caller then reads it with Get). Bounds are checked as Get checks them.
+    CellPeek Peek(long index0, long index1) const;
+    // Peek of `count` elements (index0, index1 .. index1 + count - 1) into out[0..count), the
+    // source read a run at a time. The whole run must lie within the bounds.
+    void PeekRun(long index0, long index1, std::size_t count, CellPeek* out) const;
+    // True when no element (index0, any) of a 2-D array is a string with text: a search for text can
+    // pass the column by. Answers from the source and the written cells, never by reading each one;
+    // false when unsure.
+    bool HoldsNoText(long index0) const;
     void Set(long index, Variant value);
     void Set(long index0, long index1, Variant value);
 

@@ -103,7 +103,7 @@ TEST_P(DrillWindow, DrillReturnDialogsAndWidthsInTheRealWindow) {
 
         DoubleClickCell(*view, 3, 0); // drills again
         Trigger(dialog, "t_return");
-        ClickCell(*view, 2, 1); // the rebuilt grid has no current cell; a click makes column 0 current
+        ClickCell(*view, 2, 0); // the rebuilt grid has no current cell; a click makes column 0 current
         // The caption dialog over column 0, answered with typing and a click on 确定.
         WhenModal("txtNewCaption", [&](QWidget& modal) {
             auto* newCaption = modal.findChild<QLineEdit*>("txtNewCaption");

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
@@ -29,6 +30,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QRadioButton>
+#include <QSpinBox>
 
 namespace {
 
@@ -265,6 +267,76 @@ TEST_F(SheetOutput, PageSetupDialogKeepsTheChoiceInTheDocument) {
         EXPECT_EQ(doc.GetPageSetup().landscape, test.expectLandscape);
         EXPECT_EQ(doc.GetPageSetup().scalePercent, 80) << "what the dialog does not show is kept";
         EXPECT_EQ(doc.GetPageSetup().paper, before.paper);
+    }
+}
+
+// The scaling the stock dialog lacks: a percentage, or fitting to pages wide by tall; the document
+// keeps the choice and its pages follow it.
+TEST_F(SheetOutput, PageSetupDialogScalesAndFitsToPages) {
+    struct Case {
+        const char* name;
+        std::function<void(QWidget&)> choose;
+        int scalePercent, fitWide, fitTall;
+        std::function<bool(int pages, int pagesBefore)> pagesOk;
+    };
+    const auto spin = [](QWidget& dialog, const char* name, int value) {
+        auto* box = dialog.findChild<QSpinBox*>(name);
+        ASSERT_NE(box, nullptr) << name;
+        box->setValue(value);
+    };
+    const auto radio = [](QWidget& dialog, const char* name) {
+        auto* button = dialog.findChild<QRadioButton*>(name);
+        ASSERT_NE(button, nullptr) << name;
+        button->click();
+    };
+    const Case cases[] = {
+        {"fit to one page",
+         [&](QWidget& d) {
+             radio(d, "fitToPages");
+             spin(d, "fitWide", 1);
+             spin(d, "fitTall", 1);
+         },
+         100, 1, 1,
+         [](int pages, int) {
+             return pages == 1;
+         }},
+        {"one page wide, as long as it runs",
+         [&](QWidget& d) {
+             radio(d, "fitToPages");
+             spin(d, "fitWide", 1);
+             spin(d, "fitTall", 0);
+         },
+         100, 1, 0,
+         [](int pages, int before) {
+             return pages == before;
+         }},
+        {"half size",
+         [&](QWidget& d) {
+             radio(d, "scaleByPercent");
+             spin(d, "scalePercent", 50);
+         },
+         50, 0, 0,
+         [](int pages, int before) {
+             return pages < before;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sheet::SheetDocument doc = ReportSheet(120);
+        const int pagesBefore = sheet::qt::PageCount(doc);
+        ASSERT_GE(pagesBefore, 3);
+        ui::qt::QtServices services;
+        services.SetDialogObserver([&](QWidget* widget) {
+            c.choose(*widget);
+            static_cast<QDialog*>(widget)->accept();
+        });
+        EXPECT_EQ(services.PageSetupDialog(doc).result, ui::OutputResult::Done);
+        const sheet::PageSetup setup = doc.GetPageSetup();
+        EXPECT_EQ(setup.scalePercent, c.scalePercent);
+        EXPECT_EQ(setup.fitWide, c.fitWide);
+        EXPECT_EQ(setup.fitTall, c.fitTall);
+        const int pages = sheet::qt::PageCount(doc);
+        EXPECT_TRUE(c.pagesOk(pages, pagesBefore)) << pages << " pages, " << pagesBefore << " before";
     }
 }
 

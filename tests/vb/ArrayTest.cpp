@@ -146,5 +146,35 @@ TEST(ArrayTest, ViewFindsWrittenCellsAcrossItsWholeExtent) {
     EXPECT_TRUE(view->CheckConsistency());
 }
 
+TEST(ArrayTest, PeekingARunAgreesWithReadingEachCell) {
+    // A run read in one call (a search reads a block of rows of one column that way) must see what
+    // Get sees: written cells over the source, cells past a regrowth as empty. Few written cells are
+    // walked, many are found by their bits: both ways are covered.
+    for (const int writtenCount : {2, 150}) {
+        SCOPED_TRACE(writtenCount);
+        const auto view = Array::View(std::make_shared<NamedCells>(), 3, 100);
+        for (int k = 0; k < writtenCount; ++k) {
+            std::string text = "w";
+            text += std::to_string(k);
+            view->Set(1, (k * 7) % 100, k % 2 == 0 ? Variant(text) : Variant(k));
+        }
+        view->Resize(119); // slices 100..119 are new, Empty
+        std::vector<CellPeek> run(60);
+        view->PeekRun(1, 60, 60, run.data());
+        for (long index1 = 60; index1 < 120; ++index1) {
+            const Variant value = view->Get(1, index1);
+            const CellPeek& peek = run[static_cast<std::size_t>(index1 - 60)];
+            const CellPeek single = view->Peek(1, index1);
+            EXPECT_EQ(peek.kind, single.kind) << index1;
+            EXPECT_EQ(peek.text, single.text) << index1;
+            if (peek.kind == CellPeek::Kind::String) {
+                EXPECT_EQ(peek.text, value.AsString()) << index1;
+            } else if (peek.kind == CellPeek::Kind::NotString) {
+                EXPECT_FALSE(value.IsString()) << index1;
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace vb

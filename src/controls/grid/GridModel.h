@@ -123,18 +123,34 @@ public:
     // The selection (normalised) and the current cell; -1 rows/cols while the grid is empty.
     MergeSpan Selection() const noexcept { return m_selection; }
     void SelectRange(int row1, int col1, int row2, int col2); // current cell moves to (row1, col1)
-    int ClickRow() const noexcept { return m_clickRow; }      // -1 before the first click
+    // Moves the current cell, and the corner Shift extends from, leaving the selection as it is (a
+    // click handler that selects the clicked row keeps the clicked column current).
+    void SetCursorCell(int row, int col);
+    int ClickRow() const noexcept { return m_clickRow; } // -1 before the first click
     int CursorRow() const noexcept { return m_cursorRow; }
     int CursorCol() const noexcept { return m_cursorCol; }
     void SetClickHandler(std::function<void()> handler) { m_onClick = std::move(handler); }
     void SetDblClickHandler(std::function<void()> handler) { m_onDblClick = std::move(handler); }
     // What a view reports: the press on a cell (sets ClickRow, current cell and selection, then
-    // raises click) and the double click (raises double click). Out-of-range cells are ignored.
+    // raises click) and the double click (raises double click). Out-of-range cells are ignored. A
+    // press that extends the selection (Shift) and a drag over data cells only select, as Shift with
+    // the arrow keys does: the click event would put back a selection of its own.
     void UserClick(int row, int col, bool isExtending = false);
+    void UserDrag(int row, int col);
     void UserDoubleClick(int row, int col);
     // Keyboard: moves the current cell among data rows and shown columns; isExtending grows the
     // selection from its anchor instead of replacing it.
     void MoveCursor(int rowDelta, int colDelta, bool isExtending = false);
+
+    // --- Find ---------------------------------------------------------------------------------------
+    // The first cell after `from` (before it, isBackward) in row-major order whose displayed text holds
+    // the query, among the data rows and shown columns; header rows and hidden columns never match. A
+    // `from` outside the data rows starts at the first (last) data cell. Looks at no more than
+    // rowBudget rows (at least 1), so a window can stay responsive: Continue hands back where to go on
+    // from. Never wraps.
+    FindStep FindText(const FindQuery& query, CellPos from, bool isBackward, int rowBudget) const;
+    // Matching cells in data rows [firstRow, firstRow + rowCount) (clipped to the data rows).
+    long CountMatches(const FindQuery& query, int firstRow, int rowCount) const;
 
     // --- Repaint, placement and inert settings ------------------------------------------------------
     void Refresh();
@@ -213,6 +229,8 @@ private:
     void EnsureMerge() const;
     void ResetSelection();
     void MoveCurrentCell(int row, int col, bool isExtending);
+    template <class Visit>
+    void ScanRows(const FindQuery& query, int firstRow, int lastRow, Visit visit) const;
 
     int m_rowCount = 0;
     int m_headerRows = 0;

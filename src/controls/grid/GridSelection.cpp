@@ -51,16 +51,37 @@ void GridModel::MoveCurrentCell(int row, int col, bool isExtending) {
     Changed(GridChange::Selection);
 }
 
+void GridModel::SetCursorCell(int row, int col) {
+    CheckRow(row);
+    CheckCol(col);
+    m_cursorRow = m_anchorRow = row;
+    m_cursorCol = m_anchorCol = col;
+    Changed(GridChange::Selection);
+}
+
 void GridModel::UserClick(int row, int col, bool isExtending) {
     if (row < 0 || row >= m_rowCount || col < 0 || col >= GridColCount()) {
         return;
     }
     m_clickRow = row;
     if (row >= m_headerRows) {
+        const bool isOnlySelecting = isExtending && m_anchorRow >= 0;
         MoveCurrentCell(row, col, isExtending);
+        if (isOnlySelecting) {
+            return;
+        }
     }
     if (m_onClick) {
         m_onClick();
+    }
+}
+
+void GridModel::UserDrag(int row, int col) {
+    if (row < m_headerRows || row >= m_rowCount || col < 0 || col >= GridColCount() || m_anchorRow < 0) {
+        return;
+    }
+    if (row != m_cursorRow || col != m_cursorCol) {
+        MoveCurrentCell(row, col, true);
     }
 }
 

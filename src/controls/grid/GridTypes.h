@@ -23,6 +23,29 @@ struct MergeSpan {
     friend bool operator==(const MergeSpan&, const MergeSpan&) = default;
 };
 
+// A cell's place; row-major order (row, then column) is the order a search walks.
+struct CellPos {
+    int row = -1;
+    int col = -1;
+    friend bool operator==(const CellPos&, const CellPos&) = default;
+};
+
+// What a search looks for in the displayed texts. Case folds ASCII letters only (Chinese has none);
+// a whole-cell search compares the cell's entire text.
+struct FindQuery {
+    std::string text; // UTF-8; empty finds nothing
+    bool isMatchCase = false;
+    bool isWholeCell = false;
+};
+
+// One bounded stretch of a search: a match, nothing found up to `cell` yet (go on from there), or no
+// match before the end (the start, going backwards) of the data rows.
+struct FindStep {
+    enum class State { Found, Continue, NotFound };
+    State state = State::NotFound;
+    CellPos cell;
+};
+
 // Everything a painter needs to draw one cell, resolved from cell, row, column and grid defaults.
 struct CellLook {
     int alignCode = 4; // 3 x horizontal (0 left, 1 centre, 2 right) + vertical (0 top, 1 centre, 2 bottom)

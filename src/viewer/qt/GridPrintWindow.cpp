@@ -4,6 +4,8 @@
 
 #include "ado/Recordset.h"
 #include "columns/qt/ColEditDialog.h"
+#include "controls/grid/GridActions.h"
+#include "controls/grid/qt/GridFindBar.h"
 #include "controls/grid/qt/GridView.h"
 #include "host/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
@@ -16,11 +18,16 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QShortcut>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace QV_GridPrint {
@@ -64,6 +71,50 @@ QIcon MakeIcon(const std::string& key, const std::string& caption) {
     painter.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, QString::fromStdString(caption).left(1));
     return QIcon(pixmap);
 }
+
+// The keys of the toolbar's commands, as the spreadsheet programs and viewers people know use them.
+// The captions stay as they are; the tooltips name the keys.
+QList<QKeySequence> ShortcutsOf(const std::string& key) {
+    if (key == "print") {
+        return {QKeySequence(Qt::CTRL | Qt::Key_P)};
+    }
+    if (key == "printpreview") {
+        return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), QKeySequence(Qt::Key_F12)};
+    }
+    if (key == "regetdata") {
+        return {QKeySequence(Qt::Key_F5)};
+    }
+    if (key == "dc") {
+        return {QKeySequence(Qt::CTRL | Qt::Key_E)};
+    }
+    if (key == "exit") {
+        return {QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::ALT | Qt::Key_F4)};
+    }
+    return {};
+}
+
+QString ToolTipOf(const ToolbarButton& button) {
+    QString tip = QString::fromStdString(button.tooltip.empty() ? button.caption : button.tooltip);
+    QStringList keys;
+    for (const QKeySequence& sequence : ShortcutsOf(button.key)) {
+        keys << sequence.toString(QKeySequence::NativeText);
+    }
+    return keys.isEmpty() ? tip : tip + " (" + keys.join(QStringLiteral(", ")) + ")";
+}
+
+// The report window's dialog. Esc, which closes a dialog, must not close the report: a user who
+// presses it to leave a cell or a menu would lose the window and its state. 退出, Ctrl+W and the close
+// box still close it.
+class ReportDialog final : public QDialog {
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+            event->accept();
+            return;
+        }
+        QDialog::keyPressEvent(event);
+    }
+};
 
 // A colour of the window's logic: a BGR number, or a system colour (0x80000000 + index) taken from
 // the palette; index 5 is the background of window interiors.
@@ -163,6 +214,9 @@ struct GridPrintWindow::Private {
     TitleBand* band = nullptr;
     QComboBox* selector = nullptr;
     grid::GridView* grid = nullptr;
+    grid::GridFindBar* findBar = nullptr;
+    QLabel* rowStatus = nullptr;
+    QLabel* sumStatus = nullptr;
     std::map<std::string, QAction*> actions;
     std::function<void(GridPrintWindow&)> shownObserver;
     bool isFillingSelector = false;
@@ -222,6 +276,25 @@ struct GridPrintWindow::Private {
         isFillingSelector = false;
     }
 
+    // The status line: the report's rows, and count, sum and average of the numbers selected.
+    void ShowStatus() {
+        const grid::GridModel& model = logic->Grid();
+        rowStatus->setText(QStringLiteral("共 %1 行").arg(std::max(0, grid::RecordRowCount(model))));
+        const grid::MergeSpan selection = model.Selection();
+        // A selection of a million cells is not added up on every click.
+        constexpr long kSumLimit = 1000000;
+        const std::optional<grid::RangeNumbers> numbers = grid::SumNumbers(model, selection, kSumLimit);
+        if (!numbers || numbers->cells < 2 || numbers->numbers == 0) {
+            sumStatus->clear();
+            return;
+        }
+        sumStatus->setText(QStringLiteral("计数: %1    求和: %2    平均值: %3")
+                               .arg(numbers->numbers)
+                               .arg(QString::fromStdString(grid::StatusNumber(numbers->sum, 4)))
+                               .arg(QString::fromStdString(grid::StatusNumber(
+                                   numbers->sum / static_cast<double>(numbers->numbers), 4))));
+    }
+
     void PlaceGrid() {
         const int bandHeight = ToPixels(logic->HeadHeightTwips(), TwipsPerPixel());
         band->setFixedHeight(std::max(0, bandHeight - kClassicToolbarPx));
@@ -253,7 +326,7 @@ void GridPrintWindow::ShowModal() {
     if (!d->host) {
         return;
     }
-    QDialog dialog;
+    ReportDialog dialog;
     d->dialog = &dialog;
     d->logic = std::make_unique<frmGridPrint>(*d->host, d->host->Services(), d->plugins);
     frmGridPrint& logic = *d->logic;
@@ -274,8 +347,13 @@ void GridPrintWindow::ShowModal() {
         }
         QAction* action = d->toolbar->addAction(MakeIcon(button.key, button.caption),
                                                 QString::fromStdString(button.caption));
-        action->setToolTip(QString::fromStdString(button.tooltip.empty() ? button.caption : button.tooltip));
+        action->setShortcuts(ShortcutsOf(button.key));
+        action->setToolTip(ToolTipOf(button));
         action->setObjectName(QString::fromStdString(button.key));
+        // Tab reaches every button and Space presses it: the toolbar works without a mouse.
+        if (auto* tool = qobject_cast<QToolButton*>(d->toolbar->widgetForAction(action))) {
+            tool->setFocusPolicy(Qt::TabFocus);
+        }
         const std::string key = button.key;
         QObject::connect(action, &QAction::triggered, &dialog, [this, key] { d->logic->ToolbarClick(key); });
         d->actions[key] = action;
@@ -297,7 +375,33 @@ void GridPrintWindow::ShowModal() {
         QTimer::singleShot(0, d->dialog, [this] { d->logic->SelectorFollowUp(); });
     });
     d->grid = new grid::GridView(logic.Grid(), &dialog);
+    d->grid->setObjectName("grid");
+    d->grid->SetEmptyText(QStringLiteral("没有符合条件的数据"));
+    d->findBar = new grid::GridFindBar(*d->grid, &dialog);
+    d->findBar->hide();
+    layout->addWidget(d->findBar);
     layout->addWidget(d->grid, 1);
+    auto* statusBar = new QStatusBar(&dialog);
+    statusBar->setObjectName("statusBar");
+    statusBar->setSizeGripEnabled(false);
+    d->rowStatus = new QLabel(statusBar);
+    d->rowStatus->setObjectName("rowStatus");
+    d->sumStatus = new QLabel(statusBar);
+    d->sumStatus->setObjectName("sumStatus");
+    d->sumStatus->setContentsMargins(0, 0, 8, 0);
+    d->rowStatus->setContentsMargins(6, 0, 0, 0);
+    statusBar->addWidget(d->rowStatus);
+    statusBar->addPermanentWidget(d->sumStatus);
+    layout->addWidget(statusBar);
+    d->grid->SetStatusObserver([this] { d->ShowStatus(); });
+    // Find: Ctrl+F opens the bar, F3 and Shift+F3 go on from anywhere in the window.
+    const auto addShortcut = [&](const QKeySequence& keys, std::function<void()> run) {
+        auto* shortcut = new QShortcut(keys, &dialog);
+        QObject::connect(shortcut, &QShortcut::activated, &dialog, std::move(run));
+    };
+    addShortcut(QKeySequence::Find, [this] { d->findBar->Open(); });
+    addShortcut(QKeySequence(Qt::Key_F3), [this] { d->findBar->FindNext(false); });
+    addShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { d->findBar->FindNext(true); });
 
     d->dialogParent = &dialog;
     logic.SetModalDialogs(&d->modalDialogs);
@@ -311,6 +415,8 @@ void GridPrintWindow::ShowModal() {
     // other windows would stay clickable behind the report.
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.show();
+    // The keys of the grid (arrows, Ctrl+C, Enter) work from the start, without a click first.
+    d->grid->setFocus();
     logic.Resize(static_cast<int>(dialog.width() * d->TwipsPerPixel()),
                  static_cast<int>((dialog.height() - d->toolbar->height()) * d->TwipsPerPixel()));
     if (d->shownObserver) {
@@ -318,7 +424,9 @@ void GridPrintWindow::ShowModal() {
     }
     dialog.exec();
     logic.Unload();
-    // The view reads the logic's grid model; it goes first.
+    // The view and the find bar read the logic's grid model; they go first.
+    delete d->findBar;
+    d->findBar = nullptr;
     delete d->grid;
     d->grid = nullptr;
     d->logic.reset();

@@ -12,13 +12,20 @@
 //     GridPainter calls; this file only supplies a QPainter for them.
 #include "controls/grid/qt/GridView.h"
 
+#include "controls/grid/GridActions.h"
 #include "controls/grid/qt/QtGridPainter_p.h"
 #include "ui/qt/CjkFonts.h"
 
 #include <string>
 #include <unordered_map>
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -42,6 +49,10 @@ struct GridView::Private {
     int dragColumn = -1;
     int dragStartX = 0;
     int dragStartWidth = 0;
+    bool isSelecting = false; // the left button went down on a data cell and is still down
+    bool isStatusPending = false;
+    QString emptyText;
+    std::function<void()> onStatus;
     std::unordered_map<const GridPicture*, QImage> images;
 };
 
@@ -72,6 +83,7 @@ GridView::GridView(GridModel& model, QWidget* parent)
         default:
             break;
         }
+        NotifyStatus();
         viewport()->update();
     });
 }
@@ -111,6 +123,125 @@ GridViewport GridView::Viewport() const {
 
 void GridView::ScrollToDataRow(int firstDataRow) {
     verticalScrollBar()->setValue(firstDataRow);
+}
+
+void GridView::ShowCell(int row, int col) {
+    if (IsModelGone()) {
+        return;
+    }
+    EnsureLayout();
+    const GridModel& model = d->model;
+    const GridViewport view = Viewport();
+    const int page = d->layout.RowsPerPage(view);
+    const int dataRow = row - model.HeaderRowCount();
+    if (dataRow >= 0 && dataRow < view.firstDataRow) {
+        ScrollToDataRow(dataRow);
+    } else if (dataRow >= view.firstDataRow + page) {
+        ScrollToDataRow(dataRow - page + 1);
+    }
+    if (col >= model.HeaderColCount() && col >= 0 && col < model.GridColCount()) {
+        const GridLayout& layout = d->layout;
+        const int left = layout.ColumnX(col) - layout.FrozenWidth();
+        const int right = layout.ColumnX(col) + layout.ColumnWidth(col);
+        if (left < view.scrollX) {
+            horizontalScrollBar()->setValue(left);
+        } else if (right - view.scrollX > view.width) {
+            horizontalScrollBar()->setValue(right - view.width);
+        }
+    }
+}
+
+void GridView::KeepCursorInView() {
+    ShowCell(d->model.CursorRow(), d->model.CursorCol());
+}
+
+void GridView::CopySelection(bool withHeader) {
+    if (IsModelGone()) {
+        return;
+    }
+    // A table of more cells than this is of no use to a paste and would double the memory: text only.
+    constexpr double kHtmlCellLimit = 200000;
+    const MergeSpan selection = d->model.Selection();
+    const double cells = (selection.row2 - selection.row1 + 1.0) * (selection.col2 - selection.col1 + 1.0);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const CopiedCells copied = CopyCells(d->model, selection, withHeader, cells <= kHtmlCellLimit);
+    if (!copied.text.empty()) {
+        auto* mime = new QMimeData;
+        mime->setText(QString::fromStdString(copied.text));
+        if (!copied.html.empty()) {
+            mime->setHtml(QString::fromStdString(copied.html));
+        }
+        QApplication::clipboard()->setMimeData(mime);
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+void GridView::SelectAll() {
+    if (IsModelGone()) {
+        return;
+    }
+    GridModel& model = d->model;
+    if (model.GridRowCount() > model.HeaderRowCount() && model.GridColCount() > 0) {
+        model.SelectRange(model.HeaderRowCount(), 0, model.GridRowCount() - 1, model.GridColCount() - 1);
+    }
+}
+
+void GridView::SetEmptyText(const QString& text) {
+    d->emptyText = text;
+    viewport()->update();
+}
+
+void GridView::SetStatusObserver(std::function<void()> observer) {
+    d->onStatus = std::move(observer);
+    NotifyStatus();
+}
+
+void GridView::NotifyStatus() {
+    // A set-up writes a million rows one call at a time; the status is worked out once afterwards.
+    if (!d->onStatus || d->isStatusPending) {
+        return;
+    }
+    d->isStatusPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            d->isStatusPending = false;
+            if (d->onStatus && !IsModelGone()) {
+                d->onStatus();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void GridView::FitColumn(int col) {
+    GridModel& model = d->model;
+    const GridViewport view = Viewport();
+    const int firstRow = model.HeaderRowCount() + view.firstDataRow;
+    const int lastRow = firstRow + d->layout.RowsPerPage(view);
+    const int twips =
+        FitColumnWidthTwips(model, col, firstRow, lastRow, [&](int row, int column, const std::string& text) {
+            const CellLook look = model.CellLookAt(row, column);
+            const QFontMetrics metrics(
+                CellFont(look.faceName, look.sizePt, look.isBold, look.isItalic, look.isUnderline));
+            return d->layout.ToTwips(metrics.horizontalAdvance(QString::fromStdString(text)));
+        });
+    model.SetColWidthTwips(col, twips);
+}
+
+void GridView::contextMenuEvent(QContextMenuEvent* event) {
+    if (IsModelGone()) {
+        return;
+    }
+    QMenu menu(this);
+    menu.setObjectName("gridMenu");
+    const bool hasSelection = d->model.Selection().row1 >= 0;
+    QAction* copy = menu.addAction(QStringLiteral("复制"), [this] { CopySelection(false); });
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setEnabled(hasSelection);
+    menu.addAction(QStringLiteral("复制(含表头)"), [this] { CopySelection(true); })->setEnabled(hasSelection);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("全选"), [this] { SelectAll(); })->setShortcut(QKeySequence::SelectAll);
+    menu.exec(event->globalPos());
 }
 
 QFont GridView::CellFont(std::string_view faceName, float sizePt, bool isBold, bool isItalic,
@@ -171,6 +302,17 @@ void GridView::paintEvent(QPaintEvent*) {
     EnsureLayout();
     detail::QtGridPainter gridPainter(painter, d->images);
     GridRenderer::Paint(d->model, d->layout, Viewport(), gridPainter);
+    if (!d->emptyText.isEmpty() && RecordRowCount(d->model) <= 0) {
+        // Below the header, where the rows would be: a report without rows says so in its place.
+        const int top = d->layout.HeaderHeight();
+        painter.setClipping(false); // the cell painter leaves the last cell's clip behind
+        QFont font = painter.font();
+        font.setPointSizeF(11);
+        painter.setFont(font);
+        painter.setPen(QColor(0x55, 0x55, 0x55));
+        painter.drawText(QRect(0, top + 12, viewport()->width(), 40), Qt::AlignHCenter | Qt::AlignTop,
+                         d->emptyText);
+    }
 }
 
 void GridView::mousePressEvent(QMouseEvent* event) {
@@ -191,6 +333,7 @@ void GridView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     if (const std::optional<PaintCell> cell = d->layout.HitTest(view, at.x(), at.y())) {
+        d->isSelecting = cell->row >= d->model.HeaderRowCount();
         d->model.UserClick(cell->row, cell->col, event->modifiers().testFlag(Qt::ShiftModifier));
     }
 }
@@ -206,12 +349,25 @@ void GridView::mouseMoveEvent(QMouseEvent* event) {
         d->model.SetColWidthTwips(d->dragColumn, d->layout.ToTwips(widthPx));
         return;
     }
+    if (d->isSelecting && event->buttons().testFlag(Qt::LeftButton)) {
+        // Dragging past the bottom or top edge scrolls a row at a time, as the arrow keys would.
+        const GridViewport view = Viewport();
+        const int y =
+            std::clamp(at.y(), d->layout.HeaderHeight(), std::max(d->layout.HeaderHeight(), view.height - 1));
+        const int x = std::clamp(at.x(), 0, std::max(0, view.width - 1));
+        if (const std::optional<PaintCell> cell = d->layout.HitTest(view, x, y)) {
+            d->model.UserDrag(cell->row, cell->col);
+            KeepCursorInView();
+        }
+        return;
+    }
     const bool isOverEdge = d->layout.ResizeColumnAt(Viewport(), at.x(), at.y()).has_value();
     viewport()->setCursor(isOverEdge ? Qt::SplitHCursor : Qt::ArrowCursor);
 }
 
 void GridView::mouseReleaseEvent(QMouseEvent*) {
     d->dragColumn = -1;
+    d->isSelecting = false;
 }
 
 void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -224,7 +380,9 @@ void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
     }
     const QPoint at = event->position().toPoint();
     const GridViewport view = Viewport();
-    if (d->layout.ResizeColumnAt(view, at.x(), at.y())) {
+    if (const std::optional<int> col = d->layout.ResizeColumnAt(view, at.x(), at.y())) {
+        d->dragColumn = -1;
+        FitColumn(*col);
         return;
     }
     if (const std::optional<PaintCell> cell = d->layout.HitTest(view, at.x(), at.y())) {
@@ -243,7 +401,24 @@ void GridView::keyPressEvent(QKeyEvent* event) {
     const bool isControl = event->modifiers().testFlag(Qt::ControlModifier);
     const int page = d->layout.RowsPerPage(Viewport());
     const int far = std::max(model.GridRowCount(), model.GridColCount()) + 1;
+    if (event->matches(QKeySequence::Copy)) {
+        CopySelection(false);
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        SelectAll();
+        return;
+    }
     switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Enter on a row does what a double click on it does (the report window drills down).
+        if (model.CursorRow() >= model.HeaderRowCount()) {
+            model.UserDoubleClick(model.CursorRow(), model.CursorCol());
+        } else {
+            QAbstractScrollArea::keyPressEvent(event);
+        }
+        return;
     case Qt::Key_Up:
         model.MoveCursor(-1, 0, isExtending);
         break;
@@ -272,25 +447,7 @@ void GridView::keyPressEvent(QKeyEvent* event) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
-    // Keep the current cell on screen.
-    const GridViewport view = Viewport();
-    const int dataRow = model.CursorRow() - model.HeaderRowCount();
-    if (dataRow < view.firstDataRow) {
-        ScrollToDataRow(dataRow);
-    } else if (dataRow >= view.firstDataRow + page) {
-        ScrollToDataRow(dataRow - page + 1);
-    }
-    const int col = model.CursorCol();
-    if (col >= model.HeaderColCount() && col >= 0) {
-        const GridLayout& layout = d->layout;
-        const int left = layout.ColumnX(col) - layout.FrozenWidth();
-        const int right = layout.ColumnX(col) + layout.ColumnWidth(col);
-        if (left < view.scrollX) {
-            horizontalScrollBar()->setValue(left);
-        } else if (right - view.scrollX > view.width) {
-            horizontalScrollBar()->setValue(right - view.width);
-        }
-    }
+    KeepCursorInView();
 }
 
 } // namespace grid

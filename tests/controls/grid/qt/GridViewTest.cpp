@@ -4,12 +4,15 @@
 
 #include "../GridDump.h"
 #include "../ReportGrid.h"
+#include "controls/grid/qt/GridFindBar.h"
+#include "support/QtInput.h"
 #include "ui/qt/CjkFonts.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -33,23 +36,14 @@ private:
 };
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-void Send(QWidget* target, QEvent::Type type, QPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease || type == QEvent::MouseMove
-                                         ? Qt::MouseButtons(Qt::NoButton)
-                                         : Qt::MouseButtons(Qt::LeftButton);
-    QMouseEvent event(type, QPointF(at), QPointF(target->mapToGlobal(at)),
-                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, modifiers);
-    QApplication::sendEvent(target, &event);
-}
+using vondrel::test::SendMouse;
 
 void Click(GridView& view, QPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    Send(view.viewport(), QEvent::MouseButtonPress, at, modifiers);
-    Send(view.viewport(), QEvent::MouseButtonRelease, at, modifiers);
+    vondrel::test::ClickAt(view.viewport(), at, modifiers);
 }
 
 void Key(GridView& view, int key) {
-    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(&view, &event);
+    vondrel::test::PressKey(key, Qt::NoModifier, &view);
 }
 
 // The view as painted, in viewport coordinates.
@@ -100,16 +94,16 @@ TEST_F(SalesView, MergedHeaderBlocksPaintAsOneCell) {
 }
 
 TEST_F(SalesView, DraggingAHeaderEdgeSetsTheColumnWidth) {
-    Send(view.viewport(), QEvent::MouseButtonPress, QPoint(160, 10));
-    Send(view.viewport(), QEvent::MouseMove, QPoint(185, 12));
-    Send(view.viewport(), QEvent::MouseMove, QPoint(200, 12));
-    Send(view.viewport(), QEvent::MouseButtonRelease, QPoint(200, 12));
+    SendMouse(view.viewport(), QEvent::MouseButtonPress, QPoint(160, 10));
+    SendMouse(view.viewport(), QEvent::MouseMove, QPoint(185, 12));
+    SendMouse(view.viewport(), QEvent::MouseMove, QPoint(200, 12));
+    SendMouse(view.viewport(), QEvent::MouseButtonRelease, QPoint(200, 12));
     EXPECT_EQ(grid.ColWidthTwips(0), 200 * 15);
     EXPECT_EQ(view.Layout().ColumnX(1), 200);
     // The same press in a data row is a click, not a drag.
-    Send(view.viewport(), QEvent::MouseButtonPress, QPoint(200, 70));
-    Send(view.viewport(), QEvent::MouseMove, QPoint(240, 70));
-    Send(view.viewport(), QEvent::MouseButtonRelease, QPoint(240, 70));
+    SendMouse(view.viewport(), QEvent::MouseButtonPress, QPoint(200, 70));
+    SendMouse(view.viewport(), QEvent::MouseMove, QPoint(240, 70));
+    SendMouse(view.viewport(), QEvent::MouseButtonRelease, QPoint(240, 70));
     EXPECT_EQ(grid.ColWidthTwips(0), 200 * 15);
     EXPECT_EQ(grid.CursorRow(), 3);
     EXPECT_EQ(grid.CursorCol(), 1);
@@ -124,10 +118,10 @@ TEST_F(SalesView, ClicksSelectCellsAndDoubleClickReachesTheModel) {
     const QImage image = Grab(view);
     EXPECT_NE(QColor(image.pixel(340, 110)), QColor(Qt::white)) << "selected cells are tinted";
     EXPECT_EQ(QColor(image.pixel(340, 66)), QColor(Qt::white)) << "the row above is not";
-    Send(view.viewport(), QEvent::MouseButtonPress, QPoint(200, 70));
-    Send(view.viewport(), QEvent::MouseButtonRelease, QPoint(200, 70));
-    Send(view.viewport(), QEvent::MouseButtonDblClick, QPoint(200, 70));
-    Send(view.viewport(), QEvent::MouseButtonRelease, QPoint(200, 70));
+    SendMouse(view.viewport(), QEvent::MouseButtonPress, QPoint(200, 70));
+    SendMouse(view.viewport(), QEvent::MouseButtonRelease, QPoint(200, 70));
+    SendMouse(view.viewport(), QEvent::MouseButtonDblClick, QPoint(200, 70));
+    SendMouse(view.viewport(), QEvent::MouseButtonRelease, QPoint(200, 70));
     EXPECT_EQ(doubleClickedRows, std::vector<int>{3});
 }
 
@@ -191,6 +185,74 @@ TEST(GridViewTest, TreeRowsShowTheirPictureIndentedByLevel) {
     EXPECT_EQ(reportLeft - groupLeft, 14) << "a second-level row is indented by one level";
     EXPECT_GT(DarkPixels(image, QRect(30, 2, 120, 22)), 20)
         << "the group caption is drawn beside its picture";
+}
+
+TEST_F(SalesView, EnterOnARowIsADoubleClickAndABorderDoubleClickFitsTheColumn) {
+    std::vector<int> doubleClickedRows;
+    grid.SetDblClickHandler([&] { doubleClickedRows.push_back(grid.CursorRow()); });
+    Click(view, QPoint(200, 92)); // row 4
+    Key(view, Qt::Key_Return);
+    EXPECT_EQ(doubleClickedRows, std::vector<int>{4}) << "Enter drills as a double click does";
+
+    // Column 0 narrowed to 40 pixels, then its right edge double-clicked in the header: the width
+    // shows the widest text (华东商贸有限公司 at 10.5 pt) and no more than a margin beyond it.
+    grid.SetColWidthTwips(0, 40 * 15);
+    Grab(view);
+    vondrel::test::DoubleClickAt(view.viewport(), QPoint(40, 50));
+    const CellLook look = grid.CellLookAt(3, 0);
+    const int textPx = QFontMetrics(GridView::CellFont(look.faceName, look.sizePt, false, false, false))
+                           .horizontalAdvance(QStringLiteral("华东商贸有限公司"));
+    const int widthPx = grid.ColWidthTwips(0) / 15;
+    EXPECT_GE(widthPx, textPx);
+    EXPECT_LE(widthPx, textPx + 15);
+}
+
+TEST(GridViewTest, AGridWithoutRecordsShowsItsEmptyText) {
+    GridModel grid;
+    SetUpSalesHeader(grid);
+    GridView view(grid);
+    view.resize(640, 200);
+    view.show();
+    const auto inked = [](const QImage& image) {
+        return DarkPixels(image, QRect(0, 62, 600, 60));
+    };
+    const QImage plain = Grab(view);
+    view.SetEmptyText(QStringLiteral("没有符合条件的数据"));
+    EXPECT_GT(inked(Grab(view)), inked(plain) + 50) << "the text is drawn where the rows would be";
+    grid.FillFromArray(vb::Variant(SalesRows()));
+    const QImage withRows = Grab(view);
+    view.SetEmptyText({});
+    EXPECT_EQ(Grab(view), withRows) << "once there are rows the text is gone";
+}
+
+TEST(GridViewTest, TheFindBarSearchesALargeGridASliceAtATime) {
+    // 150,000 rows, the text sought only in the last: the search must hand control back to the event
+    // loop between slices (the window keeps answering) and still end on the last row.
+    constexpr long kRecords = 150000;
+    auto rows = std::make_shared<vb::Array>(std::vector<vb::Array::Bound>{{0, 1}, {0, kRecords - 1}});
+    for (long record = 0; record < kRecords; ++record) {
+        rows->Set(0, record, vb::Variant::Long(record));
+        rows->Set(1, record, record == kRecords - 1 ? "末行客户" : "客户");
+    }
+    GridModel grid;
+    grid.SetGridColCount(2);
+    grid.SetGridRowCount(1);
+    grid.SetHeaderRowCount(1);
+    grid.FillFromArray(vb::Variant(rows));
+    GridView view(grid);
+    GridFindBar bar(view);
+    view.resize(300, 200);
+    view.show();
+    bar.Open();
+    vondrel::test::TypeText(QStringLiteral("末行"), bar.findChild<QWidget*>("findText"));
+    bar.FindNext();
+    EXPECT_TRUE(bar.IsBusy()) << "the first slice returned before the end";
+    ASSERT_TRUE(vondrel::test::WaitUntil([&] { return !bar.IsBusy(); }));
+    EXPECT_EQ(grid.CursorRow(), kRecords);
+    EXPECT_EQ(grid.CursorCol(), 1);
+    EXPECT_EQ(bar.StatusText().toStdString(), "共 1 处");
+    EXPECT_GE(view.Viewport().firstDataRow, kRecords - view.Layout().RowsPerPage(view.Viewport()))
+        << "the found cell is scrolled into view";
 }
 
 TEST(GridViewTest, AViewOutlivingItsModelPaintsBlankAndIgnoresInput) {
