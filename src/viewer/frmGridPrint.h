@@ -231,6 +231,7 @@ private:
     bool SwitchTo(const drill::SwitchPlan& plan);
     bool BuildThroughProcedures(SetAside& saved);
     void RequireConnection() const;
+    template <class Op> void VisitReport(SetAside& saved, Op op);
     std::unique_ptr<SetAside> SetAsideReport();
     void PutBack(SetAside& saved);
     void DrawTitle();

@@ -16,6 +16,8 @@
 #include "vb/Error.h"
 #include "viewer/frmGridPrint.h"
 
+#include <utility>
+
 namespace QV_GridPrint {
 
 // Everything that makes the report shown: the host's definition, the report id, the plug-in, the
@@ -28,7 +30,7 @@ struct frmGridPrint::SetAside {
     std::int16_t RptID = 0;
     std::unique_ptr<IReport> mRpt;
     std::shared_ptr<ado::Recordset> rsData;
-    drill::Parameters parameters;
+    std::vector<std::string> ParaValue, ParaText, ParaValueSave, ParaTextSave;
     vb::Variant vPara, vData;
     bool bHasBind = false, bAutoMove = false, bSelPending = false, bColsChange = false, bFmtLoaded = false;
     bool bIsDetail = false, bParaSet = false, isBuiltByProcedures = false;
@@ -47,103 +49,72 @@ struct frmGridPrint::SetAside {
     std::optional<std::int16_t> gridReportId;
 };
 
+// Calls op(place in the window, place set aside) for every plain value of the report shown; the
+// plug-in, the grid and the sheets are moved by the callers.
+template <class Op> void frmGridPrint::VisitReport(SetAside& s, Op op) {
+    op(pGPrint->ClsName, s.ClsName);
+    op(pGPrint->FmtFileName, s.FmtFileName);
+    op(pGPrint->rptName, s.rptName);
+    op(pGPrint->HeadHeight, s.HeadHeight);
+    op(pGPrint->mOK, s.mOK);
+    op(pGPrint->RptType, s.RptType);
+    op(modGridPrint::RptID, s.RptID);
+    op(rsData, s.rsData);
+    op(ParaValue, s.ParaValue);
+    op(ParaText, s.ParaText);
+    op(ParaValueSave, s.ParaValueSave);
+    op(ParaTextSave, s.ParaTextSave);
+    op(vPara, s.vPara);
+    op(vData, s.vData);
+    op(bHasBind, s.bHasBind);
+    op(bAutoMove, s.bAutoMove);
+    op(bSelPending, s.bSelPending);
+    op(bColsChange, s.bColsChange);
+    op(bFmtLoaded, s.bFmtLoaded);
+    op(bIsDetail, s.bIsDetail);
+    op(bParaSet, s.bParaSet);
+    op(m_isBuiltByProcedures, s.isBuiltByProcedures);
+    op(iFixedCols, s.iFixedCols);
+    op(strBindField, s.strBindField);
+    op(strStoreProc, s.strStoreProc);
+    op(strMainProc, s.strMainProc);
+    op(strMxBindField, s.strMxBindField);
+    op(vHeadStart, s.vHeadStart);
+    op(iHeadEnd, s.iHeadEnd);
+    op(iFixedRows, s.iFixedRows);
+    op(iColCount, s.iColCount);
+    op(lDataRowTwips, s.lDataRowTwips);
+    op(columns, s.columns);
+    op(lbpara, s.lbpara);
+    op(TL1, s.TL1);
+    op(m_toolbar, s.toolbar);
+    op(m_caption, s.caption);
+    op(m_title, s.title);
+    op(m_gridReportId, s.gridReportId);
+}
+
 std::unique_ptr<frmGridPrint::SetAside> frmGridPrint::SetAsideReport() {
     auto saved = std::make_unique<SetAside>();
-    SetAside& s = *saved;
-    s.ClsName = pGPrint->ClsName;
-    s.FmtFileName = pGPrint->FmtFileName;
-    s.rptName = pGPrint->rptName;
-    s.HeadHeight = pGPrint->HeadHeight;
-    s.mOK = pGPrint->mOK;
-    s.RptType = pGPrint->RptType;
-    s.RptID = modGridPrint::RptID;
-    s.mRpt = std::move(mRpt);
-    s.rsData = rsData;
-    s.parameters = {ParaValue, ParaText, ParaValueSave, ParaTextSave};
-    s.vPara = vPara;
-    s.vData = vData;
-    s.bHasBind = bHasBind;
-    s.bAutoMove = bAutoMove;
-    s.bSelPending = bSelPending;
-    s.bColsChange = bColsChange;
-    s.bFmtLoaded = bFmtLoaded;
-    s.bIsDetail = bIsDetail;
-    s.bParaSet = bParaSet;
-    s.isBuiltByProcedures = m_isBuiltByProcedures;
-    s.iFixedCols = iFixedCols;
-    s.strBindField = strBindField;
-    s.strStoreProc = strStoreProc;
-    s.strMainProc = strMainProc;
-    s.strMxBindField = strMxBindField;
-    s.vHeadStart = vHeadStart;
-    s.iHeadEnd = iHeadEnd;
-    s.iFixedRows = iFixedRows;
-    s.iColCount = iColCount;
-    s.lDataRowTwips = lDataRowTwips;
-    s.columns = columns;
-    s.lbpara = lbpara;
+    // Copies: the build of the next report starts from the window's values and changes them.
+    VisitReport(*saved, [](auto& window, auto& aside) { aside = window; });
+    saved->mRpt = std::move(mRpt);
     // The grid keeps its settings for the new report (they are the window's, not the report's).
-    s.grid.SwapContents(vsf);
+    saved->grid.SwapContents(vsf);
     for (const int setting : {77, 66}) {
-        vsf.SetInertSetting(setting, s.grid.InertSetting(setting));
+        vsf.SetInertSetting(setting, saved->grid.InertSetting(setting));
     }
-    s.cll = std::move(cll);
-    s.clldata = std::move(clldata);
-    cll = sheet::SheetDocument();
-    clldata = sheet::SheetDocument();
-    s.TL1 = TL1;
-    s.toolbar = m_toolbar;
-    s.caption = m_caption;
-    s.title = m_title;
-    s.gridReportId = m_gridReportId;
+    saved->cll = std::exchange(cll, sheet::SheetDocument());
+    saved->clldata = std::exchange(clldata, sheet::SheetDocument());
     return saved;
 }
 
-void frmGridPrint::PutBack(SetAside& s) {
-    pGPrint->ClsName = s.ClsName;
-    pGPrint->FmtFileName = s.FmtFileName;
-    pGPrint->rptName = s.rptName;
-    pGPrint->HeadHeight = s.HeadHeight;
-    pGPrint->mOK = s.mOK;
-    pGPrint->RptType = s.RptType;
-    modGridPrint::RptID = s.RptID;
-    mRpt = std::move(s.mRpt);
-    rsData = s.rsData;
-    ParaValue = s.parameters.ParaValue;
-    ParaText = s.parameters.ParaText;
-    ParaValueSave = s.parameters.ParaValueSave;
-    ParaTextSave = s.parameters.ParaTextSave;
-    vPara = s.vPara;
-    vData = s.vData;
+void frmGridPrint::PutBack(SetAside& saved) {
+    VisitReport(saved, [](auto& window, auto& aside) { window = std::move(aside); });
+    mRpt = std::move(saved.mRpt);
+    vsf.SwapContents(saved.grid);
+    cll = std::move(saved.cll);
+    clldata = std::move(saved.clldata);
     bOK = true;
-    bHasBind = s.bHasBind;
-    bAutoMove = s.bAutoMove;
-    bSelPending = s.bSelPending;
-    bColsChange = s.bColsChange;
-    bFmtLoaded = s.bFmtLoaded;
-    bIsDetail = s.bIsDetail;
-    bParaSet = s.bParaSet;
-    m_isBuiltByProcedures = s.isBuiltByProcedures;
-    iFixedCols = s.iFixedCols;
-    strBindField = s.strBindField;
-    strStoreProc = s.strStoreProc;
-    strMainProc = s.strMainProc;
-    strMxBindField = s.strMxBindField;
-    vHeadStart = s.vHeadStart;
-    iHeadEnd = s.iHeadEnd;
-    iFixedRows = s.iFixedRows;
-    iColCount = s.iColCount;
-    lDataRowTwips = s.lDataRowTwips;
-    columns = s.columns;
-    lbpara = s.lbpara;
-    vsf.SwapContents(s.grid);
-    cll = std::move(s.cll);
-    clldata = std::move(s.clldata);
-    TL1 = s.TL1;
-    m_toolbar = s.toolbar;
-    m_caption = s.caption;
-    m_title = s.title;
-    m_gridReportId = s.gridReportId;
     for (const WindowPart part : {WindowPart::Caption, WindowPart::Title, WindowPart::Toolbar,
                                   WindowPart::Selector, WindowPart::Grid, WindowPart::Layout}) {
         Changed(part);
