@@ -445,13 +445,13 @@ VALUES ({rid}, {q(sql)},
 INSERT INTO qv_rptpara (qid, qorder, qname, qcaption, qdatatype, qdefault)
 SELECT qid, qorder, qname, qcaption, qtype, qdefault FROM qv_sqlreportpara;
 """)
-    colproc_select = ("""SELECT :puserid, 1, 5, 2 + ROW_NUMBER() OVER (ORDER BY m), 4, 5, 84,
+    colproc_select = ("""SELECT :puserid, 1, 5, 2 + ROW_NUMBER() OVER (ORDER BY m), 4, 5, 96,
        '各月销售额,' || m || '月', printf('m%02d', m), 1, 0, 0
 FROM (SELECT DISTINCT CAST(strftime('%m', i.fdate) AS INTEGER) AS m
       FROM xs_invoice i JOIN xs_customer c ON c.fcustid = i.fcustid
       WHERE i.fstatus <> 2 AND strftime('%Y', i.fdate) = printf('%04d', CAST(:pyear AS INTEGER))
         AND (CAST(:pregion AS INTEGER) = 0 OR c.fregionid = CAST(:pregion AS INTEGER))) months""" if sq else
-    """SELECT puserid, 1, 5, 2 + ROW_NUMBER() OVER (ORDER BY m), 4, 5, 84,
+    """SELECT puserid, 1, 5, 2 + ROW_NUMBER() OVER (ORDER BY m), 4, 5, 96,
        '各月销售额,' || m || '月', 'm' || lpad(m::text, 2, '0'), 1, 0, 0
 FROM (SELECT DISTINCT EXTRACT(MONTH FROM i.fdate)::integer AS m
       FROM xs_invoice i JOIN xs_customer c ON c.fcustid = i.fcustid
@@ -476,7 +476,7 @@ CREATE PROCEDURE sp_month_cols(pyear INTEGER, pregion INTEGER, puserid INTEGER) 
 $$;
 """)
     out.append("-- What the procedure gave user 1 (the demo user) for 2024, all regions.")
-    cols = ",\n".join(f"    (1, 1, 5, {k + 2}, 4, 5, 84, '各月销售额,{k}月', 'm{k:02d}', 1, 0, 0)" for k in range(1, 13))
+    cols = ",\n".join(f"    (1, 1, 5, {k + 2}, 4, 5, 96, '各月销售额,{k}月', 'm{k:02d}', 1, 0, 0)" for k in range(1, 13))
     out.append(insert_cols.rstrip('\n') + " VALUES\n" + cols + ";\n")
     return "\n".join(out)
 

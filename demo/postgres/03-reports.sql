@@ -202,7 +202,7 @@ DROP PROCEDURE IF EXISTS sp_month_cols(INTEGER, INTEGER, INTEGER);
 CREATE PROCEDURE sp_month_cols(pyear INTEGER, pregion INTEGER, puserid INTEGER) LANGUAGE sql AS $$
 INSERT INTO QV_RptChangeColFormat (fuserid, fischange, frptid, fcol, fbegrow, fendrow, fwidth, fcaption,
                                    fdatafield, fistotal, fdatatype, fdataformat)
-SELECT puserid, 1, 5, 2 + ROW_NUMBER() OVER (ORDER BY m), 4, 5, 84,
+SELECT puserid, 1, 5, 2 + ROW_NUMBER() OVER (ORDER BY m), 4, 5, 96,
        '各月销售额,' || m || '月', 'm' || lpad(m::text, 2, '0'), 1, 0, 0
 FROM (SELECT DISTINCT EXTRACT(MONTH FROM i.fdate)::integer AS m
       FROM xs_invoice i JOIN xs_customer c ON c.fcustid = i.fcustid
@@ -213,15 +213,15 @@ $$;
 -- What the procedure gave user 1 (the demo user) for 2024, all regions.
 INSERT INTO QV_RptChangeColFormat (fuserid, fischange, frptid, fcol, fbegrow, fendrow, fwidth, fcaption,
                                    fdatafield, fistotal, fdatatype, fdataformat) VALUES
-    (1, 1, 5, 3, 4, 5, 84, '各月销售额,1月', 'm01', 1, 0, 0),
-    (1, 1, 5, 4, 4, 5, 84, '各月销售额,2月', 'm02', 1, 0, 0),
-    (1, 1, 5, 5, 4, 5, 84, '各月销售额,3月', 'm03', 1, 0, 0),
-    (1, 1, 5, 6, 4, 5, 84, '各月销售额,4月', 'm04', 1, 0, 0),
-    (1, 1, 5, 7, 4, 5, 84, '各月销售额,5月', 'm05', 1, 0, 0),
-    (1, 1, 5, 8, 4, 5, 84, '各月销售额,6月', 'm06', 1, 0, 0),
-    (1, 1, 5, 9, 4, 5, 84, '各月销售额,7月', 'm07', 1, 0, 0),
-    (1, 1, 5, 10, 4, 5, 84, '各月销售额,8月', 'm08', 1, 0, 0),
-    (1, 1, 5, 11, 4, 5, 84, '各月销售额,9月', 'm09', 1, 0, 0),
-    (1, 1, 5, 12, 4, 5, 84, '各月销售额,10月', 'm10', 1, 0, 0),
-    (1, 1, 5, 13, 4, 5, 84, '各月销售额,11月', 'm11', 1, 0, 0),
-    (1, 1, 5, 14, 4, 5, 84, '各月销售额,12月', 'm12', 1, 0, 0);
+    (1, 1, 5, 3, 4, 5, 96, '各月销售额,1月', 'm01', 1, 0, 0),
+    (1, 1, 5, 4, 4, 5, 96, '各月销售额,2月', 'm02', 1, 0, 0),
+    (1, 1, 5, 5, 4, 5, 96, '各月销售额,3月', 'm03', 1, 0, 0),
+    (1, 1, 5, 6, 4, 5, 96, '各月销售额,4月', 'm04', 1, 0, 0),
+    (1, 1, 5, 7, 4, 5, 96, '各月销售额,5月', 'm05', 1, 0, 0),
+    (1, 1, 5, 8, 4, 5, 96, '各月销售额,6月', 'm06', 1, 0, 0),
+    (1, 1, 5, 9, 4, 5, 96, '各月销售额,7月', 'm07', 1, 0, 0),
+    (1, 1, 5, 10, 4, 5, 96, '各月销售额,8月', 'm08', 1, 0, 0),
+    (1, 1, 5, 11, 4, 5, 96, '各月销售额,9月', 'm09', 1, 0, 0),
+    (1, 1, 5, 12, 4, 5, 96, '各月销售额,10月', 'm10', 1, 0, 0),
+    (1, 1, 5, 13, 4, 5, 96, '各月销售额,11月', 'm11', 1, 0, 0),
+    (1, 1, 5, 14, 4, 5, 96, '各月销售额,12月', 'm12', 1, 0, 0);
