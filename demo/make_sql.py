@@ -445,14 +445,14 @@ VALUES ({rid}, {q(sql)},
 INSERT INTO qv_rptpara (qid, qorder, qname, qcaption, qdatatype, qdefault)
 SELECT qid, qorder, qname, qcaption, qtype, qdefault FROM qv_sqlreportpara;
 """)
-    colproc_select = ("""SELECT :puserid, 1, 5, 1 + ROW_NUMBER() OVER (ORDER BY m), 4, 5, 84,
-       '各月销售额,' || m || '月', printf('m%02d', m), 1, 0, 2
+    colproc_select = ("""SELECT :puserid, 1, 5, 2 + ROW_NUMBER() OVER (ORDER BY m), 4, 5, 96,
+       '各月销售额,' || m || '月', printf('m%02d', m), 1, 0, 0
 FROM (SELECT DISTINCT CAST(strftime('%m', i.fdate) AS INTEGER) AS m
       FROM xs_invoice i JOIN xs_customer c ON c.fcustid = i.fcustid
       WHERE i.fstatus <> 2 AND strftime('%Y', i.fdate) = printf('%04d', CAST(:pyear AS INTEGER))
         AND (CAST(:pregion AS INTEGER) = 0 OR c.fregionid = CAST(:pregion AS INTEGER))) months""" if sq else
-    """SELECT puserid, 1, 5, 1 + ROW_NUMBER() OVER (ORDER BY m), 4, 5, 84,
-       '各月销售额,' || m || '月', 'm' || lpad(m::text, 2, '0'), 1, 0, 2
+    """SELECT puserid, 1, 5, 2 + ROW_NUMBER() OVER (ORDER BY m), 4, 5, 96,
+       '各月销售额,' || m || '月', 'm' || lpad(m::text, 2, '0'), 1, 0, 0
 FROM (SELECT DISTINCT EXTRACT(MONTH FROM i.fdate)::integer AS m
       FROM xs_invoice i JOIN xs_customer c ON c.fcustid = i.fcustid
       WHERE i.fstatus <> 2 AND EXTRACT(YEAR FROM i.fdate) = pyear
@@ -460,8 +460,10 @@ FROM (SELECT DISTINCT EXTRACT(MONTH FROM i.fdate)::integer AS m
     insert_cols = "INSERT INTO QV_RptChangeColFormat (fuserid, fischange, frptid, fcol, fbegrow, fendrow, fwidth, fcaption,\n                                   fdatafield, fistotal, fdatatype, fdataformat)\n"
     out.append("""-- 月度销售趋势's months are variable columns: after the reset deleted the report's column rows, the
 -- window calls this with the report's parameter values (year, region) and the user, and it adds one
--- column per month with sales, between 地区 and 全年合计 (template header rows 4 and 5). The window
--- passes the values as the text of the parameter items: SQLite compares them as numbers only when told.""")
+-- column per month with sales, after 全年合计 (template header rows 4 and 5). A column added after the
+-- last one takes that column's cells, so with 0 decimal places (keep the template's number format) the
+-- months show amounts as 全年合计 does: grouped, two decimals. The window passes the values as the
+-- text of the parameter items: SQLite compares them as numbers only when told.""")
     if sq:
         out.append(f"""DELETE FROM vondrel_procedures WHERE name = 'sp_month_cols';
 INSERT INTO vondrel_procedures (name, params, body) VALUES ('sp_month_cols', 'pyear INTEGER, pregion INTEGER, puserid INTEGER',
@@ -474,7 +476,7 @@ CREATE PROCEDURE sp_month_cols(pyear INTEGER, pregion INTEGER, puserid INTEGER) 
 $$;
 """)
     out.append("-- What the procedure gave user 1 (the demo user) for 2024, all regions.")
-    cols = ",\n".join(f"    (1, 1, 5, {k + 1}, 4, 5, 84, '各月销售额,{k}月', 'm{k:02d}', 1, 0, 2)" for k in range(1, 13))
+    cols = ",\n".join(f"    (1, 1, 5, {k + 2}, 4, 5, 96, '各月销售额,{k}月', 'm{k:02d}', 1, 0, 0)" for k in range(1, 13))
     out.append(insert_cols.rstrip('\n') + " VALUES\n" + cols + ";\n")
     return "\n".join(out)
 

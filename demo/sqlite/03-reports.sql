@@ -194,8 +194,10 @@ SELECT qid, qorder, qname, qcaption, qtype, qdefault FROM qv_sqlreportpara;
 
 -- 月度销售趋势's months are variable columns: after the reset deleted the report's column rows, the
 -- window calls this with the report's parameter values (year, region) and the user, and it adds one
--- column per month with sales, between 地区 and 全年合计 (template header rows 4 and 5). The window
--- passes the values as the text of the parameter items: SQLite compares them as numbers only when told.
+-- column per month with sales, after 全年合计 (template header rows 4 and 5). A column added after the
+-- last one takes that column's cells, so with 0 decimal places (keep the template's number format) the
+-- months show amounts as 全年合计 does: grouped, two decimals. The window passes the values as the
+-- text of the parameter items: SQLite compares them as numbers only when told.
 CREATE TABLE IF NOT EXISTS vondrel_procedures (
     name   TEXT PRIMARY KEY,
     params TEXT,
@@ -205,8 +207,8 @@ DELETE FROM vondrel_procedures WHERE name = 'sp_month_cols';
 INSERT INTO vondrel_procedures (name, params, body) VALUES ('sp_month_cols', 'pyear INTEGER, pregion INTEGER, puserid INTEGER',
 'INSERT INTO QV_RptChangeColFormat (fuserid, fischange, frptid, fcol, fbegrow, fendrow, fwidth, fcaption,
                                    fdatafield, fistotal, fdatatype, fdataformat)
-SELECT :puserid, 1, 5, 1 + ROW_NUMBER() OVER (ORDER BY m), 4, 5, 84,
-       ''各月销售额,'' || m || ''月'', printf(''m%02d'', m), 1, 0, 2
+SELECT :puserid, 1, 5, 2 + ROW_NUMBER() OVER (ORDER BY m), 4, 5, 96,
+       ''各月销售额,'' || m || ''月'', printf(''m%02d'', m), 1, 0, 0
 FROM (SELECT DISTINCT CAST(strftime(''%m'', i.fdate) AS INTEGER) AS m
       FROM xs_invoice i JOIN xs_customer c ON c.fcustid = i.fcustid
       WHERE i.fstatus <> 2 AND strftime(''%Y'', i.fdate) = printf(''%04d'', CAST(:pyear AS INTEGER))
@@ -215,15 +217,15 @@ FROM (SELECT DISTINCT CAST(strftime(''%m'', i.fdate) AS INTEGER) AS m
 -- What the procedure gave user 1 (the demo user) for 2024, all regions.
 INSERT INTO QV_RptChangeColFormat (fuserid, fischange, frptid, fcol, fbegrow, fendrow, fwidth, fcaption,
                                    fdatafield, fistotal, fdatatype, fdataformat) VALUES
-    (1, 1, 5, 2, 4, 5, 84, '各月销售额,1月', 'm01', 1, 0, 2),
-    (1, 1, 5, 3, 4, 5, 84, '各月销售额,2月', 'm02', 1, 0, 2),
-    (1, 1, 5, 4, 4, 5, 84, '各月销售额,3月', 'm03', 1, 0, 2),
-    (1, 1, 5, 5, 4, 5, 84, '各月销售额,4月', 'm04', 1, 0, 2),
-    (1, 1, 5, 6, 4, 5, 84, '各月销售额,5月', 'm05', 1, 0, 2),
-    (1, 1, 5, 7, 4, 5, 84, '各月销售额,6月', 'm06', 1, 0, 2),
-    (1, 1, 5, 8, 4, 5, 84, '各月销售额,7月', 'm07', 1, 0, 2),
-    (1, 1, 5, 9, 4, 5, 84, '各月销售额,8月', 'm08', 1, 0, 2),
-    (1, 1, 5, 10, 4, 5, 84, '各月销售额,9月', 'm09', 1, 0, 2),
-    (1, 1, 5, 11, 4, 5, 84, '各月销售额,10月', 'm10', 1, 0, 2),
-    (1, 1, 5, 12, 4, 5, 84, '各月销售额,11月', 'm11', 1, 0, 2),
-    (1, 1, 5, 13, 4, 5, 84, '各月销售额,12月', 'm12', 1, 0, 2);
+    (1, 1, 5, 3, 4, 5, 96, '各月销售额,1月', 'm01', 1, 0, 0),
+    (1, 1, 5, 4, 4, 5, 96, '各月销售额,2月', 'm02', 1, 0, 0),
+    (1, 1, 5, 5, 4, 5, 96, '各月销售额,3月', 'm03', 1, 0, 0),
+    (1, 1, 5, 6, 4, 5, 96, '各月销售额,4月', 'm04', 1, 0, 0),
+    (1, 1, 5, 7, 4, 5, 96, '各月销售额,5月', 'm05', 1, 0, 0),
+    (1, 1, 5, 8, 4, 5, 96, '各月销售额,6月', 'm06', 1, 0, 0),
+    (1, 1, 5, 9, 4, 5, 96, '各月销售额,7月', 'm07', 1, 0, 0),
+    (1, 1, 5, 10, 4, 5, 96, '各月销售额,8月', 'm08', 1, 0, 0),
+    (1, 1, 5, 11, 4, 5, 96, '各月销售额,9月', 'm09', 1, 0, 0),
+    (1, 1, 5, 12, 4, 5, 96, '各月销售额,10月', 'm10', 1, 0, 0),
+    (1, 1, 5, 13, 4, 5, 96, '各月销售额,11月', 'm11', 1, 0, 0),
+    (1, 1, 5, 14, 4, 5, 96, '各月销售额,12月', 'm12', 1, 0, 0);

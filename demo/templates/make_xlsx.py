@@ -195,7 +195,8 @@ def monthly_sales(path):
            [("A5:A6", "客户"), ("B5:B6", "地区"), ("C5:C6", "全年合计")],
            [("fcustname", "left", None), ("fregion", "center", None), ("ftotal", "right", MONEY)],
            {"A": "合计", "C": "y"},
-           [("A#", "制表人："), ("B#", "&PUSER")], [("A2", "&P0"), ("B2", "&P1")])
+           [("A#", "制表人："), ("B#", "&PUSER")], [("A2", "&P0"), ("B2", "&P1")],
+           unit_cell="C3")  # the region (B2) runs on over C2
 
 
 def receipts(path):

@@ -129,25 +129,46 @@ void SetCellDownPara(const sheet::SheetDocument& cll, sheet::SheetDocument& clld
     }
 }
 
-void LayoutParaLabels(const std::vector<std::string>& ParaText, std::vector<ParaLabel>& labels) {
+namespace {
+
+bool Overlaps(const ParaLabel& label, const TwipsRect& box) {
+    return label.leftTwips < box.Right() && box.left < label.leftTwips + label.widthTwips &&
+           label.topTwips < box.Bottom() && box.top < label.topTwips + label.heightTwips;
+}
+
+} // namespace
+
+void LayoutParaLabels(const std::vector<std::string>& ParaText, std::vector<ParaLabel>& labels,
+                      const std::optional<TwipsRect>& selector) {
     labels.resize(1);
     if (ParaText.empty()) {
         labels[0].caption.clear();
         return;
     }
     labels.resize(ParaText.size());
+    // How far the labels of each column moved down to clear the selector.
+    int shift[2] = {0, 0};
     for (std::size_t index = 0; index < ParaText.size(); ++index) {
         const int k = static_cast<int>(index);
+        const int column = k > 2 ? 1 : 0;
         ParaLabel& label = labels[index];
         label.caption = ParaText[index];
         // The first three labels form one column, all further ones a second column to its right.
         label.leftTwips = k > 2 ? 9250 : 6000;
-        label.topTwips = k > 2 ? 650 + (k - 3) * 250 : 650 + k * 250;
+        label.topTwips = (k > 2 ? 650 + (k - 3) * 250 : 650 + k * 250) + shift[column];
         label.widthTwips = 3000;
         label.heightTwips = 230;
         label.colour = kSystemWindowColour;
         label.fontSize = kParaLabelFontSize;
         label.isVisible = true;
+        if (selector && selector->width > 0 && selector->height > 0 && Overlaps(label, *selector)) {
+            if (label.leftTwips < selector->left) {
+                label.widthTwips = selector->left - label.leftTwips;
+            } else {
+                shift[column] += selector->Bottom() - label.topTwips;
+                label.topTwips = selector->Bottom();
+            }
+        }
     }
 }
 

@@ -78,10 +78,25 @@ struct ParaLabel {
 inline constexpr long kSystemWindowColour = 0x80000005L;
 inline constexpr double kParaLabelFontSize = 10.0;
 
+// A rectangle in twips from the top-left of the window's inner area.
+struct TwipsRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    int Right() const { return left + width; }
+    int Bottom() const { return top + height; }
+    friend bool operator==(const TwipsRect&, const TwipsRect&) = default;
+};
+
 // The label block for the parameter texts: label k at left 6000, top 650 + 250 k for k = 0..2, and at
 // left 9250, top 650 + 250 (k - 3) for k >= 3; each 3000 x 230 twips. `labels` is the window's label
 // array: label 0 always exists and is reused; every other label is replaced. With no parameter texts
 // label 0 is blanked, so the parameter line never shows another report's parameter.
-void LayoutParaLabels(const std::vector<std::string>& ParaText, std::vector<ParaLabel>& labels);
+// `selector` is where the record selector stands when it is shown. The labels flow around it: a label
+// that begins left of it is narrowed to end at its left edge, and one that begins over it moves below
+// it, taking the labels after it in its column down by the same distance.
+void LayoutParaLabels(const std::vector<std::string>& ParaText, std::vector<ParaLabel>& labels,
+                      const std::optional<TwipsRect>& selector = std::nullopt);
 
 } // namespace QV_GridPrint

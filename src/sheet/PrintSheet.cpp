@@ -68,6 +68,28 @@ void SetRowCount(sheet::SheetDocument& clldata, int rows) {
     }
 }
 
+// The grid shows equal neighbouring header captions as one cell (a variable column's top caption,
+// repeated over each of its columns, is one heading over all of them); the print shows the header
+// the same way. A grid block that would cut a merge of the template in two is left as it is.
+void MergeHeaderAsGrid(const grid::GridModel& vsf, sheet::SheetDocument& clldata, int vHeadStart) {
+    const int headerRows = vsf.HeaderRowCount();
+    for (const grid::MergeSpan& span : vsf.MergedSpans()) {
+        const sheet::MergeRange block{span.col1, vHeadStart + span.row1, span.col2, vHeadStart + span.row2};
+        if (span.row2 >= headerRows || block.c2 >= clldata.SheetColCount() ||
+            block.r2 >= clldata.SheetRowCount() || (block.c1 == block.c2 && block.r1 == block.r2)) {
+            continue;
+        }
+        const std::vector<sheet::MergeRange>& merges = clldata.Merges();
+        const bool cutsAMerge =
+            std::any_of(merges.begin(), merges.end(), [&block](const sheet::MergeRange& m) {
+                return m.Intersects(block) && !(block.Contains(m.c1, m.r1) && block.Contains(m.c2, m.r2));
+            });
+        if (!cutsAMerge && std::find(merges.begin(), merges.end(), block) == merges.end()) {
+            clldata.MergeCells(block.c1, block.r1, block.c2, block.r2);
+        }
+    }
+}
+
 } // namespace
 
 std::string PageLineDate(vb::Date day) {
@@ -93,6 +115,7 @@ void SetCellDataFromVSF(const PrintSheetSource& source, sheet::SheetDocument& cl
     const grid::GridModel& vsf = source.vsf;
     SetCellColWidth(vsf, clldata, source.twipsPerPixelX);
     SetCellPara(source.cll, clldata, source.vHeadStart, source.fields);
+    MergeHeaderAsGrid(vsf, clldata, source.vHeadStart);
 
     const int dataRows = std::max(0, vsf.GridRowCount() - vsf.HeaderRowCount());
     const int firstRow = source.iHeadEnd + 1;

@@ -701,7 +701,12 @@ void frmGridPrint::ExportReport() {
 }
 
 void frmGridPrint::PrintPara() {
-    LayoutParaLabels(ParaText, lbpara);
+    std::optional<TwipsRect> selector;
+    if (TL1.isVisible) {
+        selector = TwipsRect{RecordSelector::kLeftTwips, RecordSelector::kTopTwips, TL1.widthTwips,
+                             RecordSelector::kHeightTwips};
+    }
+    LayoutParaLabels(ParaText, lbpara, selector);
     vsf.SetInertSetting(66, 3);
     Changed(WindowPart::Title);
 }

@@ -60,6 +60,10 @@ struct ToolbarButton {
 
 // The record selector TL1: the master records of the report, listed by the bind field.
 struct RecordSelector {
+    // Where the selector stands in the title band (its design position; the width is set with it).
+    static constexpr int kLeftTwips = 8400;
+    static constexpr int kTopTwips = 720;
+    static constexpr int kHeightTwips = 375;
     bool isVisible = false; // visible and enabled are always set together
     int widthTwips = 0;
     std::string columnField;

@@ -11,7 +11,9 @@
 #include "controls/sheet/SheetDump.h"
 #include "vb/DateTime.h"
 
+#include <array>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -191,6 +193,53 @@ TEST(PageFields, ParameterLabelsStandInTwoColumns) {
     QV_GridPrint::LayoutParaLabels({}, lbpara);
     ASSERT_EQ(lbpara.size(), 1U);
     EXPECT_EQ(lbpara[0].caption, "");
+}
+
+TEST(PageFields, ParameterLabelsFlowAroundTheRecordSelector) {
+    // Without the rule the fourth label stood at 9250, 650, under the selector of a bound report.
+    const QV_GridPrint::TwipsRect selector{8400, 720, 3000, 375};
+    struct Case {
+        const char* name;
+        std::optional<QV_GridPrint::TwipsRect> selector;
+        std::size_t labels;
+        std::vector<std::array<int, 3>> expected; // left, top, width of each label
+    } const cases[] = {
+        {"no selector",
+         std::nullopt,
+         4,
+         {{6000, 650, 3000}, {6000, 900, 3000}, {6000, 1150, 3000}, {9250, 650, 3000}}},
+        {"the first column ends at the selector, the fourth label goes below it",
+         selector,
+         4,
+         {{6000, 650, 2400}, {6000, 900, 2400}, {6000, 1150, 3000}, {9250, 1095, 3000}}},
+        {"the second column moves down as a whole",
+         selector,
+         6,
+         {{6000, 650, 2400},
+          {6000, 900, 2400},
+          {6000, 1150, 3000},
+          {9250, 1095, 3000},
+          {9250, 1345, 3000},
+          {9250, 1595, 3000}}},
+        {"a selector clear of the labels moves none",
+         QV_GridPrint::TwipsRect{0, 0, 3000, 375},
+         4,
+         {{6000, 650, 3000}, {6000, 900, 3000}, {6000, 1150, 3000}, {9250, 650, 3000}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<ParaLabel> lbpara(1);
+        QV_GridPrint::LayoutParaLabels(std::vector<std::string>(c.labels, "地区:全部地区"), lbpara,
+                                       c.selector);
+        ASSERT_EQ(lbpara.size(), c.expected.size());
+        for (std::size_t k = 0; k < lbpara.size(); ++k) {
+            SCOPED_TRACE(k);
+            EXPECT_EQ(lbpara[k].leftTwips, c.expected[k][0]);
+            EXPECT_EQ(lbpara[k].topTwips, c.expected[k][1]);
+            EXPECT_EQ(lbpara[k].widthTwips, c.expected[k][2]);
+            EXPECT_EQ(lbpara[k].heightTwips, 230);
+        }
+    }
 }
 
 } // namespace

@@ -8,10 +8,12 @@
 #include "DemoReport.h"
 #include "controls/sheet/SheetDump.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -138,6 +140,39 @@ TEST(PrintSheet, RebuildFromTheDemoReport) {
     ASSERT_TRUE(print.GetColWidth(2, px));
     EXPECT_EQ(px, 126);
     EXPECT_TRUE(print.CheckConsistency());
+}
+
+TEST(PrintSheet, EqualHeaderCaptionsPrintAsOneCellLikeTheGrid) {
+    // Variable columns repeat their top caption over each column; the grid shows it once. Without the
+    // rule the print repeated "金额" over every column.
+    struct Case {
+        const char* name;
+        std::vector<int> columns; // header row 2 (template row 7) of these columns reads "金额"
+        std::vector<sheet::MergeRange> added;
+    } const cases[] = {
+        {"the template's header as it is", {}, {}},
+        {"three equal neighbours", {4, 5}, {{4, 6, 6, 6}}},
+        {"equal but apart", {2}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DemoReport report(kSales);
+        for (const int col : c.columns) {
+            report.vsf.SetRangeProp(0, 2, col, vb::Variant("金额"));
+            ASSERT_TRUE(report.clldata.SetCellText(col, 6, "金额"));
+        }
+        std::vector<sheet::MergeRange> expected = report.cll.Merges();
+        expected.insert(expected.end(), c.added.begin(), c.added.end());
+        QV_GridPrint::SetCellDataFromVSF(report.Source(Fields()), report.clldata);
+        std::vector<sheet::MergeRange> merges = report.clldata.Merges();
+        const auto order = [](const sheet::MergeRange& a, const sheet::MergeRange& b) {
+            return std::tie(a.r1, a.c1) < std::tie(b.r1, b.c1);
+        };
+        std::sort(expected.begin(), expected.end(), order);
+        std::sort(merges.begin(), merges.end(), order);
+        EXPECT_EQ(merges, expected);
+        EXPECT_TRUE(report.clldata.CheckConsistency());
+    }
 }
 
 TEST(PrintSheet, TwoRunsGiveTheSameSheetAndFile) {

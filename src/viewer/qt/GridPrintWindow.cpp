@@ -257,7 +257,12 @@ struct GridPrintWindow::Private {
         const RecordSelector& tl1 = logic->Selector();
         selector->setVisible(tl1.isVisible);
         selector->setEnabled(tl1.isVisible);
-        selector->setFixedWidth(ToPixels(tl1.widthTwips, TwipsPerPixel()));
+        // The band starts a classic toolbar's height below the window's inner area.
+        const double twipsPerPixel = TwipsPerPixel();
+        selector->setGeometry(ToPixels(RecordSelector::kLeftTwips, twipsPerPixel),
+                              ToPixels(RecordSelector::kTopTwips, twipsPerPixel) - kClassicToolbarPx,
+                              ToPixels(tl1.widthTwips, twipsPerPixel),
+                              ToPixels(RecordSelector::kHeightTwips, twipsPerPixel));
         isFillingSelector = true;
         selector->clear();
         if (tl1.rowSource && tl1.rowSource->State() == ado::adStateOpen && !tl1.listField.empty()) {
@@ -363,7 +368,6 @@ void GridPrintWindow::ShowModal() {
     layout->addWidget(d->band);
     d->selector = new QComboBox(d->band);
     d->selector->setObjectName("TL1");
-    d->selector->move(560, 8);
     d->selector->setVisible(false);
     QObject::connect(d->selector, QOverload<int>::of(&QComboBox::activated), &dialog, [this](int index) {
         if (d->isFillingSelector || index < 0) {
