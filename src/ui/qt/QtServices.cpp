@@ -42,7 +42,9 @@ QString ToQtFilter(const std::string& filter) {
     const QStringList parts = ToQt(filter).split('|');
     QStringList entries;
     for (qsizetype k = 0; k + 1 < parts.size(); k += 2) {
-        entries << parts[k] + " (" + QString(parts[k + 1]).replace(';', ' ') + ")";
+        // "Excel文件(*.xls)" names its pattern already; Qt reads the patterns from the last brackets.
+        const QString patterns = QString(parts[k + 1]).replace(';', ' ');
+        entries << (parts[k].endsWith("(" + patterns + ")") ? parts[k] : parts[k] + " (" + patterns + ")");
     }
     return entries.join(";;");
 }
@@ -252,7 +254,8 @@ int QtServices::RunDialog(QDialog& dialog) {
 namespace {
 void StartFromDocument(QPrinter& printer, const sheet::SheetDocument& doc) {
     printer.setPageLayout(sheet::qt::PageLayoutOf(doc.GetPageSetup()));
-    printer.setDocName(QStringLiteral("报表"));
+    // The print job's name; a print to a file proposes it as the file name and the PDF takes it as title.
+    printer.setDocName(doc.Title().empty() ? QStringLiteral("报表") : QString::fromStdString(doc.Title()));
 }
 } // namespace
 
