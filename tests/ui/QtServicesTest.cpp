@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QImage>
 #include <QMessageBox>
@@ -102,6 +103,20 @@ TEST(QtServices, SaveDialogListsEachPatternOnce) {
     EXPECT_FALSE(services.AskSaveFile(request));
     EXPECT_EQ(filters, (QStringList{"Excel文件(*.xls)", "PDF 文件(*.pdf)", "文本 (*.txt *.csv)"}));
     EXPECT_EQ(selected, "PDF 文件(*.pdf)");
+
+    // A name typed without an extension comes back with the chosen type's, so that the dialog's own
+    // question about replacing a file asks about the file that will be written.
+    const QString folder = QDir::tempPath();
+    services.SetDialogObserver([&](QWidget* dialog) {
+        if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
+            files->selectFile(folder + "/三月");
+            QMetaObject::invokeMethod(files, "accept"); // a protected slot, as the Save button runs it
+        }
+    });
+    const std::optional<ui::SaveFileChoice> choice = services.AskSaveFile(request);
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->path, (folder + "/三月.pdf").toStdString());
+    EXPECT_EQ(choice->filterIndex, 2);
 }
 
 TEST(QtServices, BusyCursorNestsAndScreenUnitsFollowTheScreen) {

@@ -24,6 +24,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSpinBox>
 #include <QThread>
@@ -197,6 +198,17 @@ std::optional<SaveFileChoice> QtServices::AskSaveFile(const SaveFileRequest& req
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size()) {
         dialog.selectNameFilter(filters[request.filterIndex - 1]);
     }
+    // A name typed without an extension gets the chosen type's before the dialog asks whether to
+    // replace a file, so the question is about the file that will be written.
+    const auto suffixOf = [](const QString& filter) {
+        static const QRegularExpression single(QStringLiteral(R"(\(\*\.(\w+)\)$)"));
+        const QRegularExpressionMatch match = single.match(filter);
+        return match.hasMatch() ? match.captured(1) : QString();
+    };
+    dialog.setDefaultSuffix(suffixOf(dialog.selectedNameFilter()));
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog, suffixOf](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
     if (m_observer) {
         QTimer::singleShot(0, &dialog, [this, &dialog] { m_observer(&dialog); });
     }
