@@ -15,11 +15,11 @@
 
 #include "batch/GridJson_p.h"
 #include "controls/sheet/ReplaceFile.h"
-#include "controls/sheet/SheetXlsx.h"
 #include "controls/sheet/qt/SheetPrinter.h"
 #include "host/ReportWindow.h"
 #include "host/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
+#include "sheet/ExportFormats.h"
 #include "sqlreport/PresetPrompt.h"
 #include "ui/Services.h"
 #include "ui/qt/QtServices.h"
@@ -38,19 +38,10 @@ namespace fs = std::filesystem;
 constexpr int kPngDpi = 150;
 constexpr const char* kDoubleClick = "dblclick:";
 
-// How each format is written: the window's export routine answers its save dialog with one of its
-// file types (1 Excel workbook, 2 sheet document); the others have writers of their own.
-struct FormatEntry {
-    const char* name;
-    int dialogFileType; // 0: not through the window's export routine
-};
-constexpr FormatEntry kFormats[] = {{"xls", 1}, {"xlsx", 0}, {"cll", 2}, {"pdf", 0}, {"png", 0}, {"json", 0}};
-
-const FormatEntry* FindFormat(const std::string& name) {
-    const auto found = std::find_if(std::begin(kFormats), std::end(kFormats),
-                                    [&](const FormatEntry& entry) { return name == entry.name; });
-    return found == std::end(kFormats) ? nullptr : found;
-}
+// The formats of the window's export dialog are written by the window's own export routine (answering
+// its dialog with that file type), so batch mode and the window write the same file; these two have
+// writers of their own here.
+constexpr const char* kOwnFormats[] = {"png", "json"};
 
 // Nobody sits in front of the run: messages are collected, the save dialog answers with the requested
 // file during the export step only, printing is refused, and the parameter dialog is answered from
@@ -80,7 +71,7 @@ public:
             Fault("批处理时没有人回答保存对话框");
             return std::nullopt;
         }
-        return ui::SaveFileChoice{m_path, m_fileType};
+        return ui::SaveFileChoice{m_path, m_fileType, true};
     }
     void SetBusy(bool) override {}
     double TwipsPerPixelX() const override { return 15; }
@@ -133,9 +124,8 @@ private:
 // The report window without a screen: loads, runs the actions, writes the file.
 class BatchWindow final : public QV_GridPrint::ReportWindow {
 public:
-    BatchWindow(BatchServices& services, const ExportRequest& request, const FormatEntry& format,
-                bool& written)
-        : m_services(services), m_request(request), m_format(format), m_written(written) {}
+    BatchWindow(BatchServices& services, const ExportRequest& request, std::string format, bool& written)
+        : m_services(services), m_request(request), m_format(std::move(format)), m_written(written) {}
 
     void SetHost(QV_GridPrint::clsGridPrint& host) override { m_host = &host; }
     void ShowModal() override {
@@ -190,29 +180,20 @@ private:
     }
 
     bool Export(QV_GridPrint::frmGridPrint& window) {
-        const std::string name = m_format.name;
         const std::string& path = m_request.path;
-        if (m_format.dialogFileType != 0) {
+        if (const int fileType = QV_GridPrint::ExportFileTypeOf(m_format); fileType != 0) {
             // The window's own export routine, as a user runs it; its result says whether it wrote.
-            m_services.BeginExport(m_format.dialogFileType);
+            m_services.BeginExport(fileType);
             window.ToolbarClick("dc");
             return window.LastExport() == QV_GridPrint::ExportResult::Written;
         }
         std::string error;
         bool ok = false;
-        if (name == "json") {
+        if (m_format == "json") {
             ok = sheet::ReplaceFileContents(path, GridJson(window), error);
         } else {
             window.SetCellDataFromVSF();
-            if (name == "pdf") {
-                ok = sheet::qt::ExportPdf(window.PrintSheet(), path, error);
-            } else if (name == "png") {
-                ok = sheet::qt::RenderPagePng(window.PrintSheet(), 1, kPngDpi, path, error);
-            } else {
-                sheet::LoadError loadError;
-                ok = sheet::ExportXlsx(window.PrintSheet(), path, loadError);
-                error = loadError.message;
-            }
+            ok = sheet::qt::RenderPagePng(window.PrintSheet(), 1, kPngDpi, path, error);
         }
         if (!ok) {
             m_services.Fault(error.empty() ? "无法写入文件：" + path : error);
@@ -222,7 +203,7 @@ private:
 
     BatchServices& m_services;
     const ExportRequest& m_request;
-    const FormatEntry& m_format;
+    const std::string m_format;
     bool& m_written;
     QV_GridPrint::clsGridPrint* m_host = nullptr;
 };
@@ -232,9 +213,10 @@ private:
 const std::vector<std::string>& ExportFormats() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> all;
-        for (const FormatEntry& entry : kFormats) {
-            all.emplace_back(entry.name);
+        for (const QV_GridPrint::ExportFormat& format : QV_GridPrint::ExportFormats()) {
+            all.emplace_back(format.key);
         }
+        all.insert(all.end(), std::begin(kOwnFormats), std::end(kOwnFormats));
         return all;
     }();
     return names;
@@ -251,7 +233,7 @@ std::string FormatOfPath(const fs::path& path) {
 }
 
 std::string CheckFormat(const std::string& format) {
-    if (FindFormat(format)) {
+    if (std::ranges::find(ExportFormats(), format) != ExportFormats().end()) {
         return {};
     }
     std::string known;
@@ -298,9 +280,8 @@ ExportResult ExportReport(const std::function<void(QV_GridPrint::clsGridPrint&)>
         QV_GridPrint::clsGridPrint host(services);
         prepareHost(host);
         bool written = false;
-        const FormatEntry& format = *FindFormat(formatName);
-        host.SetReportWindowFactory([&services, &request, &format, &written] {
-            return std::make_unique<BatchWindow>(*services, request, format, written);
+        host.SetReportWindowFactory([&services, &request, &formatName, &written] {
+            return std::make_unique<BatchWindow>(*services, request, formatName, written);
         });
         host.ShowReportOfId(reportId);
         result.isWritten = written;

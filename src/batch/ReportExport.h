@@ -14,8 +14,9 @@ class clsGridPrint;
 
 namespace vondrel::batch {
 
-// The formats a report exports to without a window, in the order messages list them: "xls", "xlsx",
-// "cll", "pdf", "png" (the first page at 150 dpi), "json" (the grid as shown, docs/batch.md).
+// The formats a report exports to without a window, in the order messages list them: those of the
+// window's export dialog ("xls", "cll", "xlsx", "pdf", written as the window writes them), then "png"
+// (the first page at 150 dpi) and "json" (the grid as shown, docs/batch.md).
 const std::vector<std::string>& ExportFormats();
 // The format a file name's extension names, in lower case ("" without an extension).
 std::string FormatOfPath(const std::filesystem::path& path);

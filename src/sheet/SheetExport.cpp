@@ -4,6 +4,7 @@
 
 #include "catalogue/ModGridPrint.h"
 #include "controls/sheet/SheetDocument.h"
+#include "sheet/ExportFormats.h"
 #include "ui/Services.h"
 
 #include <fcntl.h>
@@ -36,7 +37,7 @@ ExportResult ExportPrintSheet(ui::Services& services, sheet::SheetDocument& clld
                               const std::string& rptName) {
     ui::SaveFileRequest request;
     request.title = kExportTitle;
-    request.filter = kExportFilter;
+    request.filter = ExportFilter();
     request.flags = kExportFlags;
     request.fileName = rptName;
     request.filterIndex = 1;
@@ -45,20 +46,18 @@ ExportResult ExportPrintSheet(ui::Services& services, sheet::SheetDocument& clld
     if (!choice || choice->path.empty()) {
         return ExportResult::Cancelled;
     }
+    const ExportFormat* format = ExportFormatOfType(choice->filterIndex);
+    const std::string path =
+        format && !choice->isExactPath ? WithExportExtension(choice->path, *format) : choice->path;
     bool isWritten = false;
     std::string reason;
     {
         ui::BusyScope busy(services);
         try {
-            if (choice->filterIndex == 1) {
-                isWritten = clldata.ExportExcel(choice->path);
-            } else if (choice->filterIndex == 2) {
-                isWritten = clldata.SaveFile(choice->path);
-            } else {
+            if (format == nullptr) {
                 reason = "未知的文件类型（第" + std::to_string(choice->filterIndex) + "种）";
-            }
-            if (!isWritten && reason.empty()) {
-                reason = clldata.LastError().message;
+            } else {
+                isWritten = format->write(clldata, path, reason);
             }
         } catch (const std::exception& error) {
             isWritten = false;
@@ -67,8 +66,8 @@ ExportResult ExportPrintSheet(ui::Services& services, sheet::SheetDocument& clld
     }
     if (!isWritten) {
         std::string text = "引出[";
-        text.append(rptName).append("]失败，文件没有写成：\n").append(choice->path).append("\n");
-        text.append("原因：").append(FailureReason(choice->path, reason));
+        text.append(rptName).append("]失败，文件没有写成：\n").append(path).append("\n");
+        text.append("原因：").append(FailureReason(path, reason));
         services.ShowMessage({text, modGridPrint::kNoticeTitle, ui::Buttons::Ok, ui::Icon::Warning});
         return ExportResult::Failed;
     }

@@ -13,17 +13,16 @@ class Services;
 
 namespace QV_GridPrint {
 
-// The export dialog: its title, its two file types (1 Excel workbook, 2 sheet document) and the
-// dialog's option flags.
+// The export dialog: its title and option flags; its file types are ExportFormats() (1 Excel
+// workbook, 2 sheet document, then .xlsx and PDF).
 inline constexpr const char* kExportTitle = "导出报表";
-inline constexpr const char* kExportFilter = "Excel文件(*.xls)|*.xls|华表文件(*.cll)|*.cll";
 inline constexpr long kExportFlags = 2;
 
 enum class ExportResult { Cancelled, Written, Failed };
 
-// Asks for a file (the report name proposed) and lets the print sheet write itself there: as an
-// Excel workbook when the first file type was chosen, as a sheet document for the second, whatever
-// the name's extension says. The busy cursor shows while writing.
+// Asks for a file (the report name proposed) and writes the print sheet there with the chosen file
+// type's writer, whatever the name's extension says; a name without an extension gets the type's.
+// The busy cursor shows while writing.
 //  - Cancel: nothing is written and nothing shown.
 //  - Written: the file is complete, then "引出[rptName]成功" is shown (title "Qovira提示").
 //  - Failed: no file of that name was created or changed; a message names the file and the reason.

@@ -40,6 +40,9 @@ struct SaveFileRequest {
 struct SaveFileChoice {
     std::string path;
     int filterIndex = 1; // 1-based, as chosen by the user
+    // A name typed without an extension gets the chosen type's; a caller that names the file itself
+    // (batch mode) sets this so the file is written at exactly that path.
+    bool isExactPath = false;
 };
 
 // How a print, preview or page set-up ended. Failed carries a description the caller can show.

@@ -659,6 +659,7 @@ void frmGridPrint::SetCellDataFromVSF() {
                                   .fields = {ParaText, ReadLoginFields(pGPrint->rsLogin().get())},
                                   .today = m_today ? m_today() : vb::Today()};
     QV_GridPrint::SetCellDataFromVSF(source, clldata);
+    clldata.SetTitle(pGPrint->rptName);
 }
 
 void frmGridPrint::SetCellColWidth() {

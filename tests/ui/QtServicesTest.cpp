@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QImage>
 #include <QMessageBox>
 #include <QPushButton>
@@ -75,6 +77,46 @@ TEST(QtServices, RefusedReportShowsARealChineseMessageBox) {
     ASSERT_FALSE(seen.image.isNull());
     EXPECT_GT(InkedPixels(seen.image), 500) << "the text was drawn";
     seen.image.save(VONDREL_TEST_OUTPUT_DIR "/refused-report.png");
+}
+
+// The save dialog lists each file type's pattern once and starts on the requested type. Before, a label
+// that names its pattern got it again: "Excel文件(*.xls) (*.xls)".
+TEST(QtServices, SaveDialogListsEachPatternOnce) {
+    ui::qt::QtServices services;
+    QStringList filters;
+    QString selected;
+    services.SetDialogObserver([&](QWidget* dialog) {
+        auto* files = qobject_cast<QFileDialog*>(dialog);
+        if (!files) {
+            ADD_FAILURE() << "the dialog shown is not a file dialog";
+            return;
+        }
+        filters = files->nameFilters();
+        selected = files->selectedNameFilter();
+        files->reject();
+    });
+    ui::SaveFileRequest request;
+    request.title = "导出报表";
+    request.filter = "Excel文件(*.xls)|*.xls|PDF 文件(*.pdf)|*.pdf|文本|*.txt;*.csv";
+    request.fileName = "销售日报";
+    request.filterIndex = 2;
+    EXPECT_FALSE(services.AskSaveFile(request));
+    EXPECT_EQ(filters, (QStringList{"Excel文件(*.xls)", "PDF 文件(*.pdf)", "文本 (*.txt *.csv)"}));
+    EXPECT_EQ(selected, "PDF 文件(*.pdf)");
+
+    // A name typed without an extension comes back with the chosen type's, so that the dialog's own
+    // question about replacing a file asks about the file that will be written.
+    const QString folder = QDir::tempPath();
+    services.SetDialogObserver([&](QWidget* dialog) {
+        if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
+            files->selectFile(folder + "/三月");
+            QMetaObject::invokeMethod(files, "accept"); // a protected slot, as the Save button runs it
+        }
+    });
+    const std::optional<ui::SaveFileChoice> choice = services.AskSaveFile(request);
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->path, (folder + "/三月.pdf").toStdString());
+    EXPECT_EQ(choice->filterIndex, 2);
 }
 
 TEST(QtServices, BusyCursorNestsAndScreenUnitsFollowTheScreen) {

@@ -142,18 +142,21 @@ TEST_F(SheetOutput, PrintDialogSendsEveryPageToTheChosenQueue) {
     if (ServerMissing()) {
         GTEST_SKIP() << "no test print server (needs root and cups): " << s_startError;
     }
-    const sheet::SheetDocument doc = ReportSheet(120);
+    sheet::SheetDocument doc = ReportSheet(120);
+    doc.SetTitle("三月销售");
     const int pages = sheet::qt::PageCount(doc);
     ASSERT_GE(pages, 3) << "the sample must run over several pages";
 
     ui::qt::QtServices services;
     QString printerName;
+    QString jobName;
     bool sawPrintDialog = false;
     services.SetDialogObserver([&](QWidget* widget) {
         auto* dialog = qobject_cast<QPrintDialog*>(widget);
         sawPrintDialog = dialog != nullptr;
         if (dialog) {
             printerName = dialog->printer()->printerName();
+            jobName = dialog->printer()->docName();
             dialog->grab().save(VONDREL_TEST_OUTPUT_DIR "/print-dialog.png");
             dialog->accept();
         } else if (auto* other = qobject_cast<QDialog*>(widget)) {
@@ -180,6 +183,9 @@ TEST_F(SheetOutput, PrintDialogSendsEveryPageToTheChosenQueue) {
     const std::size_t at = info.find("Pages:");
     ASSERT_NE(at, std::string::npos) << info;
     EXPECT_EQ(std::atoi(info.c_str() + at + 6), pages) << "every page, once";
+    // The job, a print to a file and the PDF go by the report's name; before, every one was "报表".
+    EXPECT_EQ(jobName.toStdString(), "三月销售");
+    EXPECT_NE(info.find("Title:           三月销售\n"), std::string::npos) << info;
 }
 
 TEST_F(SheetOutput, CancelledPrintDialogPrintsNothing) {

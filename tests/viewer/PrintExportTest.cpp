@@ -3,7 +3,7 @@
 //
 // The report window's print, preview, page set-up and export commands over real databases: the print
 // sheet each one hands over (rebuilt from the grid first), the page set-up held across rebuilds, the
-// export dialog and both file formats read back, Cancel, a folder that cannot be written, and the
+// export dialog and each of its file types read back, Cancel, a folder that cannot be written, and the
 // parameter line's labels.
 #include "ScriptedReport.h"
 #include "catalogue/ModGridPrint.h"
@@ -12,6 +12,7 @@
 #include "support/DbFixture.h"
 #include "support/ScriptedServices.h"
 #include "support/Shell.h"
+#include "ui/qt/QtServices.h"
 #include "vb/DateTime.h"
 #include "viewer/frmGridPrint.h"
 
@@ -337,7 +338,8 @@ TEST_P(PrintCommands, ExportAsSheetDocumentWhateverTheExtension) {
     ASSERT_EQ(m_services->SaveRequests().size(), 1U);
     const ui::SaveFileRequest& request = m_services->SaveRequests()[0];
     EXPECT_EQ(request.title, "导出报表");
-    EXPECT_EQ(request.filter, "Excel文件(*.xls)|*.xls|华表文件(*.cll)|*.cll");
+    EXPECT_EQ(request.filter, "Excel文件(*.xls)|*.xls|华表文件(*.cll)|*.cll|Excel 2007 工作簿(*.xlsx)|*.xlsx|"
+                              "PDF 文件(*.pdf)|*.pdf");
     EXPECT_EQ(request.flags, 2);
     EXPECT_EQ(request.fileName, "销售日报");
     EXPECT_EQ(Messages(),
@@ -352,49 +354,86 @@ TEST_P(PrintCommands, ExportAsSheetDocumentWhateverTheExtension) {
     EXPECT_EQ(m_services->BusyDepth(), 0);
 }
 
-TEST_P(PrintCommands, ExportAsExcelWorkbookWhateverTheExtension) {
-    {
-        sheet::SheetDocument probe;
-        if (!probe.ExportExcel((m_folder / "probe.xls").string()) &&
-            probe.LastError().code == "not-available") {
-            GTEST_SKIP() << "the Excel workbook writer has not landed yet: " << probe.LastError().message;
+// Every non-empty cell of a workbook's first sheet, row by row, read by xlrd (.xls) or openpyxl (.xlsx).
+constexpr const char* kReadWorkbook = R"py(
+import sys
+path = sys.argv[1]
+if path.endswith('.xlsx'):
+    import openpyxl
+    rows = [[c.value for c in row] for row in openpyxl.load_workbook(path).worksheets[0].iter_rows()]
+else:
+    import xlrd
+    s = xlrd.open_workbook(path).sheet_by_index(0)
+    rows = [[s.cell_value(r, c) for c in range(s.ncols)] for r in range(s.nrows)]
+def text(v):
+    if v is None:
+        return ''
+    return ('%g' % v) if isinstance(v, (int, float)) else v
+for i, row in enumerate(rows):
+    cells = [text(v) for v in row]
+    if any(cells):
+        print('r%d: %s' % (i + 1, '|'.join(cells)))
+)py";
+
+// The print sheet's cells as a workbook holds them.
+constexpr const char* kWorkbookRows = "r1: 销售日报||\n"
+                                      "r2: 开始日期:2024-03-01||结束日期:2024-03-31\n"
+                                      "r5: 销售明细||\n"
+                                      "r6: 编号|客户|金额\n"
+                                      "r7: 1|张三|1234.5\n"
+                                      "r8: 2|李四|20\n"
+                                      "r9: 3|张三|30.25\n"
+                                      "r10: 4|王五|\n"
+                                      "r11: |合计|1284.75\n"
+                                      "r12: 制表人：|管理员|\n";
+
+// Each of the dialog's file types, chosen with a name typed without an extension: the file gets the
+// type's extension and holds the print sheet, read back by a reader of its own. Before the dialog
+// listed .xlsx and .pdf, file types 3 and 4 failed as unknown; before names got an extension the
+// file was written as a bare "三月".
+TEST_P(PrintCommands, EachFileTypeWritesItsFileAndGivesABareNameItsExtension) {
+    ASSERT_EQ(ui::qt::EnsureApplicationForExport(), "") << "the PDF painter needs a QGuiApplication";
+    struct Case {
+        int fileType;
+        const char* written;
+    };
+    const Case cases[] = {{1, "三月.xls"}, {2, "三月.cll"}, {3, "三月.xlsx"}, {4, "三月.pdf"}};
+    frmGridPrint& window = Open();
+    const std::filesystem::path out = m_folder / "out";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.written);
+        std::filesystem::remove_all(out);
+        std::filesystem::create_directories(out);
+        m_services->ScriptSaveFile(ui::SaveFileChoice{(out / "三月").string(), c.fileType});
+        window.ToolbarClick("dc");
+        EXPECT_EQ(Messages(),
+                  (std::vector<std::pair<std::string, std::string>>{{"引出[销售日报]成功", "Qovira提示"}}));
+        EXPECT_EQ(window.LastExport(), QV_GridPrint::ExportResult::Written);
+        ASSERT_EQ(FilesIn(out), std::vector<std::string>{c.written});
+        const std::filesystem::path file = out / c.written;
+        const std::string extension = file.extension().string();
+        if (extension == ".cll") {
+            sheet::SheetDocument reopened;
+            ASSERT_EQ(reopened.OpenFile(file.string()), 1) << reopened.LastError().ToString();
+            EXPECT_EQ(sheet::DumpSheet(reopened, 0, 0, 2, reopened.SheetRowCount() - 1), kPrintedRows);
+        } else if (extension == ".pdf") {
+            const std::string quoted = "'" + file.string() + "'";
+            const std::string text = vondrel::test::RunCommand("pdftotext -layout " + quoted + " - 2>&1");
+            for (const char* shown :
+                 {"销售日报", "结束日期:2024-03-31", "1,234.50", "王五", "1,284.75", "管理员"}) {
+                EXPECT_NE(text.find(shown), std::string::npos) << shown << " in\n" << text;
+            }
+            const std::string info = vondrel::test::RunCommand("pdfinfo " + quoted + " 2>&1");
+            EXPECT_NE(info.find("Title:           销售日报\n"), std::string::npos) << info;
+        } else {
+            EXPECT_EQ(RunPython(kReadWorkbook, file), kWorkbookRows);
         }
     }
-    frmGridPrint& window = Open();
-    const std::filesystem::path file = m_folder / "out" / "三月.cll";
-    bool wasCompleteAtMessage = false;
-    m_watched.onMessage = [&](const ui::Message&) {
-        wasCompleteAtMessage = FilesIn(m_folder / "out") == std::vector<std::string>{"三月.cll"};
-    };
-    m_services->ScriptSaveFile(ui::SaveFileChoice{file.string(), 1});
+    // A name with an extension keeps it, whichever type was chosen.
+    m_services->ScriptSaveFile(ui::SaveFileChoice{(out / "三月.dat").string(), 3});
     window.ToolbarClick("dc");
-    EXPECT_EQ(Messages(),
-              (std::vector<std::pair<std::string, std::string>>{{"引出[销售日报]成功", "Qovira提示"}}));
-    EXPECT_TRUE(wasCompleteAtMessage);
-    // An independent reader: every non-empty cell of the first sheet, row by row.
-    const std::string rows = RunPython(R"py(
-import sys, xlrd
-book = xlrd.open_workbook(sys.argv[1])
-sheet = book.sheet_by_index(0)
-for r in range(sheet.nrows):
-    cells = []
-    for c in range(sheet.ncols):
-        v = sheet.cell_value(r, c)
-        cells.append(('%g' % v) if isinstance(v, float) else v)
-    if any(cells):
-        print('r%d: %s' % (r + 1, '|'.join(cells)))
-)py",
-                                       file);
-    EXPECT_EQ(rows, "r1: 销售日报||\n"
-                    "r2: 开始日期:2024-03-01||结束日期:2024-03-31\n"
-                    "r5: 销售明细||\n"
-                    "r6: 编号|客户|金额\n"
-                    "r7: 1|张三|1234.5\n"
-                    "r8: 2|李四|20\n"
-                    "r9: 3|张三|30.25\n"
-                    "r10: 4|王五|\n"
-                    "r11: |合计|1284.75\n"
-                    "r12: 制表人：|管理员|\n");
+    EXPECT_EQ(Messages().size(), 1U);
+    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"三月.dat", "三月.pdf"}));
 }
 
 TEST_P(PrintCommands, CancelWritesNothingAndShowsNothing) {

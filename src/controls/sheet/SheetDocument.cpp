@@ -43,7 +43,7 @@ SheetDocument::SheetDocument(const SheetDocument& other)
       m_styles(std::make_unique<StylePool>(*other.m_styles)),
       m_merges(std::make_unique<MergeIndex>(*other.m_merges)), m_texts(other.m_texts),
       m_garbage(other.m_garbage), m_printArea(other.m_printArea), m_pageLine(other.m_pageLine),
-      m_pageSetup(other.m_pageSetup), m_lastError(other.m_lastError) {}
+      m_pageSetup(other.m_pageSetup), m_lastError(other.m_lastError), m_title(other.m_title) {}
 
 SheetDocument& SheetDocument::operator=(const SheetDocument& other) {
     if (this != &other) {

@@ -55,6 +55,11 @@ public:
     // (LastError set) on failure, and then no file of that name was created or changed.
     bool ExportExcel(const std::string& path);
 
+    // The name the document goes by outside its file: a print job's name and a PDF's title. Not kept in
+    // .cll files.
+    const std::string& Title() const { return m_title; }
+    void SetTitle(std::string title) { m_title = std::move(title); }
+
     bool SetColWidth(int col, int px); // 0 hides the column
     bool SetRowHeight(int row, int px);
     bool GetColWidth(int col, int& px) const;
@@ -172,6 +177,7 @@ private:
     std::string m_sheetName;
     PageSetup m_pageSetup;
     LoadError m_lastError;
+    std::string m_title;
 };
 
 } // namespace sheet

@@ -24,6 +24,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSpinBox>
 #include <QThread>
@@ -42,7 +43,9 @@ QString ToQtFilter(const std::string& filter) {
     const QStringList parts = ToQt(filter).split('|');
     QStringList entries;
     for (qsizetype k = 0; k + 1 < parts.size(); k += 2) {
-        entries << parts[k] + " (" + QString(parts[k + 1]).replace(';', ' ') + ")";
+        // "Excel文件(*.xls)" names its pattern already; Qt reads the patterns from the last brackets.
+        const QString patterns = QString(parts[k + 1]).replace(';', ' ');
+        entries << (parts[k].endsWith("(" + patterns + ")") ? parts[k] : parts[k] + " (" + patterns + ")");
     }
     return entries.join(";;");
 }
@@ -195,6 +198,17 @@ std::optional<SaveFileChoice> QtServices::AskSaveFile(const SaveFileRequest& req
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size()) {
         dialog.selectNameFilter(filters[request.filterIndex - 1]);
     }
+    // A name typed without an extension gets the chosen type's before the dialog asks whether to
+    // replace a file, so the question is about the file that will be written.
+    const auto suffixOf = [](const QString& filter) {
+        static const QRegularExpression single(QStringLiteral(R"(\(\*\.(\w+)\)$)"));
+        const QRegularExpressionMatch match = single.match(filter);
+        return match.hasMatch() ? match.captured(1) : QString();
+    };
+    dialog.setDefaultSuffix(suffixOf(dialog.selectedNameFilter()));
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog, suffixOf](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
     if (m_observer) {
         QTimer::singleShot(0, &dialog, [this, &dialog] { m_observer(&dialog); });
     }
@@ -252,7 +266,8 @@ int QtServices::RunDialog(QDialog& dialog) {
 namespace {
 void StartFromDocument(QPrinter& printer, const sheet::SheetDocument& doc) {
     printer.setPageLayout(sheet::qt::PageLayoutOf(doc.GetPageSetup()));
-    printer.setDocName(QStringLiteral("报表"));
+    // The print job's name; a print to a file proposes it as the file name and the PDF takes it as title.
+    printer.setDocName(doc.Title().empty() ? QStringLiteral("报表") : QString::fromStdString(doc.Title()));
 }
 } // namespace
 

@@ -179,6 +179,7 @@ bool ExportPdf(const SheetDocument& doc, const std::string& path, std::string& e
         QPdfWriter writer(QString::fromStdString(temp));
         writer.setResolution(kPdfDpi);
         writer.setCreator(QStringLiteral("Vondrel"));
+        writer.setTitle(QString::fromStdString(doc.Title()));
         writer.setPageLayout(PageLayoutOf(doc.GetPageSetup()));
         const QRectF paintRect = writer.pageLayout().paintRect(QPageLayout::Point);
         const SheetPages pages(doc, PageFrame{paintRect.width(), paintRect.height()});
