@@ -72,13 +72,6 @@ template <class F> bool ReportingErrors(ui::Services& services, F body) {
 // What a command says on a window whose set-up failed: it closes, and its plug-in is gone.
 constexpr const char* kClosingMessage = "报表没有成功打开，窗口即将关闭，不能再执行这个操作。";
 
-bool IsCommandKey(const std::string& key) {
-    static const char* const kKeys[] = {"regetdata", "movefirst",    "movenext",   "moveprev", "movelast",
-                                        "print",     "printpreview", "printsetup", "open",     "dc",
-                                        "t_return",  "t_coledit",    "t_csgs"};
-    return std::any_of(std::begin(kKeys), std::end(kKeys), [&](const char* known) { return key == known; });
-}
-
 std::shared_ptr<ado::Recordset> RequireRecordset(const std::shared_ptr<ado::Recordset>& rs,
                                                  const char* what) {
     if (!rs) {
@@ -510,7 +503,12 @@ void frmGridPrint::Navigate(const std::string& key) {
 }
 
 void frmGridPrint::ToolbarClick(const std::string& key) {
-    if (IsCommandKey(key) && RefuseWhileClosing()) {
+    // Every button that acts on the report; "exit" still closes, "paper" and separators do nothing.
+    const bool isCommand = key != "exit" && key != "paper" &&
+                           std::any_of(m_toolbar.begin(), m_toolbar.end(), [&](const ToolbarButton& button) {
+                               return button.key == key && !button.isSeparator;
+                           });
+    if (isCommand && RefuseWhileClosing()) {
         return;
     }
     ReportingErrors(m_services, [&] {
