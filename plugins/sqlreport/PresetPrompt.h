@@ -11,9 +11,10 @@
 namespace sqlreport {
 
 // The parameter dialog answered without a user, from values given beforehand (a command line, a
-// host's set-parameter calls): each named field takes its value, the others keep their defaults.
-// A name the report does not have, or a value the form refuses, cancels the dialog; Refusal() then
-// says why, in the words a user reads.
+// host's set-parameter calls): each named field takes its value, the others keep their defaults. A
+// field is named by its name or, as the dialog shows it, by its caption; a name wins over another
+// field's caption. A name the report does not have, a caption that several fields share, or a value
+// the form refuses cancels the dialog; Refusal() then says why, in the words a user reads.
 class PresetPrompt final : public ParameterPrompt {
 public:
     using Values = std::vector<std::pair<std::string, std::string>>; // name, text; in the given order
@@ -29,6 +30,9 @@ public:
     const std::string& Refusal() const { return m_refusal; }
 
 private:
+    // The field `given` names, or nullptr with the refusal set.
+    ParameterField* FindField(const std::string& title, ParameterForm& form, const std::string& given);
+
     Values m_values;
     std::string m_refusal;
 };

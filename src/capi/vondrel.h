@@ -79,11 +79,11 @@ VONDREL_API int vondrel_host_set_component_folder(vondrel_host* host, const char
 VONDREL_API void vondrel_host_set_message_handler(vondrel_host* host, vondrel_message_handler handler,
                                                   void* user);
 
-/* Parameter values for Vondrel.SqlReport reports (name as the report's parameter, value as text, as
- * "2024-03-01" or "3"). Once one is set, shown and exported reports take them without a parameter
- * dialog; a parameter not set takes the value last used for that report in this process (as the
- * dialog remembers it), else its default. A value the report refuses stops its setup with a message.
- * Setting a name again replaces its value. */
+/* Parameter values for Vondrel.SqlReport reports (name as the report's parameter, or its caption in
+ * the parameter dialog when no parameter has that name; value as text, as "2024-03-01" or "3"). Once one is
+ * set, shown and exported reports take them without a parameter dialog; a parameter not set takes the value
+ * last used for that report in this process (as the dialog remembers it), else its default. A value the
+ * report refuses stops its setup with a message. Setting a name again replaces its value. */
 VONDREL_API int vondrel_host_set_parameter(vondrel_host* host, const char* name, const char* value);
 VONDREL_API void vondrel_host_clear_parameters(vondrel_host* host);
 

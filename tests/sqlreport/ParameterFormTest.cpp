@@ -6,6 +6,7 @@
 #include "sqlreport/ParameterForm.h"
 
 #include "sqlreport/NamedSql.h"
+#include "sqlreport/PresetPrompt.h"
 #include "vb/DateTime.h"
 #include "vb/Error.h"
 
@@ -174,6 +175,46 @@ TEST(ParameterForm, BoundValuesAndParameterTexts) {
         EXPECT_EQ(form.BoundValue(0).Type(), c.type);
         EXPECT_EQ(form.ValueText(0), c.value);
         EXPECT_EQ(form.DisplayText(0), c.display);
+    }
+}
+
+// Values given beforehand (--param, a host's set-parameter call) name a field by its name or by the
+// caption its dialog shows. Before captions were accepted, "开始日期=..." was refused as an unknown
+// parameter; a name must still win over another field's caption, and a caption two fields share
+// must be refused rather than fill one of them at random.
+TEST(PresetPrompt, AFieldIsNamedByItsNameOrItsCaption) {
+    struct Case {
+        const char* name;
+        const char* given;
+        const char* filled; // the field name that takes the value; "" = refused
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {"by name", "fdatefrom", "fdatefrom", ""},
+        {"by name, any case and blanks", " FDateFrom ", "fdatefrom", ""},
+        {"by caption", "开始日期", "fdatefrom", ""},
+        {"a name wins over another field's caption", "fcode", "fcode", ""},
+        {"a caption several fields share", "日期", "",
+         "报表“排行”有多个参数的标题是“日期”（fday1、fday2），请用参数名指定"},
+        {"neither name nor caption", "fcustomer", "",
+         "报表“排行”没有参数“fcustomer”（它的参数："
+         "fdatefrom（开始日期）、fregion（fcode）、fcode（编码）、fday1（日期）、fday2（日期）、fnote）"},
+    };
+    const std::pair<const char*, const char*> fields[] = {{"fdatefrom", "开始日期"}, {"fregion", "fcode"},
+                                                          {"fcode", "编码"},         {"fday1", "日期"},
+                                                          {"fday2", "日期"},         {"fnote", ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ParameterForm form;
+        for (const auto& [name, caption] : fields) {
+            form.fields.push_back({name, caption, ParaType::Text, "", {}});
+        }
+        PresetPrompt prompt(PresetPrompt::Values{{c.given, "x"}});
+        EXPECT_EQ(prompt.AskParameters("排行", form), *c.filled != '\0');
+        EXPECT_EQ(prompt.Refusal(), c.refusal);
+        for (const ParameterField& field : form.fields) {
+            EXPECT_EQ(field.text, field.name == std::string(c.filled) ? "x" : "") << field.name;
+        }
     }
 }
 

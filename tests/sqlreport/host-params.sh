@@ -40,7 +40,9 @@ expect() { # name, expected status, expected stderr text ("" = none), picture ex
 
 expect "no arguments" 0 "" 1
 expect "a report and its parameters" 0 "" 1 --report 3 --param fregionid=华南 --param fdateto=2024-02-29
-expect "unknown parameter" 1 "报表“销售汇总”没有参数“fregion”（它的参数：fdatefrom、fdateto、fregionid）" 0 \
+expect "parameters by their captions" 0 "" 1 --report 3 --param 地区=华南 --param 结束日期=2024-02-29
+expect "unknown parameter" 1 \
+    "报表“销售汇总”没有参数“fregion”（它的参数：fdatefrom（开始日期）、fdateto（结束日期）、fregionid（地区））" 0 \
     --param fregion=3
 expect "impossible date" 1 "“结束日期”不是有效的日期，请按“年-月-日”输入，例如 2024-03-01。" 0 \
     --param fdateto=2024-02-30

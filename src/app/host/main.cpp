@@ -45,8 +45,9 @@ constexpr const char* kUsage = R"(用法：vondrel-host [--db <数据库>] [--li
   --report <报表号>        显示报表（报表号为 qv_report 的 qid）；省略 --db 时默认 1
   --app-dir <目录>         组件目录：报表模板和 plugins/ 插件在这里（默认：本程序所在目录）
   --folder <目录>          同 --app-dir
-  --param <参数>=<值>      Vondrel.SqlReport 报表的参数值，可重复；给出时不显示参数对话框，
-                           没有给出的参数用默认值，例如 --param fdatefrom=2024-03-01
+  --param <参数>=<值>      Vondrel.SqlReport 报表的参数值，参数写参数名或参数对话框里的标题，可重复；
+                           给出时不显示参数对话框，没有给出的参数用默认值，
+                           例如 --param fdatefrom=2024-03-01 或 --param 开始日期=2024-03-01
   --screenshot <文件>      报表显示出来后把窗口存为 PNG 图片并关闭窗口（不显示参数对话框）
   --login-fields <字段表>  登录记录的字段表，默认 "FUsername S20,FAcctName S40,Flogindate D,fuserid N"
   --login <字段>=<值>      登录记录字段的值，可重复，例如 --login FUsername=张三 --login fuserid=1
