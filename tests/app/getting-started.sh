@@ -17,8 +17,9 @@ cp "$demo" "$dir/demo.db"
 "$template" check "$dir/app/商品排行.cll" | grep -q "字段 frank、fname、fqty、famount、fprofit"
 sqlite3 "$dir/demo.db" <"$source/docs/examples/ranking/report.sql"
 "$host" --db "$dir/demo.db" --list | grep -q "商品销售排行"
-"$host" --db "$dir/demo.db" --app-dir "$dir/app" --report 20 \
-    --param fdatefrom=2024-03-01 --param fdateto=2024-03-31 --export "$dir/排行.json"
+# The dialog's first values, as a reader who presses OK sees them, must find the demo's sales: with
+# this month as the default, the page ended in an empty report.
+"$host" --db "$dir/demo.db" --app-dir "$dir/app" --report 20 --export "$dir/排行.json"
 
 /usr/bin/python3 - "$dir/排行.json" <<'PY'
 import json, sys

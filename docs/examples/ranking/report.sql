@@ -16,5 +16,5 @@ GROUP BY p.fname
 ORDER BY famount DESC', 0, 0, 0);
 
 INSERT INTO qv_sqlreportpara (qid, qorder, qname, qcaption, qtype, qdefault)
-VALUES (20, 1, 'fdatefrom', '开始日期', 'date', 'month-start'),
-       (20, 2, 'fdateto', '结束日期', 'date', 'today');
+VALUES (20, 1, 'fdatefrom', '开始日期', 'date', '2024-03-01'),
+       (20, 2, 'fdateto', '结束日期', 'date', '2024-03-31');
