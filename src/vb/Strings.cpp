@@ -7,6 +7,8 @@
 #include "vb/Error.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace vb {
 
@@ -259,6 +261,69 @@ int CompareNoCase(std::string_view a, std::string_view b) {
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && CompareNoCase(a, b) == 0;
+}
+
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    if (lead < 0x80) {
+        return 1;
+    }
+    const std::size_t len = (lead & 0xE0) == 0xC0   ? 2
+                            : (lead & 0xF0) == 0xE0 ? 3
+                            : (lead & 0xF8) == 0xF0 ? 4
+                                                    : 0;
+    if (len == 0 || at + len > text.size()) {
+        return 0;
+    }
+    unsigned codePoint = lead & (0x7Fu >> len);
+    for (std::size_t k = 1; k < len; ++k) {
+        const auto next = static_cast<unsigned char>(text[at + k]);
+        if (!IsContinuation(next)) {
+            return 0;
+        }
+        codePoint = (codePoint << 6) | (next & 0x3Fu);
+    }
+    static constexpr unsigned kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+    const bool isInvalid =
+        codePoint < kMin[len] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF);
+    return isInvalid ? 0 : len;
+}
+
+bool IsValidUtf8(std::string_view text) {
+    std::size_t at = 0;
+    // Report data is mostly ASCII: eight bytes at a time until the first byte with its high bit set.
+    while (at + 8 <= text.size()) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + at, 8);
+        if ((word & 0x8080808080808080ULL) != 0) {
+            break;
+        }
+        at += 8;
+    }
+    while (at < text.size()) {
+        const std::size_t len = Utf8SequenceLength(text, at);
+        if (len == 0) {
+            return false;
+        }
+        at += len;
+    }
+    return true;
+}
+
+std::string ToValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t len = Utf8SequenceLength(text, at);
+        if (len == 0) {
+            out += "\xEF\xBF\xBD";
+            ++at;
+        } else {
+            out.append(text, at, len);
+            at += len;
+        }
+    }
+    return out;
 }
 
 } // namespace vb
