@@ -143,6 +143,36 @@ class Promise(unittest.TestCase):
                                          else [], "no temporary file left behind")
 
 
+class Screenshot(unittest.TestCase):
+    """--screenshot writes its picture as the exports write their files."""
+
+    def test_the_picture_is_written_only_for_a_report_that_was_shown(self):
+        folder = tempfile.mkdtemp(prefix="vondrel-shot-")
+        db = demo_copy(folder, "demo.db")
+        cases = [
+            ("shown", ["--report", "1"], "shot.png", True),
+            ("a 255-byte name", ["--report", "1"], name_of_bytes(255, "png"), True),
+            # Before, the refused report's picture was written over the earlier one and then removed.
+            ("refused parameter", ["--report", "1", "--param", "fdateto=2024-02-30"], "shot.png", False),
+        ]
+        for name, args, file_name, written in cases:
+            with self.subTest(name):
+                path = os.path.join(folder, file_name)
+                with open(path, "wb") as f:
+                    f.write(OLD)
+                login = [a for k, v in LOGIN.items() for a in ("--login", f"{k}={v}")]
+                done = subprocess.run([HOST, "--db", db, *login, *args, "--screenshot", path], capture_output=True,
+                                      text=True, timeout=300, env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
+                self.assertEqual(done.returncode == 0, written, done.stderr)
+                with open(path, "rb") as f:
+                    content = f.read()
+                if written:
+                    self.assertTrue(content.startswith(b"\x89PNG"))
+                else:
+                    self.assertEqual(content, OLD, "the earlier picture is untouched")
+                self.assertEqual([n for n in os.listdir(folder) if n.startswith(".")], [], "no temporary file left")
+
+
 class InvalidText(unittest.TestCase):
     """A customer name holding bytes that are not UTF-8, exported to every format."""
 

@@ -221,6 +221,10 @@ bool RenderPagePng(const SheetDocument& doc, int page, int dpi, const std::strin
         painter.translate(setup.marginLeftMm * devPerMm, setup.marginTopMm * devPerMm);
         SheetPainter(doc, pages).PaintPage(painter, page - 1);
     }
+    return SavePng(image, path, error);
+}
+
+bool SavePng(const QImage& image, const std::string& path, std::string& error) {
     // Encoded in memory and written with every byte checked: QImage::save drops a failed last flush.
     QByteArray png;
     QBuffer buffer(&png);
