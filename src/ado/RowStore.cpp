@@ -90,19 +90,8 @@ Storage StorageForType(DataTypeEnum type) noexcept {
     }
 }
 
-bool IsCharacterType(DataTypeEnum type) noexcept {
-    switch (type) {
-    case adBSTR:
-    case adChar:
-    case adWChar:
-    case adVarChar:
-    case adLongVarChar:
-    case adVarWChar:
-    case adLongVarWChar:
-        return true;
-    default:
-        return false;
-    }
+bool IsBinaryType(DataTypeEnum type) noexcept {
+    return type == adBinary || type == adVarBinary || type == adLongVarBinary;
 }
 
 // ---- Column ----
@@ -170,7 +159,7 @@ void Column::AppendText(std::string_view value) {
     // column (SQLite never checks; a SQL_ASCII server neither); passed on raw, they made the JSON
     // export invalid and every other file format unreadable to strict readers. Repaired once here,
     // every grid, sheet and file downstream holds valid text.
-    if (m_isCharacterData && !vb::IsValidUtf8(value)) {
+    if (!m_holdsBytes && !vb::IsValidUtf8(value)) {
         AppendBytes(vb::ToValidUtf8(value));
     } else {
         AppendBytes(value);
@@ -193,8 +182,8 @@ void Column::AppendBytes(std::string_view value) {
 }
 
 void Column::AppendVariant(vb::Variant value) {
-    // A character column widened to Variants (SQLite let a number into it) repairs its text as well.
-    if (m_isCharacterData && value.IsString() && !vb::IsValidUtf8(value.AsString())) {
+    // Strings of mixed columns (SQLite lets any cell hold any type) are text like any other.
+    if (!m_holdsBytes && value.IsString() && !vb::IsValidUtf8(value.AsString())) {
         value = vb::Variant(vb::ToValidUtf8(value.AsString()));
     }
     const bool isNull = value.IsNull();
@@ -291,7 +280,7 @@ RowStore::RowStore(std::vector<FieldInfo> fields, std::vector<Storage> storages)
     m_columns.reserve(m_fields.size());
     for (std::size_t col = 0; col < m_fields.size(); ++col) {
         m_columns.emplace_back(col < storages.size() ? storages[col] : StorageForType(m_fields[col].type),
-                               IsCharacterType(m_fields[col].type));
+                               IsBinaryType(m_fields[col].type));
         // The first of two equal names wins, as a by-name lookup finds the first match.
         m_byLowerName.emplace(vb::LCase(m_fields[col].name), col);
     }
@@ -360,7 +349,7 @@ void RowStore::AppendValue(std::size_t col, const vb::Variant& value) {
     }
     cells.push_back(value);
     const std::size_t oldSize = column.size();
-    Column replacement(Storage::Variant, column.IsCharacterData());
+    Column replacement(Storage::Variant, column.HoldsBytes());
     replacement.Reserve(oldSize + 1);
     for (std::size_t row = 0; row < cells.size(); ++row) {
         replacement.AppendVariant(std::move(cells[row]));

@@ -263,45 +263,63 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && CompareNoCase(a, b) == 0;
 }
 
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
+namespace {
+
+// The Unicode standard's table of well-formed sequences: the second byte's range depends on the lead
+// (E0: A0..BF excludes overlong forms, ED: 80..9F excludes surrogates, F0/F4 bound the planes).
+// Written without decoding the code point: every text cell of a fetch passes through here.
+inline std::size_t SequenceLength(const unsigned char* p, std::size_t left) {
+    const unsigned lead = p[0];
     if (lead < 0x80) {
         return 1;
     }
-    const std::size_t len = (lead & 0xE0) == 0xC0   ? 2
-                            : (lead & 0xF0) == 0xE0 ? 3
-                            : (lead & 0xF8) == 0xF0 ? 4
-                                                    : 0;
-    if (len == 0 || at + len > text.size()) {
+    const auto cont = [&](std::size_t k) {
+        return (p[k] & 0xC0u) == 0x80u;
+    };
+    if (lead < 0xC2) {
         return 0;
     }
-    unsigned codePoint = lead & (0x7Fu >> len);
-    for (std::size_t k = 1; k < len; ++k) {
-        const auto next = static_cast<unsigned char>(text[at + k]);
-        if (!IsContinuation(next)) {
+    if (lead < 0xE0) {
+        return left >= 2 && cont(1) ? 2 : 0;
+    }
+    if (lead < 0xF0) {
+        if (left < 3 || !cont(1) || !cont(2) || (lead == 0xE0 && p[1] < 0xA0) ||
+            (lead == 0xED && p[1] >= 0xA0)) {
             return 0;
         }
-        codePoint = (codePoint << 6) | (next & 0x3Fu);
+        return 3;
     }
-    static constexpr unsigned kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    const bool isInvalid =
-        codePoint < kMin[len] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF);
-    return isInvalid ? 0 : len;
+    if (lead < 0xF5) {
+        if (left < 4 || !cont(1) || !cont(2) || !cont(3) || (lead == 0xF0 && p[1] < 0x90) ||
+            (lead == 0xF4 && p[1] >= 0x90)) {
+            return 0;
+        }
+        return 4;
+    }
+    return 0;
+}
+
+} // namespace
+
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
+    return SequenceLength(reinterpret_cast<const unsigned char*>(text.data()) + at, text.size() - at);
 }
 
 bool IsValidUtf8(std::string_view text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     std::size_t at = 0;
-    // Report data is mostly ASCII: eight bytes at a time until the first byte with its high bit set.
-    while (at + 8 <= text.size()) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, text.data() + at, 8);
-        if ((word & 0x8080808080808080ULL) != 0) {
-            break;
+    const std::size_t size = text.size();
+    while (at < size) {
+        // Report data is mostly ASCII: eight bytes at a time while no byte has its high bit set.
+        if (at + 8 <= size) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, p + at, 8);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                at += 8;
+                continue;
+            }
         }
-        at += 8;
-    }
-    while (at < text.size()) {
-        const std::size_t len = Utf8SequenceLength(text, at);
+        const std::size_t len = SequenceLength(p + at, size - at);
         if (len == 0) {
             return false;
         }

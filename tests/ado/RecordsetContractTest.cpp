@@ -355,11 +355,13 @@ TEST(SqliteText, InvalidUtf8InTextColumnsIsReplacedAndBlobsStayAsTheyAre) {
     db.Exec("CREATE TABLE t (id INTEGER, name VARCHAR(20), note TEXT, data BLOB);\n"
             "INSERT INTO t VALUES (1, CAST(X'E58C97FF' AS TEXT) || '京', CAST(X'C328E4BA' AS TEXT), "
             "X'FFC328E4BA');\n"
-            "INSERT INTO t VALUES (2, '张三', 7, X'00');\n"
+            "INSERT INTO t VALUES (2, '张三', 7, 12);\n"
             "INSERT INTO t VALUES (3, CAST(X'ED' AS TEXT), CAST(X'EDA080' AS TEXT), NULL)");
     auto rs = ado::Recordset::Create();
-    rs->Open("SELECT id, name, note, data, name || '' AS joined FROM t ORDER BY id", db.Connection(),
-             ado::adOpenStatic, ado::adLockReadOnly);
+    rs->Open(
+        "SELECT id, name, note, data, name || '' AS joined, CASE id WHEN 2 THEN 5 ELSE name END AS mixed "
+        "FROM t ORDER BY id",
+        db.Connection(), ado::adOpenStatic, ado::adLockReadOnly);
     struct Case {
         const char* name;
         long row;
@@ -372,7 +374,9 @@ TEST(SqliteText, InvalidUtf8InTextColumnsIsReplacedAndBlobsStayAsTheyAre) {
         {"a broken pair and a cut sequence, a mark per byte", 0, "note",
          vb::Variant("\xEF\xBF\xBD(\xEF\xBF\xBD\xEF\xBF\xBD")},
         {"an expression over text", 0, "joined", vb::Variant("\xE5\x8C\x97\xEF\xBF\xBD京")},
+        // The number in row 2 made the column hold Variants: the blob still keeps every byte.
         {"a blob keeps its bytes", 0, "data", vb::Variant(blob)},
+        {"text in a column of mixed types", 0, "mixed", vb::Variant("\xE5\x8C\x97\xEF\xBF\xBD京")},
         {"valid text is untouched", 1, "name", vb::Variant("张三")},
         {"a lone lead byte", 2, "name", vb::Variant("\xEF\xBF\xBD")},
         // The number in row 2 made the column hold Variants; text after it is still repaired.

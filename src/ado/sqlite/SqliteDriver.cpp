@@ -325,7 +325,7 @@ void NarrowExpressionColumn(RowStore& store, std::size_t col) {
     } else {
         return;
     }
-    Column narrowed(target, target == Storage::Text);
+    Column narrowed(target);
     narrowed.Reserve(column.size());
     for (std::size_t row = 0; row < column.size(); ++row) {
         const vb::Variant& cell = column.VariantAt(row);
