@@ -26,17 +26,21 @@
 
 namespace sheet {
 
+// The longest file name the folder of `path` takes, in bytes.
+inline std::size_t NameMaxBeside(const std::string& path) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    const long nameMax = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    // A folder that is not there: mkstemp will say so.
+    return nameMax <= 0 || nameMax > NAME_MAX ? NAME_MAX : static_cast<std::size_t>(nameMax);
+}
+
 // mkstemp pattern for the hidden temporary file beside `path`, within the folder's name limit.
 inline std::string TempPatternBeside(const std::string& path) {
     constexpr std::string_view kSuffix = ".tmp-XXXXXX";
     const std::filesystem::path target(path);
     const std::string folder = target.parent_path().string();
-    long nameMax = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
-    if (nameMax <= 0 || nameMax > NAME_MAX) {
-        nameMax = NAME_MAX; // a folder that is not there yet: mkstemp will say so
-    }
     std::string name = target.filename().string();
-    const std::size_t room = static_cast<std::size_t>(nameMax) - 1 - kSuffix.size();
+    const std::size_t room = NameMaxBeside(path) - 1 - kSuffix.size();
     if (name.size() > room) {
         std::size_t cut = room;
         while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) {
@@ -56,8 +60,13 @@ inline std::string TempPatternBeside(const std::string& path) {
 
 // Creates the hidden temporary file beside `path` (its name left in `temp`) and returns its
 // descriptor, or -1 with errno set. mkstemp makes the file private (0600); the finished document
-// gets the mode any new file of the user gets, as if written directly.
+// gets the mode any new file of the user gets, as if written directly. A name the folder cannot hold
+// is refused here, before a whole document is written only for the rename to fail.
 inline int MakeTempBeside(const std::string& path, std::string& temp) {
+    if (std::filesystem::path(path).filename().string().size() > NameMaxBeside(path)) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
     temp = TempPatternBeside(path);
     const int fd = ::mkstemp(temp.data());
     if (fd >= 0) {

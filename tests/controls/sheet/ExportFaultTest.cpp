@@ -13,6 +13,7 @@
 #include "controls/sheet/SheetSamples.h"
 #include "controls/sheet/SheetXlsx.h"
 #include "controls/sheet/qt/SheetPrinter.h"
+#include "support/FileNames.h"
 
 #include <csignal>
 #include <cstdio>
@@ -152,16 +153,6 @@ bool ReasonIsChinese(const std::string& message) {
     return colon != std::string::npos && HasChinese(message.substr(colon));
 }
 
-// A file name of exactly `bytes` bytes ending in `extension`, of Chinese characters where they fit.
-std::string NameOfBytes(std::size_t bytes, const std::string& extension) {
-    std::string name;
-    while (name.size() + extension.size() + 3 <= bytes) {
-        name += "报";
-    }
-    name.append(bytes - extension.size() - name.size(), 'x');
-    return name + extension;
-}
-
 enum class Fault { MissingFolder, ReadOnlyFolder, DiskFull };
 
 struct FaultCase {
@@ -273,7 +264,7 @@ TEST_F(ExportFaultTest, NamesUpToTheFileSystemLimitAreWritten) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(writer.name) + ": " + std::to_string(c.bytes) + " bytes");
             TempDir dir;
-            const std::string file = NameOfBytes(c.bytes, writer.extension);
+            const std::string file = vondrel::test::NameOfBytes(c.bytes, writer.extension);
             ASSERT_EQ(file.size(), c.bytes);
             std::string message;
             const bool written = writer.write(doc, dir.File(file), message);
