@@ -7,7 +7,8 @@
 # written. A problem before the export (a refused print, a failed drill, a plug-in's error, a place
 # that cannot be written) leaves no file, or the earlier file byte for byte; a harmless message (the
 # record a double click shows) still writes it. Text from the database that is not UTF-8 comes out
-# as valid text in every format, read back by readers of our own making in none of them.
+# as valid text in every format, read back by strict independent readers (Python's json, xlrd,
+# openpyxl, pdftotext) and, for .cll, by vondrel-template's dump.
 #   export_promise_test.py <vondrel-host> <demo.db> <vondrel-template>
 #   (VONDREL_LIBRARY names the library of the Python package; without it only vondrel-host runs)
 import json
