@@ -307,17 +307,28 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
 
 bool IsValidUtf8(std::string_view text) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    std::size_t at = 0;
     const std::size_t size = text.size();
+    std::size_t at = 0;
     while (at < size) {
-        // Report data is mostly ASCII: eight bytes at a time while no byte has its high bit set.
-        if (at + 8 <= size) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, p + at, 8);
-            if ((word & 0x8080808080808080ULL) == 0) {
+        const unsigned lead = p[at];
+        if (lead < 0x80) {
+            // Report data is mostly ASCII: after one ASCII byte, skip eight at a time.
+            ++at;
+            while (at + 8 <= size) {
+                std::uint64_t word = 0;
+                std::memcpy(&word, p + at, 8);
+                if ((word & 0x8080808080808080ULL) != 0) {
+                    break;
+                }
                 at += 8;
-                continue;
             }
+            continue;
+        }
+        // Chinese text is three-byte sequences whose lead needs no range check on its second byte.
+        if (((lead >= 0xE1 && lead <= 0xEC) || lead >= 0xEE) && lead <= 0xEF && at + 3 <= size &&
+            (p[at + 1] & 0xC0u) == 0x80u && (p[at + 2] & 0xC0u) == 0x80u) {
+            at += 3;
+            continue;
         }
         const std::size_t len = SequenceLength(p + at, size - at);
         if (len == 0) {

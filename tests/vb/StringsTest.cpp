@@ -123,6 +123,7 @@ TEST(StringsTest, InvalidUtf8BecomesReplacementCharacters) {
         {"past U+10FFFF", "\xF4\x90\x80\x80", mark + mark + mark + mark},
         {"cut short at the end", "合\xE8\xAE", "合" + mark + mark},
         {"continuation without lead", "\x80x", mark + "x"},
+        {"Chinese lead before ASCII", "\xE5(\x97", mark + "(" + mark},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
