@@ -90,6 +90,10 @@ Storage StorageForType(DataTypeEnum type) noexcept {
     }
 }
 
+bool IsBinaryType(DataTypeEnum type) noexcept {
+    return type == adBinary || type == adVarBinary || type == adLongVarBinary;
+}
+
 // ---- Column ----
 
 void Column::Reserve(std::size_t rows) {
@@ -151,6 +155,18 @@ void Column::AppendReal(double value) {
 }
 
 void Column::AppendText(std::string_view value) {
+    // Text enters here from every driver. A database may hold bytes that are not UTF-8 in a text
+    // column (SQLite never checks; a SQL_ASCII server neither); passed on raw, they made the JSON
+    // export invalid and every other file format unreadable to strict readers. Repaired once here,
+    // every grid, sheet and file downstream holds valid text.
+    if (!m_holdsBytes && !vb::IsValidUtf8(value)) {
+        AppendBytes(vb::ToValidUtf8(value));
+    } else {
+        AppendBytes(value);
+    }
+}
+
+void Column::AppendBytes(std::string_view value) {
     if ((m_size & (ChunkedVector<std::uint32_t>::kChunk - 1)) == 0) {
         // A new chunk: size its arena like the previous one, which is the best guess for report data.
         const std::size_t guess = m_arenas.empty() ? 0 : m_arenas.back().size() + m_arenas.back().size() / 8;
@@ -166,6 +182,10 @@ void Column::AppendText(std::string_view value) {
 }
 
 void Column::AppendVariant(vb::Variant value) {
+    // Strings of mixed columns (SQLite lets any cell hold any type) are text like any other.
+    if (!m_holdsBytes && value.IsString() && !vb::IsValidUtf8(value.AsString())) {
+        value = vb::Variant(vb::ToValidUtf8(value.AsString()));
+    }
     const bool isNull = value.IsNull();
     m_variants.push_back(std::move(value));
     PushNullBit(isNull);
@@ -259,7 +279,8 @@ RowStore::RowStore(std::vector<FieldInfo> fields, std::vector<Storage> storages)
     : m_fields(std::move(fields)) {
     m_columns.reserve(m_fields.size());
     for (std::size_t col = 0; col < m_fields.size(); ++col) {
-        m_columns.emplace_back(col < storages.size() ? storages[col] : StorageForType(m_fields[col].type));
+        m_columns.emplace_back(col < storages.size() ? storages[col] : StorageForType(m_fields[col].type),
+                               IsBinaryType(m_fields[col].type));
         // The first of two equal names wins, as a by-name lookup finds the first match.
         m_byLowerName.emplace(vb::LCase(m_fields[col].name), col);
     }
@@ -328,7 +349,7 @@ void RowStore::AppendValue(std::size_t col, const vb::Variant& value) {
     }
     cells.push_back(value);
     const std::size_t oldSize = column.size();
-    Column replacement(Storage::Variant);
+    Column replacement(Storage::Variant, column.HoldsBytes());
     replacement.Reserve(oldSize + 1);
     for (std::size_t row = 0; row < cells.size(); ++row) {
         replacement.AppendVariant(std::move(cells[row]));

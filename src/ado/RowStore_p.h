@@ -92,7 +92,9 @@ private:
 // entries; text ends are offsets into the arena of their own 64K-row chunk; nulls are a bit per row.
 class Column {
 public:
-    explicit Column(Storage storage) : m_storage(storage) {}
+    // `holdsBytes`: a binary column, whose strings are raw bytes rather than text (see AppendText).
+    explicit Column(Storage storage, bool holdsBytes = false)
+        : m_storage(storage), m_holdsBytes(holdsBytes) {}
 
     Storage storage() const noexcept { return m_storage; }
     std::size_t size() const noexcept { return m_size; }
@@ -102,8 +104,11 @@ public:
     void AppendNull();
     void AppendInt(std::int64_t value);
     void AppendReal(double value);
+    // Text that is not valid UTF-8 is stored with U+FFFD for each bad byte (in Variants too);
+    // a binary column keeps its bytes as they are.
     void AppendText(std::string_view value);
     void AppendVariant(vb::Variant value);
+    bool HoldsBytes() const noexcept { return m_holdsBytes; }
 
     std::int64_t IntAt(std::size_t row) const noexcept { return m_ints[row]; }
     double RealAt(std::size_t row) const noexcept { return m_reals[row]; }
@@ -121,8 +126,10 @@ public:
 
 private:
     void PushNullBit(bool isNull);
+    void AppendBytes(std::string_view value);
 
     Storage m_storage;
+    bool m_holdsBytes;
     std::size_t m_size = 0;
     std::vector<std::uint64_t> m_nullBits;
     ChunkedVector<std::int64_t> m_ints;
@@ -171,6 +178,9 @@ private:
     std::unordered_map<std::string, std::size_t> m_byLowerName;
     std::size_t m_rowCount = 0;
 };
+
+// Whether a column of this type holds raw bytes (binary data) rather than text in its strings.
+bool IsBinaryType(DataTypeEnum type) noexcept;
 
 // The Variant sub-type a field of this type yields, and the storage a driver should use for it.
 Storage StorageForType(DataTypeEnum type) noexcept;

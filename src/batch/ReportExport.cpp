@@ -5,8 +5,12 @@
 //  1. One run: the host object opens the report in a window without widgets (the window's logic,
 //     loaded and sized as on screen), the actions run in order, then the export step writes the file.
 //  2. A message box before the export step means the window reported a problem (a plug-in, a fetch,
-//     a refused definition): the run stops before writing. The export step's outcome is a value
-//     (the window's own export routine's result, or the writer's), never the wording of a message.
+//     a failed drill, a refused definition): the run stops before writing. So does pressing print,
+//     preview or page set-up: there is nothing to print to, and a script that asked for paper must
+//     not be told all went well. Only a record the window shows (a double click on a report without
+//     drill-down) is information, not a problem: it is kept with the messages and the run goes on.
+//     The export step's outcome is one value, the window's `ExportResult` (for png and json, the
+//     same value from their writers), never the wording of a message.
 //  3. An action runs only as a user could run it: a toolbar button the window has not got or has
 //     disabled is refused (the run stops), as the window ignores a click on a disabled button.
 //  4. Nothing is written but by the writers, which go through a temporary file and a rename: when a
@@ -20,6 +24,7 @@
 #include "host/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "sheet/ExportFormats.h"
+#include "sheet/SheetExport.h"
 #include "sqlreport/PresetPrompt.h"
 #include "ui/Services.h"
 #include "ui/qt/QtServices.h"
@@ -145,7 +150,7 @@ public:
                 return;
             }
         }
-        m_written = Export(window);
+        m_written = Export(window) == QV_GridPrint::ExportResult::Written;
         // No Unload: batch runs never store column widths.
     }
 
@@ -179,13 +184,13 @@ private:
         return true;
     }
 
-    bool Export(QV_GridPrint::frmGridPrint& window) {
+    QV_GridPrint::ExportResult Export(QV_GridPrint::frmGridPrint& window) {
         const std::string& path = m_request.path;
         if (const int fileType = QV_GridPrint::ExportFileTypeOf(m_format); fileType != 0) {
             // The window's own export routine, as a user runs it; its result says whether it wrote.
             m_services.BeginExport(fileType);
             window.ToolbarClick("dc");
-            return window.LastExport() == QV_GridPrint::ExportResult::Written;
+            return window.LastExport();
         }
         std::string error;
         bool ok = false;
@@ -197,8 +202,9 @@ private:
         }
         if (!ok) {
             m_services.Fault(error.empty() ? "无法写入文件：" + path : error);
+            return QV_GridPrint::ExportResult::Failed;
         }
-        return ok;
+        return QV_GridPrint::ExportResult::Written;
     }
 
     BatchServices& m_services;

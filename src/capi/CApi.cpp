@@ -9,6 +9,7 @@
 #include "batch/ReportExport.h"
 #include "capi/vondrel.h"
 #include "catalogue/ReportList.h"
+#include "controls/sheet/qt/SheetPrinter.h"
 #include "host/LoginRecord.h"
 #include "host/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
@@ -418,9 +419,9 @@ int vondrel_host_save_window_image(vondrel_host* host, const char* png_path) {
         if (!host->openDialog) {
             throw std::runtime_error("没有打开的报表窗口");
         }
-        const QString path = QString::fromStdString(Text(png_path));
-        if (!host->openDialog->grab().toImage().save(path, "PNG")) {
-            throw std::runtime_error("无法写入图片文件：" + Text(png_path));
+        std::string error;
+        if (!sheet::qt::SavePng(host->openDialog->grab().toImage(), Text(png_path), error)) {
+            throw std::runtime_error(error);
         }
         return 1;
     });

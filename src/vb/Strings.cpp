@@ -7,6 +7,8 @@
 #include "vb/Error.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace vb {
 
@@ -259,6 +261,98 @@ int CompareNoCase(std::string_view a, std::string_view b) {
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && CompareNoCase(a, b) == 0;
+}
+
+namespace {
+
+// The Unicode standard's table of well-formed sequences: the second byte's range depends on the lead
+// (E0: A0..BF excludes overlong forms, ED: 80..9F excludes surrogates, F0/F4 bound the planes).
+// Written without decoding the code point: every text cell of a fetch passes through here.
+inline std::size_t SequenceLength(const unsigned char* p, std::size_t left) {
+    const unsigned lead = p[0];
+    if (lead < 0x80) {
+        return 1;
+    }
+    const auto cont = [&](std::size_t k) {
+        return (p[k] & 0xC0u) == 0x80u;
+    };
+    if (lead < 0xC2) {
+        return 0;
+    }
+    if (lead < 0xE0) {
+        return left >= 2 && cont(1) ? 2 : 0;
+    }
+    if (lead < 0xF0) {
+        if (left < 3 || !cont(1) || !cont(2) || (lead == 0xE0 && p[1] < 0xA0) ||
+            (lead == 0xED && p[1] >= 0xA0)) {
+            return 0;
+        }
+        return 3;
+    }
+    if (lead < 0xF5) {
+        if (left < 4 || !cont(1) || !cont(2) || !cont(3) || (lead == 0xF0 && p[1] < 0x90) ||
+            (lead == 0xF4 && p[1] >= 0x90)) {
+            return 0;
+        }
+        return 4;
+    }
+    return 0;
+}
+
+} // namespace
+
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
+    return SequenceLength(reinterpret_cast<const unsigned char*>(text.data()) + at, text.size() - at);
+}
+
+bool IsValidUtf8(std::string_view text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    std::size_t at = 0;
+    while (at < size) {
+        const unsigned lead = p[at];
+        if (lead < 0x80) {
+            // Report data is mostly ASCII: after one ASCII byte, skip eight at a time.
+            ++at;
+            while (at + 8 <= size) {
+                std::uint64_t word = 0;
+                std::memcpy(&word, p + at, 8);
+                if ((word & 0x8080808080808080ULL) != 0) {
+                    break;
+                }
+                at += 8;
+            }
+            continue;
+        }
+        // Chinese text is three-byte sequences whose lead needs no range check on its second byte.
+        if (((lead >= 0xE1 && lead <= 0xEC) || lead >= 0xEE) && lead <= 0xEF && at + 3 <= size &&
+            (p[at + 1] & 0xC0u) == 0x80u && (p[at + 2] & 0xC0u) == 0x80u) {
+            at += 3;
+            continue;
+        }
+        const std::size_t len = SequenceLength(p + at, size - at);
+        if (len == 0) {
+            return false;
+        }
+        at += len;
+    }
+    return true;
+}
+
+std::string ToValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t len = Utf8SequenceLength(text, at);
+        if (len == 0) {
+            out += "\xEF\xBF\xBD";
+            ++at;
+        } else {
+            out.append(text, at, len);
+            at += len;
+        }
+    }
+    return out;
 }
 
 } // namespace vb

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -47,6 +48,14 @@ std::string LCase(std::string_view text);
 // characters before it are dropped. An empty find returns the text from start unchanged.
 std::string Replace(std::string_view text, std::string_view find, std::string_view replacement,
                     long start = 1, long count = -1, bool ignoreCase = false);
+
+// Length of the valid UTF-8 sequence at byte `at` (1..4), or 0 when the bytes there start none: a
+// bad lead byte, a sequence cut short, an overlong form, a surrogate or a code point past U+10FFFF.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at);
+bool IsValidUtf8(std::string_view text);
+// `text` with each byte that starts no valid UTF-8 sequence replaced by U+FFFD, so every reader of
+// what is made from it (JSON, XML, the sheet's files) gets valid text; valid text comes back as is.
+std::string ToValidUtf8(std::string_view text);
 
 // Field and object names compare case-insensitively (ASCII folding); <0, 0, >0 like strcmp.
 int CompareNoCase(std::string_view a, std::string_view b);

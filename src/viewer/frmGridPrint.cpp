@@ -530,6 +530,9 @@ void frmGridPrint::ToolbarClick(const std::string& key) {
         } else if (key == "open") {
             ChooseReport();
         } else if (key == "dc") {
+            // A rebuild that throws ends the command before the export: its result must not be an
+            // earlier export's.
+            m_lastExport = ExportResult::Failed;
             SetCellDataFromVSF();
             ExportReport();
         } else if (key == "t_return") {

@@ -346,4 +346,47 @@ TEST(Connection, BadConnectionStringsFailWithAClearMessage) {
     }
 }
 
+// SQLite stores whatever bytes it is given in a TEXT column. Before, they reached the grid and every
+// export raw, and a JSON or .xlsx file made from them was unreadable; text columns now come back as
+// valid UTF-8 with U+FFFD for each bad byte, while a BLOB keeps every byte.
+TEST(SqliteText, InvalidUtf8InTextColumnsIsReplacedAndBlobsStayAsTheyAre) {
+    TestDatabase db(Backend::Sqlite);
+    VONDREL_REQUIRE_DATABASE(db);
+    db.Exec("CREATE TABLE t (id INTEGER, name VARCHAR(20), note TEXT, data BLOB);\n"
+            "INSERT INTO t VALUES (1, CAST(X'E58C97FF' AS TEXT) || '京', CAST(X'C328E4BA' AS TEXT), "
+            "X'FFC328E4BA');\n"
+            "INSERT INTO t VALUES (2, '张三', 7, 12);\n"
+            "INSERT INTO t VALUES (3, CAST(X'ED' AS TEXT), CAST(X'EDA080' AS TEXT), NULL)");
+    auto rs = ado::Recordset::Create();
+    rs->Open(
+        "SELECT id, name, note, data, name || '' AS joined, CASE id WHEN 2 THEN 5 ELSE name END AS mixed "
+        "FROM t ORDER BY id",
+        db.Connection(), ado::adOpenStatic, ado::adLockReadOnly);
+    struct Case {
+        const char* name;
+        long row;
+        const char* field;
+        vb::Variant expected;
+    };
+    const std::string blob("\xFF\xC3\x28\xE4\xBA", 5);
+    const Case cases[] = {
+        {"a stray byte in a declared VARCHAR", 0, "name", vb::Variant("\xE5\x8C\x97\xEF\xBF\xBD京")},
+        {"a broken pair and a cut sequence, a mark per byte", 0, "note",
+         vb::Variant("\xEF\xBF\xBD(\xEF\xBF\xBD\xEF\xBF\xBD")},
+        {"an expression over text", 0, "joined", vb::Variant("\xE5\x8C\x97\xEF\xBF\xBD京")},
+        // The number in row 2 made the column hold Variants: the blob still keeps every byte.
+        {"a blob keeps its bytes", 0, "data", vb::Variant(blob)},
+        {"text in a column of mixed types", 0, "mixed", vb::Variant("\xE5\x8C\x97\xEF\xBF\xBD京")},
+        {"valid text is untouched", 1, "name", vb::Variant("张三")},
+        {"a lone lead byte", 2, "name", vb::Variant("\xEF\xBF\xBD")},
+        // The number in row 2 made the column hold Variants; text after it is still repaired.
+        {"a surrogate's encoding is no text", 2, "note", vb::Variant("\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        rs->Move(c.row, ado::adBookmarkFirst);
+        EXPECT_EQ(rs->Fields(c.field).Value(), c.expected);
+    }
+}
+
 } // namespace

@@ -104,5 +104,34 @@ TEST(StringsTest, NameComparisonAndBadArguments) {
     EXPECT_EQ(errorOf([] { InStr("abc", "a", 0); }), kErrInvalidCall);
 }
 
+// What strict readers (JSON, XML parsers) refuse must never pass as valid, and each refused byte
+// becomes one U+FFFD so the rest of the text survives.
+TEST(StringsTest, InvalidUtf8BecomesReplacementCharacters) {
+    const std::string mark = "\xEF\xBF\xBD";
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"ASCII longer than a word", "plain ASCII text, 32 bytes long!", "plain ASCII text, 32 bytes long!"},
+        {"Chinese and a four-byte character", "合计\xF0\x9F\x98\x80", "合计\xF0\x9F\x98\x80"},
+        {"stray byte after ASCII", "abcdefgh\xFFij", "abcdefgh" + mark + "ij"},
+        {"overlong slash", "\xC0\xAF", mark + mark},
+        {"overlong three-byte form", "\xE0\x80\xAF", mark + mark + mark},
+        {"surrogate", "\xED\xA0\x80", mark + mark + mark},
+        {"past U+10FFFF", "\xF4\x90\x80\x80", mark + mark + mark + mark},
+        {"cut short at the end", "合\xE8\xAE", "合" + mark + mark},
+        {"continuation without lead", "\x80x", mark + "x"},
+        {"Chinese lead before ASCII", "\xE5(\x97", mark + "(" + mark},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ToValidUtf8(c.text), c.expected);
+        EXPECT_EQ(IsValidUtf8(c.text), c.text == c.expected);
+        EXPECT_TRUE(IsValidUtf8(ToValidUtf8(c.text)));
+    }
+}
+
 } // namespace
 } // namespace vb

@@ -9,7 +9,9 @@
 #include "catalogue/ModGridPrint.h"
 #include "controls/sheet/SheetDump.h"
 #include "plugin/PluginRegistry.h"
+#include "sheet/ExportFormats.h"
 #include "support/DbFixture.h"
+#include "support/FileNames.h"
 #include "support/ScriptedServices.h"
 #include "support/Shell.h"
 #include "ui/qt/QtServices.h"
@@ -465,6 +467,41 @@ TEST_P(PrintCommands, AFolderThatCannotBeWrittenIsNamedAndLeavesNoFile) {
         EXPECT_EQ(messages[0].text, "引出[销售日报]失败，文件没有写成：\n" + file + "\n原因：没有在文件夹“" +
                                         out.string() + "”中写文件的权限");
         EXPECT_TRUE(FilesIn(out).empty());
+    }
+}
+
+// Names as long as the file system allows, typed in the dialog: every file type writes them, and one
+// byte more is refused with the reason in Chinese and the window's result says so. Before, the
+// temporary name beside the file added a suffix, so a legal 245-byte name failed with "File name too
+// long" in English.
+TEST_P(PrintCommands, NamesUpToTheFileSystemLimitAreWrittenAndOneByteMoreIsRefusedInChinese) {
+    ASSERT_EQ(ui::qt::EnsureApplicationForExport(), "") << "the PDF painter needs a QGuiApplication";
+    frmGridPrint& window = Open();
+    const std::filesystem::path out = m_folder / "out";
+    for (int fileType = 1; fileType <= 4; ++fileType) {
+        const std::string extension = QV_GridPrint::ExportFormatOfType(fileType)->extension;
+        for (const std::size_t bytes : {245U, 255U, 256U}) {
+            SCOPED_TRACE(extension + " " + std::to_string(bytes));
+            std::filesystem::remove_all(out);
+            std::filesystem::create_directories(out);
+            const std::string name = vondrel::test::NameOfBytes(bytes, extension);
+            m_services->ScriptSaveFile(ui::SaveFileChoice{(out / name).string(), fileType});
+            window.ToolbarClick("dc");
+            const auto messages = m_services->TakeMessages();
+            ASSERT_EQ(messages.size(), 1U);
+            if (bytes <= 255) {
+                EXPECT_EQ(messages[0].text, "引出[销售日报]成功");
+                EXPECT_EQ(window.LastExport(), QV_GridPrint::ExportResult::Written);
+                EXPECT_EQ(FilesIn(out), std::vector<std::string>{name});
+            } else {
+                EXPECT_NE(
+                    messages[0].text.find("原因：无法创建文件“" + (out / name).string() + "”：文件名太长"),
+                    std::string::npos)
+                    << messages[0].text;
+                EXPECT_EQ(window.LastExport(), QV_GridPrint::ExportResult::Failed);
+                EXPECT_TRUE(FilesIn(out).empty());
+            }
+        }
     }
 }
 

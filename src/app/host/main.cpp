@@ -8,6 +8,7 @@
 #include "ado/Recordset.h"
 #include "batch/ReportExport.h"
 #include "catalogue/ReportList.h"
+#include "controls/sheet/qt/SheetPrinter.h"
 #include "host/LoginRecord.h"
 #include "host/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
@@ -335,27 +336,28 @@ int main(int argc, char** argv) {
         QV_GridPrint::clsGridPrint host(services);
         prepareHost(host);
         bool saved = options.screenshot.empty();
+        QImage picture;
         if (!options.screenshot.empty()) {
-            host.SetReportWindowFactory([&options, &saved] {
+            host.SetReportWindowFactory([&picture] {
                 auto window =
                     std::make_unique<QV_GridPrint::GridPrintWindow>(QV_GridPrint::PluginRegistry::Instance());
-                window->SetShownObserver([&options, &saved](QV_GridPrint::GridPrintWindow& shown) {
+                window->SetShownObserver([&picture](QV_GridPrint::GridPrintWindow& shown) {
                     shown.Dialog()->resize(1280, 800);
-                    saved = shown.Dialog()->grab().toImage().save(QString::fromStdString(options.screenshot));
+                    picture = shown.Dialog()->grab().toImage();
                     shown.Dialog()->close();
                 });
                 return window;
             });
         }
         const bool shown = host.ShowReportOfId(*options.report);
-        if (saved && services->HasFailed() && !options.screenshot.empty()) {
-            // A picture of a report that was refused would pass for the report.
-            std::filesystem::remove(options.screenshot);
-            saved = false;
+        std::string reason = "报表没有显示出来";
+        // Written only now: a picture of a report that was refused would pass for the report, and an
+        // earlier picture of that name stays as it was.
+        if (!options.screenshot.empty() && !picture.isNull() && !services->HasFailed()) {
+            saved = sheet::qt::SavePng(picture, options.screenshot, reason);
         }
         if (!saved) {
-            std::cerr << "vondrel-host：没有保存图片 " << options.screenshot
-                      << "（报表没有显示出来，或文件无法写入）\n";
+            std::cerr << "vondrel-host：没有保存图片 " << options.screenshot << "（" << reason << "）\n";
         }
         return shown && saved && !services->HasFailed() ? 0 : 1;
     } catch (const vb::Error& error) {

@@ -287,31 +287,25 @@ private:
 } // namespace
 
 bool WriteCllFile(const SheetDocument& doc, const std::string& path, LoadError& error) {
-    std::string tmp;
-    const int fd = MakeTempBeside(path, tmp);
-    if (fd < 0) {
+    TempFileBeside temp(path);
+    if (temp.Create() < 0) {
         error = {path, 0, 0, "", "cannot-create", WriteFailureMessage("无法创建文件", path, errno)};
         return false;
     }
-    FdSink sink(fd);
-    bool ok = WriteCll(doc, sink, error);
-    if (!ok && error.code == "write-failed") {
-        // The stream knows only that the sink refused; the user needs the file and the reason.
-        error.message = WriteFailureMessage("写入文件失败", path, sink.Errno() != 0 ? sink.Errno() : EIO);
-    }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = {"", 0, 0, "", "write-failed", WriteFailureMessage("写入文件失败", path, errno)};
-    }
-    if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        error = {"", 0, 0, "", "cannot-rename", WriteFailureMessage("无法替换文件", path, errno)};
-    }
-    if (!ok) {
-        ::unlink(tmp.c_str());
+    FdSink sink(temp.Fd());
+    if (!WriteCll(doc, sink, error)) {
+        if (error.code == "write-failed") {
+            // The stream knows only that the sink refused; the user needs the file and the reason.
+            error.message = WriteFailureMessage("写入文件失败", path, sink.Errno() != 0 ? sink.Errno() : EIO);
+        }
         error.file = path;
+        return false;
     }
-    return ok;
+    if (const int err = temp.Commit(); err != 0) {
+        error = {path, 0, 0, "", "cannot-rename", WriteFailureMessage("无法替换文件", path, err)};
+        return false;
+    }
+    return true;
 }
 
 } // namespace sheet

@@ -40,27 +40,18 @@ bool SheetDocument::ExportExcel(const std::string& path) {
         m_lastError.message += " 列";
         return false;
     }
-    std::string tmp;
-    const int fd = MakeTempBeside(path, tmp);
-    if (fd < 0) {
+    TempFileBeside temp(path);
+    if (temp.Create() < 0) {
         m_lastError = Failure(path, "cannot-create", "无法创建文件", errno);
         return false;
     }
-    CompoundFileWriter file(fd, u"Workbook");
-    bool ok = xls::WorkbookWriter(*this, file, path).Write() && file.Finish();
-    int err = file.Errno();
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        ::unlink(tmp.c_str());
+    CompoundFileWriter file(temp.Fd(), u"Workbook");
+    if (!xls::WorkbookWriter(*this, file, path).Write() || !file.Finish()) {
+        const int err = file.Errno();
         m_lastError = Failure(path, "write-failed", "写入文件失败", err != 0 ? err : EIO);
         return false;
     }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-        err = errno;
-        ::unlink(tmp.c_str());
+    if (const int err = temp.Commit(); err != 0) {
         m_lastError = Failure(path, "cannot-rename", "无法替换文件", err);
         return false;
     }

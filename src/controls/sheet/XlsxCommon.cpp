@@ -11,19 +11,7 @@
 namespace sheet::xlsx {
 
 std::string CleanUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t len = cll::Utf8SequenceLength(text, at);
-        if (len == 0) {
-            out += "\xEF\xBF\xBD"; // U+FFFD for each byte that starts no valid sequence
-            ++at;
-        } else {
-            out.append(text, at, len);
-            at += len;
-        }
-    }
-    return out;
+    return vb::ToValidUtf8(text);
 }
 
 int BorderStyleFromName(std::string_view name) {

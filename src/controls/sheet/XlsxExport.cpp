@@ -169,18 +169,16 @@ void WriteOptionNames(lxw_workbook* wb, const SheetDocument& doc, const std::str
 
 bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& error) {
     error = {};
-    std::string tmp;
-    const int fd = MakeTempBeside(path, tmp);
-    if (fd < 0) {
+    TempFileBeside temp(path);
+    if (temp.Create() < 0) {
         error = {path, 0, 0, "", "cannot-create", WriteFailureMessage("无法创建文件", path, errno)};
         return false;
     }
-    ::close(fd);
-    lxw_workbook* wb = workbook_new(tmp.c_str());
+    temp.Close(); // the library writes the file by its name
+    lxw_workbook* wb = workbook_new(temp.TempPath().c_str());
     const std::string sheetName = doc.SheetName().empty() ? "Sheet1" : doc.SheetName();
     lxw_worksheet* ws = wb != nullptr ? workbook_add_worksheet(wb, sheetName.c_str()) : nullptr;
     if (ws == nullptr) {
-        ::unlink(tmp.c_str());
         error = {path, 0, 0, "", "cannot-create", WriteFailureMessage("无法创建文件", path, ENOMEM)};
         return false;
     }
@@ -304,12 +302,11 @@ bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& er
     int err = errno;
     check(closed);
     if (failure == LXW_NO_ERROR) {
-        if (std::rename(tmp.c_str(), path.c_str()) == 0) {
+        err = temp.Commit();
+        if (err == 0) {
             return true;
         }
-        err = errno;
     }
-    ::unlink(tmp.c_str());
     error = {path,
              0,
              0,

@@ -7,6 +7,7 @@
 // so a failure never leaves a half-written PDF or PNG under the user's name.
 #include "controls/sheet/qt/SheetPrinter.h"
 
+#include "controls/sheet/ReplaceFile.h"
 #include "controls/sheet/SheetPages.h"
 #include "controls/sheet/TempFile_p.h"
 #include "controls/sheet/qt/SheetPainter_p.h"
@@ -45,33 +46,12 @@ constexpr PaperId kPapers[] = {
     {Paper::Legal, QPageSize::Legal},
 };
 
-// A temporary file beside `path`, created empty; "" with `error` set when the folder refuses it.
-std::string MakeTemp(const std::string& path, std::string& error) {
-    std::string pattern;
-    const int fd = MakeTempBeside(path, pattern);
-    if (fd < 0) {
-        error = WriteFailureMessage("无法在目标文件夹中创建临时文件，未能写入", path, errno);
-        return {};
-    }
-    ::close(fd);
-    return pattern;
-}
-
 bool EndsWithPdfTrailer(const std::string& path) {
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly) || file.size() < 16 || !file.seek(file.size() - 16)) {
         return false;
     }
     return file.read(16).trimmed().endsWith("%%EOF");
-}
-
-bool CommitTemp(const std::string& temp, const std::string& path, std::string& error) {
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        error = WriteFailureMessage("无法替换文件", path, errno);
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
 }
 
 // Pages `first`..`last` (0-based) through a painter already begun on a paged device.
@@ -170,13 +150,15 @@ bool PrintDocument(const SheetDocument& doc, QPrinter& printer, std::string& err
 }
 
 bool ExportPdf(const SheetDocument& doc, const std::string& path, std::string& error) {
-    const std::string temp = MakeTemp(path, error);
-    if (temp.empty()) {
+    TempFileBeside temp(path);
+    if (temp.Create() < 0) {
+        error = WriteFailureMessage("无法创建文件", path, errno);
         return false;
     }
+    temp.Close(); // QPdfWriter opens the file by its name
     bool ok = false;
     {
-        QPdfWriter writer(QString::fromStdString(temp));
+        QPdfWriter writer(QString::fromStdString(temp.TempPath()));
         writer.setResolution(kPdfDpi);
         writer.setCreator(QStringLiteral("Vondrel"));
         writer.setTitle(QString::fromStdString(doc.Title()));
@@ -192,12 +174,16 @@ bool ExportPdf(const SheetDocument& doc, const std::string& path, std::string& e
     }
     // QPdfWriter reports a full disk only through an empty or short file, and its last buffered bytes
     // go out unchecked when it closes: only a file that ends in the trailer is whole.
-    if (!ok || !EndsWithPdfTrailer(temp)) {
-        error = "无法写入PDF文件：" + path;
-        std::remove(temp.c_str());
+    if (!ok || !EndsWithPdfTrailer(temp.TempPath())) {
+        // QPdfWriter does not tell why; a full disk is what cuts a PDF short in practice.
+        error = "写入文件失败“" + path + "”：PDF文件没有写完整（磁盘可能已满）";
         return false;
     }
-    return CommitTemp(temp, path, error);
+    if (const int err = temp.Commit(); err != 0) {
+        error = WriteFailureMessage("无法替换文件", path, err);
+        return false;
+    }
+    return true;
 }
 
 bool RenderPagePng(const SheetDocument& doc, int page, int dpi, const std::string& path, std::string& error) {
@@ -235,24 +221,19 @@ bool RenderPagePng(const SheetDocument& doc, int page, int dpi, const std::strin
         painter.translate(setup.marginLeftMm * devPerMm, setup.marginTopMm * devPerMm);
         SheetPainter(doc, pages).PaintPage(painter, page - 1);
     }
-    const std::string temp = MakeTemp(path, error);
-    if (temp.empty()) {
-        return false;
-    }
+    return SavePng(image, path, error);
+}
+
+bool SavePng(const QImage& image, const std::string& path, std::string& error) {
     // Encoded in memory and written with every byte checked: QImage::save drops a failed last flush.
     QByteArray png;
     QBuffer buffer(&png);
-    QFile out(QString::fromStdString(temp));
-    const bool written = buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG") &&
-                         out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                         out.write(png) == png.size() && out.flush();
-    out.close();
-    if (!written || out.error() != QFileDevice::NoError) {
-        error = "无法写入PNG文件：" + path;
-        std::remove(temp.c_str());
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        error = WriteFailureMessage("写入文件失败", path, ENOMEM);
         return false;
     }
-    return CommitTemp(temp, path, error);
+    return ReplaceFileContents(path, std::string_view(png.constData(), static_cast<std::size_t>(png.size())),
+                               error);
 }
 
 } // namespace sheet::qt

@@ -6,6 +6,7 @@
 
 #include <string>
 
+class QImage;
 class QPageLayout;
 class QPrinter;
 
@@ -33,5 +34,7 @@ bool ExportPdf(const SheetDocument& doc, const std::string& path, std::string& e
 
 // Page `page` (1-based) as a PNG image at `dpi`, written the same safe way.
 bool RenderPagePng(const SheetDocument& doc, int page, int dpi, const std::string& path, std::string& error);
+// Any picture (a window's screenshot) as a PNG file, written the same safe way.
+bool SavePng(const QImage& image, const std::string& path, std::string& error);
 
 } // namespace sheet::qt
