@@ -179,7 +179,7 @@ struct PagePlanner::Impl {
     TextMeasure& measure;
     const double devPerPt;
     double devPerPx = 1;
-    PlanBox area; // where cells may show: the frame less the page line's band
+    PlanBox area; // where cells may show: the frame less the page line's band, and the left margin
     std::vector<std::optional<StyleEntry>> styles;
     PagePlan plan;
     std::vector<Line> titleRows, bodyRows, titleCols, bodyCols, rows, cols; // reused page after page
@@ -511,8 +511,7 @@ void PagePlanner::Impl::PlanBorders() {
         // Rows taller than the page stop at the page line's band.
         const auto end = std::remove_if(plan.lines.begin() + static_cast<std::ptrdiff_t>(from),
                                         plan.lines.end(), [this](PlanLine& line) {
-                                            line.y1 = std::max(line.y1, area.top);
-                                            line.y2 = std::min(line.y2, area.bottom);
+                                            line.y2 = std::min(line.y2, area.bottom + line.width);
                                             return line.y1 > line.y2;
                                         });
         plan.lines.erase(end, plan.lines.end());
@@ -561,7 +560,9 @@ const PagePlan& PagePlanner::Plan(int index) {
     d.plan.lines.clear();
     d.plan.texts.clear();
     d.underlines.clear();
-    d.area = {0, 0, frame.widthPt * d.devPerPt, (frame.heightPt - kPageLineBandPt) * d.devPerPt};
+    // The left margin is room for a right-aligned label of the page's first column only.
+    d.area = {-setup.marginLeftMm * kPointsPerMm * d.devPerPt, 0, frame.widthPt * d.devPerPt,
+              (frame.heightPt - kPageLineBandPt) * d.devPerPt};
     d.devPerPx = d.devPerPt * kPointsPerPixel * d.pages.Scale();
 
     double leftPt = 0, topPt = 0;
