@@ -8,6 +8,7 @@
 #include "controls/sheet/PagePlan.h"
 
 #include "controls/sheet/CellText_p.h"
+#include "controls/sheet/SheetSamples.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -31,18 +32,6 @@ public:
 };
 
 constexpr PageFrame kFrame{300, 150 + kPageLineBandPt}; // four 100 px columns, ten 20 px rows
-
-SheetDocument Sheet(int cols, int rows) {
-    SheetDocument doc;
-    doc.Resize(cols, rows);
-    for (int col = 0; col < cols; ++col) {
-        doc.SetColWidth(col, 100);
-    }
-    for (int row = 0; row < rows; ++row) {
-        doc.SetRowHeight(row, 20);
-    }
-    return doc;
-}
 
 PagePlan Plan(const SheetDocument& doc, int page = 0) {
     EmMeasure measure;
@@ -71,7 +60,7 @@ const TextRun* RunOf(const PagePlan& plan, std::string_view text) {
 }
 
 TEST(PagePlanTest, WholePageAsText) {
-    SheetDocument doc = Sheet(2, 2);
+    SheetDocument doc = test::Blank(2, 2);
     doc.SetCellText(0, 0, "合计");
     doc.SetCellAlign(0, 0, kAlignLeft | kAlignMiddle);
     doc.SetCellValue(1, 0, vb::Variant(-12.5));
@@ -115,7 +104,7 @@ TEST(PagePlanTest, UnderlineLiesUnderItsOwnText) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SheetDocument doc = Sheet(4, 2);
+        SheetDocument doc = test::Blank(4, 2);
         doc.SetCellText(0, 0, "ooo");
         doc.SetCellAlign(0, 0, kAlignLeft);
         doc.SetCellText(2, 0, c.text);
@@ -157,7 +146,7 @@ TEST(PagePlanTest, BlockOverTitleColumnsAndBodyShowsOnceWhole) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SheetDocument doc = Sheet(8, 4);
+        SheetDocument doc = test::Blank(8, 4);
         doc.SetCellText(0, 0, "月度销售趋势");
         doc.SetCellAlign(0, 0, kAlignCentre);
         doc.MergeCells(0, 0, 7, 0);
@@ -205,7 +194,7 @@ TEST(PagePlanTest, TextsRunOverEmptyNeighboursAndNumbersNever) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SheetDocument doc = Sheet(4, 1);
+        SheetDocument doc = test::Blank(4, 1);
         if (c.isNumber) {
             doc.SetCellValue(c.col, 0, vb::Variant(1234567890123456.0));
         } else {
@@ -260,7 +249,7 @@ TEST(PagePlanTest, GeneralAlignmentAndNumbersThatDoNotFit) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SheetDocument doc = Sheet(3, 1);
+        SheetDocument doc = test::Blank(3, 1);
         doc.SetCellValue(1, 0, c.value);
         doc.SetCellAlign(1, 0, c.align);
         doc.SetCellNumFormat(1, 0, c.format);
@@ -300,7 +289,7 @@ TEST(PagePlanTest, LinesOfAGrid) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SheetDocument doc = Sheet(2, 2);
+        SheetDocument doc = test::Blank(2, 2);
         if (c.merge) {
             doc.MergeCells(0, 0, 1, 1);
         }
