@@ -20,13 +20,7 @@
 //    each cell's four edges); the right and bottom edges are skipped when the neighbour draws the
 //    same line, and lines that continue each other are joined: half the lines, a fifth less PDF.
 // 6. Nothing lands in the page line's band at the foot but the page line.
-#include "controls/sheet/PagePlan.h"
-
-#include "controls/sheet/CellText_p.h"
-
-#include <algorithm>
-#include <cstdio>
-#include <optional>
+#include "controls/sheet/PagePlan_p.h"
 
 namespace sheet {
 
@@ -34,160 +28,9 @@ namespace {
 
 constexpr double kTextPaddingPx = 2;
 constexpr double kPageLineFontPt = 9;
-constexpr double kSlack = 0.5;             // device units: rounding of advances and sums
-constexpr std::uint32_t kRed = 0x0000FF;   // BGR
-constexpr std::uint32_t kBlack = 0x000000; // BGR
-
-// One laid-out row or column of a page.
-struct Line {
-    int sheetIndex;
-    double start; // device units
-    double size;
-};
-
-// Pen width in points and dash pattern of a border style (docs/sheet.md).
-void LineLook(int style, double& widthPt, LineDash& dash) {
-    dash = LineDash::Solid;
-    switch (style) {
-    case 2:
-        widthPt = 0.75, dash = LineDash::Dot;
-        return;
-    case 3:
-        widthPt = 0.75, dash = LineDash::Dash;
-        return;
-    case 5:
-        widthPt = 0.25;
-        return;
-    case 6:
-        widthPt = 0.75, dash = LineDash::DashDot;
-        return;
-    case 7:
-        widthPt = 0.75, dash = LineDash::DashDotDot;
-        return;
-    case 8:
-        widthPt = 1.5, dash = LineDash::Dash;
-        return;
-    case 9:
-        widthPt = 2.25;
-        return;
-    case 10:
-        widthPt = 1.5;
-        return;
-    case 11:
-    case 13:
-        widthPt = 1.5, dash = LineDash::DashDot;
-        return;
-    case 12:
-        widthPt = 1.5, dash = LineDash::DashDotDot;
-        return;
-    default: // 1 thin, 4 double (two thin lines)
-        widthPt = 0.5;
-        return;
-    }
-}
-
-bool IsHorizontal(const PlanLine& line) {
-    return line.y1 == line.y2;
-}
-
-// Joins segments that continue each other on one horizontal or vertical line: a row's bottom edge
-// is one line, not one per cell.
-void MergeCollinear(std::vector<PlanLine>& lines, std::vector<PlanLine>& out) {
-    for (PlanLine& line : lines) { // every segment runs left to right or top to bottom from here on
-        if (line.x1 > line.x2 || line.y1 > line.y2) {
-            std::swap(line.x1, line.x2);
-            std::swap(line.y1, line.y2);
-        }
-    }
-    std::sort(lines.begin(), lines.end(), [](const PlanLine& a, const PlanLine& b) {
-        const bool aH = IsHorizontal(a), bH = IsHorizontal(b);
-        if (aH != bH) {
-            return aH;
-        }
-        return aH ? std::pair(a.y1, a.x1) < std::pair(b.y1, b.x1)
-                  : std::pair(a.x1, a.y1) < std::pair(b.x1, b.y1);
-    });
-    const std::size_t first = out.size();
-    for (const PlanLine& line : lines) {
-        if (out.size() > first) {
-            PlanLine& last = out.back();
-            const bool bothH = IsHorizontal(last) && IsHorizontal(line) && last.y1 == line.y1;
-            const bool bothV = !IsHorizontal(last) && !IsHorizontal(line) && last.x1 == line.x1;
-            if (bothH && line.x1 <= last.x2 + 0.01) {
-                last.x2 = std::max(last.x2, line.x2);
-                continue;
-            }
-            if (bothV && line.y1 <= last.y2 + 0.01) {
-                last.y2 = std::max(last.y2, line.y2);
-                continue;
-            }
-        }
-        out.push_back(line);
-    }
-}
-
-// Position of the first laid-out row/column at or after a sheet index (lines.size() when none). A
-// page's lines are the titles followed by the body, ascending but with a gap where the body does not
-// follow the titles directly.
-int FirstAtOrAfter(const std::vector<Line>& lines, int sheetIndex) {
-    const auto at = std::lower_bound(lines.begin(), lines.end(), sheetIndex,
-                                     [](const Line& line, int index) { return line.sheetIndex < index; });
-    return static_cast<int>(at - lines.begin());
-}
-
-// Position of a sheet row/column on the page, or -1.
-int IndexIn(const std::vector<Line>& lines, int sheetIndex) {
-    const int at = FirstAtOrAfter(lines, sheetIndex);
-    return at < static_cast<int>(lines.size()) && lines[static_cast<std::size_t>(at)].sheetIndex == sheetIndex
-               ? at
-               : -1;
-}
+constexpr double kSlack = 0.5; // device units: rounding of advances and sums
 
 } // namespace
-
-struct PagePlanner::Impl {
-    // What every cell of one interned style shares.
-    struct StyleEntry {
-        std::uint32_t font = 0;
-        FontMetrics metrics;
-        double hashWidth = 0;
-        bool isUnderlined = false;
-        std::optional<NumberText> number;
-    };
-    struct Pen {
-        BorderLine look;
-        std::vector<PlanLine> lines;
-    };
-
-    Impl(const SheetDocument& d, const SheetPages& p, TextMeasure& m)
-        : doc(d), pages(p), measure(m), devPerPt(m.DevicePerPoint()) {}
-
-    std::uint32_t FontIndex(const PlanFont& font);
-    StyleEntry& EntryFor(std::uint32_t styleIndex);
-    void Layout(Band band, double origin, double devPerPx, bool rows, std::vector<Line>& out) const;
-    void PlanCells();
-    void PlanCellText(int col, int row, PlanBox rect);
-    void AddText(std::string_view text, std::uint32_t font, const FontMetrics& metrics, std::uint32_t colour,
-                 const PlanBox& box, CellAlign align, bool isNumber, double hashWidth, bool isUnderlined,
-                 bool isPageLine);
-    void PlanBorders();
-    void AddBorder(const BorderLine& look, PlanLine line);
-    void PlanPageLine();
-
-    const SheetDocument& doc;
-    const SheetPages& pages;
-    TextMeasure& measure;
-    const double devPerPt;
-    double devPerPx = 1;
-    PlanBox area; // where cells may show: the frame less the page line's band, and the left margin
-    std::vector<std::optional<StyleEntry>> styles;
-    PagePlan plan;
-    std::vector<Line> titleRows, bodyRows, titleCols, bodyCols, rows, cols; // reused page after page
-    std::vector<double> advances;
-    std::string cellText, hashes; // a number as it shows; the "###" that stands for it
-    std::vector<Pen> pens;
-    std::vector<PlanLine> underlines;
-};
 
 std::uint32_t PagePlanner::Impl::FontIndex(const PlanFont& font) {
     const auto found = std::find(plan.fonts.begin(), plan.fonts.end(), font);
@@ -220,7 +63,7 @@ PagePlanner::Impl::StyleEntry& PagePlanner::Impl::EntryFor(std::uint32_t styleIn
 }
 
 void PagePlanner::Impl::Layout(Band band, double origin, double perPx, bool isRows,
-                               std::vector<Line>& out) const {
+                               std::vector<LaidLine>& out) const {
     out.clear();
     double at = origin;
     for (int index = band.first; index <= band.last; ++index) {
@@ -340,7 +183,7 @@ void PagePlanner::Impl::PlanCellText(int col, int row, PlanBox rect) {
     const double pad = kTextPaddingPx * devPerPx;
     rect.left += pad;
     rect.right -= pad;
-    AddText(text, entry.font, entry.metrics, red ? kRed : kBlack, rect,
+    AddText(text, entry.font, entry.metrics, red ? kPlanRed : kPlanBlack, rect,
             CellAlign::FromFlags(doc.StyleByIndex(styleIndex).align), kind == 1, entry.hashWidth,
             entry.isUnderlined, false);
 }
@@ -348,10 +191,10 @@ void PagePlanner::Impl::PlanCellText(int col, int row, PlanBox rect) {
 void PagePlanner::Impl::PlanCells() {
     // The first and last laid-out line of a block on the page, shown or not (a block's rectangle runs
     // over the zero-size lines inside it as well).
-    const auto span = [](const std::vector<Line>& lines, int first, int last) {
+    const auto span = [](const std::vector<LaidLine>& lines, int first, int last) {
         return std::pair<int, int>(FirstAtOrAfter(lines, first), FirstAtOrAfter(lines, last + 1) - 1);
     };
-    const auto firstShown = [](const std::vector<Line>& lines, int from, int to) {
+    const auto firstShown = [](const std::vector<LaidLine>& lines, int from, int to) {
         while (from <= to && lines[static_cast<std::size_t>(from)].size <= 0) {
             ++from;
         }
@@ -364,12 +207,12 @@ void PagePlanner::Impl::PlanCells() {
         return doc.PeekCell(col, row, value, text) == 0 && !doc.GetMergeRange(col, row, c1, r1, c2, r2);
     };
     for (std::size_t rowPos = 0; rowPos < rows.size(); ++rowPos) {
-        const Line& row = rows[rowPos];
+        const LaidLine& row = rows[rowPos];
         if (row.size <= 0) {
             continue;
         }
         for (std::size_t colPos = 0; colPos < cols.size(); ++colPos) {
-            const Line& col = cols[colPos];
+            const LaidLine& col = cols[colPos];
             if (col.size <= 0) {
                 continue;
             }
@@ -381,10 +224,10 @@ void PagePlanner::Impl::PlanCells() {
                     firstShown(rows, top, bottom) != static_cast<int>(rowPos)) {
                     continue;
                 }
-                const Line& leftLine = cols[static_cast<std::size_t>(left)];
-                const Line& rightLine = cols[static_cast<std::size_t>(right)];
-                const Line& topLine = rows[static_cast<std::size_t>(top)];
-                const Line& bottomLine = rows[static_cast<std::size_t>(bottom)];
+                const LaidLine& leftLine = cols[static_cast<std::size_t>(left)];
+                const LaidLine& rightLine = cols[static_cast<std::size_t>(right)];
+                const LaidLine& topLine = rows[static_cast<std::size_t>(top)];
+                const LaidLine& bottomLine = rows[static_cast<std::size_t>(bottom)];
                 PlanCellText(c1, r1,
                              {leftLine.start, topLine.start, rightLine.start + rightLine.size,
                               bottomLine.start + bottomLine.size});
@@ -411,7 +254,7 @@ void PagePlanner::Impl::PlanCells() {
                 // character reads as another word.
                 bool isBlocked = false;
                 for (int at = static_cast<int>(colPos) - 1; at >= 0 && !isBlocked; --at) {
-                    const Line& left = cols[static_cast<std::size_t>(at)];
+                    const LaidLine& left = cols[static_cast<std::size_t>(at)];
                     isBlocked = !isFree(left.sheetIndex, row.sheetIndex);
                     if (!isBlocked) {
                         rect.left = left.start;
@@ -423,98 +266,6 @@ void PagePlanner::Impl::PlanCells() {
             }
             PlanCellText(col.sheetIndex, row.sheetIndex, rect);
         }
-    }
-}
-
-void PagePlanner::Impl::AddBorder(const BorderLine& look, PlanLine line) {
-    Pen* pen = nullptr;
-    for (Pen& candidate : pens) {
-        if (candidate.look == look) {
-            pen = &candidate;
-        }
-    }
-    if (pen == nullptr) {
-        pen = &pens.emplace_back(Pen{look, {}});
-    }
-    double widthPt = 0.5;
-    LineLook(look.style, widthPt, line.dash);
-    line.width = widthPt * devPerPt;
-    line.colour = look.colour;
-    if (look.style == 4) { // double: two thin lines either side of the edge
-        const double gap = 0.75 * devPerPt;
-        const bool horizontal = IsHorizontal(line);
-        PlanLine before = line, after = line;
-        (horizontal ? before.y1 : before.x1) -= gap;
-        (horizontal ? before.y2 : before.x2) -= gap;
-        (horizontal ? after.y1 : after.x1) += gap;
-        (horizontal ? after.y2 : after.x2) += gap;
-        pen->lines.push_back(before);
-        pen->lines.push_back(after);
-    } else {
-        pen->lines.push_back(line);
-    }
-}
-
-void PagePlanner::Impl::PlanBorders() {
-    for (Pen& pen : pens) {
-        pen.lines.clear();
-    }
-    for (const Line& row : rows) {
-        if (row.size <= 0) {
-            continue;
-        }
-        for (const Line& col : cols) {
-            if (col.size <= 0) {
-                continue;
-            }
-            const std::uint32_t styleIndex = doc.StyleIndexAt(col.sheetIndex, row.sheetIndex);
-            if (styleIndex == 0) {
-                continue;
-            }
-            const auto& b = doc.StyleByIndex(styleIndex).borders;
-            if (b[kLeft].style == 0 && b[kTop].style == 0 && b[kRight].style == 0 && b[kBottom].style == 0) {
-                continue;
-            }
-            int c1 = col.sheetIndex, r1 = row.sheetIndex, c2 = c1, r2 = r1;
-            doc.GetMergeRange(col.sheetIndex, row.sheetIndex, c1, r1, c2, r2);
-            const double x1 = col.start, x2 = col.start + col.size, y1 = row.start, y2 = row.start + row.size;
-            if (b[kTop].style != 0 && row.sheetIndex == r1) {
-                AddBorder(b[kTop], {x1, y1, x2, y1});
-            }
-            if (b[kLeft].style != 0 && col.sheetIndex == c1) {
-                AddBorder(b[kLeft], {x1, y1, x1, y2});
-            }
-            if (b[kBottom].style != 0 && row.sheetIndex == r2) {
-                const int below = IndexIn(rows, row.sheetIndex + 1);
-                const bool neighbourDraws =
-                    below >= 0 && rows[static_cast<std::size_t>(below)].size > 0 &&
-                    doc.StyleAt(col.sheetIndex, row.sheetIndex + 1).borders[kTop] == b[kBottom];
-                if (!neighbourDraws) {
-                    AddBorder(b[kBottom], {x1, y2, x2, y2});
-                }
-            }
-            if (b[kRight].style != 0 && col.sheetIndex == c2) {
-                const int right = IndexIn(cols, col.sheetIndex + 1);
-                const bool neighbourDraws =
-                    right >= 0 && cols[static_cast<std::size_t>(right)].size > 0 &&
-                    doc.StyleAt(col.sheetIndex + 1, row.sheetIndex).borders[kLeft] == b[kRight];
-                if (!neighbourDraws) {
-                    AddBorder(b[kRight], {x2, y1, x2, y2});
-                }
-            }
-        }
-    }
-    plan.lines.insert(plan.lines.end(), underlines.begin(), underlines.end());
-    for (Pen& pen : pens) {
-        const std::size_t from = plan.lines.size();
-        MergeCollinear(pen.lines, plan.lines);
-        // Rows taller than the page stop at the page line's band.
-        const auto end = std::remove_if(plan.lines.begin() + static_cast<std::ptrdiff_t>(from),
-                                        plan.lines.end(), [this](PlanLine& line) {
-                                            line.y2 = std::min(line.y2, area.bottom + line.width);
-                                            return line.y1 > line.y2;
-                                        });
-        plan.lines.erase(end, plan.lines.end());
     }
 }
 
@@ -538,7 +289,7 @@ void PagePlanner::Impl::PlanPageLine() {
     } parts[] = {{line.left, HAlign::Left}, {line.centre, HAlign::Centre}, {line.right, HAlign::Right}};
     for (const auto& part : parts) {
         if (!part.text.empty()) {
-            AddText(ExpandPageText(part.text, plan.number, count), index, metrics, kBlack, band,
+            AddText(ExpandPageText(part.text, plan.number, count), index, metrics, kPlanBlack, band,
                     CellAlign{part.align, VAlign::Bottom}, false, 0, false, true);
         }
     }
@@ -595,58 +346,6 @@ const PagePlan& PagePlanner::Plan(int index) {
 PagePlan PlanPage(const SheetDocument& doc, const SheetPages& pages, TextMeasure& measure, int index) {
     PagePlanner planner(doc, pages, measure);
     return planner.Plan(index);
-}
-
-namespace {
-
-const char* DashName(LineDash dash) {
-    switch (dash) {
-    case LineDash::Dot:
-        return "dot";
-    case LineDash::Dash:
-        return "dash";
-    case LineDash::DashDot:
-        return "dashdot";
-    case LineDash::DashDotDot:
-        return "dashdotdot";
-    case LineDash::Solid:
-        break;
-    }
-    return "solid";
-}
-
-const char* AlignName(HAlign align) {
-    return align == HAlign::Left ? "left" : align == HAlign::Centre ? "centre" : "right";
-}
-
-} // namespace
-
-std::string DumpPlan(const PagePlan& plan) {
-    std::string out;
-    char buffer[256];
-    out += "page " + std::to_string(plan.number) + "\n";
-    for (std::size_t at = 0; at < plan.fonts.size(); ++at) {
-        const PlanFont& font = plan.fonts[at];
-        std::snprintf(buffer, sizeof buffer, "font %zu: %s %.1fpt%s%s\n", at, font.face.c_str(), font.sizePt,
-                      font.bold ? " bold" : "", font.italic ? " italic" : "");
-        out += buffer;
-    }
-    for (const TextRun& run : plan.runs) {
-        std::snprintf(buffer, sizeof buffer, "\" font %u at %.1f,%.1f box %.1f,%.1f-%.1f,%.1f %s%s%s%s\n",
-                      run.font, run.x, run.baseline, run.box.left, run.box.top, run.box.right, run.box.bottom,
-                      AlignName(run.align), run.colour == kRed ? " red" : "", run.clipToBox ? " clipped" : "",
-                      run.isPageLine ? " page-line" : "");
-        out += "text \"";
-        out += plan.TextOf(run);
-        out += buffer;
-    }
-    for (const PlanLine& line : plan.lines) {
-        std::snprintf(buffer, sizeof buffer, "%s %.1f,%.1f-%.1f,%.1f width %.1f %s %06X\n",
-                      line.isUnderline ? "underline" : "line", line.x1, line.y1, line.x2, line.y2, line.width,
-                      DashName(line.dash), line.colour);
-        out += buffer;
-    }
-    return out;
 }
 
 } // namespace sheet
