@@ -168,6 +168,39 @@ class Batch(unittest.TestCase):
                 self.assertTrue(err.strip(), "a message says what went wrong")
                 self.assertFalse(os.path.exists(out), "no output file after an error")
 
+    def test_monthly_report_prints_whole_numbers_and_each_caption_once_a_page(self):
+        # The months are variable columns: "重设" runs the column procedure, on a database of its own so
+        # that the other tests see the report as the demo ships it.
+        db = self.path("monthly.db")
+        shutil.copyfile(BUILT_DEMO_DB, db)
+        pdf, grid_json = self.path("r5.pdf"), self.path("r5.json")
+        for out in (pdf, grid_json):
+            status, err = run(["--report", "5", "--do", "t_csgs", "--export", out], db)
+            self.assertEqual(status, 0, err)
+        with open(grid_json, encoding="utf-8") as f:
+            grid = json.load(f)
+        self.assertEqual(len(grid["columns"]), 15, "客户, 地区, 全年合计 and twelve months")
+        pages = subprocess.run(["pdftotext", "-layout", pdf, "-"], capture_output=True, text=True).stdout.split("\f")
+        pages = [page for page in pages if page.strip()]
+        self.assertGreater(len(pages), 1)
+        for number, page in enumerate(pages, 1):
+            with self.subTest(page=number):
+                # The title, the parameter and the caption over the months: once a page, whole. Printed
+                # once per part of the page (title columns, body), a cut copy came out beside the title
+                # ("月度销售趋势 度销售趋") and the parameter as "地区:全".
+                self.assertEqual(page.count("月度销售趋势"), 1, page)
+                self.assertEqual(page.count("销售趋"), 1, page)
+                self.assertEqual(page.count("地区:"), page.count("地区:全部地区"), page)
+                self.assertEqual(page.count("售额"), page.count("各月销售额"), page)
+                self.assertLessEqual(page.count("各月销售额"), 1, page)
+                self.assertNotIn("#", page, "a number too wide for its column")
+        # Every total prints whole, with its thousands separators, as the grid shows it.
+        printed = "".join(pages)
+        totals = grid["rows"][grid["totalsRow"] - grid["headerRows"]]["cells"]
+        for text in totals[2:]:
+            self.assertIn(",", text)
+            self.assertIn(text, printed)
+
 
 @unittest.skipUnless(os.environ.get("VONDREL_PG_CONNINFO"), "no PostgreSQL server")
 class BatchOnPostgres(unittest.TestCase):

@@ -2,11 +2,12 @@
 // SPDX-License-Identifier: MIT
 #include "controls/grid/GridActions.h"
 
+#include "vb/Conversion.h"
 #include "vb/DateTime.h"
+#include "vb/DecimalSum.h"
+#include "vb/Format.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <vector>
 
 namespace grid {
@@ -24,13 +25,10 @@ std::vector<int> ShownColumns(const GridModel& grid, int col1, int col2) {
     return cols;
 }
 
-// At most the significant digits the type holds exactly (15 for a Double, 7 for a Single), so
-// 0.1 + 0.2 copies as 0.3 and a Single's 0.1 as 0.1.
+// The shortest text that reads back as the value, at most the significant digits the type holds
+// exactly (15 for a Double, 7 for a Single): 0.1 + 0.2 copies as 0.3, a Single's 0.1 as 0.1, -0 as 0.
 std::string RawNumber(double value, int digits) {
-    char buffer[64];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
-    return std::string(buffer, result.ptr);
+    return vb::NumberText(value, digits);
 }
 
 bool IsNumber(const vb::Variant& value) {
@@ -164,16 +162,20 @@ std::optional<RangeNumbers> SumNumbers(const GridModel& grid, MergeSpan range, l
         static_cast<double>(cellLimit)) {
         return std::nullopt;
     }
+    // On decimals, as the totals row adds: a column of cents sums to the cent total, not to
+    // 4570572.19999999.
+    vb::DecimalSum sum;
     for (int row = firstRow; row <= lastRow; ++row) {
         for (int col : cols) {
             ++numbers.cells;
             const vb::Variant value = grid.CellValue(row, col);
             if (IsNumber(value)) {
                 ++numbers.numbers;
-                numbers.sum += *value.NumberValue();
+                sum.AddValue(value);
             }
         }
     }
+    numbers.sum = sum.Value();
     return numbers;
 }
 
@@ -183,28 +185,18 @@ int RecordRowCount(const GridModel& grid) {
 }
 
 std::string StatusNumber(double value, int decimals) {
-    const double scale = std::pow(10.0, decimals);
-    const double rounded = std::round(value * scale) / scale;
-    char buffer[64];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(rounded), std::chars_format::fixed, decimals);
-    std::string digits(buffer, result.ptr);
-    std::string fraction;
-    if (const std::size_t point = digits.find('.'); point != std::string::npos) {
-        fraction = digits.substr(point);
-        digits.resize(point);
-        while (!fraction.empty() && (fraction.back() == '0' || fraction.back() == '.')) {
-            fraction.pop_back();
+    // Rounded on the value's decimal form, halves away from zero, as every shown number is.
+    std::string out =
+        vb::Format(vb::Variant(value), decimals > 0 ? "#,##0." + std::string(decimals, '0') : "#,##0");
+    if (const std::size_t point = out.find('.'); point != std::string::npos) {
+        while (out.back() == '0') {
+            out.pop_back();
+        }
+        if (out.back() == '.') {
+            out.pop_back();
         }
     }
-    std::string out = rounded < 0 ? "-" : "";
-    for (std::size_t index = 0; index < digits.size(); ++index) {
-        if (index > 0 && (digits.size() - index) % 3 == 0) {
-            out += ',';
-        }
-        out += digits[index];
-    }
-    return out + fraction;
+    return out == "-0" ? "0" : out;
 }
 
 int FitColumnWidthTwips(const GridModel& grid, int col, int firstRow, int lastRow,

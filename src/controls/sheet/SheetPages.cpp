@@ -150,7 +150,7 @@ PageFrame FrameOf(const PageSetup& setup) {
     return frame;
 }
 
-SheetPages::SheetPages(const SheetDocument& doc, const PageFrame& frame) : m_doc(&doc), m_frame(frame) {
+SheetPages::SheetPages(const SheetDocument& doc, const PageFrame& frame) : m_frame(frame) {
     const PrintArea& area = doc.GetPrintArea();
     int lastCol = -1, lastRow = -1;
     int firstCol = 0, firstRow = 0;

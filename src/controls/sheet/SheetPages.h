@@ -69,7 +69,6 @@ public:
 private:
     void Paginate(double scale);
 
-    const SheetDocument* m_doc;
     PageFrame m_frame;
     Band m_titleRows, m_titleCols, m_bodyRows, m_bodyCols;
     std::vector<int> m_rowHeightPx, m_colWidthPx;    // by sheet index, 0 for hidden

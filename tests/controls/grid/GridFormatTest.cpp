@@ -1,9 +1,13 @@
 // SPDX-FileCopyrightText: 2026 Vondrel authors
 // SPDX-License-Identifier: MIT
+#include "controls/grid/GridActions.h"
 #include "controls/grid/GridModel.h"
+#include "vb/Conversion.h"
 #include "vb/DateTime.h"
 
 #include <gtest/gtest.h>
+#include <optional>
+#include <vector>
 
 namespace grid::test {
 namespace {
@@ -70,6 +74,81 @@ TEST(GridFormatTest, FormatsApplyWhenShownAndNeverToHeaderRows) {
     EXPECT_EQ(grid.CellTextAt(1, 0), "1,234.50");
     EXPECT_EQ(grid.CellTextAt(0, 0), "2024");
     EXPECT_EQ(grid.RangeProp(18, 1, 0).AsDouble(), 1234.5);
+}
+
+// `count` amounts of whole cents from a fixed pseudo-random sequence, as a day's invoice lines.
+std::vector<double> Cents(int count) {
+    std::vector<double> amounts;
+    std::uint32_t x = 1;
+    for (int at = 0; at < count; ++at) {
+        x = static_cast<std::uint32_t>((x * 1103515245ULL + 12345) % 2147483648ULL);
+        amounts.push_back(static_cast<double>(x % 300000) / 100);
+    }
+    return amounts;
+}
+
+// A number without a format shows the shortest text that reads back as it, at most 15 significant
+// digits, wherever it turns into text: the cell, the totals row, the status line's sum and the
+// clipboard. Without the fix the selection's sum and the clipboard went by the doubles' own sums and
+// digits: 500 amounts of cents added up to 706233.980000001 in the status line, and -0 copied as "-0".
+TEST(GridFormatTest, GeneralNumbersShowTheirShortestText) {
+    struct Case {
+        const char* name;
+        std::vector<double> parts; // the data rows; the totals row adds them up
+        const char* cell;          // the first data row as shown
+        const char* total;         // the totals row, the status line's sum
+    };
+    const Case cases[] = {
+        {"0.1 + 0.2", {0.1, 0.2}, "0.1", "0.3"},
+        // Added as doubles, the 500 amounts make 706233.980000001; in whole cents they make 70623398.
+        {"500 invoice lines", Cents(500), "1275.9", "706233.98"},
+        {"the sum of a drift", {0.1 + 0.2}, "0.3", "0.3"},
+        {"past 15 digits: exponent", {1e16, 0}, "1E+16", "1E+16"},
+        {"negative zero", {-0.0}, "0", "0"},
+        {"tiny", {1e-7, 2e-7}, "1E-07", "3E-07"},
+        {"small but plain", {0.000125}, "0.000125", "0.000125"},
+        {"15 digits round", {2.0 / 3, 1.0 / 3}, "0.666666666666667", "1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GridModel grid;
+        const int rows = static_cast<int>(c.parts.size());
+        grid.SetGridColCount(1);
+        grid.SetGridRowCount(1 + rows);
+        grid.SetHeaderRowCount(1);
+        for (int row = 0; row < rows; ++row) {
+            grid.SetRangeProp(0, 1 + row, 0, c.parts[static_cast<std::size_t>(row)]);
+        }
+        EXPECT_EQ(grid.CellTextAt(1, 0), c.cell);
+        EXPECT_EQ(CopyCells(grid, {1, 0, 1, 0}, false, false).text, std::string(c.cell) + "\n");
+        const std::optional<RangeNumbers> selected = SumNumbers(grid, {1, 0, rows, 0}, 1000);
+        ASSERT_TRUE(selected.has_value());
+        EXPECT_EQ(vb::NumberText(selected->sum), c.total);
+        grid.AddTotalRow(2, -1, 0, "", 0xFFFFFF);
+        EXPECT_EQ(grid.CellTextAt(1 + rows, 0), c.total);
+        EXPECT_EQ(CopyCells(grid, {1 + rows, 0, 1 + rows, 0}, false, false).text,
+                  std::string(c.total) + "\n");
+    }
+}
+
+TEST(GridFormatTest, StatusNumbersRoundOnTheDecimalForm) {
+    struct Case {
+        double value;
+        int decimals;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {16212.6, 4, "16,212.6"},
+        {-1.0 / 3, 4, "-0.3333"},
+        {1.00005, 4, "1.0001"}, // below the half in binary
+        {4570572.19999999, 4, "4,570,572.2"},
+        {-0.00001, 4, "0"},
+        {1234567, 0, "1,234,567"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        EXPECT_EQ(StatusNumber(c.value, c.decimals), c.expected);
+    }
 }
 
 } // namespace

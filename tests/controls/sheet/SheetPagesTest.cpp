@@ -7,6 +7,8 @@
 // 200 px down (ten rows).
 #include "controls/sheet/SheetPages.h"
 
+#include "controls/sheet/SheetSamples.h"
+
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -18,13 +20,8 @@ namespace {
 constexpr PageFrame kFrame{300, 150 + kPageLineBandPt};
 
 SheetDocument Grid(int cols, int rows) {
-    SheetDocument doc;
-    doc.Resize(cols, rows);
-    for (int col = 0; col < cols; ++col) {
-        doc.SetColWidth(col, 100);
-    }
+    SheetDocument doc = test::Blank(cols, rows);
     for (int row = 0; row < rows; ++row) {
-        doc.SetRowHeight(row, 20);
         doc.SetCellText(0, row, "x");
     }
     doc.SetCellText(cols - 1, 0, "x");

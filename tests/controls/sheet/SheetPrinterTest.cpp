@@ -8,7 +8,6 @@
 
 #include "controls/sheet/CellAlign.h"
 #include "controls/sheet/SheetSamples.h"
-#include "controls/sheet/qt/CellText_p.h"
 #include "controls/sheet/qt/ReportFonts.h"
 #include "support/Shell.h"
 
@@ -269,52 +268,6 @@ TEST_F(SheetPrinterTest, BlocksOverTitleColumnsAndBodyPrintOnce) {
     }
 }
 
-// An underline lies under its own text. Without the fix it was drawn from the glyph run's origin: a
-// line at the page's left, under the first column, and none under the underlined cell.
-TEST_F(SheetPrinterTest, UnderlineLiesUnderItsOwnCell) {
-    TempDir dir;
-    SheetDocument doc;
-    doc.Resize(3, 2);
-    for (int col = 0; col < 3; ++col) {
-        doc.SetColWidth(col, 100);
-    }
-    for (int row = 0; row < 2; ++row) {
-        doc.SetCellText(0, row, "ooo");
-        doc.SetCellAlign(0, row, kAlignLeft);
-        doc.SetCellText(2, row, "oooooooo");
-        doc.SetCellAlign(2, row, kAlignLeft);
-        ASSERT_TRUE(doc.SetCellFont(2, row, 10, 3, "宋体"));
-    }
-    const std::string png = dir.File("underline.png");
-    std::string error;
-    ASSERT_TRUE(RenderPagePng(doc, 1, 100, png, error)) << error;
-    const QImage image(QString::fromStdString(png));
-    // Sheet pixels at 100 dpi: 100/96 device pixels each, after the 19 mm left margin.
-    const double marginX = 19 / 25.4 * 100;
-    const int col2Left = static_cast<int>(marginX + 200 * 100.0 / 96);
-    const int col2Right = static_cast<int>(marginX + 300 * 100.0 / 96);
-    std::vector<std::pair<int, int>> lines; // long horizontal runs of ink: (from x, to x)
-    for (int y = 0; y < image.height(); ++y) {
-        int from = -1;
-        for (int x = 0; x <= image.width(); ++x) {
-            const bool ink = x < image.width() && qGray(image.pixel(x, y)) < 128;
-            if (ink && from < 0) {
-                from = x;
-            } else if (!ink && from >= 0) {
-                if (x - from >= 25) {
-                    lines.emplace_back(from, x - 1);
-                }
-                from = -1;
-            }
-        }
-    }
-    ASSERT_FALSE(lines.empty()) << "no underline drawn";
-    for (const auto& [from, to] : lines) {
-        EXPECT_GE(from, col2Left) << from << ".." << to;
-        EXPECT_LE(to, col2Right) << from << ".." << to;
-    }
-}
-
 TEST_F(SheetPrinterTest, PngPagesForAPersonToLookAt) {
     const std::filesystem::path out = std::filesystem::path(VONDREL_TEST_OUTPUT_DIR) / "sheet-pages";
     std::filesystem::create_directories(out);
@@ -477,69 +430,6 @@ TEST_F(SheetPrinterTest, PageLayoutRoundTrip) {
         EXPECT_NEAR(back.marginBottomMm, c.bottom, 1e-6);
         // What the dialog does not show comes from the base.
         EXPECT_EQ(PageSetupFrom(layout, base), setup);
-    }
-}
-
-TEST(NumberTextTest, FormatsAsTheValuesSay) {
-    struct Case {
-        const char* name;
-        double value;
-        NumFormat format;
-        bool blankZero;
-        const char* expected;
-        bool red;
-    };
-    const Case cases[] = {
-        {"general shows the number as entered", 1234.5, {}, false, "1234.5", false},
-        {"thousands and two decimals",
-         1234567.005,
-         {1, false, 2, -1, 0, 0, false},
-         false,
-         "1,234,567.01",
-         false},
-        {"halves away from zero on the decimal form",
-         589.005,
-         {0, false, 2, -1, 0, 0, false},
-         false,
-         "589.01",
-         false},
-        {"negative with minus sign", -1234.5, {1, false, 1, -1, 0, 0, false}, false, "-1,234.5", false},
-        {"negative in parentheses and red",
-         -1234.5,
-         {1, true, 2, -1, 0, 1, false},
-         false,
-         "(1,234.50)",
-         true},
-        {"red only for negatives", 5, {0, true, 0, -1, 0, 0, false}, false, "5", false},
-        {"percent", 0.1234, {0, false, 1, 1, 0, 0, false}, false, "12.3%", false},
-        {"currency", 99.5, {1, false, 2, -1, 0, 0, true}, false, "¥99.50", false},
-        {"scaled by a thousand", 1234567, {1, false, 1, -1, 1000, 0, false}, false, "1,234.6", false},
-        {"scaled by a million", 9876543210, {0, false, 0, -1, 1000000, 0, false}, false, "9877", false},
-        {"as many decimals as needed", 12.25, {0, false, -1, -1, 0, 0, false}, false, "12.25", false},
-        {"as many decimals as needed, whole", 12, {0, false, -1, -1, 0, 0, false}, false, "12", false},
-        {"zero blanked by the option", 0, {1, false, 2, -1, 0, 0, false}, true, "", false},
-        {"zero shown without the option", 0, {1, false, 2, -1, 0, 0, false}, false, "0.00", false},
-        {"a tiny negative rounds to zero: no sign, not red",
-         -0.001,
-         {0, true, 2, -1, 0, 0, false},
-         false,
-         "0.00",
-         false},
-        {"scientific", 12345, {0, false, 2, 2, 0, 0, false}, false, "1.23E+04", false},
-        {"date serial (day 45357 counted from 1899-12-30)",
-         45357,
-         {0, false, 0, 3, 0, 0, false},
-         false,
-         "2024-03-06",
-         false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::string out = "|";
-        bool red = !c.red;
-        NumberText(c.format, c.blankZero).Append(out, c.value, red);
-        EXPECT_EQ(out, std::string("|") + c.expected);
-        EXPECT_EQ(red, c.red);
     }
 }
 

@@ -12,6 +12,19 @@
 
 namespace sheet::test {
 
+// An empty sheet of `cols` 100 px columns and `rows` 20 px rows: sizes a page test can count with.
+inline SheetDocument Blank(int cols, int rows) {
+    SheetDocument doc;
+    doc.Resize(cols, rows);
+    for (int col = 0; col < cols; ++col) {
+        doc.SetColWidth(col, 100);
+    }
+    for (int row = 0; row < rows; ++row) {
+        doc.SetRowHeight(row, 20);
+    }
+    return doc;
+}
+
 // Everything a document holds, in one small sheet.
 inline SheetDocument Rich() {
     SheetDocument doc;

@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace sheet::qt {
+namespace sheet {
 
 // How a number shows in a printed cell, by the cell's seven format values and zero option. Built
 // once per interned style; Append does no allocation beyond the caller's buffer.
@@ -23,4 +23,4 @@ private:
     vb::DisplayFormat m_display; // grouping, decimals, scale, percent, currency, parentheses
 };
 
-} // namespace sheet::qt
+} // namespace sheet

@@ -1,13 +1,13 @@
 // SPDX-FileCopyrightText: 2026 Vondrel authors
 // SPDX-License-Identifier: MIT
+#include "controls/sheet/CellText_p.h"
 #include "controls/sheet/NumFormatCode.h"
-#include "controls/sheet/qt/CellText_p.h"
 #include "vb/Conversion.h"
 
 #include <cmath>
 #include <cstdio>
 
-namespace sheet::qt {
+namespace sheet {
 
 namespace {
 
@@ -65,4 +65,4 @@ void NumberText::Append(std::string& out, double value, bool& red) const {
     red = m_format.negativeRed && value < 0 && out.find_first_of("123456789", start) != std::string::npos;
 }
 
-} // namespace sheet::qt
+} // namespace sheet
