@@ -7,6 +7,7 @@
 #include "catalogue/ModGridPrint.h"
 #include "controls/sheet/SheetDocument.h"
 #include "host/LoginRecord.h"
+#include "sheet/ExportFormats.h"
 #include "sqlreport/SqlReport.h"
 
 #include <cstdio>
@@ -194,7 +195,10 @@ std::optional<ui::SaveFileChoice> BenchServices::AskSaveFile(const ui::SaveFileR
     if (exportPath.empty()) {
         return std::nullopt;
     }
-    return ui::SaveFileChoice{exportPath, 1};
+    // The file type the name's extension names, as a user picks it in the dialog's list.
+    const std::string extension = std::filesystem::path(exportPath).extension().string();
+    const int fileType = QV_GridPrint::ExportFileTypeOf(extension.empty() ? "" : extension.substr(1));
+    return ui::SaveFileChoice{exportPath, fileType != 0 ? fileType : 1};
 }
 
 bool BenchServices::AskParameters(const std::string&, sqlreport::ParameterForm& form) {

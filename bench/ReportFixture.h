@@ -46,8 +46,8 @@ void SqliteLoop(const std::string& path);
 double RawDataBytes(const std::string& path);
 
 // Window services nobody looks at: the parameter dialog takes the defaults, the export's file dialog
-// answers exportPath as an Excel file (cancels while it is empty); any message but the export's success
-// means the run failed and ends the process.
+// answers exportPath in the file type its extension names (cancels while it is empty); any message but the
+// export's success means the run failed and ends the process.
 class BenchServices final : public ui::Services, public sqlreport::ParameterPrompt {
 public:
     std::string exportPath;
