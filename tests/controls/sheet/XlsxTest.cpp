@@ -150,8 +150,8 @@ TEST(XlsxTest, MergedBlocksEndingOnDifferentRowsKeepEveryCell) {
     doc.SetCellValue(3, 3, vb::Variant(5.0)); // last row of D1:E4, below its corner
     doc.SetCellAlign(4, 1, 36);
     doc.SetCellFont(5, 5, 9, 2, "宋体"); // the sheet's last cell, inside F5:F6
-    for (const auto& [c1, r1, c2, r2] : {std::array{0, 0, 0, 2}, std::array{1, 1, 2, 1},
-                                         std::array{3, 0, 4, 3}, std::array{5, 4, 5, 5}}) {
+    for (const auto& [c1, r1, c2, r2] :
+         {std::array{0, 0, 0, 2}, std::array{1, 1, 2, 1}, std::array{3, 0, 4, 3}, std::array{5, 4, 5, 5}}) {
         ASSERT_TRUE(doc.MergeCells(c1, r1, c2, r2));
     }
     LoadError error;
