@@ -28,6 +28,21 @@ SELECT i, i % 100, i % 7, '客户' || (i % 997) || '号商贸有限公司', '产
 FROM seq;
 )sql";
 
+} // namespace
+
+const char* const kPostgresSalesSql = R"sql(
+DROP TABLE IF EXISTS {table};
+CREATE TABLE {table} (fid INTEGER, fqty INTEGER, fstore SMALLINT, fcustomer VARCHAR(40), fproduct VARCHAR(40),
+                 fprice DECIMAL(18,2), famount DECIMAL(18,2), ftax DECIMAL(18,2), fdate DATE, fdue DATE);
+INSERT INTO {table}
+SELECT i, i % 100, i % 7, '客户' || (i % 997) || '号商贸有限公司', '产品' || (i % 113) || '型号',
+       (i % 1000) / 100.0 + 1, (i % 100) * ((i % 1000) / 100.0 + 1), (i % 100) * 0.13,
+       date '2024-01-01' + (i % 365), date '2024-02-01' + (i % 365)
+FROM generate_series(1, {rows}) AS i;
+)sql";
+
+namespace {
+
 std::size_t ReadStatusKb(const char* key) {
     std::ifstream status("/proc/self/status");
     std::string line;

@@ -56,6 +56,10 @@ bool ParseArguments(int argc, char** argv, const char* name, long& rows, std::st
 // The statement text with {rows} and {table} filled in.
 std::string FillTemplate(std::string text, long rows, const std::string& table = {});
 
+// The statements that (re)create the table {table} on PostgreSQL with the same {rows} rows as
+// EnsureSalesDatabase makes (fill in with FillTemplate).
+extern const char* const kPostgresSalesSql;
+
 // An SQLite file in ./bench-data with `rows` rows of the table bench_rows: ten columns as a month-end
 // sales report has them (keys and quantities, Chinese names, money, dates). Made once per row count
 // and kept; a half-made file is never left behind.

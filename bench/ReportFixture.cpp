@@ -2,15 +2,20 @@
 // SPDX-License-Identifier: MIT
 #include "ReportFixture.h"
 
+#include "BenchSupport.h"
 #include "ado/Connection.h"
 #include "ado/Recordset.h"
 #include "catalogue/ModGridPrint.h"
 #include "controls/sheet/SheetDocument.h"
 #include "host/LoginRecord.h"
+#include "sheet/ExportFormats.h"
 #include "sqlreport/SqlReport.h"
+#include "vb/Error.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 #include <sstream>
 #include <stdexcept>
@@ -46,11 +51,9 @@ std::string Quoted(const std::string& text) {
     return quoted;
 }
 
-} // namespace
-
-void WriteCatalogue(const std::string& path) {
-    std::string sql = ReadSource("demo/sqlite/01-catalogue.sql");
-    sql.append("INSERT INTO qv_rptgrp VALUES (1, '销售报表');\n");
+// The three reports' rows in the catalogue tables, the same on every database.
+std::string CatalogueRows() {
+    std::string sql = "INSERT INTO qv_rptgrp VALUES (1, '销售报表');\n";
     const auto report = [&](int id, const char* name, const char* proc) {
         sql.append("INSERT INTO qv_report (qid, qrptname, qrptgrpid, qfmtfilename, qheadheight, qclsname, "
                    "qstoreproc) VALUES (")
@@ -95,6 +98,13 @@ void WriteCatalogue(const std::string& path) {
         .append(", ")
         .append(std::to_string(kChildReport))
         .append(", 'fstore/门店:fstore');\n");
+    return sql;
+}
+
+} // namespace
+
+void WriteCatalogue(const std::string& path) {
+    std::string sql = ReadSource("demo/sqlite/01-catalogue.sql") + CatalogueRows();
     // Reached by a drill or a return, the reports fetch through procedures whose bodies are their own
     // statements; the window passes every value as text.
     sql.append(
@@ -174,6 +184,55 @@ void SqliteLoop(const std::string& path) {
     sqlite3_close(db);
 }
 
+std::string WritePostgresReport(const std::string& conninfo, long rows) {
+    const std::string schema = "bench_" + std::to_string(rows);
+    auto cnn = ado::Connection::Create();
+    cnn->Open(conninfo);
+    const auto count = [&] {
+        auto rs = cnn->Execute("SELECT count(*) AS n FROM " + schema + ".bench_rows");
+        return *rs->Fields("n").Value().NumberValue();
+    };
+    bool isThere = false;
+    try {
+        isThere = count() == static_cast<double>(rows);
+    } catch (const vb::Error&) {
+        isThere = false; // no such schema or table yet
+    }
+    if (!isThere) {
+        cnn->Execute("DROP SCHEMA IF EXISTS " + schema + " CASCADE; CREATE SCHEMA " + schema);
+        cnn->Execute("SET search_path TO " + schema + ";\n" +
+                     FillTemplate(kPostgresSalesSql, rows, "bench_rows"));
+    }
+    // The catalogue is rewritten every run, as WriteCatalogue does.
+    cnn->Execute("SET search_path TO " + schema + ";\n" + ReadSource("demo/postgres/01-catalogue.sql") +
+                 CatalogueRows());
+    return conninfo + " options='-c search_path=" + schema + "'";
+}
+
+void PostgresSingleRowLoop(const std::string& conninfo) {
+    PGconn* conn = PQconnectdb(conninfo.c_str());
+    if (PQstatus(conn) != CONNECTION_OK || !PQsendQuery(conn, kBigSqlLiteral) || !PQsetSingleRowMode(conn)) {
+        std::fprintf(stderr, "bench: libpq: %s\n", PQerrorMessage(conn));
+        std::_Exit(6);
+    }
+    constexpr char kKinds[] = "iiittdddDD"; // integer, text, decimal, date
+    while (PGresult* result = PQgetResult(conn)) {
+        if (PQresultStatus(result) == PGRES_SINGLE_TUPLE) {
+            for (int col = 0; col < 10; ++col) {
+                if (PQgetisnull(result, 0, col)) {
+                    continue;
+                }
+                // Numbers and dates have to be read to be used; text is used as it is.
+                const char* text = PQgetvalue(result, 0, col);
+                g_sink = g_sink + (kKinds[col] == 't' ? static_cast<std::size_t>(PQgetlength(result, 0, col))
+                                                      : static_cast<std::size_t>(std::strtod(text, nullptr)));
+            }
+        }
+        PQclear(result);
+    }
+    PQfinish(conn);
+}
+
 double RawDataBytes(const std::string& path) {
     auto cnn = ado::Connection::Create();
     cnn->Open(path);
@@ -194,7 +253,10 @@ std::optional<ui::SaveFileChoice> BenchServices::AskSaveFile(const ui::SaveFileR
     if (exportPath.empty()) {
         return std::nullopt;
     }
-    return ui::SaveFileChoice{exportPath, 1};
+    // The file type the name's extension names, as a user picks it in the dialog's list.
+    const std::string extension = std::filesystem::path(exportPath).extension().string();
+    const int fileType = QV_GridPrint::ExportFileTypeOf(extension.empty() ? "" : extension.substr(1));
+    return ui::SaveFileChoice{exportPath, fileType != 0 ? fileType : 1};
 }
 
 bool BenchServices::AskParameters(const std::string&, sqlreport::ParameterForm& form) {

@@ -36,6 +36,13 @@ inline constexpr const char* kClickedStore = "3";
 // The demo's catalogue tables beside bench_rows in the SQLite file and the three reports in them,
 // rewritten every run so that a changed definition always takes effect.
 void WriteCatalogue(const std::string& path);
+// The benchmark rows (`rows` of them, made once) and the catalogue with the three reports on the
+// PostgreSQL server `conninfo`, in a schema of their own; returns the connection string that opens
+// them (the server's with that schema as search path).
+std::string WritePostgresReport(const std::string& conninfo, long rows);
+// The plainest libpq loop over the big report's statement, in single-row mode (rows as they come, as
+// a report of any size must read them): every cell read as the type it has.
+void PostgresSingleRowLoop(const std::string& conninfo);
 // The reports' template in bench-data/bench.cll: a caption row, the field row naming all ten fields,
 // money with grouping, two decimals and blank zeros, totals on the money columns.
 void WriteReportTemplate();
@@ -46,8 +53,8 @@ void SqliteLoop(const std::string& path);
 double RawDataBytes(const std::string& path);
 
 // Window services nobody looks at: the parameter dialog takes the defaults, the export's file dialog
-// answers exportPath as an Excel file (cancels while it is empty); any message but the export's success
-// means the run failed and ends the process.
+// answers exportPath in the file type its extension names (cancels while it is empty); any message but the
+// export's success means the run failed and ends the process.
 class BenchServices final : public ui::Services, public sqlreport::ParameterPrompt {
 public:
     std::string exportPath;

@@ -29,17 +29,6 @@ using vondrel::bench::Measure;
 using vondrel::bench::Report;
 using vondrel::bench::Sample;
 
-constexpr const char* kPostgresCreate = R"sql(
-DROP TABLE IF EXISTS {table};
-CREATE TABLE {table} (fid INTEGER, fqty INTEGER, fstore SMALLINT, fcustomer VARCHAR(40), fproduct VARCHAR(40),
-                 fprice DECIMAL(18,2), famount DECIMAL(18,2), ftax DECIMAL(18,2), fdate DATE, fdue DATE);
-INSERT INTO {table}
-SELECT i, i % 100, i % 7, '客户' || (i % 997) || '号商贸有限公司', '产品' || (i % 113) || '型号',
-       (i % 1000) / 100.0 + 1, (i % 100) * ((i % 1000) / 100.0 + 1), (i % 100) * 0.13,
-       date '2024-01-01' + (i % 365), date '2024-02-01' + (i % 365)
-FROM generate_series(1, {rows}) AS i;
-)sql";
-
 // Column kinds of the ten columns, for the baseline loops: 'i' integer, 'd' decimal, 't' text, 'D' date.
 constexpr const char kKinds[] = "iiittdddDD";
 
@@ -186,7 +175,7 @@ int main(int argc, char** argv) {
             {
                 auto cnn = ado::Connection::Create();
                 cnn->Open(conninfo);
-                cnn->Execute(vondrel::bench::FillTemplate(kPostgresCreate, rows, table));
+                cnn->Execute(vondrel::bench::FillTemplate(vondrel::bench::kPostgresSalesSql, rows, table));
             }
             Measure([&] { PostgresBaseline(conninfo, table); }, 1);
             const Sample pgBase = Measure([&] { PostgresBaseline(conninfo, table); });

@@ -8,15 +8,20 @@
 // (FILE with "-series" before ".json", or bench-data/growth-series.json) draw the chart.
 //  - the plain sqlite3 loop over the report's statement, and the database layer's open + GetRows;
 //  - opening the report through Vondrel.SqlReport until the grid is ready to paint;
-//  - the toolbar's export: the print sheet rebuilt from the grid and written as .xls; at N/10 also
-//    against LibreOffice headless turning a CSV of the same rows into .xls (start-up included);
-//  - the print sheet rebuilt and printed to PDF, up to N/10 rows (N rows would be 25,000 pages).
+//  - the toolbar's export: the print sheet rebuilt from the grid and written as .xls, and as .xlsx; at
+//    N/10 also against LibreOffice headless turning a CSV of the same rows into .xls (start-up included);
+//  - the grid written as JSON, as batch mode writes it;
+//  - the print sheet rebuilt and printed to PDF (at N rows some 24,000 pages);
+//  - with VONDREL_PG_CONNINFO set, the same report opened on PostgreSQL against the plainest libpq
+//    loop in single-row mode (at N rows at most 1.5x), and at N rows through ODBC to the same server
+//    (VONDREL_ODBC_PG, at most 2x that loop).
 //
 //   bench_growth [--rows N] [--json FILE]
 #include "BenchSupport.h"
 #include "ReportFixture.h"
 #include "ado/Connection.h"
 #include "ado/Recordset.h"
+#include "batch/GridJson_p.h"
 #include "controls/sheet/qt/SheetPrinter.h"
 #include "vb/Array.h"
 
@@ -44,7 +49,11 @@ constexpr const char* kLoop = "sqlite3 loop";
 constexpr const char* kFetch = "database fetch (open + GetRows)";
 constexpr const char* kOpen = "open through SetData (SqlReport)";
 constexpr const char* kXls = "export: print sheet + .xls";
+constexpr const char* kXlsx = "export: print sheet + .xlsx";
+constexpr const char* kJson = "export: grid as JSON";
 constexpr const char* kPdf = "print sheet + PDF";
+constexpr const char* kPgLoop = "PostgreSQL: libpq single-row loop";
+constexpr const char* kPgOpen = "PostgreSQL: open through SetData (SqlReport)";
 
 void Fetch(const std::string& path) {
     auto cnn = ado::Connection::Create();
@@ -63,8 +72,9 @@ void Open(const std::string& path) {
     w.Keep();
 }
 
-// The report shown, then (measured) the toolbar's export to .xls as a user clicks it.
-void ExportXls(const std::string& path, const std::string& file) {
+// The report shown, then (measured) the toolbar's export as a user clicks it, to the file type the
+// name's extension gives.
+void ExportByToolbar(const std::string& path, const std::string& file) {
     ReportWindow w(path, kBigReport, kBigName);
     w.Open();
     w.services->exportPath = file;
@@ -73,6 +83,21 @@ void ExportXls(const std::string& path, const std::string& file) {
     w.window->ToolbarClick("dc");
     if (!std::filesystem::exists(file) || std::filesystem::file_size(file) == 0) {
         std::fprintf(stderr, "bench_growth: the export wrote no file\n");
+        std::_Exit(5);
+    }
+    w.Keep();
+}
+
+// The report shown, then (measured) the grid as JSON written to a file, as batch mode writes it.
+void ExportJson(const std::string& path, const std::string& file) {
+    ReportWindow w(path, kBigReport, kBigName);
+    w.Open();
+    RestartMeasure();
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << vondrel::batch::GridJson(*w.window);
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "bench_growth: the JSON was not written\n");
         std::_Exit(5);
     }
     w.Keep();
@@ -189,7 +214,10 @@ int main(int argc, char** argv) {
         std::filesystem::create_directories("bench-data");
         WriteReportTemplate();
         const std::vector<long> counts = {rows / 100, rows / 10, rows};
-        std::vector<Series> series = {{kLoop, {}}, {kFetch, {}}, {kOpen, {}}, {kXls, {}}, {kPdf, {}}};
+        std::vector<Series> series = {{kLoop, {}}, {kFetch, {}}, {kOpen, {}},   {kXls, {}},   {kXlsx, {}},
+                                      {kJson, {}}, {kPdf, {}},   {kPgLoop, {}}, {kPgOpen, {}}};
+        const char* server = std::getenv("VONDREL_PG_CONNINFO");
+        const char* odbcServer = std::getenv("VONDREL_ODBC_PG");
         for (Series& s : series) {
             s.samples.resize(counts.size());
         }
@@ -205,10 +233,35 @@ int main(int argc, char** argv) {
             series[1].samples[k] = Measure([&] { Fetch(path); }, repeat);
             series[2].samples[k] = Measure([&] { Open(path); }, repeat);
             const std::string xls = std::filesystem::absolute("bench-data/growth.xls").string();
-            series[3].samples[k] = Measure([&] { ExportXls(path, xls); }, repeat);
-            if (n < rows) {
-                const std::string pdf = std::filesystem::absolute("bench-data/growth.pdf").string();
-                series[4].samples[k] = Measure([&] { ExportPdf(path, pdf); }, n < rows / 10 ? 3 : 1);
+            series[3].samples[k] = Measure([&] { ExportByToolbar(path, xls); }, repeat);
+            const std::string xlsx = std::filesystem::absolute("bench-data/growth.xlsx").string();
+            series[4].samples[k] = Measure([&] { ExportByToolbar(path, xlsx); }, n < rows ? repeat : 1);
+            const std::string jsonFile = std::filesystem::absolute("bench-data/growth.json").string();
+            series[5].samples[k] = Measure([&] { ExportJson(path, jsonFile); }, repeat);
+            // The longest runs (a minute at N rows) once: each is tens of thousands of pages.
+            const std::string pdf = std::filesystem::absolute("bench-data/growth.pdf").string();
+            series[6].samples[k] = Measure([&] { ExportPdf(path, pdf); }, n < rows / 10 ? 3 : 1);
+            if (server != nullptr && *server != '\0') {
+                const std::string pg = WritePostgresReport(server, n);
+                Measure([&] { PostgresSingleRowLoop(pg); }, 1); // warm the server's cache
+                series[7].samples[k] = Measure([&] { PostgresSingleRowLoop(pg); }, repeat);
+                series[8].samples[k] = Measure([&] { Open(pg); }, repeat);
+                if (n == rows) {
+                    report.AddRatio("PostgreSQL: open " + std::to_string(n) +
+                                        " rows through SetData vs libpq single-row loop",
+                                    series[8].samples[k]->seconds, series[7].samples[k]->seconds, "s", 1.5);
+                }
+                if (n == rows && odbcServer != nullptr && *odbcServer != '\0') {
+                    std::string odbc = odbcServer;
+                    while (!odbc.empty() && odbc.back() == ';') {
+                        odbc.pop_back();
+                    }
+                    odbc += ";ConnSettings={set search_path to bench_" + std::to_string(n) + "}";
+                    const Sample viaOdbc = Measure([&] { Open(odbc); }, repeat);
+                    report.AddRatio("ODBC to PostgreSQL: open " + std::to_string(n) +
+                                        " rows through SetData vs libpq single-row loop",
+                                    viaOdbc.seconds, series[7].samples[k]->seconds, "s", 2.0);
+                }
             }
             if (k == 1) {
                 const std::string csv = std::filesystem::absolute("bench-data/growth.csv").string();
@@ -240,13 +293,15 @@ int main(int argc, char** argv) {
             while (high > 0 && !s.samples[high]) {
                 --high;
             }
-            if (high == 0 || !s.samples[high - 1] || s.name == kLoop) {
+            if (high == 0 || !s.samples[high - 1] || s.name == kLoop || s.name == kPgLoop) {
                 continue;
             }
             const std::string at = std::to_string(counts[high - 1]) + " -> " + std::to_string(counts[high]);
+            // Each database's open against its own plain loop.
+            const Series& reference = s.name == kPgOpen ? series[7] : series[0];
             // A loop that grows less than linearly only shows its fixed start-up cost: linear is the bar.
             report.AddRatio(s.name + ": time per row growth " + at + " vs the loop's (at least 1)",
-                            growth(s, high, false), std::max(1.0, growth(series[0], high, false)), "x", 1.3);
+                            growth(s, high, false), std::max(1.0, growth(reference, high, false)), "x", 1.3);
             if (s.samples[high - 1]->peakBytes > 1000000) {
                 report.AddRatio(s.name + ": peak memory per row growth " + at, growth(s, high, true), 1.0,
                                 "x", 1.3);

@@ -15,6 +15,11 @@
 //     gives the result.
 //  4. The command timeout is enforced with a progress handler that checks a deadline; SQLite has no
 //     statement timeout of its own.
+//  5. A big result is fetched on two threads (BlockPipeline): the caller's steps the statement and
+//     copies each row out (SQLite reuses a row's memory at the next step), a second converts the
+//     copied blocks into the columns meanwhile. The connection is only ever used on the caller's
+//     thread, so the progress handler, the busy handler and the error text stay where they were.
+#include "ado/BlockPipeline_p.h"
 #include "ado/Driver_p.h"
 #include "ado/ProcedureList_p.h"
 #include "ado/TypeConv_p.h"
@@ -181,27 +186,6 @@ void BindValue(sqlite3* db, sqlite3_stmt* stmt, int index, const vb::Variant& va
     }
 }
 
-vb::Variant CellAsVariant(sqlite3_value* cell) {
-    switch (sqlite3_value_type(cell)) {
-    case SQLITE_NULL:
-        return vb::Variant::Null();
-    case SQLITE_INTEGER: {
-        const sqlite3_int64 value = sqlite3_value_int64(cell);
-        if (value >= INT32_MIN && value <= INT32_MAX) {
-            return vb::Variant::Long(static_cast<std::int32_t>(value));
-        }
-        return vb::Variant(static_cast<double>(value));
-    }
-    case SQLITE_FLOAT:
-        return vb::Variant(sqlite3_value_double(cell));
-    default: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(cell));
-        return vb::Variant(
-            std::string_view(text ? text : "", static_cast<std::size_t>(sqlite3_value_bytes(cell))));
-    }
-    }
-}
-
 std::string_view CellText(sqlite3_value* cell) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(cell));
     return std::string_view(text ? text : "", static_cast<std::size_t>(sqlite3_value_bytes(cell)));
@@ -223,12 +207,87 @@ bool IsDateType(DataTypeEnum type) {
     return type == adDBDate || type == adDBTimeStamp || type == adDBTime || type == adDate;
 }
 
+// One cell copied out of the statement, which reuses its memory at the next step: the storage class,
+// the number, and the text where the conversion may read it (texts and blobs always; numbers only in a
+// text column, as SQLite renders them there).
+struct RawCell {
+    int cls = SQLITE_NULL;
+    std::int64_t integer = 0;
+    double real = 0;
+    std::size_t textStart = 0;
+    std::size_t textLength = 0;
+};
+
+// Rows copied from the statement: cells row by row, texts in one buffer. Full at kRows rows, or
+// sooner when the texts reach kTextBytes (long texts and blobs keep the blocks in flight small).
+struct RawBlock {
+    static constexpr std::size_t kRows = 4096;
+    static constexpr std::size_t kTextBytes = std::size_t{16} << 20;
+
+    bool IsFull() const { return rows == kRows || texts.size() >= kTextBytes; }
+
+    std::vector<RawCell> cells;
+    std::string texts;
+    std::size_t rows = 0;
+
+    void clear() {
+        cells.clear();
+        texts.clear();
+        rows = 0;
+    }
+    std::string_view TextOf(const RawCell& cell) const {
+        return std::string_view(texts).substr(cell.textStart, cell.textLength);
+    }
+};
+
+// Copies the current row of `stmt`. `textColumns` marks the columns kept as text: there a number is
+// read as the text SQLite makes of it. Blobs are read as text as everywhere in this driver.
+void CopyRow(sqlite3_stmt* stmt, const std::vector<bool>& textColumns, RawBlock& block) {
+    const std::size_t columns = textColumns.size();
+    for (std::size_t col = 0; col < columns; ++col) {
+        sqlite3_value* value = sqlite3_column_value(stmt, static_cast<int>(col));
+        RawCell cell;
+        cell.cls = sqlite3_value_type(value);
+        if (cell.cls == SQLITE_INTEGER) {
+            cell.integer = sqlite3_value_int64(value);
+            cell.real = static_cast<double>(cell.integer);
+        } else if (cell.cls == SQLITE_FLOAT) {
+            cell.real = sqlite3_value_double(value);
+        }
+        if (cell.cls == SQLITE_TEXT || cell.cls == SQLITE_BLOB ||
+            (cell.cls != SQLITE_NULL && textColumns[col])) {
+            const std::string_view text = CellText(value);
+            cell.textStart = block.texts.size();
+            cell.textLength = text.size();
+            block.texts.append(text);
+        }
+        block.cells.push_back(cell);
+    }
+    ++block.rows;
+}
+
+vb::Variant CellAsVariant(const RawBlock& block, const RawCell& cell) {
+    switch (cell.cls) {
+    case SQLITE_NULL:
+        return vb::Variant::Null();
+    case SQLITE_INTEGER:
+        if (cell.integer >= INT32_MIN && cell.integer <= INT32_MAX) {
+            return vb::Variant::Long(static_cast<std::int32_t>(cell.integer));
+        }
+        return vb::Variant(static_cast<double>(cell.integer));
+    case SQLITE_FLOAT:
+        return vb::Variant(cell.real);
+    default:
+        return vb::Variant(block.TextOf(cell));
+    }
+}
+
 // Appends one cell to a typed column, converting SQLite's storage class to the column's declared
-// kind; what cannot be converted goes in as it is (the column widens to Variant). The cell is read
-// through its sqlite3_value: one lookup per cell instead of one per accessor call.
-void AppendCell(RowStore& store, std::size_t col, sqlite3_value* cell, DateCache& dates) {
+// kind; what cannot be converted goes in as it is (the column widens to Variant).
+void AppendCell(RowStore& store, std::size_t col, const RawBlock& block, const RawCell& cell,
+                DateCache& dates) {
     Column& column = store.ColumnAt(col);
-    const int cls = sqlite3_value_type(cell);
+    const int cls = cell.cls;
     if (cls == SQLITE_NULL) {
         column.AppendNull();
         return;
@@ -237,15 +296,15 @@ void AppendCell(RowStore& store, std::size_t col, sqlite3_value* cell, DateCache
     switch (column.storage()) {
     case Storage::Int:
         if (cls == SQLITE_INTEGER && type != adCurrency) {
-            column.AppendInt(sqlite3_value_int64(cell));
+            column.AppendInt(cell.integer);
             return;
         }
         if (type == adCurrency && (cls == SQLITE_INTEGER || cls == SQLITE_FLOAT)) {
-            column.AppendInt(std::llround(sqlite3_value_double(cell) * 10000.0));
+            column.AppendInt(std::llround(cell.real * 10000.0));
             return;
         }
         if (type == adBoolean && cls == SQLITE_TEXT) {
-            const std::string word = vb::UCase(CellText(cell));
+            const std::string word = vb::UCase(block.TextOf(cell));
             if (word == "TRUE" || word == "FALSE") {
                 column.AppendInt(word == "TRUE" ? 1 : 0);
                 return;
@@ -255,7 +314,7 @@ void AppendCell(RowStore& store, std::size_t col, sqlite3_value* cell, DateCache
     case Storage::Real:
         if (IsDateType(type)) {
             if (cls == SQLITE_TEXT) {
-                const std::string_view text = CellText(cell);
+                const std::string_view text = block.TextOf(cell);
                 if (text == dates.text) {
                     column.AppendReal(dates.serial);
                     return;
@@ -270,24 +329,24 @@ void AppendCell(RowStore& store, std::size_t col, sqlite3_value* cell, DateCache
             break;
         }
         if (cls == SQLITE_INTEGER || cls == SQLITE_FLOAT) {
-            column.AppendReal(sqlite3_value_double(cell));
+            column.AppendReal(cell.real);
             return;
         }
         if (cls == SQLITE_TEXT) {
-            if (auto number = ParseDecimal(CellText(cell))) {
+            if (auto number = ParseDecimal(block.TextOf(cell))) {
                 column.AppendReal(*number);
                 return;
             }
         }
         break;
     case Storage::Text:
-        column.AppendText(CellText(cell));
+        column.AppendText(block.TextOf(cell));
         return;
     case Storage::Variant:
-        column.AppendVariant(CellAsVariant(cell));
+        column.AppendVariant(CellAsVariant(block, cell));
         return;
     }
-    store.AppendValue(col, CellAsVariant(cell));
+    store.AppendValue(col, CellAsVariant(block, cell));
 }
 
 // Narrows an expression column (read as Variants) to the type its values share.
@@ -513,18 +572,35 @@ private:
             storages.push_back(StorageForType(info.type));
             fields.push_back(std::move(info));
         }
+        std::vector<bool> textColumns;
+        for (const Storage storage : storages) {
+            textColumns.push_back(storage == Storage::Text);
+        }
         auto store = std::make_shared<RowStore>(std::move(fields), std::move(storages));
+        // The statement steps here while the rows before are converted into the columns on a second
+        // thread (big results only): the store and the date caches are the converter's alone until
+        // Finish has joined it.
         std::vector<DateCache> dates(static_cast<std::size_t>(columns));
+        BlockPipeline<RawBlock> pipeline([&store, &dates](RawBlock& block) {
+            const std::size_t width = dates.size();
+            for (std::size_t row = 0; row < block.rows; ++row) {
+                for (std::size_t col = 0; col < width; ++col) {
+                    AppendCell(*store, col, block, block.cells[row * width + col], dates[col]);
+                }
+            }
+        });
+        RawBlock block;
         int rc = SQLITE_ROW;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            for (int col = 0; col < columns; ++col) {
-                const auto index = static_cast<std::size_t>(col);
-                AppendCell(*store, index, sqlite3_column_value(stmt, col), dates[index]);
+            CopyRow(stmt, textColumns, block);
+            if (block.IsFull()) {
+                pipeline.Push(block);
             }
         }
         if (rc != SQLITE_DONE) {
             ThrowStatementError(sql);
         }
+        pipeline.Finish(block);
         for (int col = 0; col < columns; ++col) {
             if (isExpression[static_cast<std::size_t>(col)]) {
                 NarrowExpressionColumn(*store, static_cast<std::size_t>(col));

@@ -11,13 +11,14 @@
 #include "controls/sheet/TempFile_p.h"
 #include "controls/sheet/XlsxCommon_p.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <unistd.h>
-#include <unordered_map>
+#include <vector>
 #include <xlsxwriter.h>
 
 namespace sheet {
@@ -175,20 +176,29 @@ bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& er
         return false;
     }
     temp.Close(); // the library writes the file by its name
-    lxw_workbook* wb = workbook_new(temp.TempPath().c_str());
+    // Constant memory: each row goes to the library's temporary file once the next one begins, so a
+    // million-row report costs what one row costs (its normal mode held every cell until the close,
+    // 16 times the report's data). In exchange rows must be written in order, and texts are written
+    // inline in their cells instead of through the shared string table; every reader takes both.
+    lxw_workbook_options options = {};
+    options.constant_memory = LXW_TRUE;
+    lxw_workbook* wb = workbook_new_opt(temp.TempPath().c_str(), &options);
     const std::string sheetName = doc.SheetName().empty() ? "Sheet1" : doc.SheetName();
     lxw_worksheet* ws = wb != nullptr ? workbook_add_worksheet(wb, sheetName.c_str()) : nullptr;
     if (ws == nullptr) {
         error = {path, 0, 0, "", "cannot-create", WriteFailureMessage("无法创建文件", path, ENOMEM)};
         return false;
     }
-    std::unordered_map<std::uint32_t, lxw_format*> formats;
+    // By style index: a lookup per cell of a million rows is the writer's own cost.
+    std::vector<lxw_format*> formats(doc.StyleCount(), nullptr);
     auto formatOf = [&](std::uint32_t style) {
-        auto [it, added] = formats.try_emplace(style, nullptr);
-        if (added) {
-            it->second = MakeFormat(wb, doc.StyleByIndex(style));
+        if (style >= formats.size()) {
+            formats.resize(style + 1, nullptr);
         }
-        return it->second;
+        if (formats[style] == nullptr) {
+            formats[style] = MakeFormat(wb, doc.StyleByIndex(style));
+        }
+        return formats[style];
     };
     lxw_error failure = LXW_NO_ERROR;
     auto check = [&failure](lxw_error e) {
@@ -206,7 +216,49 @@ bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& er
                                               static_cast<uint32_t>(px == 0 ? 64 : px), nullptr,
                                               px == 0 ? &hidden : nullptr));
     }
-    for (int row = 0; row < doc.SheetRowCount(); ++row) {
+    // A cell as the document holds it, in its own style. Merged cells are written even when empty and
+    // unstyled: the block's corner format must not stand for theirs. The text buffer is reused (the
+    // library wants a terminated string, the document's texts are views).
+    std::string textBuffer;
+    int m1 = 0, m2 = 0, m3 = 0, m4 = 0;
+    auto writeCell = [&](int row, int col, bool merged) {
+        const auto r = static_cast<lxw_row_t>(row);
+        const auto c = static_cast<lxw_col_t>(col);
+        if (col >= doc.StoredColCount(row)) {
+            if (merged) {
+                check(worksheet_write_blank(ws, r, c, formatOf(0)));
+            }
+            return;
+        }
+        const std::uint32_t style = doc.StyleIndexAt(col, row);
+        double number = 0;
+        std::string_view text;
+        const int kind = doc.PeekCell(col, row, number, text);
+        if (kind == 1) {
+            check(worksheet_write_number(ws, r, c, number, formatOf(style)));
+        } else if (kind == 2) {
+            textBuffer.assign(text);
+            check(worksheet_write_string(ws, r, c, textBuffer.c_str(), formatOf(style)));
+        } else if (style != 0 || merged || doc.GetMergeRange(col, row, m1, m2, m3, m4)) {
+            check(worksheet_write_blank(ws, r, c, formatOf(style)));
+        }
+    };
+    // Merged blocks as the rows reach them (the document keeps them by first row), and by last row: the
+    // library declares a block only while its last row is the one being written, writing the corner's
+    // format over that row's part of it (rows above are on disk by then, and it leaves them alone), so
+    // that part is written again afterwards.
+    const std::vector<MergeRange>& merges = doc.Merges();
+    std::vector<MergeRange> byLastRow = merges;
+    std::stable_sort(byLastRow.begin(), byLastRow.end(),
+                     [](const MergeRange& a, const MergeRange& b) { return a.r2 < b.r2; });
+    std::size_t nextMerge = 0;
+    std::size_t nextClose = 0;
+    std::vector<MergeRange> open;
+    // Workbooks have no size of their own: the import takes the extent of what is written. A blank in
+    // the last cell, in the default style, keeps empty trailing rows and columns of the template.
+    const int lastCol = doc.SheetColCount() - 1;
+    const int lastRow = doc.SheetRowCount() - 1;
+    for (int row = 0; row <= lastRow && failure == LXW_NO_ERROR; ++row) {
         int px = 0;
         doc.GetRowHeight(row, px);
         if (px != kDefaultRowHeightPx) {
@@ -214,52 +266,36 @@ bool ExportXlsx(const SheetDocument& doc, const std::string& path, LoadError& er
             check(worksheet_set_row_opt(ws, static_cast<lxw_row_t>(row), px * 0.75, nullptr,
                                         px == 0 ? &hidden : nullptr));
         }
-    }
-    for (const MergeRange& m : doc.Merges()) {
-        check(worksheet_merge_range(ws, static_cast<lxw_row_t>(m.r1), static_cast<lxw_col_t>(m.c1),
-                                    static_cast<lxw_row_t>(m.r2), static_cast<lxw_col_t>(m.c2), "",
-                                    formatOf(doc.StyleIndexAt(m.c1, m.r1))));
-    }
-    int m1 = 0, m2 = 0, m3 = 0, m4 = 0;
-    for (int row = 0; row < doc.SheetRowCount() && failure == LXW_NO_ERROR; ++row) {
-        for (int col = 0; col < doc.StoredColCount(row); ++col) {
-            const std::uint32_t style = doc.StyleIndexAt(col, row);
-            double number = 0;
-            std::string_view text;
-            const int kind = doc.PeekCell(col, row, number, text);
-            const auto r = static_cast<lxw_row_t>(row);
-            const auto c = static_cast<lxw_col_t>(col);
-            if (kind == 1) {
-                check(worksheet_write_number(ws, r, c, number, formatOf(style)));
-            } else if (kind == 2) {
-                check(worksheet_write_string(ws, r, c, std::string(text).c_str(), formatOf(style)));
-            } else if (style != 0 || doc.GetMergeRange(col, row, m1, m2, m3, m4)) {
-                // The merge wrote its corner's format over the whole block; each cell gets its own back.
-                check(worksheet_write_blank(ws, r, c, formatOf(style)));
+        std::erase_if(open, [row](const MergeRange& m) { return m.r2 < row; });
+        while (nextMerge < merges.size() && merges[nextMerge].r1 == row) {
+            open.push_back(merges[nextMerge++]);
+        }
+        const int stored = doc.StoredColCount(row);
+        for (int col = 0; col < stored; ++col) {
+            writeCell(row, col, false);
+        }
+        for (const MergeRange& m : open) {
+            for (int col = std::max(m.c1, stored); col <= m.c2; ++col) {
+                writeCell(row, col, true);
             }
         }
-    }
-    // Cells of merged blocks past a row's stored cells are default cells the merge wrote its corner's
-    // format over: they get their own back, as the loop above gives it to the stored ones.
-    for (const MergeRange& m : doc.Merges()) {
-        for (int row = m.r1; row <= m.r2 && failure == LXW_NO_ERROR; ++row) {
-            for (int col = std::max(m.c1, doc.StoredColCount(row)); col <= m.c2; ++col) {
-                check(worksheet_write_blank(ws, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col),
-                                            formatOf(0)));
+        double lastNumber = 0;
+        std::string_view lastText;
+        if (row == lastRow && lastCol >= 0 && doc.StyleIndexAt(lastCol, lastRow) == 0 &&
+            doc.PeekCell(lastCol, lastRow, lastNumber, lastText) == 0 &&
+            !doc.GetMergeRange(lastCol, lastRow, m1, m2, m3, m4)) {
+            check(worksheet_write_blank(ws, static_cast<lxw_row_t>(lastRow), static_cast<lxw_col_t>(lastCol),
+                                        formatOf(0)));
+        }
+        for (; nextClose < byLastRow.size() && byLastRow[nextClose].r2 == row; ++nextClose) {
+            const MergeRange& m = byLastRow[nextClose];
+            check(worksheet_merge_range(ws, static_cast<lxw_row_t>(m.r1), static_cast<lxw_col_t>(m.c1),
+                                        static_cast<lxw_row_t>(m.r2), static_cast<lxw_col_t>(m.c2), "",
+                                        formatOf(doc.StyleIndexAt(m.c1, m.r1))));
+            for (int col = m.c1; col <= m.c2; ++col) {
+                writeCell(row, col, true);
             }
         }
-    }
-    // Workbooks have no size of their own: the import takes the extent of what is written. A blank in
-    // the last cell, in the default style, keeps empty trailing rows and columns of the template.
-    const int lastCol = doc.SheetColCount() - 1;
-    const int lastRow = doc.SheetRowCount() - 1;
-    double lastNumber = 0;
-    std::string_view lastText;
-    if (lastCol >= 0 && lastRow >= 0 && doc.StyleIndexAt(lastCol, lastRow) == 0 &&
-        doc.PeekCell(lastCol, lastRow, lastNumber, lastText) == 0 &&
-        !doc.GetMergeRange(lastCol, lastRow, m1, m2, m3, m4)) {
-        check(worksheet_write_blank(ws, static_cast<lxw_row_t>(lastRow), static_cast<lxw_col_t>(lastCol),
-                                    formatOf(0)));
     }
     const PrintArea& p = doc.GetPrintArea();
     if (p.IsSet()) {

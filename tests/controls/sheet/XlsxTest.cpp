@@ -7,6 +7,7 @@
 #include "controls/sheet/SheetSamples.h"
 #include "controls/sheet/SheetXlsx.h"
 
+#include <array>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -129,6 +130,35 @@ print(ws.print_title_rows, ws.print_title_cols, ws.print_area, ws.oddFooter.cent
                     "-1e+300 \"¥\"#,##0.00,%;[Red](\"¥\"#,##0.00,%);\n"
                     "True 18.5703125 30.75\n"
                     "$1:$2 $A:$A ['$A$1:$E$7'] 第&P页共&N页\n");
+}
+
+// The writer goes row by row and can declare a merged block only on its last row, where it writes the
+// corner's format over that row's part: blocks ending on different rows, cells inside them in styles
+// of their own, blocks reaching past a row's stored cells and over the sheet's last cell must all
+// come back cell by cell. Declared on their first rows, the blocks pushed the rows below to disk
+// before their own cells came, and those cells were lost.
+TEST(XlsxTest, MergedBlocksEndingOnDifferentRowsKeepEveryCell) {
+    TempDir dir;
+    SheetDocument doc;
+    doc.Resize(6, 6);
+    doc.SetCellText(0, 0, "期间");
+    doc.SetCellFont(0, 0, 12, 1, "黑体");
+    doc.SetCellFont(0, 2, 9, 2, "宋体"); // last row of A1:A3, empty
+    doc.SetCellText(1, 1, "数量");
+    doc.SetCellFont(2, 1, 9, 1, "宋体"); // inside B2:C2, its only row
+    doc.SetCellValue(3, 0, vb::Variant(1.5));
+    doc.SetCellValue(3, 3, vb::Variant(5.0)); // last row of D1:E4, below its corner
+    doc.SetCellAlign(4, 1, 36);
+    doc.SetCellFont(5, 5, 9, 2, "宋体"); // the sheet's last cell, inside F5:F6
+    for (const auto& [c1, r1, c2, r2] :
+         {std::array{0, 0, 0, 2}, std::array{1, 1, 2, 1}, std::array{3, 0, 4, 3}, std::array{5, 4, 5, 5}}) {
+        ASSERT_TRUE(doc.MergeCells(c1, r1, c2, r2));
+    }
+    LoadError error;
+    ASSERT_TRUE(ExportXlsx(doc, dir.File("merged.xlsx"), error)) << error.ToString();
+    SheetDocument back;
+    ASSERT_TRUE(ImportXlsx(dir.File("merged.xlsx"), back, error)) << error.ToString();
+    EXPECT_EQ(DumpSheet(back), DumpSheet(doc));
 }
 
 // Every cell option survives export and import. Without the names the number format was all that
