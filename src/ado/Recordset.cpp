@@ -223,6 +223,9 @@ public:
                  vb::CellPeek* out) const override {
         m_rows->PeekRun(m_columns[index0], m_firstRow + index1, count, out);
     }
+    void GetRun(std::size_t index0, std::size_t index1, std::size_t count, vb::Variant* out) const override {
+        m_rows->ValueRun(m_columns[index0], m_firstRow + index1, count, out);
+    }
     bool HoldsNoStrings(std::size_t index0) const override {
         const detail::Storage storage = m_rows->ColumnAt(m_columns[index0]).storage();
         return storage == detail::Storage::Int || storage == detail::Storage::Real;

@@ -404,6 +404,31 @@ vb::Variant RowStore::Value(std::size_t col, std::size_t row) const {
     return column.VariantAt(row);
 }
 
+void RowStore::ValueRun(std::size_t col, std::size_t firstRow, std::size_t count, vb::Variant* out) const {
+    const Column& column = m_columns[col];
+    const DataTypeEnum type = m_fields[col].type;
+    const auto fill = [&](auto valueAt) {
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::size_t row = firstRow + k;
+            out[k] = column.IsNull(row) ? vb::Variant::Null() : valueAt(row);
+        }
+    };
+    switch (column.storage()) {
+    case Storage::Int:
+        fill([&](std::size_t row) { return IntToVariant(type, column.IntAt(row)); });
+        return;
+    case Storage::Real:
+        fill([&](std::size_t row) { return RealToVariant(type, column.RealAt(row)); });
+        return;
+    case Storage::Text:
+    case Storage::Variant:
+        break;
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+        out[k] = Value(col, firstRow + k);
+    }
+}
+
 vb::CellPeek RowStore::Peek(std::size_t col, std::size_t row) const {
     const Column& column = m_columns[col];
     if (column.storage() == Storage::Variant) {

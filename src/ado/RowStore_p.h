@@ -168,6 +168,9 @@ public:
     // Whether the cell is a string, and its text, without making a Variant.
     vb::CellPeek Peek(std::size_t col, std::size_t row) const;
     void PeekRun(std::size_t col, std::size_t firstRow, std::size_t count, vb::CellPeek* out) const;
+    // Value of rows firstRow .. firstRow + count - 1 into out[0..count): the column's storage and type
+    // are looked at once per run, numbers read straight from their typed chunks.
+    void ValueRun(std::size_t col, std::size_t firstRow, std::size_t count, vb::Variant* out) const;
 
     std::size_t MemoryBytes() const noexcept;
     bool CheckConsistency() const;

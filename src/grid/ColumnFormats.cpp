@@ -12,6 +12,9 @@
 #include "vb/Error.h"
 #include "vb/Strings.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace QV_GridPrint {
 
 void ColumnTables::Reset(int columnCount) {
@@ -152,11 +155,16 @@ void BlankZeroValues(vb::Array& vData, const ColumnTables& tables, int iColCount
         if (!isNumeric || tables.vColAttr[index].zerosShown != 0) {
             continue;
         }
-        for (long row = vData.LBound(2); row <= vData.UBound(2); ++row) {
-            const vb::Variant cell = vData.Get(col, row);
-            const std::optional<double> number = cell.NumberValue();
-            if (number && *number == 0 && cell.Type() != vb::VarType::Boolean) {
-                vData.Set(col, row, vb::Variant(""));
+        // A run at a time: a million rows read cell by cell cost a fifth of a second per column.
+        std::vector<vb::Variant> cells(std::min<std::size_t>(vb::kArrayRunRows, vData.Count(2)));
+        for (long first = vData.LBound(2); first <= vData.UBound(2); first += vb::kArrayRunRows) {
+            const std::size_t count = std::min<std::size_t>(vb::kArrayRunRows, vData.UBound(2) - first + 1);
+            vData.GetRun(col, first, count, cells.data());
+            for (std::size_t k = 0; k < count; ++k) {
+                const std::optional<double> number = cells[k].NumberValue();
+                if (number && *number == 0 && cells[k].Type() != vb::VarType::Boolean) {
+                    vData.Set(col, first + static_cast<long>(k), vb::Variant(""));
+                }
             }
         }
     }

@@ -67,11 +67,12 @@ void SetVSFont(grid::GridModel& vsf, const ColumnTables& tables, int iColCount, 
     const bool hasFlag = rsData && rsData->HasField("finterid");
     const long recordCount = rsData ? rsData->RecordCount() : 0;
     auto clone = hasFlag ? rsData->Clone() : nullptr;
-    for (int row = iFixedRows; row < rowCount; ++row) {
-        vb::SkipOnError([&] { vsf.SetRowHeightTwips(row, static_cast<int>(lDataRowTwips)); });
+    vb::SkipOnError(
+        [&] { vsf.SetRowsHeightTwips(iFixedRows, rowCount - 1, static_cast<int>(lDataRowTwips)); });
+    for (int row = iFixedRows; clone && row < rowCount; ++row) {
         const long record = row - iFixedRows;
-        if (!clone || record >= recordCount) {
-            continue;
+        if (record >= recordCount) {
+            break;
         }
         // Only a readable flag colours a row; the flag of an earlier row is never carried over.
         vb::SkipOnError([&] {

@@ -133,6 +133,12 @@ void ArraySource::PeekRun(std::size_t index0, std::size_t index1, std::size_t co
     }
 }
 
+void ArraySource::GetRun(std::size_t index0, std::size_t index1, std::size_t count, Variant* out) const {
+    for (std::size_t k = 0; k < count; ++k) {
+        out[k] = Get(index0, index1 + k);
+    }
+}
+
 bool ArraySource::HoldsNoStrings(std::size_t) const {
     return false;
 }
@@ -188,7 +194,11 @@ CellPeek Array::Peek(long index0, long index1) const {
     return m_source->Peek(column, slice);
 }
 
-void Array::PeekRun(long index0, long index1, std::size_t count, CellPeek* out) const {
+// The run PeekRun and GetRun read: dense elements, or the source's run with the cells past a
+// regrowth blank and the written cells laid over it.
+template <class Cell, class ReadSource, class FromVariant>
+void Array::ReadRun(long index0, long index1, std::size_t count, Cell* out, const Cell& blank,
+                    ReadSource readSource, FromVariant fromVariant) const {
     if (count == 0) {
         return;
     }
@@ -201,15 +211,13 @@ void Array::PeekRun(long index0, long index1, std::size_t count, CellPeek* out) 
     const std::size_t count0 = CountOf(m_bounds[0]);
     if (!m_source) {
         for (std::size_t k = 0; k < count; ++k) {
-            out[k] = PeekVariant(m_dense[column + count0 * (slice + k)]);
+            out[k] = fromVariant(m_dense[column + count0 * (slice + k)]);
         }
         return;
     }
     const std::size_t fromSource = slice >= m_sourceExtent ? 0 : std::min(count, m_sourceExtent - slice);
-    m_source->PeekRun(column, slice, fromSource, out);
-    for (std::size_t k = fromSource; k < count; ++k) {
-        out[k] = {CellPeek::Kind::NotString, {}};
-    }
+    readSource(column, slice, fromSource);
+    std::fill(out + fromSource, out + count, blank);
     if (m_written.empty()) {
         return;
     }
@@ -218,7 +226,7 @@ void Array::PeekRun(long index0, long index1, std::size_t count, CellPeek* out) 
         for (const auto& [offset, value] : m_written) {
             const std::size_t writtenSlice = offset / count0;
             if (offset % count0 == column && writtenSlice >= slice && writtenSlice < slice + count) {
-                out[writtenSlice - slice] = PeekVariant(value);
+                out[writtenSlice - slice] = fromVariant(value);
             }
         }
         return;
@@ -228,10 +236,28 @@ void Array::PeekRun(long index0, long index1, std::size_t count, CellPeek* out) 
         if (const std::size_t word = offset / 64;
             word < m_writtenBits.size() && (m_writtenBits[word] >> (offset % 64) & 1) != 0) {
             if (auto it = m_written.find(offset); it != m_written.end()) {
-                out[k] = PeekVariant(it->second);
+                out[k] = fromVariant(it->second);
             }
         }
     }
+}
+
+void Array::PeekRun(long index0, long index1, std::size_t count, CellPeek* out) const {
+    ReadRun(
+        index0, index1, count, out, CellPeek{CellPeek::Kind::NotString, {}},
+        [&](std::size_t column, std::size_t slice, std::size_t n) {
+            m_source->PeekRun(column, slice, n, out);
+        },
+        PeekVariant);
+}
+
+void Array::GetRun(long index0, long index1, std::size_t count, Variant* out) const {
+    ReadRun(
+        index0, index1, count, out, Variant(),
+        [&](std::size_t column, std::size_t slice, std::size_t n) {
+            m_source->GetRun(column, slice, n, out);
+        },
+        [](const Variant& value) -> const Variant& { return value; });
 }
 
 Variant Array::Get(long index) const {

@@ -31,10 +31,17 @@ public:
     virtual CellPeek Peek(std::size_t index0, std::size_t index1) const;
     // Peek of `count` cells of column index0 from index1 on, into out[0..count).
     virtual void PeekRun(std::size_t index0, std::size_t index1, std::size_t count, CellPeek* out) const;
+    // Get of `count` cells of column index0 from index1 on, into out[0..count): a pass over every row
+    // (totals, blanked zeros) reads typed storage a run at a time instead of a call per cell.
+    virtual void GetRun(std::size_t index0, std::size_t index1, std::size_t count, Variant* out) const;
     // True when no cell of column index0 is a string (a column of numbers or dates); false when
     // unsure.
     virtual bool HoldsNoStrings(std::size_t index0) const;
 };
+
+// Rows a pass over a whole column reads per GetRun: big enough that the call per run vanishes, small
+// enough that the run's Variants stay in the cache.
+inline constexpr std::size_t kArrayRunRows = 1024;
 
 // A 1-D or 2-D array with explicit bounds (0-based unless told otherwise), element type Variant.
 // Either dense (every element stored) or a view over an ArraySource with written elements kept
@@ -67,6 +74,9 @@ public:
     // Peek of `count` elements (index0, index1 .. index1 + count - 1) into out[0..count), the
     // source read a run at a time. The whole run must lie within the bounds.
     void PeekRun(long index0, long index1, std::size_t count, CellPeek* out) const;
+    // Get of `count` elements (index0, index1 .. index1 + count - 1) into out[0..count), the source
+    // read a run at a time, written elements as Get sees them. The run must lie within the bounds.
+    void GetRun(long index0, long index1, std::size_t count, Variant* out) const;
     // True when no element (index0, any) of a 2-D array is a string with text: a search for text can
     // pass the column by. Answers from the source and the written cells, never by reading each one;
     // false when unsure.
@@ -90,6 +100,9 @@ private:
     std::size_t Offset(long index0, long index1) const;
     std::size_t Size() const;
     Variant At(std::size_t offset) const;
+    template <class Cell, class ReadSource, class FromVariant>
+    void ReadRun(long index0, long index1, std::size_t count, Cell* out, const Cell& blank,
+                 ReadSource readSource, FromVariant fromVariant) const;
     std::size_t LastIndexOf(std::size_t offset) const;
 
     std::vector<Bound> m_bounds;

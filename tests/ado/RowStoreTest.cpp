@@ -7,6 +7,7 @@
 #include "ado/RowStore_p.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -48,6 +49,14 @@ TEST(RowStore, ValuesSurviveChunkBoundaries) {
                   row % 5 == 0 ? vb::Variant::Null() : vb::Variant("客户" + std::to_string(row)));
         EXPECT_EQ(store.Value(2, row), vb::Variant(static_cast<double>(row) / 4));
     }
+    // A run read across a chunk boundary sees the same cells (numbers come from the typed chunks).
+    std::vector<vb::Variant> run(40);
+    for (std::size_t col = 0; col < 3; ++col) {
+        store.ValueRun(col, 65516, run.size(), run.data());
+        for (std::size_t k = 0; k < run.size(); ++k) {
+            EXPECT_EQ(run[k], store.Value(col, 65516 + k)) << col << "," << k;
+        }
+    }
 }
 
 TEST(RowStore, ACellThatDoesNotFitTurnsTheColumnIntoVariants) {
@@ -83,8 +92,14 @@ TEST(RowStore, DeclaredTypeDecidesTheSubTypeOfStoredIntegers) {
         SCOPED_TRACE(c.type);
         RowStore store(Fields({{"x", c.type}}), {});
         store.ColumnAt(0).AppendInt(c.stored);
+        store.ColumnAt(0).AppendNull();
         store.SealRows();
         EXPECT_EQ(store.Value(0, 0), c.expected);
+        // Totals read whole runs; the sub-type decides how a cell adds up (Currency exactly, Boolean not).
+        vb::Variant run[2];
+        store.ValueRun(0, 0, 2, run);
+        EXPECT_EQ(run[0], c.expected);
+        EXPECT_TRUE(run[1].IsNull());
     }
 }
 

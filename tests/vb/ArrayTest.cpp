@@ -146,10 +146,11 @@ TEST(ArrayTest, ViewFindsWrittenCellsAcrossItsWholeExtent) {
     EXPECT_TRUE(view->CheckConsistency());
 }
 
-TEST(ArrayTest, PeekingARunAgreesWithReadingEachCell) {
-    // A run read in one call (a search reads a block of rows of one column that way) must see what
-    // Get sees: written cells over the source, cells past a regrowth as empty. Few written cells are
-    // walked, many are found by their bits: both ways are covered.
+TEST(ArrayTest, ReadingARunAgreesWithReadingEachCell) {
+    // A run read in one call (a search reads a block of rows of one column that way, totals and
+    // blanked zeros every row) must see what Get sees: written cells over the source, cells past a
+    // regrowth as empty. Few written cells are walked, many are found by their bits: both ways are
+    // covered.
     for (const int writtenCount : {2, 150}) {
         SCOPED_TRACE(writtenCount);
         const auto view = Array::View(std::make_shared<NamedCells>(), 3, 100);
@@ -161,10 +162,17 @@ TEST(ArrayTest, PeekingARunAgreesWithReadingEachCell) {
         view->Resize(119); // slices 100..119 are new, Empty
         std::vector<CellPeek> run(60);
         view->PeekRun(1, 60, 60, run.data());
+        std::vector<Variant> values(60);
+        view->GetRun(1, 60, 60, values.data());
+        const auto dense = view->Copy();
+        std::vector<Variant> denseValues(60);
+        dense->GetRun(1, 60, 60, denseValues.data());
         for (long index1 = 60; index1 < 120; ++index1) {
             const Variant value = view->Get(1, index1);
             const CellPeek& peek = run[static_cast<std::size_t>(index1 - 60)];
             const CellPeek single = view->Peek(1, index1);
+            EXPECT_EQ(values[static_cast<std::size_t>(index1 - 60)], value) << index1;
+            EXPECT_EQ(denseValues[static_cast<std::size_t>(index1 - 60)], value) << index1;
             EXPECT_EQ(peek.kind, single.kind) << index1;
             EXPECT_EQ(peek.text, single.text) << index1;
             if (peek.kind == CellPeek::Kind::String) {

@@ -5,11 +5,14 @@
 #include "controls/grid/GridErrors_p.h"
 #include "controls/grid/GridModel.h"
 #include "controls/grid/GridStores_p.h"
+#include "vb/Array.h"
 #include "vb/DecimalSum.h"
 #include "vb/Error.h"
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace grid {
 
@@ -102,10 +105,41 @@ void GridModel::AddTotalRow(int function, int groupOn, int col, const std::strin
         m_totalsRow = m_rowCount - 1;
     }
     // Sums run on decimals, so a column of cents adds up to the cent total the user checks by hand.
+    // The column is read a run of rows at a time from the pieces' arrays, the cells' own values laid
+    // over it: a million rows looked up cell by cell cost half a second.
+    std::vector<std::pair<int, const vb::Variant*>> own; // by row, as m_cells orders them
+    for (const auto& [key, cell] : m_cells) {
+        const int row = static_cast<int>(key >> 32);
+        if (static_cast<int>(static_cast<std::uint32_t>(key)) == col && cell.hasValue &&
+            row >= m_headerRows && row < m_totalsRow) {
+            own.emplace_back(row, &cell.value);
+        }
+    }
+    auto nextOwn = own.begin();
     vb::DecimalSum sum;
-    for (int row = m_headerRows; row < m_totalsRow; ++row) {
-        const CellEntry* entry = EntryAt(row, col);
-        sum.AddValue(entry && entry->hasValue ? entry->value : SourceValue(row, col));
+    std::vector<vb::Variant> run(vb::kArrayRunRows);
+    for (std::size_t index = 0; index < m_pieces.size(); ++index) {
+        const RowPiece& piece = m_pieces[index];
+        const int pieceEnd = std::min(m_pieceStarts[index] + piece.count, m_totalsRow);
+        const Source* source =
+            piece.source < 0 ? nullptr : &m_sources[static_cast<std::size_t>(piece.source)];
+        for (int first = std::max(m_pieceStarts[index], m_headerRows); first < pieceEnd;) {
+            const int count = std::min(pieceEnd - first, static_cast<int>(vb::kArrayRunRows));
+            if (source && col < source->cols) {
+                source->array->GetRun(source->lower0 + col,
+                                      source->lower1 + piece.firstRecord + (first - m_pieceStarts[index]),
+                                      static_cast<std::size_t>(count), run.data());
+            } else {
+                std::fill_n(run.begin(), count, vb::Variant());
+            }
+            for (; nextOwn != own.end() && nextOwn->first < first + count; ++nextOwn) {
+                run[static_cast<std::size_t>(nextOwn->first - first)] = *nextOwn->second;
+            }
+            for (int k = 0; k < count; ++k) {
+                sum.AddValue(run[static_cast<std::size_t>(k)]);
+            }
+            first += count;
+        }
     }
     CellEntry& entry = m_cells[Key(m_totalsRow, col)];
     entry.value = sum.Value();

@@ -297,11 +297,16 @@ int GridModel::RowHeightTwips(int row) const {
 }
 
 void GridModel::SetRowHeightTwips(int row, int twips) {
-    CheckRow(row);
+    SetRowsHeightTwips(row, row, twips);
+}
+
+void GridModel::SetRowsHeightTwips(int firstRow, int lastRow, int twips) {
+    CheckRow(firstRow);
+    CheckRow(lastRow);
     if (twips < 0 || twips > kMaxTwips) {
         RaiseCount("行高（缇）", twips, kMaxTwips);
     }
-    m_stores->rowHeights.Update(row, row, [twips](const int*) {
+    m_stores->rowHeights.Update(firstRow, lastRow, [twips](const int*) {
         return twips == kDefaultRowTwips ? std::nullopt : std::optional<int>(twips);
     });
     Changed(GridChange::Layout);

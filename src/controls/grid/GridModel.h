@@ -64,6 +64,8 @@ public:
     // --- Sizes and columns ------------------------------------------------------------------------
     int RowHeightTwips(int row) const;
     void SetRowHeightTwips(int row, int twips); // 0..1,000,000
+    // Rows firstRow..lastRow all take the height, as one stored run and one layout change.
+    void SetRowsHeightTwips(int firstRow, int lastRow, int twips);
     int ColWidthTwips(int col) const;
     void SetColWidthTwips(int col, int twips); // 0..1,000,000; a user's drag lands here too
     bool ColHiddenFlag(int col) const;

@@ -263,6 +263,27 @@ TEST(GridModelTest, TotalsSumTheDataRowsIntoOneSharedRow) {
     }
 }
 
+TEST(GridModelTest, TotalsReadEveryPieceWithTheCellsOwnValues) {
+    // Totals read the data a run of rows at a time. Records 0..2999 hold their own index; a row
+    // inserted in the middle splits them into two pieces and holds 7 of its own, and one record's
+    // cell is overwritten with 100. Reading the second piece from the wrong record, missing the own
+    // values or the blank piece, gives another total.
+    GridModel grid;
+    grid.SetGridColCount(2);
+    grid.SetGridRowCount(1);
+    grid.SetHeaderRowCount(1);
+    auto rows = std::make_shared<vb::Array>(std::vector<vb::Array::Bound>{{0, 1}, {0, 2999}});
+    for (long record = 0; record <= 2999; ++record) {
+        rows->Set(1, record, vb::Variant::Long(static_cast<std::int32_t>(record)));
+    }
+    grid.FillFromArray(vb::Variant(rows));
+    grid.InsertRowAt("插入\t7", 1501);                 // records 1500.. move one row down
+    grid.SetRangeProp(0, 2502, 1, vb::Variant("100")); // record 2500
+    grid.AddTotalRow(2, -1, 1, "0", 0xC0FFFF);
+    EXPECT_EQ(DumpGrid(grid, grid.GridRowCount() - 1), "r3002: |4496107\n"); // 4498500 - 2400 + 7
+    EXPECT_TRUE(grid.CheckConsistency());
+}
+
 TEST(GridModelTest, TheLatestStyleWriteShowsWhateverItsShape) {
     struct Case {
         const char* name;
