@@ -107,6 +107,8 @@ public:
     // Text that is not valid UTF-8 is stored with U+FFFD for each bad byte (in Variants too);
     // a binary column keeps its bytes as they are.
     void AppendText(std::string_view value);
+    // Text the caller has already found valid (a driver checks a whole block of cells at once).
+    void AppendValidText(std::string_view value) { AppendBytes(value); }
     void AppendVariant(vb::Variant value);
     bool HoldsBytes() const noexcept { return m_holdsBytes; }
 

@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace vb {
 
@@ -305,9 +308,107 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
     return SequenceLength(reinterpret_cast<const unsigned char*>(text.data()) + at, text.size() - at);
 }
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+namespace {
+
+// Sixteen bytes at a time by table look-ups on each byte and the one before it (three 16-entry
+// tables give the error classes a pair of bytes can fall into; the third and fourth bytes of a
+// sequence are checked by position). Chinese text, three bytes a character, took about 2.7 ns a byte
+// in the loop below, four times as long.
+constexpr char kTooShort = 1, kTooLong = 2, kOverlong3 = 4, kTooLarge = 8, kSurrogate = 16, kOverlong2 = 32,
+               kTooLarge1000 = 64, kOverlong4 = 64;
+constexpr char kTwoConts = static_cast<char>(128);
+constexpr char kCarry = static_cast<char>(kTooShort | kTooLong | kTwoConts);
+
+__attribute__((target("ssse3"))) inline __m128i Nibbles(__m128i bytes) {
+    return _mm_and_si128(_mm_srli_epi16(bytes, 4), _mm_set1_epi8(0x0F));
+}
+
+struct Utf8Blocks {
+    __m128i previous;
+    __m128i error;
+    __m128i incomplete; // the block ended in a lead byte whose sequence needs more bytes
+};
+
+__attribute__((target("ssse3"))) inline void CheckBlock(__m128i input, Utf8Blocks& state) {
+    const __m128i firstHigh = _mm_setr_epi8(
+        kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTwoConts, kTwoConts,
+        kTwoConts, kTwoConts, kTooShort | kOverlong2, kTooShort, kTooShort | kOverlong3 | kSurrogate,
+        kTooShort | kTooLarge | kTooLarge1000 | kOverlong4);
+    constexpr char kLarge = static_cast<char>(kCarry | kTooLarge | kTooLarge1000);
+    const __m128i firstLow =
+        _mm_setr_epi8(static_cast<char>(kCarry | kOverlong3 | kOverlong2 | kOverlong4),
+                      static_cast<char>(kCarry | kOverlong2), kCarry, kCarry,
+                      static_cast<char>(kCarry | kTooLarge), kLarge, kLarge, kLarge, kLarge, kLarge, kLarge,
+                      kLarge, kLarge, static_cast<char>(kLarge | kSurrogate), kLarge, kLarge);
+    constexpr char kCont = static_cast<char>(kTooLong | kOverlong2 | kTwoConts);
+    const __m128i secondHigh = _mm_setr_epi8(
+        kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort,
+        static_cast<char>(kCont | kOverlong3 | kTooLarge1000 | kOverlong4),
+        static_cast<char>(kCont | kOverlong3 | kTooLarge), static_cast<char>(kCont | kSurrogate | kTooLarge),
+        static_cast<char>(kCont | kSurrogate | kTooLarge), kTooShort, kTooShort, kTooShort, kTooShort);
+    const __m128i maxLast =
+        _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, static_cast<char>(0xEF),
+                      static_cast<char>(0xDF), static_cast<char>(0xBF));
+    const __m128i prev1 = _mm_alignr_epi8(input, state.previous, 15);
+    const __m128i classes =
+        _mm_and_si128(_mm_and_si128(_mm_shuffle_epi8(firstHigh, Nibbles(prev1)),
+                                    _mm_shuffle_epi8(firstLow, _mm_and_si128(prev1, _mm_set1_epi8(0x0F)))),
+                      _mm_shuffle_epi8(secondHigh, Nibbles(input)));
+    const __m128i third =
+        _mm_subs_epu8(_mm_alignr_epi8(input, state.previous, 14), _mm_set1_epi8(0xE0 - 0x80));
+    const __m128i fourth = _mm_subs_epu8(_mm_alignr_epi8(input, state.previous, 13),
+                                         _mm_set1_epi8(static_cast<char>(0xF0 - 0x80)));
+    const __m128i mustContinue =
+        _mm_and_si128(_mm_or_si128(third, fourth), _mm_set1_epi8(static_cast<char>(0x80)));
+    state.error = _mm_or_si128(state.error, _mm_xor_si128(mustContinue, classes));
+    state.incomplete = _mm_subs_epu8(input, maxLast);
+    state.previous = input;
+}
+
+__attribute__((target("ssse3"))) bool IsValidUtf8Ssse3(const unsigned char* p, std::size_t size) {
+    Utf8Blocks state{_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128()};
+    std::size_t at = 0;
+    for (; at + 16 <= size; at += 16) {
+        const __m128i input = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+        if (_mm_movemask_epi8(input) == 0) {
+            // ASCII: only a sequence the previous block left open can be wrong here.
+            state.error = _mm_or_si128(state.error, state.incomplete);
+            state.incomplete = _mm_setzero_si128();
+            state.previous = input;
+            continue;
+        }
+        CheckBlock(input, state);
+    }
+    if (at < size) {
+        // The rest padded with ASCII zeros: a sequence cut by the end then fails as too short.
+        alignas(16) unsigned char rest[16] = {};
+        std::memcpy(rest, p + at, size - at);
+        CheckBlock(_mm_load_si128(reinterpret_cast<const __m128i*>(rest)), state);
+    }
+    const __m128i error = _mm_or_si128(state.error, state.incomplete);
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(error, _mm_setzero_si128())) == 0xFFFF;
+}
+
+// Read before main may run (a static constructor elsewhere may check text), so the CPU model is
+// initialised here first.
+const bool g_hasSsse3 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3") != 0;
+}();
+
+} // namespace
+#endif
+
 bool IsValidUtf8(std::string_view text) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    // A single short cell costs more to set up sixteen bytes at a time than the loop below takes.
+    if (g_hasSsse3 && size >= 64) {
+        return IsValidUtf8Ssse3(p, size);
+    }
+#endif
     std::size_t at = 0;
     while (at < size) {
         const unsigned lead = p[at];

@@ -387,6 +387,14 @@ TEST(SqliteText, InvalidUtf8InTextColumnsIsReplacedAndBlobsStayAsTheyAre) {
         rs->Move(c.row, ado::adBookmarkFirst);
         EXPECT_EQ(rs->Fields(c.field).Value(), c.expected);
     }
+    // A character cut between two cells: the rows' texts joined make a valid "客" (checked a block at a
+    // time they once passed as valid), each cell alone is broken.
+    db.Exec("CREATE TABLE cut (a VARCHAR(10), b VARCHAR(10));\n"
+            "INSERT INTO cut VALUES (CAST(X'E5AE' AS TEXT), CAST(X'A2' AS TEXT))");
+    rs = ado::Recordset::Create();
+    rs->Open("SELECT a, b FROM cut", db.Connection(), ado::adOpenStatic, ado::adLockReadOnly);
+    EXPECT_EQ(rs->Fields("a").Value(), vb::Variant("\xEF\xBF\xBD\xEF\xBF\xBD"));
+    EXPECT_EQ(rs->Fields("b").Value(), vb::Variant("\xEF\xBF\xBD"));
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "vb/Error.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
+#include <random>
 
 namespace vb {
 namespace {
@@ -130,7 +132,56 @@ TEST(StringsTest, InvalidUtf8BecomesReplacementCharacters) {
         EXPECT_EQ(ToValidUtf8(c.text), c.expected);
         EXPECT_EQ(IsValidUtf8(c.text), c.text == c.expected);
         EXPECT_TRUE(IsValidUtf8(ToValidUtf8(c.text)));
+        // Long text is checked sixteen bytes at a time: the same bytes at every place in a block,
+        // followed by more text or ending it.
+        for (std::size_t shift = 0; shift < 16; ++shift) {
+            const std::string before = std::string(48 + shift, 'a') + "报表";
+            EXPECT_EQ(IsValidUtf8(before + c.text + "x" + std::string(20, 'b')), c.text == c.expected)
+                << shift;
+            EXPECT_EQ(IsValidUtf8(before + c.text), c.text == c.expected) << shift;
+        }
     }
+}
+
+TEST(StringsTest, LongTextIsJudgedAsTheRepairJudgesIt) {
+    // Whole and broken sequences strung together at random (a fixed seed): the check sixteen bytes at
+    // a time must agree with the repair, which goes a sequence at a time.
+    const char* const pieces[] = {"a",
+                                  "合",
+                                  "\xC3\xA9",
+                                  "\xF0\x9F\x98\x80",
+                                  "\xEF\xBF\xBF",
+                                  "\xE0\xA0\x80",
+                                  "\xDF\xBF",
+                                  "\xF4\x8F\xBF\xBF", // whole
+                                  "\x80",
+                                  "\xE8\xAE",
+                                  "\xED\xA0\x80",
+                                  "\xF4\x90\x80\x80",
+                                  "\xC0\xAF",
+                                  "\xE0\x80\xAF",
+                                  "\xF0",
+                                  "\xFF",
+                                  "\xC2",
+                                  "\xF5\x80\x80\x80"};
+    constexpr std::size_t kWhole = 8;
+    std::mt19937 random(7);
+    int invalid = 0;
+    for (int round = 0; round < 4000; ++round) {
+        std::string text;
+        const int count = 20 + static_cast<int>(random() % 60);
+        for (int k = 0; k < count; ++k) {
+            // Mostly whole sequences, so that a broken one sits among valid text as it does in data.
+            const std::size_t index =
+                random() % 40 == 0 ? kWhole + random() % (std::size(pieces) - kWhole) : random() % kWhole;
+            text += pieces[index];
+        }
+        const bool isValid = ToValidUtf8(text) == text;
+        invalid += isValid ? 0 : 1;
+        EXPECT_EQ(IsValidUtf8(text), isValid) << round;
+    }
+    EXPECT_GT(invalid, 1000) << "both kinds of text are tried";
+    EXPECT_LT(invalid, 3000) << "both kinds of text are tried";
 }
 
 } // namespace

