@@ -78,6 +78,26 @@ int GridLayout::MaxFirstDataRow(const GridViewport& viewport) const {
     return std::min(first, std::max(DataRowCount() - 1, 0));
 }
 
+int GridLayout::LeftColumnAt(int scrollX) const {
+    const int cols = m_model.GridColCount();
+    const int firstScrolled = std::min(m_model.HeaderColCount(), cols);
+    // The column whose right edge is the first one past the left edge of the scrolled area; hidden
+    // columns have no width and are passed over.
+    const auto right = std::upper_bound(m_columnX.begin() + firstScrolled + 1, m_columnX.end(),
+                                        m_frozenWidth + std::max(scrollX, 0));
+    if (right == m_columnX.end()) {
+        return std::max(firstScrolled, cols - 1);
+    }
+    return static_cast<int>(right - m_columnX.begin()) - 1;
+}
+
+int GridLayout::ScrollXForColumn(int col) const {
+    if (col < m_model.HeaderColCount() || col >= m_model.GridColCount()) {
+        return 0;
+    }
+    return std::max(ColumnX(col) - m_frozenWidth, 0);
+}
+
 int GridLayout::ViewX(const GridViewport& viewport, int col) const {
     return col < m_model.HeaderColCount() ? ColumnX(col) : ColumnX(col) - viewport.scrollX;
 }

@@ -58,6 +58,12 @@ public:
     // The largest firstDataRow that still fills the screen to its last row.
     int MaxFirstDataRow(const GridViewport& viewport) const;
 
+    // The first scrolled column that shows at the left of the scrolled area at a horizontal offset, and
+    // the offset that puts a column there (0 for a fixed column or one outside the grid). A column cut
+    // by the edge counts as the one at the left, so going back to it shows it whole.
+    int LeftColumnAt(int scrollX) const;
+    int ScrollXForColumn(int col) const;
+
     // Calls fn(PaintCell) for every cell the viewport shows: merged header blocks once, covered cells
     // not at all, hidden columns never. Header cells come first, then data rows from the top.
     template <typename Fn> void ForEachVisibleCell(const GridViewport& viewport, Fn fn) const {
