@@ -12,6 +12,7 @@
 #include "select/frmSelectReport.h"
 #include "select/qt/SelectReportDialog.h"
 #include "ui/Services.h"
+#include "ui/qt/ChineseLocale.h"
 #include "vb/Conversion.h"
 #include "viewer/frmGridPrint.h"
 
@@ -338,6 +339,7 @@ void GridPrintWindow::ShowModal() {
     dialog.setWindowTitle(QString::fromStdString(logic.Caption()));
     dialog.setWindowFlag(Qt::WindowMaximizeButtonHint);
     dialog.resize(1000, 700);
+    ui::qt::UseChineseLocale(dialog);
 
     auto* layout = new QVBoxLayout(&dialog);
     layout->setContentsMargins(0, 0, 0, 0);
