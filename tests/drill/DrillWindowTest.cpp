@@ -74,6 +74,21 @@ protected:
         });
     }
 
+    // 选表, then the report of the first group with that name and 确认 in the selection dialog.
+    static void OpenReport(QDialog& dialog, const QString& name) {
+        WhenModal("vsf", [name](QWidget& modal) {
+            auto* tree = modal.findChild<QTreeWidget*>("vsf");
+            const QTreeWidgetItem* group = tree->topLevelItem(0);
+            for (int item = 0; item < group->childCount(); ++item) {
+                if (group->child(item)->text(0) == name) {
+                    tree->setCurrentItem(group->child(item));
+                }
+            }
+            QTest::mouseClick(modal.findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
+        });
+        Trigger(dialog, "open");
+    }
+
     bool Show(std::function<void(GridPrintWindow&)> observer) {
         m_host->SetReportWindowFactory([this, observer] {
             auto window = std::make_unique<GridPrintWindow>(m_registry);
@@ -117,17 +132,7 @@ TEST_P(DrillWindow, DrillReturnDialogsAndWidthsInTheRealWindow) {
         headerAfterEdit = window.Logic()->Grid().CellTextAt(1, 0);
 
         // The selection dialog: down to 单据明细's neighbour 客户明细 and 确认.
-        WhenModal("vsf", [&](QWidget& modal) {
-            auto* tree = modal.findChild<QTreeWidget*>("vsf");
-            const QTreeWidgetItem* group = tree->topLevelItem(0);
-            for (int child = 0; child < group->childCount(); ++child) {
-                if (group->child(child)->text(0) == QStringLiteral("客户明细")) {
-                    tree->setCurrentItem(group->child(child));
-                }
-            }
-            QTest::mouseClick(modal.findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
-        });
-        Trigger(dialog, "open");
+        OpenReport(dialog, QStringLiteral("客户明细"));
         captions.push_back(dialog.windowTitle().toStdString());
         window.Logic()->Grid().SetColWidthTwips(2, 3000);
         Trigger(dialog, "exit");
@@ -201,17 +206,7 @@ TEST_P(DrillWindow, ReturnPutsTheUserBackWhereTheDrillLeft) {
         QTest::keyClick(view, Qt::Key_PageDown);
         Trigger(dialog, "t_return");
         returned = SpotOf(*view);
-        WhenModal("vsf", [&](QWidget& modal) {
-            auto* tree = modal.findChild<QTreeWidget*>("vsf");
-            const QTreeWidgetItem* group = tree->topLevelItem(0);
-            for (int item = 0; item < group->childCount(); ++item) {
-                if (group->child(item)->text(0) == QStringLiteral("客户明细")) {
-                    tree->setCurrentItem(group->child(item));
-                }
-            }
-            QTest::mouseClick(modal.findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
-        });
-        Trigger(dialog, "open");
+        OpenReport(dialog, QStringLiteral("客户明细"));
         chosen = SpotOf(*view);
         Trigger(dialog, "exit");
     });

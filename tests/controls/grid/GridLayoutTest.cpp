@@ -84,6 +84,39 @@ TEST(GridLayoutTest, HitsAndColumnEdgesFollowHiddenColumns) {
     }
 }
 
+// The column at the left of the scrolled area, and back: a window that puts the user back where they
+// were scrolls so that the same column is first again. Column 0 is fixed (160 px, not scrolled) and
+// column 3 hidden, so the content edges are 160, 260, 333, 333, 433, 486.
+TEST(GridLayoutTest, LeftColumnOfAScrollPositionAndBack) {
+    GridModel grid;
+    SetUpSalesReport(grid);
+    grid.SetHeaderColCount(1);
+    grid.SetColHiddenFlag(3, true);
+    const GridLayout layout(grid);
+    struct Case {
+        const char* name;
+        int scrollX;
+        int leftCol;
+    };
+    const Case cases[] = {
+        {"not scrolled: the first column after the fixed one", 0, 1},
+        {"a column cut by the edge is the one at the left", 50, 1},
+        {"a column starting right at the edge", 100, 2},
+        {"the hidden column is passed over", 173, 4},
+        {"past the end: the last column", 10000, 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(layout.LeftColumnAt(c.scrollX), c.leftCol);
+    }
+    // Scrolling to a column shows it whole at the left; fixed columns and columns outside the grid
+    // ask for no scrolling.
+    EXPECT_EQ(layout.ScrollXForColumn(2), 100);
+    EXPECT_EQ(layout.ScrollXForColumn(4), 173);
+    EXPECT_EQ(layout.ScrollXForColumn(0), 0);
+    EXPECT_EQ(layout.ScrollXForColumn(6), 0);
+}
+
 TEST(GridLayoutTest, LastScreenOfAMillionRowsIsFull) {
     GridModel grid;
     grid.SetGridColCount(2);
