@@ -67,7 +67,7 @@ void GridRenderer::Paint(const GridModel& model, const GridLayout& layout, const
     const int frozenWidth = layout.FrozenWidth();
     const int headerHeight = layout.HeaderHeight();
     const int headerRows = model.HeaderRowCount();
-    const int fixedCols = model.HeaderColCount();
+    const int fixedCols = layout.FixedColCount();
     std::string text; // one buffer for every cell's text
     // Four areas, each clipped, scrolled first: a scrolled cell never draws over a frozen one.
     struct Area {

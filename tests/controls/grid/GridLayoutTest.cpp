@@ -117,6 +117,36 @@ TEST(GridLayoutTest, LeftColumnOfAScrollPositionAndBack) {
     EXPECT_EQ(layout.ScrollXForColumn(6), 0);
 }
 
+// Fixed columns that would take most of a narrow window are let go, so every column can still be
+// scrolled to; a wider window keeps them again. Without it a 200-pixel window showed the 160-pixel
+// fixed column and 40 pixels of the rest.
+TEST(GridLayoutTest, FixedColumnsThatWouldFillTheWindowScroll) {
+    GridModel grid;
+    SetUpSalesReport(grid);
+    grid.SetHeaderColCount(1);
+    GridLayout layout(grid);
+    struct Case {
+        const char* name;
+        int viewportWidth;
+        int fixedCols;
+    };
+    const Case cases[] = {
+        {"width not known yet", 0, 1},
+        {"160 of 200 pixels", 200, 0},
+        {"160 of 240 pixels: exactly two thirds", 240, 1},
+        {"wide window", 640, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        layout.SetViewportWidth(c.viewportWidth);
+        EXPECT_EQ(layout.FixedColCount(), c.fixedCols);
+        EXPECT_EQ(layout.FrozenWidth(), c.fixedCols == 1 ? 160 : 0);
+        const std::optional<PaintCell> first =
+            layout.CellRect({0, 200, std::max(c.viewportWidth, 1), 90}, 3, 0);
+        EXPECT_EQ(first.has_value(), c.fixedCols == 1) << "column 0 scrolled out at a 200-pixel offset";
+    }
+}
+
 TEST(GridLayoutTest, LastScreenOfAMillionRowsIsFull) {
     GridModel grid;
     grid.SetGridColCount(2);

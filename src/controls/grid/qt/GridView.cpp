@@ -156,7 +156,7 @@ void GridView::ShowCell(int row, int col) {
     } else if (dataRow >= view.firstDataRow + page) {
         ScrollToDataRow(dataRow - page + 1);
     }
-    if (col >= model.HeaderColCount() && col >= 0 && col < model.GridColCount()) {
+    if (col >= d->layout.FixedColCount() && col >= 0 && col < model.GridColCount()) {
         const GridLayout& layout = d->layout;
         const int left = layout.ColumnX(col) - layout.FrozenWidth();
         const int right = layout.ColumnX(col) + layout.ColumnWidth(col);
@@ -289,6 +289,7 @@ void GridView::resizeEvent(QResizeEvent* event) {
         return;
     }
     EnsureLayout();
+    d->layout.SetViewportWidth(viewport()->width());
     UpdateScrollBars();
     // The model's placement follows the widget when a layout, not the model, moved it.
     const GridLayout& layout = d->layout;
