@@ -4,6 +4,8 @@
 
 #include "ado/Connection.h"
 #include "ado/Recordset.h"
+#include "controls/sheet/SheetDocument.h"
+#include "grid/RecordFields.h"
 #include "host/clsGridPrint.h"
 #include "plugin/ParameterItem.h"
 #include "plugin/PluginRegistry.h"
@@ -242,9 +244,17 @@ bool SqlReport::ShowBill() {
         return false;
     }
     std::vector<std::pair<std::string, std::string>> fields;
-    for (std::size_t index = 0; index < data->FieldCount(); ++index) {
-        const ado::Field field = data->Fields(index);
-        fields.emplace_back(field.Name(), ItemText(field.Value()));
+    if (m_template) {
+        // The record as the grid shows its row: the columns' captions and display texts.
+        for (QV_GridPrint::RecordField& field : QV_GridPrint::RecordFields(*m_template, *data)) {
+            fields.emplace_back(std::move(field.caption), std::move(field.text));
+        }
+    } else {
+        // No template was handed over (a window that skipped it): the fields as the query names them.
+        for (std::size_t index = 0; index < data->FieldCount(); ++index) {
+            const ado::Field field = data->Fields(index);
+            fields.emplace_back(field.Name(), ItemText(field.Value()));
+        }
     }
     const std::string title = pGPrint() ? pGPrint()->rptName + " - 记录" : std::string("记录");
     Prompt().ShowRecord(title, fields);
@@ -276,8 +286,11 @@ std::int16_t SqlReport::SetFixedCols() {
     return def ? def->fixedCols : 0;
 }
 
-// The template is used as drawn; variable columns come from the catalogue's column rows.
-bool SqlReport::SetCellFormat(sheet::SheetDocument& /*cll*/) {
+// The template is used as drawn; variable columns come from the catalogue's column rows. The sheet
+// handed over last is the template the grid's header is built from (the window hands over the print
+// sheet first): the record view lays a row out by it.
+bool SqlReport::SetCellFormat(sheet::SheetDocument& cll) {
+    m_template = std::make_shared<const sheet::SheetDocument>(cll);
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "sqlreport/SqlReportDefinition.h"
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -74,6 +75,7 @@ private:
     std::optional<SqlReportDefinition> m_def;
     ParameterForm m_form;
     bool m_formBuilt = false;
+    std::shared_ptr<const sheet::SheetDocument> m_template; // the grid's template, for ShowBill
 };
 
 // Registers Vondrel.SqlReport with the given fallback prompt.

@@ -618,6 +618,9 @@ void frmGridPrint::SetCellFormat() {
         columns.Reset(iColCount);
         lDataRowTwips =
             SetVSFHead(cll, vsf, rows, iColCount, m_services.TwipsPerPixelX(), m_services.TwipsPerPixelY());
+        // The columns the plug-in fixes (repeated at the left of every printed page) stay in view on
+        // screen too when the grid scrolls sideways.
+        vsf.SetHeaderColCount(std::clamp<int>(iFixedCols, 0, iColCount));
         m_gridReportId = modGridPrint::RptID;
     } catch (const vb::Error& error) {
         modGridPrint::ShowErrMsg(m_services, error);

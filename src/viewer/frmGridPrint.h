@@ -98,6 +98,9 @@ enum class WindowPart { Caption, Title, Toolbar, Selector, Grid, Layout };
 //  4. A switch to another report (drill-down, return) either completes for the new report or leaves
 //     the window exactly as it was: the report shown is set aside (grid, sheets, plug-in, parameters,
 //     definition) while the new one is built, and put back when that build fails.
+//     A drill-down opens the child at its top and keeps the user's place in the parent (scroll
+//     position, selection, current cell); the return to that parent puts it back. A report chosen
+//     with "open" starts at the top, and the places kept for the reports before it are dropped.
 //  5. A report is rebuilt by the path that built it: through the plug-in (GetData) or, after a drill
 //     or a return, through its procedures with the parameters the window holds (GetMxData).
 //  6. The close-time save writes the widths of the grid as it was built, under the report the grid was
@@ -232,7 +235,8 @@ private:
     bool IsUsable() const;
     bool RefuseWhileClosing();
     void CloseIfFailed();
-    bool SwitchTo(const drill::SwitchPlan& plan);
+    enum class SwitchKind { Drill, Return };
+    bool SwitchTo(const drill::SwitchPlan& plan, SwitchKind kind);
     bool BuildThroughProcedures(SetAside& saved);
     void RequireConnection() const;
     template <class Op> void VisitReport(SetAside& saved, Op op);
@@ -270,6 +274,13 @@ private:
     columns::OverrideUser m_overrideUser;
     bool m_isBuiltByProcedures = false;
     std::optional<std::int16_t> m_gridReportId; // the report whose template the grid's header shows
+    // Where the user was in each report a drill-down left, innermost last; the return to that report
+    // puts the user back there.
+    struct LeftPlace {
+        std::int16_t reportId = 0;
+        grid::GridPlace place;
+    };
+    std::vector<LeftPlace> m_drillPlaces;
 };
 
 } // namespace QV_GridPrint

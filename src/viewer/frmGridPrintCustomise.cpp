@@ -123,7 +123,10 @@ void frmGridPrint::PutBack(SetAside& saved) {
 
 // Drill-down and return: the plan's report, built through its procedures with the plan's parameters,
 // or, when that build fails (its messages were shown), the report shown before, untouched.
-bool frmGridPrint::SwitchTo(const drill::SwitchPlan& plan) {
+bool frmGridPrint::SwitchTo(const drill::SwitchPlan& plan, SwitchKind kind) {
+    const LeftPlace left{modGridPrint::RptID, vsf.Place()};
+    // The grid set aside takes its place with it (a failed build puts both back); the new report's
+    // grid starts at its top.
     const std::unique_ptr<SetAside> saved = SetAsideReport();
     const catalogue::ReportRow& row = plan.definition;
     pGPrint->ClsName = row.qclsname.value_or("");
@@ -145,7 +148,19 @@ bool frmGridPrint::SwitchTo(const drill::SwitchPlan& plan) {
     ParaTextSave = plan.parameters.ParaTextSave;
     bIsDetail = true;
     bParaSet = false;
-    return BuildThroughProcedures(*saved);
+    if (!BuildThroughProcedures(*saved)) {
+        return false;
+    }
+    if (kind == SwitchKind::Drill) {
+        m_drillPlaces.push_back(left);
+    } else if (!m_drillPlaces.empty() && m_drillPlaces.back().reportId == plan.reportId) {
+        vsf.RestorePlace(m_drillPlaces.back().place);
+        m_drillPlaces.pop_back();
+    } else {
+        // A return to a report no drill came from: the places kept belong to another way down.
+        m_drillPlaces.clear();
+    }
+    return true;
 }
 
 bool frmGridPrint::RefetchData() {
@@ -153,9 +168,15 @@ bool frmGridPrint::RefetchData() {
     if (!m_isBuiltByProcedures) {
         return SetData();
     }
-    // Rebuilt the way it was built, and like a switch: complete, or the report as it was.
+    // Rebuilt the way it was built, and like a switch: complete, or the report as it was. The rows are
+    // the same report's, so the view stays where the user had scrolled.
+    const grid::GridScroll scroll = vsf.ScrollPosition();
     const std::unique_ptr<SetAside> saved = SetAsideReport();
-    return BuildThroughProcedures(*saved);
+    if (!BuildThroughProcedures(*saved)) {
+        return false;
+    }
+    vsf.ScrollTo(scroll);
+    return true;
 }
 
 bool frmGridPrint::BuildThroughProcedures(SetAside& saved) {
@@ -206,7 +227,7 @@ void frmGridPrint::GridDblClick() {
         const std::optional<drill::SwitchPlan> plan = drill::PlanDrill(
             *pGPrint->mCNN, modGridPrint::RptID, *record, {ParaValue, ParaText, ParaValueSave, ParaTextSave});
         if (plan) {
-            SwitchTo(*plan);
+            SwitchTo(*plan, SwitchKind::Drill);
             return;
         }
         // ShowBill takes no argument: the plug-in reads the clicked record from its own rs.
@@ -233,7 +254,7 @@ bool frmGridPrint::ReturnParent() {
                                     ui::Icon::Information});
             return false;
         }
-        SwitchTo(*plan);
+        SwitchTo(*plan, SwitchKind::Return);
     } catch (const vb::Error& error) {
         modGridPrint::ShowErrMsg(m_services, error);
     } catch (const std::exception& error) {
@@ -304,7 +325,11 @@ void frmGridPrint::ChooseReport() {
     m_dialogs->ShowSelectReport(dialog);
     if (pGPrint->mOK) {
         bFmtLoaded = false;
+        // Another report, not a way back: it opens at its top, and no return leads to the places
+        // kept on the way down to the report it replaces.
+        m_drillPlaces.clear();
         SetData();
+        vsf.ScrollTo({});
     }
 }
 

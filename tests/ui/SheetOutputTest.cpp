@@ -24,6 +24,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QImage>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -274,6 +275,31 @@ TEST_F(SheetOutput, PageSetupDialogKeepsTheChoiceInTheDocument) {
         EXPECT_EQ(doc.GetPageSetup().scalePercent, 80) << "what the dialog does not show is kept";
         EXPECT_EQ(doc.GetPageSetup().paper, before.paper);
     }
+}
+
+// The stock dialogs are Chinese in a process whose own locale is not (LANG=C, or a host in English):
+// the page set-up measures in millimetres and the preview's zoom reads as Chinese. Without switching
+// the default while the dialogs are built, an English host got inches ("英寸") in the page set-up.
+TEST_F(SheetOutput, StockDialogsAreChineseInAnEnglishProcess) {
+    const QLocale hostLocale;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    sheet::SheetDocument doc = ReportSheet(5);
+    ui::qt::QtServices services;
+    QString units;
+    QString dialogLocale;
+    services.SetDialogObserver([&](QWidget* widget) {
+        if (auto* combo = widget->findChild<QComboBox*>("unitCombo")) {
+            units = combo->currentText();
+        }
+        dialogLocale = widget->locale().name();
+        static_cast<QDialog*>(widget)->reject();
+    });
+    services.PageSetupDialog(doc);
+    const QString hostAfter = QLocale().name();
+    QLocale::setDefault(hostLocale);
+    EXPECT_EQ(units.toStdString(), "毫米 (mm)");
+    EXPECT_EQ(dialogLocale.toStdString(), "zh_CN");
+    EXPECT_EQ(hostAfter.toStdString(), "en_US") << "the process keeps its own locale";
 }
 
 // The scaling the stock dialog lacks: a percentage, or fitting to pages wide by tall; the document

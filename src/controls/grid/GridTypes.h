@@ -30,6 +30,22 @@ struct CellPos {
     friend bool operator==(const CellPos&, const CellPos&) = default;
 };
 
+// Where a view shows the grid: the first data row at the top of the data area (0 = the row below the
+// header) and the first scrolled column at the left of the scrolled area (the fixed columns stay put).
+struct GridScroll {
+    int firstDataRow = 0;
+    int leftCol = 0;
+    friend bool operator==(const GridScroll&, const GridScroll&) = default;
+};
+
+// The user's place in a grid: where it is scrolled to, the selection and the current cell.
+struct GridPlace {
+    GridScroll scroll;
+    MergeSpan selection{-1, -1, -1, -1};
+    CellPos cursor;
+    friend bool operator==(const GridPlace&, const GridPlace&) = default;
+};
+
 // What a search looks for in the displayed texts. Case folds ASCII letters only (Chinese has none);
 // a whole-cell search compares the cell's entire text.
 struct FindQuery {
@@ -64,6 +80,7 @@ enum class GridChange {
     Content,   // texts, formats, styles, merges
     Selection, // selection or current cell
     Placement, // Move: the control's own position and size
+    Scroll,    // ScrollTo: a view should show another place
 };
 
 // The rows a bound object lists: an array (field, record) and the field names.

@@ -4,6 +4,7 @@
 
 #include "controls/sheet/SheetDocument.h"
 #include "controls/sheet/qt/SheetPrinter.h"
+#include "ui/qt/ChineseLocale.h"
 #include "ui/qt/CjkFonts.h"
 
 #include <algorithm>
@@ -115,7 +116,7 @@ void EnsureApplication() {
     if (!translated) {
         translated = true;
         static QTranslator translator;
-        if (translator.load(QLocale(QLocale::Chinese, QLocale::China), "qtbase", "_",
+        if (translator.load(ChineseLocale(), "qtbase", "_",
                             QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
             QCoreApplication::installTranslator(&translator);
         }
@@ -172,6 +173,7 @@ QtServices::QtServices(std::filesystem::path folder) : m_folder(std::move(folder
 }
 
 Answer QtServices::ShowMessage(const Message& message) {
+    const ChineseLocaleScope chinese;
     QMessageBox box(ToQt(message.icon),
                     ToQt(message.title.empty() ? std::string(kDefaultTitle) : message.title),
                     ToQt(message.text), ToQt(message.buttons));
@@ -191,6 +193,7 @@ Answer QtServices::ShowMessage(const Message& message) {
 }
 
 std::optional<SaveFileChoice> QtServices::AskSaveFile(const SaveFileRequest& request) {
+    const ChineseLocaleScope chinese;
     QFileDialog dialog(nullptr, ToQt(request.title), {}, ToQtFilter(request.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.selectFile(ToQt(request.fileName));
@@ -272,6 +275,7 @@ void StartFromDocument(QPrinter& printer, const sheet::SheetDocument& doc) {
 } // namespace
 
 OutputOutcome QtServices::PrintSheet(const sheet::SheetDocument& doc) {
+    const ChineseLocaleScope chinese;
     QPrinter printer(QPrinter::HighResolution);
     StartFromDocument(printer, doc);
     QPrintDialog dialog(&printer, DialogParent());
@@ -290,6 +294,7 @@ OutputOutcome QtServices::PrintSheet(const sheet::SheetDocument& doc) {
 }
 
 OutputOutcome QtServices::PreviewSheet(const sheet::SheetDocument& doc) {
+    const ChineseLocaleScope chinese;
     QPrinter printer(QPrinter::HighResolution);
     StartFromDocument(printer, doc);
     QPrintPreviewDialog dialog(&printer, DialogParent());
@@ -371,6 +376,7 @@ private:
 } // namespace
 
 OutputOutcome QtServices::PageSetupDialog(sheet::SheetDocument& doc) {
+    const ChineseLocaleScope chinese;
     QPrinter printer(QPrinter::HighResolution);
     StartFromDocument(printer, doc);
     QPageSetupDialog dialog(&printer, DialogParent());

@@ -12,8 +12,12 @@
 #include "select/frmSelectReport.h"
 #include "select/qt/SelectReportDialog.h"
 #include "ui/Services.h"
+#include "ui/qt/ChineseLocale.h"
 #include "vb/Conversion.h"
 #include "viewer/frmGridPrint.h"
+
+#include <map>
+#include <vector>
 
 #include <QAction>
 #include <QComboBox>
@@ -45,7 +49,7 @@ int ToPixels(int twips, double twipsPerPixel) {
 }
 
 // A toolbar icon of our own: the caption's first character on a coloured tile, one colour per group.
-QIcon MakeIcon(const std::string& key, const std::string& caption) {
+QIcon BadgeIcon(const std::string& key, const std::string& caption) {
     QColor colour("#4a78b5");
     if (key.starts_with("move")) {
         colour = QColor("#3d8b5a");
@@ -70,6 +74,43 @@ QIcon MakeIcon(const std::string& key, const std::string& caption) {
     painter.setPen(Qt::white);
     painter.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, QString::fromStdString(caption).left(1));
     return QIcon(pixmap);
+}
+
+// The desktop icon theme's names for a button's command (freedesktop.org naming), best first.
+std::vector<QString> ThemeIconNames(const std::string& key) {
+    static const std::map<std::string, std::vector<QString>> names = {
+        {"print", {"document-print"}},
+        {"printpreview", {"document-print-preview"}},
+        {"printsetup", {"document-page-setup"}},
+        {"paper", {"document-properties"}},
+        {"movefirst", {"go-first"}},
+        {"moveprev", {"go-previous"}},
+        {"movenext", {"go-next"}},
+        {"movelast", {"go-last"}},
+        {"regetdata", {"view-refresh"}},
+        {"open", {"document-open"}},
+        {"dc", {"document-export", "document-save-as"}},
+        {"t_return", {"go-up", "edit-undo"}},
+        {"t_coledit", {"document-edit", "edit-rename"}},
+        {"t_csgs", {"edit-clear-all", "edit-clear"}},
+        {"exit", {"window-close", "application-exit"}},
+    };
+    const auto found = names.find(key);
+    return found == names.end() ? std::vector<QString>{} : found->second;
+}
+
+// The button's icon from the desktop's icon theme, so the buttons read as those of the user's other
+// programs; where the theme lacks it (or no theme is installed, as on a bare server), the badge. Some
+// themes (GNOME's) carry only the monochrome "-symbolic" drawings.
+QIcon MakeIcon(const std::string& key, const std::string& caption) {
+    for (const QString& name : ThemeIconNames(key)) {
+        for (const QString& variant : {name, name + "-symbolic"}) {
+            if (QIcon::hasThemeIcon(variant)) {
+                return QIcon::fromTheme(variant);
+            }
+        }
+    }
+    return BadgeIcon(key, caption);
 }
 
 // The keys of the toolbar's commands, as the spreadsheet programs and viewers people know use them.
@@ -338,6 +379,7 @@ void GridPrintWindow::ShowModal() {
     dialog.setWindowTitle(QString::fromStdString(logic.Caption()));
     dialog.setWindowFlag(Qt::WindowMaximizeButtonHint);
     dialog.resize(1000, 700);
+    ui::qt::UseChineseLocale(dialog);
 
     auto* layout = new QVBoxLayout(&dialog);
     layout->setContentsMargins(0, 0, 0, 0);
