@@ -197,7 +197,7 @@ std::optional<ui::SaveFileChoice> BenchServices::AskSaveFile(const ui::SaveFileR
     return ui::SaveFileChoice{exportPath, 1};
 }
 
-bool BenchServices::AskParameters(const std::string&, sqlreport::ParameterForm& form) {
+bool BenchPrompt::AskParameters(const std::string&, QV_GridPrint::ParameterForm& form) {
     if (const auto problem = form.Validate()) {
         std::fprintf(stderr, "bench: parameters refused: %s\n", problem->message.c_str());
         std::_Exit(3);
@@ -206,7 +206,7 @@ bool BenchServices::AskParameters(const std::string&, sqlreport::ParameterForm& 
 }
 
 ReportWindow::ReportWindow(const std::string& path, int reportId, const char* name) {
-    host = std::make_shared<QV_GridPrint::clsGridPrint>(services);
+    host = std::make_shared<QV_GridPrint::clsGridPrint>(services, prompt);
     auto cnn = ado::Connection::Create();
     cnn->Open(path);
     host->set_cnn(cnn);

@@ -44,13 +44,11 @@ constexpr const char* kDoubleClick = "dblclick:";
 constexpr const char* kOwnFormats[] = {"png", "json"};
 
 // Nobody sits in front of the run: messages are collected, the save dialog answers with the requested
-// file during the export step only, printing is refused, and the parameter dialog is answered from
-// the request.
-class BatchServices final : public ui::Services, public sqlreport::ParameterPrompt {
+// file during the export step only, and printing is refused.
+class BatchServices final : public ui::Services {
 public:
     BatchServices(fs::path folder, const ExportRequest& request, std::vector<ExportMessage>& messages)
-        : m_folder(std::move(folder)), m_path(request.path), m_prompt(request.parameters),
-          m_messages(messages) {}
+        : m_folder(std::move(folder)), m_path(request.path), m_messages(messages) {}
 
     ui::Answer ShowMessage(const ui::Message& message) override {
         Note(message.title.empty() ? ui::kDefaultTitle : message.title, message.text);
@@ -81,11 +79,39 @@ public:
     ui::OutputOutcome PreviewSheet(const sheet::SheetDocument&) override { return Refused(); }
     ui::OutputOutcome PageSetupDialog(sheet::SheetDocument&) override { return Refused(); }
 
-    bool AskParameters(const std::string& title, sqlreport::ParameterForm& form) override {
-        if (m_prompt.AskParameters(title, form)) {
+    // The run's own complaint: it stops the run like a message box of the window.
+    void Fault(const std::string& text) {
+        Note("", text);
+        ++m_faults;
+    }
+    int Faults() const { return m_faults; }
+    // The export step: the save dialog now answers with the requested file, as this file type.
+    void BeginExport(int fileType) { m_fileType = fileType; }
+    void Note(std::string title, std::string text) {
+        m_messages.push_back({std::move(title), std::move(text)});
+    }
+
+private:
+    static ui::OutputOutcome Refused() { return {ui::OutputResult::Failed, "批处理时不能打印或预览"}; }
+
+    fs::path m_folder;
+    std::string m_path;
+    std::vector<ExportMessage>& m_messages;
+    int m_fileType = 0;
+    int m_faults = 0;
+};
+
+// The parameter dialog is answered from the request; a refused value is a fault of the run.
+class BatchPrompt final : public QV_GridPrint::ParameterPrompt {
+public:
+    BatchPrompt(BatchServices& services, const ExportRequest& request)
+        : m_services(services), m_preset(request.parameters) {}
+
+    bool AskParameters(const std::string& title, QV_GridPrint::ParameterForm& form) override {
+        if (m_preset.AskParameters(title, form)) {
             return true;
         }
-        Fault(m_prompt.Refusal());
+        m_services.Fault(m_preset.Refusal());
         return false;
     }
     // A record the plug-in would show is kept with the messages; it is no fault.
@@ -95,30 +121,12 @@ public:
         for (const auto& [caption, value] : fields) {
             text.append(text.empty() ? "" : " ").append(caption).append("=").append(value);
         }
-        Note(title, text);
+        m_services.Note(title, text);
     }
-
-    // The run's own complaint: it stops the run like a message box of the window.
-    void Fault(const std::string& text) {
-        Note("", text);
-        ++m_faults;
-    }
-    int Faults() const { return m_faults; }
-    // The export step: the save dialog now answers with the requested file, as this file type.
-    void BeginExport(int fileType) { m_fileType = fileType; }
 
 private:
-    void Note(std::string title, std::string text) {
-        m_messages.push_back({std::move(title), std::move(text)});
-    }
-    static ui::OutputOutcome Refused() { return {ui::OutputResult::Failed, "批处理时不能打印或预览"}; }
-
-    fs::path m_folder;
-    std::string m_path;
-    sqlreport::PresetPrompt m_prompt;
-    std::vector<ExportMessage>& m_messages;
-    int m_fileType = 0;
-    int m_faults = 0;
+    BatchServices& m_services;
+    sqlreport::PresetPrompt m_preset;
 };
 
 // The report window without a screen: loads, runs the actions, writes the file.
@@ -277,7 +285,7 @@ ExportResult ExportReport(const std::function<void(QV_GridPrint::clsGridPrint&)>
             return fail(std::move(problem));
         }
         auto services = std::make_shared<BatchServices>(componentFolder, request, result.messages);
-        QV_GridPrint::clsGridPrint host(services);
+        QV_GridPrint::clsGridPrint host(services, std::make_shared<BatchPrompt>(*services, request));
         prepareHost(host);
         bool written = false;
         host.SetReportWindowFactory([&services, &request, &formatName, &written] {

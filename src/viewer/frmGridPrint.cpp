@@ -163,7 +163,7 @@ void frmGridPrint::CloseIfFailed() {
 bool frmGridPrint::SetData() {
     vb::SkipOnError([&] {
         mRpt.reset();
-        mRpt = m_plugins.Create(pGPrint->ClsName, pGPrint);
+        mRpt = m_plugins.Create(pGPrint->ClsName, {pGPrint, pGPrint->Prompt()});
     });
     if (!mRpt) {
         m_services.ShowMessage({NotRegisteredMessage(pGPrint->ClsName), {}, ui::Buttons::Ok, ui::Icon::None});
