@@ -197,6 +197,10 @@ std::optional<ui::SaveFileChoice> BenchServices::AskSaveFile(const ui::SaveFileR
     return ui::SaveFileChoice{exportPath, 1};
 }
 
+std::shared_ptr<QV_GridPrint::SheetOutput> NoPrinting() {
+    return std::make_shared<QV_GridPrint::RefusedSheetOutput>("no printing in benchmarks");
+}
+
 bool BenchPrompt::AskParameters(const std::string&, QV_GridPrint::ParameterForm& form) {
     if (const auto problem = form.Validate()) {
         std::fprintf(stderr, "bench: parameters refused: %s\n", problem->message.c_str());
@@ -223,7 +227,7 @@ ReportWindow::ReportWindow(const std::string& path, int reportId, const char* na
     QV_GridPrint::modGridPrint::RptID = static_cast<std::int16_t>(reportId);
     QV_GridPrint::modGridPrint::bMxMode = false;
     sqlreport::Register(*registry, nullptr);
-    window = std::make_shared<QV_GridPrint::frmGridPrint>(*host, *services, *registry);
+    window = std::make_shared<QV_GridPrint::frmGridPrint>(*host, *services, *output, *registry);
 }
 
 void ReportWindow::Open() {
@@ -243,6 +247,7 @@ void ReportWindow::Keep() {
     g_kept.push_back(registry);
     g_kept.push_back(host);
     g_kept.push_back(services);
+    g_kept.push_back(output);
 }
 
 } // namespace vondrel::bench

@@ -6,6 +6,7 @@
 #include "plugin/ParameterPrompt.h"
 #include "plugin/PluginRegistry.h"
 #include "ui/Services.h"
+#include "viewer/SheetOutput.h"
 #include "viewer/frmGridPrint.h"
 
 #include <filesystem>
@@ -58,13 +59,10 @@ public:
     double TwipsPerPixelX() const override { return 15; }
     double TwipsPerPixelY() const override { return 15; }
     std::filesystem::path ApplicationFolder() const override { return "bench-data"; }
-    ui::OutputOutcome PrintSheet(const sheet::SheetDocument&) override { return Refused(); }
-    ui::OutputOutcome PreviewSheet(const sheet::SheetDocument&) override { return Refused(); }
-    ui::OutputOutcome PageSetupDialog(sheet::SheetDocument&) override { return Refused(); }
-
-private:
-    static ui::OutputOutcome Refused() { return {ui::OutputResult::Failed, "no printing in benchmarks"}; }
 };
+
+// Print, preview and page set-up refused: benchmarks print nothing.
+std::shared_ptr<QV_GridPrint::SheetOutput> NoPrinting();
 
 // The parameter dialog takes the defaults; defaults it refuses end the process.
 class BenchPrompt final : public QV_GridPrint::ParameterPrompt {
@@ -79,6 +77,7 @@ public:
 struct ReportWindow {
     std::shared_ptr<BenchServices> services = std::make_shared<BenchServices>();
     std::shared_ptr<BenchPrompt> prompt = std::make_shared<BenchPrompt>();
+    std::shared_ptr<QV_GridPrint::SheetOutput> output = NoPrinting();
     std::shared_ptr<QV_GridPrint::clsGridPrint> host;
     std::shared_ptr<QV_GridPrint::PluginRegistry> registry = std::make_shared<QV_GridPrint::PluginRegistry>();
     std::shared_ptr<QV_GridPrint::frmGridPrint> window;

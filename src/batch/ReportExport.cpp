@@ -25,6 +25,7 @@
 #include "ui/qt/QtServices.h"
 #include "vb/Conversion.h"
 #include "vb/Error.h"
+#include "viewer/SheetOutput.h"
 #include "viewer/frmGridPrint.h"
 
 #include <algorithm>
@@ -43,8 +44,8 @@ constexpr const char* kDoubleClick = "dblclick:";
 // writers of their own here.
 constexpr const char* kOwnFormats[] = {"png", "json"};
 
-// Nobody sits in front of the run: messages are collected, the save dialog answers with the requested
-// file during the export step only, and printing is refused.
+// Nobody sits in front of the run: messages are collected and the save dialog answers with the
+// requested file during the export step only.
 class BatchServices final : public ui::Services {
 public:
     BatchServices(fs::path folder, const ExportRequest& request, std::vector<ExportMessage>& messages)
@@ -75,9 +76,6 @@ public:
     double TwipsPerPixelX() const override { return 15; }
     double TwipsPerPixelY() const override { return 15; }
     fs::path ApplicationFolder() const override { return m_folder; }
-    ui::OutputOutcome PrintSheet(const sheet::SheetDocument&) override { return Refused(); }
-    ui::OutputOutcome PreviewSheet(const sheet::SheetDocument&) override { return Refused(); }
-    ui::OutputOutcome PageSetupDialog(sheet::SheetDocument&) override { return Refused(); }
 
     // The run's own complaint: it stops the run like a message box of the window.
     void Fault(const std::string& text) {
@@ -92,8 +90,6 @@ public:
     }
 
 private:
-    static ui::OutputOutcome Refused() { return {ui::OutputResult::Failed, "批处理时不能打印或预览"}; }
-
     fs::path m_folder;
     std::string m_path;
     std::vector<ExportMessage>& m_messages;
@@ -137,7 +133,10 @@ public:
 
     void SetHost(QV_GridPrint::clsGridPrint& host) override { m_host = &host; }
     void ShowModal() override {
-        QV_GridPrint::frmGridPrint window(*m_host, m_services, QV_GridPrint::PluginRegistry::Instance());
+        // Printing is refused: there is nobody to take the pages.
+        QV_GridPrint::RefusedSheetOutput output("批处理时不能打印或预览");
+        QV_GridPrint::frmGridPrint window(*m_host, m_services, output,
+                                          QV_GridPrint::PluginRegistry::Instance());
         window.Load();
         // The size of a full-HD window's inner area, so that layout-dependent steps run as on screen.
         window.Resize(28000, 14000);

@@ -81,13 +81,6 @@ public:
     double TwipsPerPixelX() const override { return Qt().TwipsPerPixelX(); }
     double TwipsPerPixelY() const override { return Qt().TwipsPerPixelY(); }
     std::filesystem::path ApplicationFolder() const override { return Folder(); }
-    ui::OutputOutcome PrintSheet(const sheet::SheetDocument& doc) override { return Qt().PrintSheet(doc); }
-    ui::OutputOutcome PreviewSheet(const sheet::SheetDocument& doc) override {
-        return Qt().PreviewSheet(doc);
-    }
-    ui::OutputOutcome PageSetupDialog(sheet::SheetDocument& doc) override {
-        return Qt().PageSetupDialog(doc);
-    }
 
     void SetHandler(vondrel_message_handler handler, void* user) {
         m_handler = handler;

@@ -21,6 +21,7 @@
 #include "vb/DateTime.h"
 #include "vb/Error.h"
 #include "vb/Strings.h"
+#include "viewer/SheetOutput.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -82,8 +83,9 @@ std::shared_ptr<ado::Recordset> RequireRecordset(const std::shared_ptr<ado::Reco
 
 } // namespace
 
-frmGridPrint::frmGridPrint(clsGridPrint& host, ui::Services& services, PluginRegistry& plugins)
-    : pGPrint(&host), m_services(services), m_plugins(plugins), m_toolbar(MakeToolbar()) {
+frmGridPrint::frmGridPrint(clsGridPrint& host, ui::Services& services, SheetOutput& output,
+                           PluginRegistry& plugins)
+    : pGPrint(&host), m_services(services), m_output(output), m_plugins(plugins), m_toolbar(MakeToolbar()) {
     vsf.SetClickHandler([this] { SelectClickedRow(vsf); });
     vsf.SetDblClickHandler([this] { GridDblClick(); });
 }
@@ -677,9 +679,9 @@ void frmGridPrint::SetCellDownPara() {
 void frmGridPrint::PrintGrid(bool bPreview) {
     ReportingErrors(m_services, [&] {
         SetCellDataFromVSF();
-        const ui::OutputOutcome outcome =
-            bPreview ? m_services.PreviewSheet(clldata) : m_services.PrintSheet(clldata);
-        if (outcome.result == ui::OutputResult::Failed) {
+        const OutputOutcome outcome =
+            bPreview ? m_output.PreviewSheet(clldata) : m_output.PrintSheet(clldata);
+        if (outcome.result == OutputResult::Failed) {
             modGridPrint::ShowErrMsg(m_services, outcome.error.empty()
                                                      ? (bPreview ? "打印预览没有完成" : "打印没有完成")
                                                      : outcome.error);
@@ -689,8 +691,8 @@ void frmGridPrint::PrintGrid(bool bPreview) {
 }
 
 void frmGridPrint::PageSetupDialog() {
-    const ui::OutputOutcome outcome = m_services.PageSetupDialog(clldata);
-    if (outcome.result == ui::OutputResult::Failed) {
+    const OutputOutcome outcome = m_output.PageSetupDialog(clldata);
+    if (outcome.result == OutputResult::Failed) {
         modGridPrint::ShowErrMsg(m_services, outcome.error.empty() ? "页面设置没有完成" : outcome.error);
     }
 }

@@ -30,6 +30,7 @@ namespace QV_GridPrint {
 
 class clsGridPrint;
 class PluginRegistry;
+class SheetOutput;
 namespace columns {
 class frmColEdit;
 }
@@ -109,7 +110,8 @@ enum class WindowPart { Caption, Title, Toolbar, Selector, Grid, Layout };
 //     with the grid presentation (grid/) and the print sheet.
 class frmGridPrint {
 public:
-    frmGridPrint(clsGridPrint& host, ui::Services& services, PluginRegistry& plugins);
+    // output: where print, preview and page set-up send the print sheet.
+    frmGridPrint(clsGridPrint& host, ui::Services& services, SheetOutput& output, PluginRegistry& plugins);
     ~frmGridPrint();
     frmGridPrint(const frmGridPrint&) = delete;
     frmGridPrint& operator=(const frmGridPrint&) = delete;
@@ -251,6 +253,7 @@ private:
     void SaveColumnWidths();
 
     ui::Services& m_services;
+    SheetOutput& m_output;
     PluginRegistry& m_plugins;
     grid::GridModel vsf;
     sheet::SheetDocument cll;

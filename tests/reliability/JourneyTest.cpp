@@ -130,7 +130,8 @@ private:
         explicit Window(Walk& walk) : m_walk(walk) {}
         void SetHost(QV_GridPrint::clsGridPrint& host) override { m_host = &host; }
         void ShowModal() override {
-            frmGridPrint window(*m_host, m_walk.m_services->scripted, m_walk.m_registry);
+            frmGridPrint window(*m_host, m_walk.m_services->scripted, m_walk.m_services->scripted,
+                                m_walk.m_registry);
             window.SetModalDialogs(&m_walk.m_dialogs);
             window.Load();
             if (m_walk.m_isChecking) {

@@ -146,7 +146,8 @@ private:
         explicit Window(DemoWindowFixture& fixture) : m_fixture(fixture) {}
         void SetHost(QV_GridPrint::clsGridPrint& host) override { m_host = &host; }
         void ShowModal() override {
-            QV_GridPrint::frmGridPrint window(*m_host, m_fixture.m_services->scripted, m_fixture.m_registry);
+            QV_GridPrint::frmGridPrint window(*m_host, m_fixture.m_services->scripted,
+                                              m_fixture.m_services->scripted, m_fixture.m_registry);
             window.SetModalDialogs(&m_fixture.m_dialogs);
             window.Load();
             m_fixture.m_loaded = window.bOK;

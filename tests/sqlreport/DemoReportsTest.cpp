@@ -27,7 +27,8 @@ protected:
         if (!m_registry.Has(kProgId)) {
             Register(m_registry, nullptr);
         }
-        m_window = std::make_unique<QV_GridPrint::frmGridPrint>(*m_host, m_services->scripted, m_registry);
+        m_window = std::make_unique<QV_GridPrint::frmGridPrint>(*m_host, m_services->scripted,
+                                                                m_services->scripted, m_registry);
         m_window->Load();
         EXPECT_TRUE(m_window->bOK);
         return *m_window;
@@ -214,7 +215,8 @@ TEST_P(DemoReports, PluginLibraryFromTheComponentFolder) {
     m_services->answers.push_back({true, {{"fregionid", "西南"}}});
     UseReport(1);
     QV_GridPrint::PluginRegistry registry; // nothing built in: only the library provides the ProgID
-    m_window = std::make_unique<QV_GridPrint::frmGridPrint>(*m_host, m_services->scripted, registry);
+    m_window = std::make_unique<QV_GridPrint::frmGridPrint>(*m_host, m_services->scripted,
+                                                            m_services->scripted, registry);
     m_window->Load();
     EXPECT_TRUE(m_window->bOK);
     EXPECT_EQ(m_services->shownForms.size(), 1u) << "the library found the scripted dialog";

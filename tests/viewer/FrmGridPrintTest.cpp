@@ -77,7 +77,7 @@ protected:
     frmGridPrint& Open(const ReportScript& script) {
         m_registry.Register("Test.Scripted",
                             [this, script] { return std::make_unique<ScriptedReport>(script, m_log); });
-        m_window = std::make_unique<frmGridPrint>(*m_host, *m_services, m_registry);
+        m_window = std::make_unique<frmGridPrint>(*m_host, *m_services, *m_services, m_registry);
         m_window->SetCloseHandler([this] { ++m_closes; });
         return *m_window;
     }

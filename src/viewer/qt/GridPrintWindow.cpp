@@ -14,6 +14,7 @@
 #include "ui/Services.h"
 #include "vb/Conversion.h"
 #include "viewer/frmGridPrint.h"
+#include "viewer/qt/QtSheetOutput.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -205,6 +206,8 @@ private:
 
 struct GridPrintWindow::Private {
     PluginRegistry& plugins;
+    SheetOutput* output;
+    std::unique_ptr<QtSheetOutput> qtOutput;
     clsGridPrint* host = nullptr;
     std::unique_ptr<frmGridPrint> logic;
     QDialog* dialog = nullptr;
@@ -221,7 +224,7 @@ struct GridPrintWindow::Private {
     std::function<void(GridPrintWindow&)> shownObserver;
     bool isFillingSelector = false;
 
-    explicit Private(PluginRegistry& p) : plugins(p) {}
+    Private(PluginRegistry& p, SheetOutput* o) : plugins(p), output(o) {}
 
     double TwipsPerPixel() const {
         const double fromScreen = host->Services().TwipsPerPixelX();
@@ -307,7 +310,8 @@ struct GridPrintWindow::Private {
     }
 };
 
-GridPrintWindow::GridPrintWindow(PluginRegistry& plugins) : d(std::make_unique<Private>(plugins)) {}
+GridPrintWindow::GridPrintWindow(PluginRegistry& plugins, SheetOutput* output)
+    : d(std::make_unique<Private>(plugins, output)) {}
 
 GridPrintWindow::~GridPrintWindow() = default;
 
@@ -333,7 +337,11 @@ void GridPrintWindow::ShowModal() {
     }
     ReportDialog dialog;
     d->dialog = &dialog;
-    d->logic = std::make_unique<frmGridPrint>(*d->host, d->host->Services(), d->plugins);
+    if (!d->output && !d->qtOutput) {
+        d->qtOutput = std::make_unique<QtSheetOutput>(d->host->Services());
+    }
+    d->logic = std::make_unique<frmGridPrint>(*d->host, d->host->Services(),
+                                              d->output ? *d->output : *d->qtOutput, d->plugins);
     frmGridPrint& logic = *d->logic;
     dialog.setWindowTitle(QString::fromStdString(logic.Caption()));
     dialog.setWindowFlag(Qt::WindowMaximizeButtonHint);
