@@ -104,7 +104,7 @@ void frmGridPrint::Load() {
     bFmtLoaded = false;
     bOK = true;
     vsf.SetInertSetting(77, 0);
-    bIsDetail = false;
+    detail.bIsDetail = false;
     bParaSet = false;
     // Plug-in libraries of the component's folder join the built-in plug-ins; one that cannot be loaded
     // is named, and the reports of the others still work.
@@ -213,8 +213,8 @@ void frmGridPrint::SplitParameters(bool alsoSave) {
     ParaValue = values;
     ParaText = texts;
     if (alsoSave) {
-        ParaValueSave = std::move(values);
-        ParaTextSave = std::move(texts);
+        detail.ParaValueSave = std::move(values);
+        detail.ParaTextSave = std::move(texts);
     }
 }
 
@@ -303,16 +303,17 @@ bool frmGridPrint::GetMxData(bool bSetPara) {
                 ParaText.back() = label.front() + ":" + TL1.text;
             }
             Changed(WindowPart::Selector);
-        } else if (strMxBindField.empty()) {
+        } else if (detail.strMxBindField.empty()) {
             bHasBind = false;
             HideSelector();
         } else {
             bHasBind = true;
-            strBindField = strMxBindField;
+            strBindField = detail.strMxBindField;
             SetupSelector();
             // The master list takes every parameter but the last, which is the bind value itself.
             const std::size_t count = ParaValue.empty() ? 0 : ParaValue.size() - 1;
-            const std::shared_ptr<ado::Recordset> list = PrepareProcedure(strMainProc, count)->Execute();
+            const std::shared_ptr<ado::Recordset> list =
+                PrepareProcedure(detail.strMainProc, count)->Execute();
             if (mRpt->rsMain() && mRpt->rsMain()->State() == ado::adStateOpen) {
                 mRpt->rsMain()->Close();
             }
@@ -322,10 +323,11 @@ bool frmGridPrint::GetMxData(bool bSetPara) {
             }
         }
         DrawTitle();
-        if (!vb::Trim(strStoreProc).empty()) {
+        if (!vb::Trim(detail.strStoreProc).empty()) {
             // Prepared before the plug-in's rows are closed: a procedure that cannot be called leaves
             // them open for the commands that follow.
-            const std::shared_ptr<ado::Command> command = PrepareProcedure(strStoreProc, ParaValue.size());
+            const std::shared_ptr<ado::Command> command =
+                PrepareProcedure(detail.strStoreProc, ParaValue.size());
             if (mRpt->rs() && mRpt->rs()->State() == ado::adStateOpen) {
                 mRpt->rs()->Close();
             }
@@ -426,7 +428,7 @@ void frmGridPrint::SelectorFollowUp() {
     if (bSelPending && !RefuseWhileClosing()) {
         ReportingErrors(m_services, [&] {
             RequireRecordset(mRpt->rsMain(), "主表记录集（rsMain）")->SetBookmark(TL1.pickedBookmark);
-            return bIsDetail ? GetMxData(false) : GetData(false);
+            return detail.bIsDetail ? GetMxData(false) : GetData(false);
         });
     }
     bSelPending = false;
@@ -495,7 +497,7 @@ void frmGridPrint::Navigate(const std::string& key) {
             return;
         }
     }
-    if (bIsDetail) {
+    if (detail.bIsDetail) {
         GetMxData(false);
     } else {
         GetData(false);
