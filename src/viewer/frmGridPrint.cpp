@@ -103,7 +103,7 @@ void frmGridPrint::Changed(WindowPart part) {
 void frmGridPrint::Load() {
     bFmtLoaded = false;
     bOK = true;
-    vsf.SetInertSetting(77, 0);
+    vsf.SetInertSetting(grid::KeptSetting::WindowLoad, 0);
     detail.bIsDetail = false;
     bParaSet = false;
     // Plug-in libraries of the component's folder join the built-in plug-ins; one that cannot be loaded
@@ -710,7 +710,7 @@ void frmGridPrint::PrintPara() {
                              RecordSelector::kHeightTwips};
     }
     LayoutParaLabels(ParaText, lbpara, selector);
-    vsf.SetInertSetting(66, 3);
+    vsf.SetInertSetting(grid::KeptSetting::ParameterLine, 3);
     Changed(WindowPart::Title);
 }
 

@@ -96,7 +96,8 @@ std::unique_ptr<frmGridPrint::SetAside> frmGridPrint::SetAsideReport() {
     saved->mRpt = std::move(mRpt);
     // The grid keeps its settings for the new report (they are the window's, not the report's).
     saved->grid.SwapContents(vsf);
-    for (const int setting : {77, 66}) {
+    for (const grid::KeptSetting setting :
+         {grid::KeptSetting::WindowLoad, grid::KeptSetting::ParameterLine}) {
         vsf.SetInertSetting(setting, saved->grid.InertSetting(setting));
     }
     saved->cll = std::exchange(cll, sheet::SheetDocument());
