@@ -12,6 +12,7 @@
 #include "select/frmSelectReport.h"
 #include "select/qt/SelectReportDialog.h"
 #include "ui/Services.h"
+#include "vb/Colour.h"
 #include "vb/Conversion.h"
 #include "viewer/frmGridPrint.h"
 #include "viewer/qt/QtSheetOutput.h"
@@ -123,8 +124,7 @@ QColor ColourOf(long colour, const QPalette& palette) {
     if ((colour & 0x80000000L) != 0) {
         return (colour & 0xFF) == 5 ? palette.color(QPalette::Base) : palette.color(QPalette::WindowText);
     }
-    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                  static_cast<int>((colour >> 16) & 0xFF));
+    return QColor(vb::BgrToRgb(static_cast<std::uint32_t>(colour & 0xFFFFFF)));
 }
 
 // The title band: our own banner (800 x 127), the report title where the logic drew it.

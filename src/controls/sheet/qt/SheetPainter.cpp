@@ -18,6 +18,7 @@
 #include "controls/sheet/CellAlign.h"
 #include "controls/sheet/qt/ReportFonts.h"
 #include "controls/sheet/qt/SheetPainter_p.h"
+#include "vb/Colour.h"
 
 #include <algorithm>
 #include <cmath>
@@ -36,8 +37,7 @@ constexpr double kTextPaddingPx = 2;
 constexpr double kPageLineFontPt = 9;
 
 QColor FromBgr(std::uint32_t bgr) {
-    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
-                  static_cast<int>((bgr >> 16) & 0xFF));
+    return QColor(vb::BgrToRgb(bgr));
 }
 
 // Pen width in points and dash pattern of a border style (docs/sheet.md).
