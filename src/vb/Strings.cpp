@@ -261,4 +261,67 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && CompareNoCase(a, b) == 0;
 }
 
+std::size_t Utf8SequenceLength(std::string_view s, std::size_t at) {
+    const auto b = static_cast<unsigned char>(s[at]);
+    if (b < 0x80) {
+        return 1;
+    }
+    const std::size_t len = (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+    if (len == 0 || at + len > s.size()) {
+        return 0;
+    }
+    unsigned cp = b & (0x7Fu >> len);
+    for (std::size_t k = 1; k < len; ++k) {
+        const auto c = static_cast<unsigned char>(s[at + k]);
+        if ((c & 0xC0) != 0x80) {
+            return 0;
+        }
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    static constexpr unsigned kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+    return cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) ? 0 : len;
+}
+
+void AppendQuoted(std::string& out, std::string_view text, const QuoteTable& table) {
+    out += '"';
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char ch = text[at];
+        const auto byte = static_cast<unsigned char>(ch);
+        switch (ch) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            if (table.isUtf8Checked && byte >= 0x80) {
+                const std::size_t len = Utf8SequenceLength(text, at);
+                if (len > 0) {
+                    out.append(text, at, len);
+                    at += len - 1;
+                    break;
+                }
+            }
+            if (byte < 0x20 || (table.isUtf8Checked && byte >= 0x7F)) {
+                out += table.bytePrefix;
+                out += table.hexDigits[byte >> 4];
+                out += table.hexDigits[byte & 15];
+            } else {
+                out += ch;
+            }
+        }
+    }
+    out += '"';
+}
+
 } // namespace vb

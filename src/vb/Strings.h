@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -51,5 +52,20 @@ std::string Replace(std::string_view text, std::string_view find, std::string_vi
 // Field and object names compare case-insensitively (ASCII folding); <0, 0, >0 like strcmp.
 int CompareNoCase(std::string_view a, std::string_view b);
 bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// Length of the valid UTF-8 sequence starting at `at` (1..4), or 0 when the bytes there are none.
+std::size_t Utf8SequenceLength(std::string_view s, std::size_t at);
+
+// How AppendQuoted writes the bytes that cannot stand for themselves. Every table escapes \ \" tab,
+// LF and CR with a backslash; other control bytes become bytePrefix and two hex digits.
+struct QuoteTable {
+    std::string_view bytePrefix; // "\\u00" (JSON), "\\x"
+    const char* hexDigits;       // 16 digits, upper or lower case
+    // Also escape DEL and every byte that is not part of valid UTF-8, so that the quoted text is valid
+    // UTF-8 whatever the input held; otherwise such bytes pass through.
+    bool isUtf8Checked;
+};
+// Appends text between double quotes, escaped by `table`.
+void AppendQuoted(std::string& out, std::string_view text, const QuoteTable& table);
 
 } // namespace vb

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "vb/Strings.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -13,27 +15,7 @@ inline constexpr std::string_view kMagic = "vondrel-cll";
 inline constexpr int kVersion = 1;
 inline constexpr std::string_view kOrientation[] = {"portrait", "landscape"};
 
-// Length of the valid UTF-8 sequence starting at `at` (1..4), or 0 when the bytes there are none.
-inline std::size_t Utf8SequenceLength(std::string_view s, std::size_t at) {
-    const auto b = static_cast<unsigned char>(s[at]);
-    if (b < 0x80) {
-        return 1;
-    }
-    const std::size_t len = (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
-    if (len == 0 || at + len > s.size()) {
-        return 0;
-    }
-    unsigned cp = b & (0x7Fu >> len);
-    for (std::size_t k = 1; k < len; ++k) {
-        const auto c = static_cast<unsigned char>(s[at + k]);
-        if ((c & 0xC0) != 0x80) {
-            return 0;
-        }
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    static constexpr unsigned kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    return cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) ? 0 : len;
-}
+using vb::Utf8SequenceLength;
 
 inline bool ValidUtf8(std::string_view s) {
     for (std::size_t at = 0; at < s.size();) {
