@@ -10,7 +10,6 @@
 #include "plugin/ParameterItem.h"
 #include "plugin/PluginRegistry.h"
 #include "sqlreport/NamedSql.h"
-#include "sqlreport/ParameterPrompt.h"
 #include "ui/Services.h"
 #include "vb/Array.h"
 #include "vb/Conversion.h"
@@ -38,8 +37,8 @@ bool IsOpen(const std::shared_ptr<ado::Recordset>& rs) {
 
 } // namespace
 
-SqlReport::SqlReport(ParameterPrompt* fallback, QV_GridPrint::clsGridPrint* creator)
-    : m_fallback(fallback), m_creator(creator) {}
+SqlReport::SqlReport(ParameterPrompt* fallback, const QV_GridPrint::PluginContext& context)
+    : m_prompt(context.prompt ? context.prompt : fallback), m_creator(context.host) {}
 
 void SqlReport::ForgetSessionValues() {
     SessionTexts().clear();
@@ -100,15 +99,10 @@ const ParameterForm& SqlReport::Form() {
 }
 
 ParameterPrompt& SqlReport::Prompt() {
-    if (pGPrint()) {
-        if (auto* prompt = dynamic_cast<ParameterPrompt*>(&pGPrint()->Services())) {
-            return *prompt;
-        }
-    }
-    if (!m_fallback) {
+    if (!m_prompt) {
         throw vb::Error(vb::kErrObjectRequired, "没有可以输入报表参数的对话框。");
     }
-    return *m_fallback;
+    return *m_prompt;
 }
 
 bool SqlReport::SetPara() {
@@ -295,8 +289,8 @@ bool SqlReport::SetCellFormat(sheet::SheetDocument& cll) {
 }
 
 void Register(QV_GridPrint::PluginRegistrar& registrar, ParameterPrompt* fallback) {
-    registrar.RegisterForHost(kProgId, [fallback](QV_GridPrint::clsGridPrint* host) {
-        return std::make_unique<SqlReport>(fallback, host);
+    registrar.RegisterWithContext(kProgId, [fallback](const QV_GridPrint::PluginContext& context) {
+        return std::make_unique<SqlReport>(fallback, context);
     });
 }
 

@@ -59,17 +59,17 @@ void SetVsHeadFont(const sheet::SheetDocument& cll, grid::GridModel& vsf, int iC
         throw vb::Error(vb::kErrInvalidCall, "读取模板单元格字体失败（列 " + std::to_string(iCll) + "，行 " +
                                                  std::to_string(jCll) + "）");
     }
-    vsf.SetRangeProp(11, iVS, jVS, vb::Variant(face));
-    vsf.SetRangeProp(12, iVS, jVS, vb::Variant(static_cast<double>(size)));
+    vsf.SetRangeProp(grid::CellSetting::FaceName, iVS, jVS, vb::Variant(face));
+    vsf.SetRangeProp(grid::CellSetting::FontSize, iVS, jVS, vb::Variant(static_cast<double>(size)));
     const FontStyleFlags flags = StyleCodeFlags(style);
     if (flags.isBold) {
-        vsf.SetRangeProp(13, iVS, jVS, vb::Variant(true));
+        vsf.SetRangeProp(grid::CellSetting::Bold, iVS, jVS, vb::Variant(true));
     }
     if (flags.isItalic) {
-        vsf.SetRangeProp(14, iVS, jVS, vb::Variant(true));
+        vsf.SetRangeProp(grid::CellSetting::Italic, iVS, jVS, vb::Variant(true));
     }
     if (flags.isUnderline) {
-        vsf.SetRangeProp(15, iVS, jVS, vb::Variant(true));
+        vsf.SetRangeProp(grid::CellSetting::Underline, iVS, jVS, vb::Variant(true));
     }
 }
 
@@ -115,9 +115,9 @@ long SetVSFHead(const sheet::SheetDocument& cll, grid::GridModel& vsf, const Tem
             // A block reaching outside the header or the grid is clipped to what the grid has.
             const int lastRow = std::min(r2 - rows.vHeadStart, rows.iFixedRows - 1);
             const int lastCol = std::min(c2, iColCount - 1);
-            vsf.SetRangeProp(0, r1 - rows.vHeadStart, c1, lastRow, lastCol,
+            vsf.SetRangeProp(grid::CellSetting::Text, r1 - rows.vHeadStart, c1, lastRow, lastCol,
                              vb::Variant(TemplateCellText(cll, j, t)));
-            vsf.SetRangeProp(2, r1 - rows.vHeadStart, c1, vb::Variant(4));
+            vsf.SetRangeProp(grid::CellSetting::Align, r1 - rows.vHeadStart, c1, vb::Variant(4));
             SetVsHeadFont(cll, vsf, j, t, r1 - rows.vHeadStart, c1);
         }
     }

@@ -24,7 +24,8 @@ void AddHJ(grid::GridModel& vsf, const ColumnTables& tables) {
             vb::SkipOnError([&] {
                 vsf.AddTotalRow(2, -1, col, tables.vColFormat[i], kTotalsColour);
                 const int last = vsf.GridRowCount() - 1;
-                vsf.SetRangeProp(0, last, col, last, col, vsf.RangeProp(18, last - 1, col, last - 1, col));
+                vsf.SetRangeProp(grid::CellSetting::Text, last, col, last, col,
+                                 vsf.RangeProp(grid::CellSetting::Value, last - 1, col, last - 1, col));
                 vsf.SetColFormatText(col, tables.vColFormat[i]);
             });
             isAdded = true;
@@ -35,9 +36,11 @@ void AddHJ(grid::GridModel& vsf, const ColumnTables& tables) {
     }
     if (isAdded) {
         const int last = vsf.GridRowCount() - 1;
-        vb::SkipOnError([&] { vsf.SetRangeProp(0, last, 0, vb::Variant("")); });
+        vb::SkipOnError([&] { vsf.SetRangeProp(grid::CellSetting::Text, last, 0, vb::Variant("")); });
         if (captionColumn >= 0) {
-            vb::SkipOnError([&] { vsf.SetRangeProp(0, last, captionColumn, vb::Variant(caption)); });
+            vb::SkipOnError([&] {
+                vsf.SetRangeProp(grid::CellSetting::Text, last, captionColumn, vb::Variant(caption));
+            });
         }
     }
 }
@@ -50,18 +53,21 @@ void SetVSFont(grid::GridModel& vsf, const ColumnTables& tables, int iColCount, 
     }
     for (int col = 0; col < iColCount && col < static_cast<int>(tables.vColAttr.size()); ++col) {
         const ColumnAttr& attr = tables.vColAttr[static_cast<std::size_t>(col)];
-        vsf.SetRangeProp(11, iFixedRows, col, rowCount - 1, col, vb::Variant(attr.face));
-        vsf.SetRangeProp(12, iFixedRows, col, rowCount - 1, col,
+        vsf.SetRangeProp(grid::CellSetting::FaceName, iFixedRows, col, rowCount - 1, col,
+                         vb::Variant(attr.face));
+        vsf.SetRangeProp(grid::CellSetting::FontSize, iFixedRows, col, rowCount - 1, col,
                          vb::Variant(static_cast<double>(attr.fontSize)));
         const FontStyleFlags flags = StyleCodeFlags(attr.styleCode);
         if (flags.isBold) {
-            vsf.SetRangeProp(13, iFixedRows, col, rowCount - 1, col, vb::Variant(true));
+            vsf.SetRangeProp(grid::CellSetting::Bold, iFixedRows, col, rowCount - 1, col, vb::Variant(true));
         }
         if (flags.isItalic) {
-            vsf.SetRangeProp(14, iFixedRows, col, rowCount - 1, col, vb::Variant(true));
+            vsf.SetRangeProp(grid::CellSetting::Italic, iFixedRows, col, rowCount - 1, col,
+                             vb::Variant(true));
         }
         if (flags.isUnderline) {
-            vsf.SetRangeProp(15, iFixedRows, col, rowCount - 1, col, vb::Variant(true));
+            vsf.SetRangeProp(grid::CellSetting::Underline, iFixedRows, col, rowCount - 1, col,
+                             vb::Variant(true));
         }
     }
     const bool hasFlag = rsData && rsData->HasField("finterid");
@@ -82,10 +88,10 @@ void SetVSFont(grid::GridModel& vsf, const ColumnTables& tables, int iColCount, 
             }
             const long value = vb::CLng(flag);
             if (value == 0) {
-                vsf.SetRangeProp(6, row, 0, row, vsf.GridColCount() - 1,
+                vsf.SetRangeProp(grid::CellSetting::BackColour, row, 0, row, vsf.GridColCount() - 1,
                                  vb::Variant(static_cast<double>(kTotalsColour)));
             } else if (value == -1) {
-                vsf.SetRangeProp(6, row, 0, row, vsf.GridColCount() - 1,
+                vsf.SetRangeProp(grid::CellSetting::BackColour, row, 0, row, vsf.GridColCount() - 1,
                                  vb::Variant(static_cast<double>(kFlaggedColour)));
             }
         });
@@ -99,7 +105,8 @@ void SelectClickedRow(grid::GridModel& vsf) {
         if (row < 0 || last < 0) {
             return;
         }
-        const std::optional<double> colour = vsf.RangeProp(6, row, 0, row, last).NumberValue();
+        const std::optional<double> colour =
+            vsf.RangeProp(grid::CellSetting::BackColour, row, 0, row, last).NumberValue();
         const long back = colour ? static_cast<long>(*colour) : -1;
         if (back != kTotalsColour && back != kFlaggedColour) {
             // The row is the selection, but the clicked column stays the current one: the column

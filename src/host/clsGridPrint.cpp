@@ -31,8 +31,8 @@ const ReportWindowFactory& DefaultReportWindowFactory() {
     return DefaultFactorySlot();
 }
 
-clsGridPrint::clsGridPrint(std::shared_ptr<ui::Services> services)
-    : m_services(services ? std::move(services) : ui::DefaultServicesPtr()),
+clsGridPrint::clsGridPrint(std::shared_ptr<ui::Services> services, std::shared_ptr<ParameterPrompt> prompt)
+    : m_services(services ? std::move(services) : ui::DefaultServicesPtr()), m_prompt(std::move(prompt)),
       m_windowFactory(DefaultReportWindowFactory()) {}
 
 clsGridPrint::~clsGridPrint() = default;

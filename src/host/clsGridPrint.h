@@ -15,6 +15,8 @@ class Services;
 
 namespace QV_GridPrint {
 
+class ParameterPrompt;
+
 // The host object: the one thing a host application creates. It holds the host's connection, the
 // login record and the definition of the report shown, and is reachable from the window, the
 // dialogs and the plug-ins as pGPrint.
@@ -25,7 +27,10 @@ namespace QV_GridPrint {
 class clsGridPrint : public IGridPrint {
 public:
     // services: message boxes etc.; null = the process default (ui::DefaultServices()).
-    explicit clsGridPrint(std::shared_ptr<ui::Services> services = nullptr);
+    // prompt: the host's own answer to a plug-in's parameter and record dialogs (a host that runs
+    // unattended, a test); null: plug-ins show their own. The window gives it to each plug-in it makes.
+    explicit clsGridPrint(std::shared_ptr<ui::Services> services = nullptr,
+                          std::shared_ptr<ParameterPrompt> prompt = nullptr);
     ~clsGridPrint() override;
     clsGridPrint(const clsGridPrint&) = delete;
     clsGridPrint& operator=(const clsGridPrint&) = delete;
@@ -61,6 +66,7 @@ public:
     bool CreateRsLogin(const std::string& strSQL) override;
 
     ui::Services& Services() const;
+    ParameterPrompt* Prompt() const { return m_prompt.get(); }
     // The window factory this object uses (default: DefaultReportWindowFactory()).
     void SetReportWindowFactory(ReportWindowFactory factory) { m_windowFactory = std::move(factory); }
 
@@ -68,6 +74,7 @@ private:
     std::shared_ptr<ado::Recordset> m_rsLogin;
     std::unique_ptr<ReportWindow> m_frmView; // the window of the current ShowReport call
     std::shared_ptr<ui::Services> m_services;
+    std::shared_ptr<ParameterPrompt> m_prompt;
     ReportWindowFactory m_windowFactory;
 };
 

@@ -30,6 +30,7 @@ namespace QV_GridPrint {
 
 class clsGridPrint;
 class PluginRegistry;
+class SheetOutput;
 namespace columns {
 class frmColEdit;
 }
@@ -73,6 +74,17 @@ struct RecordSelector {
     vb::Variant pickedBookmark; // bookmark (in rowSource) of the entry the user picked
 };
 
+// The drill-down's state: whether the report shown is a child built through its procedures, which
+// procedures those are, and the parameters a return to the parent puts back.
+struct DetailState {
+    bool bIsDetail = false;
+    std::string strStoreProc;   // the rows' procedure (qstoreproc)
+    std::string strMainProc;    // the master list's procedure (qmainproc)
+    std::string strMxBindField; // the master list's key (qbindfield)
+    std::vector<std::string> ParaValueSave;
+    std::vector<std::string> ParaTextSave;
+};
+
 // The title drawn on the banner.
 struct DrawnTitle {
     std::string text;
@@ -112,7 +124,8 @@ enum class WindowPart { Caption, Title, Toolbar, Selector, Grid, Layout };
 //     with the grid presentation (grid/) and the print sheet.
 class frmGridPrint {
 public:
-    frmGridPrint(clsGridPrint& host, ui::Services& services, PluginRegistry& plugins);
+    // output: where print, preview and page set-up send the print sheet.
+    frmGridPrint(clsGridPrint& host, ui::Services& services, SheetOutput& output, PluginRegistry& plugins);
     ~frmGridPrint();
     frmGridPrint(const frmGridPrint&) = delete;
     frmGridPrint& operator=(const frmGridPrint&) = delete;
@@ -205,13 +218,8 @@ public:
     bool bColsChange = false;
     bool bFmtLoaded = false;
     std::int16_t iFixedCols = 0;
-    std::vector<std::string> ParaTextSave;
-    std::vector<std::string> ParaValueSave;
-    std::string strStoreProc;
-    std::string strMainProc;
-    std::string strMxBindField;
-    bool bIsDetail = false;
     bool bParaSet = false;
+    DetailState detail;
     // Grid state the template and column steps share.
     int vHeadStart = 0;
     int iHeadEnd = 0;
@@ -255,6 +263,7 @@ private:
     void SaveColumnWidths();
 
     ui::Services& m_services;
+    SheetOutput& m_output;
     PluginRegistry& m_plugins;
     grid::GridModel vsf;
     sheet::SheetDocument cll;

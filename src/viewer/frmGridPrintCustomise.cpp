@@ -30,12 +30,13 @@ struct frmGridPrint::SetAside {
     std::int16_t RptID = 0;
     std::unique_ptr<IReport> mRpt;
     std::shared_ptr<ado::Recordset> rsData;
-    std::vector<std::string> ParaValue, ParaText, ParaValueSave, ParaTextSave;
+    std::vector<std::string> ParaValue, ParaText;
     vb::Variant vPara, vData;
     bool bHasBind = false, bAutoMove = false, bSelPending = false, bColsChange = false, bFmtLoaded = false;
-    bool bIsDetail = false, bParaSet = false, isBuiltByProcedures = false;
+    bool bParaSet = false, isBuiltByProcedures = false;
     std::int16_t iFixedCols = 0;
-    std::string strBindField, strStoreProc, strMainProc, strMxBindField;
+    std::string strBindField;
+    DetailState detail;
     int vHeadStart = 0, iHeadEnd = 0, iFixedRows = 0, iColCount = 0;
     long lDataRowTwips = 0;
     ColumnTables columns;
@@ -62,8 +63,6 @@ template <class Op> void frmGridPrint::VisitReport(SetAside& s, Op op) {
     op(rsData, s.rsData);
     op(ParaValue, s.ParaValue);
     op(ParaText, s.ParaText);
-    op(ParaValueSave, s.ParaValueSave);
-    op(ParaTextSave, s.ParaTextSave);
     op(vPara, s.vPara);
     op(vData, s.vData);
     op(bHasBind, s.bHasBind);
@@ -71,14 +70,11 @@ template <class Op> void frmGridPrint::VisitReport(SetAside& s, Op op) {
     op(bSelPending, s.bSelPending);
     op(bColsChange, s.bColsChange);
     op(bFmtLoaded, s.bFmtLoaded);
-    op(bIsDetail, s.bIsDetail);
     op(bParaSet, s.bParaSet);
+    op(detail, s.detail);
     op(m_isBuiltByProcedures, s.isBuiltByProcedures);
     op(iFixedCols, s.iFixedCols);
     op(strBindField, s.strBindField);
-    op(strStoreProc, s.strStoreProc);
-    op(strMainProc, s.strMainProc);
-    op(strMxBindField, s.strMxBindField);
     op(vHeadStart, s.vHeadStart);
     op(iHeadEnd, s.iHeadEnd);
     op(iFixedRows, s.iFixedRows);
@@ -100,7 +96,8 @@ std::unique_ptr<frmGridPrint::SetAside> frmGridPrint::SetAsideReport() {
     saved->mRpt = std::move(mRpt);
     // The grid keeps its settings for the new report (they are the window's, not the report's).
     saved->grid.SwapContents(vsf);
-    for (const int setting : {77, 66}) {
+    for (const grid::KeptSetting setting :
+         {grid::KeptSetting::WindowLoad, grid::KeptSetting::ParameterLine}) {
         vsf.SetInertSetting(setting, saved->grid.InertSetting(setting));
     }
     saved->cll = std::exchange(cll, sheet::SheetDocument());
@@ -137,16 +134,16 @@ bool frmGridPrint::SwitchTo(const drill::SwitchPlan& plan, SwitchKind kind) {
     pGPrint->mOK = true;
     // Procedure names and the bind field read NULL as "none": keeping the previous report's procedures
     // would fetch the wrong report's rows.
-    strStoreProc = row.qstoreproc.value_or("");
-    strMainProc = row.qmainproc.value_or("");
-    strMxBindField = row.qbindfield.value_or("");
+    detail.strStoreProc = row.qstoreproc.value_or("");
+    detail.strMainProc = row.qmainproc.value_or("");
+    detail.strMxBindField = row.qbindfield.value_or("");
     bAutoMove = row.qisautomove.value_or(bAutoMove);
     modGridPrint::RptID = plan.reportId;
     ParaValue = plan.parameters.ParaValue;
     ParaText = plan.parameters.ParaText;
-    ParaValueSave = plan.parameters.ParaValueSave;
-    ParaTextSave = plan.parameters.ParaTextSave;
-    bIsDetail = true;
+    detail.ParaValueSave = plan.parameters.ParaValueSave;
+    detail.ParaTextSave = plan.parameters.ParaTextSave;
+    detail.bIsDetail = true;
     bParaSet = false;
     if (!BuildThroughProcedures(*saved)) {
         return false;
@@ -224,8 +221,9 @@ void frmGridPrint::GridDblClick() {
         const auto record = rsData->Clone();
         record->MoveFirst();
         record->Move(lRecNo);
-        const std::optional<drill::SwitchPlan> plan = drill::PlanDrill(
-            *pGPrint->mCNN, modGridPrint::RptID, *record, {ParaValue, ParaText, ParaValueSave, ParaTextSave});
+        const std::optional<drill::SwitchPlan> plan =
+            drill::PlanDrill(*pGPrint->mCNN, modGridPrint::RptID, *record,
+                             {ParaValue, ParaText, detail.ParaValueSave, detail.ParaTextSave});
         if (plan) {
             SwitchTo(*plan, SwitchKind::Drill);
             return;
@@ -247,8 +245,9 @@ bool frmGridPrint::ReturnParent() {
     ui::BusyScope busy(m_services);
     try {
         RequireConnection();
-        const std::optional<drill::SwitchPlan> plan = drill::PlanReturn(
-            *pGPrint->mCNN, modGridPrint::RptID, {ParaValue, ParaText, ParaValueSave, ParaTextSave});
+        const std::optional<drill::SwitchPlan> plan =
+            drill::PlanReturn(*pGPrint->mCNN, modGridPrint::RptID,
+                              {ParaValue, ParaText, detail.ParaValueSave, detail.ParaTextSave});
         if (!plan) {
             m_services.ShowMessage({drill::kNoParentMessage, modGridPrint::kNoticeTitle, ui::Buttons::Ok,
                                     ui::Icon::Information});

@@ -65,12 +65,12 @@ TEST_P(Drill, DrillTakesParametersFromTheRowAndTheWindow) {
     EXPECT_EQ(RptID, 2);
     EXPECT_EQ(m_host->rptName, "客户明细");
     EXPECT_EQ(m_host->HeadHeight, 1300);
-    EXPECT_EQ(window.strStoreProc, "sp_child");
+    EXPECT_EQ(window.detail.strStoreProc, "sp_child");
     // x0 kept, then the clicked name and id; texts built from label and text field.
     EXPECT_EQ(window.ParaValue, (Strings{"x0", "李四", "2"}));
     EXPECT_EQ(window.ParaText, (Strings{"T0", "客户:李四", "编号:2"}));
-    EXPECT_EQ(window.ParaValueSave, (Strings{"x0", "x1", "x2"}));
-    EXPECT_TRUE(window.bIsDetail);
+    EXPECT_EQ(window.detail.ParaValueSave, (Strings{"x0", "x1", "x2"}));
+    EXPECT_TRUE(window.detail.bIsDetail);
     EXPECT_FALSE(QV_GridPrint::modGridPrint::bMxMode);
     EXPECT_EQ(GridRows(),
               (Strings{"销售明细|销售明细|销售明细", "编号|客户|金额", "2|李四|20.00", "|合计|20.00"}));
@@ -213,8 +213,8 @@ TEST_P(Drill, MalformedLinkDataIsReportedAndChangesNothing) {
         EXPECT_EQ(RptID, 1);
         EXPECT_EQ(m_host->rptName, "销售汇总");
         EXPECT_EQ(window.ParaValue, (Strings{"x0", "x1", "x2"}));
-        EXPECT_EQ(window.ParaValueSave, (Strings{"x0", "x1", "x2"}));
-        EXPECT_FALSE(window.bIsDetail);
+        EXPECT_EQ(window.detail.ParaValueSave, (Strings{"x0", "x1", "x2"}));
+        EXPECT_FALSE(window.detail.bIsDetail);
         EXPECT_EQ(GridRows(), before);
         EXPECT_TRUE(m_log.empty());
         EXPECT_EQ(m_services->BusyDepth(), 0);

@@ -29,7 +29,8 @@ class SqlReportOnDemo : public DemoDatabase {
 protected:
     std::unique_ptr<SqlReport> NewReport(int id) {
         UseReport(id);
-        auto report = std::make_unique<SqlReport>(nullptr);
+        auto report =
+            std::make_unique<SqlReport>(nullptr, QV_GridPrint::PluginContext{m_host.get(), m_host->Prompt()});
         report->set_pGPrint(m_host.get());
         return report;
     }
@@ -275,7 +276,7 @@ TEST_P(SqlReportOnDemo, EarlyQuestionsAnswerFromTheDefinitionOfTheHostsReport) {
         m_db->Exec("UPDATE qv_sqlreport SET qcolschange = " + std::to_string(test.colsChange) +
                    ", qfixedcols = " + std::to_string(test.fixedCols) + " WHERE qid = 2");
         UseReport(2);
-        auto report = registry.Create("vondrel.sqlreport", m_host.get());
+        auto report = registry.Create("vondrel.sqlreport", {m_host.get()});
         ASSERT_NE(report, nullptr);
         EXPECT_EQ(report->IsColsChange(), test.colsChange == 1);
         EXPECT_EQ(report->SetFixedCols(), test.fixedCols);

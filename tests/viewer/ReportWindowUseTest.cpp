@@ -96,7 +96,7 @@ struct DemoWindow {
     std::shared_ptr<vondrel::test::ScriptedServices> services =
         std::make_shared<vondrel::test::ScriptedServices>();
     QV_GridPrint::clsGridPrint host{services};
-    QV_GridPrint::GridPrintWindow window{registry};
+    QV_GridPrint::GridPrintWindow window{registry, services.get()};
 };
 
 // The centre of a cell on screen, in the grid's viewport.

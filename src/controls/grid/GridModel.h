@@ -84,6 +84,13 @@ public:
     void SetRangeProp(int setting, int row1, int col1, const vb::Variant& value);
     void SetRangeProp(int setting, int row1, int col1, int row2, const vb::Variant& value);
     void SetRangeProp(int setting, int row1, int col1, int row2, int col2, const vb::Variant& value);
+    // The same with the setting by name.
+    template <class... Rest> vb::Variant RangeProp(CellSetting setting, Rest... rest) const {
+        return RangeProp(static_cast<int>(setting), rest...);
+    }
+    template <class... Rest> void SetRangeProp(CellSetting setting, Rest&&... rest) {
+        SetRangeProp(static_cast<int>(setting), std::forward<Rest>(rest)...);
+    }
     std::string CellTextAt(int row, int col) const;
     // The displayed text appended to out; the allocation-free path painting uses. No range check.
     void AppendCellText(int row, int col, std::string& out) const;
@@ -178,6 +185,8 @@ public:
     // Settings 41, 66, 77 and 82 are kept and read back but change nothing; other ids are refused.
     long InertSetting(int id) const;
     void SetInertSetting(int id, long value);
+    long InertSetting(KeptSetting id) const { return InertSetting(static_cast<int>(id)); }
+    void SetInertSetting(KeptSetting id, long value) { SetInertSetting(static_cast<int>(id), value); }
 
     // Called after each change; a view repaints or re-measures. One observer.
     void SetChangeHandler(std::function<void(GridChange)> handler) { m_onChange = std::move(handler); }

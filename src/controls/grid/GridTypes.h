@@ -74,6 +74,30 @@ struct CellLook {
     const vb::Variant* picture = nullptr; // nullptr: none; valid until the model changes
 };
 
+// The cell settings of RangeProp and SetRangeProp, by their contract numbers (the grid takes the bare
+// numbers too, as the contract writes them).
+enum class CellSetting : int {
+    Text = 0,
+    Align = 2, // alignment code 0..9
+    Picture = 3,
+    BackColour = 6, // BGR
+    FaceName = 11,
+    FontSize = 12, // points
+    Bold = 13,
+    Italic = 14,
+    Underline = 15,
+    Value = 18, // the number of the cell's value
+};
+
+// The settings the grid keeps and reads back with no effect on it (the contract leaves their effect
+// open), named by the step of the system that puts them.
+enum class KeptSetting : int {
+    ChoiceTreeLines = 41, // the report choice's tree: 0
+    ParameterLine = 66,   // the report window's laid-out parameter line: 3
+    WindowLoad = 77,      // the report window as it loads: 0
+    ChoiceTreeStyle = 82, // the report choice's tree: 5
+};
+
 // What changed, so a view knows whether to re-measure or only repaint.
 enum class GridChange {
     Layout,    // counts, sizes, hidden columns, header rows, tree levels

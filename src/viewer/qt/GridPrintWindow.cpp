@@ -13,8 +13,10 @@
 #include "select/qt/SelectReportDialog.h"
 #include "ui/Services.h"
 #include "ui/qt/ChineseLocale.h"
+#include "vb/Colour.h"
 #include "vb/Conversion.h"
 #include "viewer/frmGridPrint.h"
+#include "viewer/qt/QtSheetOutput.h"
 
 #include <map>
 #include <vector>
@@ -163,8 +165,7 @@ QColor ColourOf(long colour, const QPalette& palette) {
     if ((colour & 0x80000000L) != 0) {
         return (colour & 0xFF) == 5 ? palette.color(QPalette::Base) : palette.color(QPalette::WindowText);
     }
-    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                  static_cast<int>((colour >> 16) & 0xFF));
+    return QColor(vb::BgrToRgb(static_cast<std::uint32_t>(colour & 0xFFFFFF)));
 }
 
 // The title band: our own banner (800 x 127), the report title where the logic drew it.
@@ -246,6 +247,8 @@ private:
 
 struct GridPrintWindow::Private {
     PluginRegistry& plugins;
+    SheetOutput* output;
+    std::unique_ptr<QtSheetOutput> qtOutput;
     clsGridPrint* host = nullptr;
     std::unique_ptr<frmGridPrint> logic;
     QDialog* dialog = nullptr;
@@ -262,7 +265,7 @@ struct GridPrintWindow::Private {
     std::function<void(GridPrintWindow&)> shownObserver;
     bool isFillingSelector = false;
 
-    explicit Private(PluginRegistry& p) : plugins(p) {}
+    Private(PluginRegistry& p, SheetOutput* o) : plugins(p), output(o) {}
 
     double TwipsPerPixel() const {
         const double fromScreen = host->Services().TwipsPerPixelX();
@@ -348,7 +351,8 @@ struct GridPrintWindow::Private {
     }
 };
 
-GridPrintWindow::GridPrintWindow(PluginRegistry& plugins) : d(std::make_unique<Private>(plugins)) {}
+GridPrintWindow::GridPrintWindow(PluginRegistry& plugins, SheetOutput* output)
+    : d(std::make_unique<Private>(plugins, output)) {}
 
 GridPrintWindow::~GridPrintWindow() = default;
 
@@ -374,7 +378,11 @@ void GridPrintWindow::ShowModal() {
     }
     ReportDialog dialog;
     d->dialog = &dialog;
-    d->logic = std::make_unique<frmGridPrint>(*d->host, d->host->Services(), d->plugins);
+    if (!d->output && !d->qtOutput) {
+        d->qtOutput = std::make_unique<QtSheetOutput>(d->host->Services());
+    }
+    d->logic = std::make_unique<frmGridPrint>(*d->host, d->host->Services(),
+                                              d->output ? *d->output : *d->qtOutput, d->plugins);
     frmGridPrint& logic = *d->logic;
     dialog.setWindowTitle(QString::fromStdString(logic.Caption()));
     dialog.setWindowFlag(Qt::WindowMaximizeButtonHint);

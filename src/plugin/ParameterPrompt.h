@@ -2,17 +2,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "sqlreport/ParameterForm.h"
+#include "plugin/ParameterForm.h"
 
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace sqlreport {
+namespace QV_GridPrint {
 
-// The plug-in's two modal interactions. The plug-in asks the host's window-system services for this
-// interface first (a host that runs unattended, or a test, implements it next to ui::Services and
-// answers without a window), and otherwise uses the Qt dialogs it was built with.
+// A plug-in's two modal interactions. A host that answers them itself (one that runs unattended,
+// a test) gives its prompt to the plug-ins it makes (PluginContext); a plug-in without one shows the
+// dialogs it was built with.
 class ParameterPrompt {
 public:
     virtual ~ParameterPrompt() = default;
@@ -26,4 +26,4 @@ public:
                             const std::vector<std::pair<std::string, std::string>>& fields) = 0;
 };
 
-} // namespace sqlreport
+} // namespace QV_GridPrint

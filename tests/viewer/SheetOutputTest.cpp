@@ -8,6 +8,7 @@
 #include "controls/sheet/qt/SheetPrinter.h"
 #include "support/Shell.h"
 #include "ui/qt/QtServices.h"
+#include "viewer/qt/QtSheetOutput.h"
 
 #include <array>
 #include <chrono>
@@ -149,10 +150,11 @@ TEST_F(SheetOutput, PrintDialogSendsEveryPageToTheChosenQueue) {
     ASSERT_GE(pages, 3) << "the sample must run over several pages";
 
     ui::qt::QtServices services;
+    QV_GridPrint::QtSheetOutput output(services);
     QString printerName;
     QString jobName;
     bool sawPrintDialog = false;
-    services.SetDialogObserver([&](QWidget* widget) {
+    output.SetDialogObserver([&](QWidget* widget) {
         auto* dialog = qobject_cast<QPrintDialog*>(widget);
         sawPrintDialog = dialog != nullptr;
         if (dialog) {
@@ -165,9 +167,9 @@ TEST_F(SheetOutput, PrintDialogSendsEveryPageToTheChosenQueue) {
         }
     });
     const int jobsBefore = JobCount();
-    const ui::OutputOutcome outcome = services.PrintSheet(doc);
+    const QV_GridPrint::OutputOutcome outcome = output.PrintSheet(doc);
 
-    ASSERT_EQ(outcome.result, ui::OutputResult::Done) << outcome.error;
+    ASSERT_EQ(outcome.result, QV_GridPrint::OutputResult::Done) << outcome.error;
     EXPECT_TRUE(sawPrintDialog);
     EXPECT_EQ(printerName.toStdString(), "VondrelPDF") << "the default queue is offered";
     const fs::path spooled = SpooledDocument(jobsBefore + 1);
@@ -195,14 +197,15 @@ TEST_F(SheetOutput, CancelledPrintDialogPrintsNothing) {
     }
     const sheet::SheetDocument doc = ReportSheet(10);
     ui::qt::QtServices services;
-    services.SetDialogObserver([](QWidget* widget) {
+    QV_GridPrint::QtSheetOutput output(services);
+    output.SetDialogObserver([](QWidget* widget) {
         if (auto* dialog = qobject_cast<QDialog*>(widget)) {
             dialog->reject();
         }
     });
     const int jobsBefore = JobCount();
 
-    EXPECT_EQ(services.PrintSheet(doc).result, ui::OutputResult::Cancelled);
+    EXPECT_EQ(output.PrintSheet(doc).result, QV_GridPrint::OutputResult::Cancelled);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(JobCount(), jobsBefore);
 }
@@ -210,10 +213,11 @@ TEST_F(SheetOutput, CancelledPrintDialogPrintsNothing) {
 TEST_F(SheetOutput, PreviewShowsThePagesOfTheDocument) {
     const sheet::SheetDocument doc = ReportSheet(120);
     ui::qt::QtServices services;
+    QV_GridPrint::QtSheetOutput output(services);
     int previewPages = -1;
     QString title;
     QImage image;
-    services.SetDialogObserver([&](QWidget* widget) {
+    output.SetDialogObserver([&](QWidget* widget) {
         auto* dialog = qobject_cast<QPrintPreviewDialog*>(widget);
         ASSERT_NE(dialog, nullptr) << "a print preview is shown";
         title = dialog->windowTitle();
@@ -225,9 +229,9 @@ TEST_F(SheetOutput, PreviewShowsThePagesOfTheDocument) {
         dialog->close();
     });
 
-    const ui::OutputOutcome outcome = services.PreviewSheet(doc);
+    const QV_GridPrint::OutputOutcome outcome = output.PreviewSheet(doc);
 
-    EXPECT_EQ(outcome.result, ui::OutputResult::Done) << outcome.error;
+    EXPECT_EQ(outcome.result, QV_GridPrint::OutputResult::Done) << outcome.error;
     EXPECT_EQ(title.toStdString(), "打印预览");
     EXPECT_EQ(previewPages, sheet::qt::PageCount(doc));
     ASSERT_FALSE(image.isNull());
@@ -240,11 +244,11 @@ TEST_F(SheetOutput, PageSetupDialogKeepsTheChoiceInTheDocument) {
         const char* name;
         bool accept;
         bool expectLandscape;
-        ui::OutputResult expect;
+        QV_GridPrint::OutputResult expect;
     };
     const std::array<Case, 2> cases{{
-        {"accepted", true, true, ui::OutputResult::Done},
-        {"cancelled", false, false, ui::OutputResult::Cancelled},
+        {"accepted", true, true, QV_GridPrint::OutputResult::Done},
+        {"cancelled", false, false, QV_GridPrint::OutputResult::Cancelled},
     }};
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
@@ -253,8 +257,9 @@ TEST_F(SheetOutput, PageSetupDialogKeepsTheChoiceInTheDocument) {
         before.scalePercent = 80;
         ASSERT_TRUE(doc.SetPageSetup(before));
         ui::qt::QtServices services;
+        QV_GridPrint::QtSheetOutput output(services);
         QString title;
-        services.SetDialogObserver([&](QWidget* widget) {
+        output.SetDialogObserver([&](QWidget* widget) {
             auto* dialog = qobject_cast<QPageSetupDialog*>(widget);
             ASSERT_NE(dialog, nullptr) << "a page set-up dialog is shown";
             title = dialog->windowTitle();
@@ -269,7 +274,7 @@ TEST_F(SheetOutput, PageSetupDialogKeepsTheChoiceInTheDocument) {
             dialog->accept();
         });
 
-        EXPECT_EQ(services.PageSetupDialog(doc).result, test.expect);
+        EXPECT_EQ(output.PageSetupDialog(doc).result, test.expect);
         EXPECT_EQ(title.toStdString(), "页面设置");
         EXPECT_EQ(doc.GetPageSetup().landscape, test.expectLandscape);
         EXPECT_EQ(doc.GetPageSetup().scalePercent, 80) << "what the dialog does not show is kept";
@@ -285,16 +290,17 @@ TEST_F(SheetOutput, StockDialogsAreChineseInAnEnglishProcess) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     sheet::SheetDocument doc = ReportSheet(5);
     ui::qt::QtServices services;
+    QV_GridPrint::QtSheetOutput output(services);
     QString units;
     QString dialogLocale;
-    services.SetDialogObserver([&](QWidget* widget) {
+    output.SetDialogObserver([&](QWidget* widget) {
         if (auto* combo = widget->findChild<QComboBox*>("unitCombo")) {
             units = combo->currentText();
         }
         dialogLocale = widget->locale().name();
         static_cast<QDialog*>(widget)->reject();
     });
-    services.PageSetupDialog(doc);
+    output.PageSetupDialog(doc);
     const QString hostAfter = QLocale().name();
     QLocale::setDefault(hostLocale);
     EXPECT_EQ(units.toStdString(), "毫米 (mm)");
@@ -358,11 +364,12 @@ TEST_F(SheetOutput, PageSetupDialogScalesAndFitsToPages) {
         const int pagesBefore = sheet::qt::PageCount(doc);
         ASSERT_GE(pagesBefore, 3);
         ui::qt::QtServices services;
-        services.SetDialogObserver([&](QWidget* widget) {
+        QV_GridPrint::QtSheetOutput output(services);
+        output.SetDialogObserver([&](QWidget* widget) {
             c.choose(*widget);
             static_cast<QDialog*>(widget)->accept();
         });
-        EXPECT_EQ(services.PageSetupDialog(doc).result, ui::OutputResult::Done);
+        EXPECT_EQ(output.PageSetupDialog(doc).result, QV_GridPrint::OutputResult::Done);
         const sheet::PageSetup setup = doc.GetPageSetup();
         EXPECT_EQ(setup.scalePercent, c.scalePercent);
         EXPECT_EQ(setup.fitWide, c.fitWide);

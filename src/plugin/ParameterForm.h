@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace sqlreport {
+namespace QV_GridPrint {
 
 enum class ParaType { Date, Int, Decimal, Text, List };
 
@@ -66,4 +66,4 @@ public:
 // numbers in plain decimal, Null as "".
 std::string ItemText(const vb::Variant& value);
 
-} // namespace sqlreport
+} // namespace QV_GridPrint

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Vondrel authors
 // SPDX-License-Identifier: MIT
-#include "sqlreport/ParameterForm.h"
+#include "plugin/ParameterForm.h"
 
 #include "vb/Conversion.h"
 #include "vb/DateTime.h"
@@ -10,7 +10,7 @@
 #include <cmath>
 #include <limits>
 
-namespace sqlreport {
+namespace QV_GridPrint {
 namespace {
 
 std::string Quoted(const std::string& caption) {
@@ -209,4 +209,4 @@ std::string ParameterForm::DisplayText(std::size_t index) const {
     return field.type == ParaType::List ? SelectedItem(index)->text : ValueText(index);
 }
 
-} // namespace sqlreport
+} // namespace QV_GridPrint
