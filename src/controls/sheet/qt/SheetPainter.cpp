@@ -6,10 +6,16 @@
 // the time of a long PDF); a PDF then sets the text state once per run instead of once per cell.
 // A face that lacks a character, and a slanted face (synthesised), go through drawText instead.
 // Lines of one pen are drawn in one call.
+// The PDF engine writes every glyph's position as a decimal number and compresses the page, which
+// took most of a long PDF's time: there glyphs sit on whole device units (a 1200th of an inch at
+// export), whose short numbers repeat, so a page's content is a quarter smaller and compresses faster.
 #include "controls/sheet/qt/SheetPainter_p.h"
+
+#include <cmath>
 
 #include <QGlyphRun>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
 
@@ -53,6 +59,8 @@ void SheetPainter::PaintPage(QPainter& painter, int index) {
         m_planner = std::make_unique<PagePlanner>(m_doc, m_pages, *m_measure);
         m_faces.clear();
     }
+    const QPaintEngine* engine = painter.paintEngine();
+    m_wholeUnits = engine != nullptr && engine->type() == QPaintEngine::Pdf;
     const PagePlan& plan = m_planner->Plan(index);
     for (std::size_t at = m_faces.size(); at < plan.fonts.size(); ++at) {
         m_faces.push_back(&m_measure->FaceOf(plan.fonts[at]));
@@ -88,9 +96,10 @@ void SheetPainter::DrawRun(QPainter& painter, const PagePlan& plan, const TextRu
         m_runColour = colour;
     }
     double x = run.x;
+    const double baseline = m_wholeUnits ? std::round(run.baseline) : run.baseline;
     for (qsizetype at = 0; at < m_glyphs.size(); ++at) {
         m_runGlyphs.push_back(m_glyphs[at]);
-        m_runPositions.push_back(QPointF(x, run.baseline));
+        m_runPositions.push_back(QPointF(m_wholeUnits ? std::round(x) : x, baseline));
         x += m_advances[static_cast<std::size_t>(at)];
     }
     if (run.clipToBox) {

@@ -36,6 +36,7 @@ private:
     const SheetDocument& m_doc;
     const SheetPages& m_pages;
     int m_dpi = 0;
+    bool m_wholeUnits = false; // glyphs on whole device units (PDF)
     std::unique_ptr<RawFontMeasure> m_measure;
     std::unique_ptr<PagePlanner> m_planner;
     std::vector<RawFontMeasure::Face*> m_faces; // by the plans' font index
