@@ -11,6 +11,7 @@
 // export), whose short numbers repeat, so a page's content is a quarter smaller and compresses faster.
 #include "controls/sheet/qt/ReportFonts.h"
 #include "controls/sheet/qt/SheetPainter_p.h"
+#include "vb/Colour.h"
 
 #include <cmath>
 
@@ -25,8 +26,7 @@ namespace sheet::qt {
 namespace {
 
 QColor FromBgr(std::uint32_t bgr) {
-    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
-                  static_cast<int>((bgr >> 16) & 0xFF));
+    return QColor(vb::BgrToRgb(bgr));
 }
 
 Qt::PenStyle PenStyleOf(LineDash dash) {
