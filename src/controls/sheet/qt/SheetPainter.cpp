@@ -6,11 +6,18 @@
 // the time of a long PDF); a PDF then sets the text state once per run instead of once per cell.
 // A face that lacks a character, and a slanted face (synthesised), go through drawText instead.
 // Lines of one pen are drawn in one call.
+// The PDF engine writes every glyph's position as a decimal number and compresses the page, which
+// took most of a long PDF's time: there glyphs sit on whole device units (a 1200th of an inch at
+// export), whose short numbers repeat, so a page's content is a quarter smaller and compresses faster.
+#include "controls/sheet/qt/ReportFonts.h"
 #include "controls/sheet/qt/SheetPainter_p.h"
 #include "vb/Colour.h"
 
+#include <cmath>
+
 #include <QGlyphRun>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
 
@@ -44,16 +51,27 @@ SheetPainter::SheetPainter(const SheetDocument& doc, const SheetPages& pages) : 
 
 SheetPainter::~SheetPainter() = default;
 
-void SheetPainter::PaintPage(QPainter& painter, int index) {
-    const int dpi = painter.device()->logicalDpiY();
-    if (m_planner == nullptr || dpi != m_dpi) {
+void SheetPainter::UseDpi(int dpi) {
+    if (m_measure == nullptr || dpi != m_dpi) {
         m_dpi = dpi;
         m_planner.reset();
         m_measure = std::make_unique<RawFontMeasure>(dpi);
-        m_planner = std::make_unique<PagePlanner>(m_doc, m_pages, *m_measure);
         m_faces.clear();
     }
-    const PagePlan& plan = m_planner->Plan(index);
+}
+
+void SheetPainter::PaintPage(QPainter& painter, int index) {
+    UseDpi(painter.device()->logicalDpiY());
+    if (m_planner == nullptr) {
+        m_planner = std::make_unique<PagePlanner>(m_doc, m_pages, *m_measure);
+    }
+    PaintPlan(painter, m_planner->Plan(index));
+}
+
+void SheetPainter::PaintPlan(QPainter& painter, const PagePlan& plan) {
+    UseDpi(painter.device()->logicalDpiY());
+    const QPaintEngine* engine = painter.paintEngine();
+    m_wholeUnits = engine != nullptr && engine->type() == QPaintEngine::Pdf;
     for (std::size_t at = m_faces.size(); at < plan.fonts.size(); ++at) {
         m_faces.push_back(&m_measure->FaceOf(plan.fonts[at]));
     }
@@ -88,9 +106,10 @@ void SheetPainter::DrawRun(QPainter& painter, const PagePlan& plan, const TextRu
         m_runColour = colour;
     }
     double x = run.x;
+    const double baseline = m_wholeUnits ? std::round(run.baseline) : run.baseline;
     for (qsizetype at = 0; at < m_glyphs.size(); ++at) {
         m_runGlyphs.push_back(m_glyphs[at]);
-        m_runPositions.push_back(QPointF(x, run.baseline));
+        m_runPositions.push_back(QPointF(m_wholeUnits ? std::round(x) : x, baseline));
         x += m_advances[static_cast<std::size_t>(at)];
     }
     if (run.clipToBox) {
@@ -131,6 +150,69 @@ void SheetPainter::DrawLines(QPainter& painter, const PagePlan& plan) {
             QPen(FromBgr(first.colour), first.width, PenStyleOf(first.dash), Qt::FlatCap, Qt::MiterJoin));
         painter.drawLines(m_penLines.data(), static_cast<int>(m_penLines.size()));
         from = to;
+    }
+}
+
+PlanAhead::PlanAhead(const SheetDocument& doc, const SheetPages& pages, int dpi, std::vector<int> wanted)
+    : m_doc(doc), m_pages(pages), m_dpi(dpi), m_wanted(std::move(wanted)) {
+    InstallReportFonts(); // here: application fonts are added on the thread that runs the application
+    m_worker = std::thread([this] { Run(); });
+}
+
+PlanAhead::~PlanAhead() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_isStopping = true;
+    }
+    m_changed.notify_all();
+    m_worker.join();
+}
+
+const PagePlan& PlanAhead::Next() {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return !m_ready.empty() || m_failure; });
+    if (m_ready.empty()) {
+        std::rethrow_exception(m_failure);
+    }
+    m_spare.push_back(std::move(m_current));
+    m_current = std::move(m_ready.front());
+    m_ready.pop_front();
+    lock.unlock();
+    m_changed.notify_all();
+    return m_current;
+}
+
+void PlanAhead::Run() {
+    try {
+        RawFontMeasure measure(m_dpi);
+        PagePlanner planner(m_doc, m_pages, measure);
+        for (const int index : m_wanted) {
+            const PagePlan& plan = planner.Plan(index);
+            PagePlan slot;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [this] { return m_ready.size() < kDepth || m_isStopping; });
+                if (m_isStopping) {
+                    return;
+                }
+                if (!m_spare.empty()) {
+                    slot = std::move(m_spare.back());
+                    m_spare.pop_back();
+                }
+            }
+            slot = plan; // into the buffers of a plan already painted
+            {
+                std::lock_guard lock(m_mutex);
+                m_ready.push_back(std::move(slot));
+            }
+            m_changed.notify_all();
+        }
+    } catch (...) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_failure = std::current_exception();
+        }
+        m_changed.notify_all();
     }
 }
 

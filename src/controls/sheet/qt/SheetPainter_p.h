@@ -5,7 +5,12 @@
 #include "controls/sheet/PagePlan.h"
 #include "controls/sheet/qt/RawFontMeasure.h"
 
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include <QColor>
@@ -27,8 +32,12 @@ public:
     // Page `index` (0-based) with the painter's origin at the top-left of the printable frame.
     // Device units come from the painter's device (its logicalDpi), never from the screen.
     void PaintPage(QPainter& painter, int index);
+    // A plan made by a PlanAhead of the same document and pages: one painter draws the plans of one
+    // planner (font numbers run on from plan to plan).
+    void PaintPlan(QPainter& painter, const PagePlan& plan);
 
 private:
+    void UseDpi(int dpi);
     void DrawRun(QPainter& painter, const PagePlan& plan, const TextRun& run);
     void DrawLines(QPainter& painter, const PagePlan& plan);
     void FlushGlyphs(QPainter& painter);
@@ -36,6 +45,7 @@ private:
     const SheetDocument& m_doc;
     const SheetPages& m_pages;
     int m_dpi = 0;
+    bool m_wholeUnits = false; // glyphs on whole device units (PDF)
     std::unique_ptr<RawFontMeasure> m_measure;
     std::unique_ptr<PagePlanner> m_planner;
     std::vector<RawFontMeasure::Face*> m_faces; // by the plans' font index
@@ -47,6 +57,39 @@ private:
     QColor m_runColour;
     QList<quint32> m_runGlyphs;
     QList<QPointF> m_runPositions;
+};
+
+// Plans pages on a second thread, a couple of pages ahead of the painter, so that planning the next
+// page overlaps with the device writing this one (a PDF page spends most of its time compressed in
+// the engine). The thread has its own faces: Qt keeps font engines per thread, so they are made,
+// used and freed on the thread only. It reads the document and pages, which must not change meanwhile.
+class PlanAhead {
+public:
+    PlanAhead(const SheetDocument& doc, const SheetPages& pages, int dpi, std::vector<int> wanted);
+    // Stops the thread after the plan it is making, and joins it.
+    ~PlanAhead();
+    PlanAhead(const PlanAhead&) = delete;
+    PlanAhead& operator=(const PlanAhead&) = delete;
+
+    // The plan of the next wanted page, valid until the next call; throws what planning threw.
+    const PagePlan& Next();
+
+private:
+    void Run();
+
+    static constexpr std::size_t kDepth = 2; // plans ready at most: memory stays flat
+    const SheetDocument& m_doc;
+    const SheetPages& m_pages;
+    const int m_dpi;
+    const std::vector<int> m_wanted;
+    std::mutex m_mutex; // guards what follows, up to m_worker
+    std::condition_variable m_changed;
+    std::deque<PagePlan> m_ready;
+    std::vector<PagePlan> m_spare; // handed back, their buffers reused
+    bool m_isStopping = false;
+    std::exception_ptr m_failure;
+    PagePlan m_current; // the painter's
+    std::thread m_worker;
 };
 
 } // namespace sheet::qt

@@ -59,13 +59,14 @@ template <typename NextPage>
 bool PaintPages(const SheetDocument& doc, const SheetPages& pages, QPainter& painter,
                 const std::vector<int>& wanted, NextPage&& nextPage) {
     SheetPainter sheetPainter(doc, pages);
+    PlanAhead plans(doc, pages, painter.device()->logicalDpiY(), wanted);
     bool first = true;
-    for (const int index : wanted) {
+    for (std::size_t at = 0; at < wanted.size(); ++at) {
         if (!first && !nextPage()) {
             return false;
         }
         first = false;
-        sheetPainter.PaintPage(painter, index);
+        sheetPainter.PaintPlan(painter, plans.Next());
     }
     return true;
 }
