@@ -8,6 +8,7 @@
 #include "grid/ColumnFormats.h"
 #include "plugin/IReport.h"
 #include "sheet/PageFields.h"
+#include "sheet/PrintSheet.h"
 #include "sheet/SheetExport.h"
 #include "vb/Variant.h"
 
@@ -160,8 +161,9 @@ public:
     void SetVSFont();
     void PrintPara();
 
-    // The print sheet, rebuilt from the grid before every print, preview and export.
-    void SetCellDataFromVSF();
+    // The print sheet, rebuilt from the grid before every print, preview and export. Its data rows
+    // refer to the grid's (the window holds both); copied, they give the same sheet.
+    void SetCellDataFromVSF(PrintRows rows = PrintRows::Referred);
     void SetCellColWidth();
     void SetCellPara();
     void SetCellDownPara();
