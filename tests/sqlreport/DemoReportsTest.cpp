@@ -285,6 +285,17 @@ TEST_P(DemoReports, PrintSheetReferringToTheGridEqualsTheCopiedOne) {
         ASSERT_TRUE(sheet::ImportXlsx(folder + "/copied.xlsx", readB, error)) << error.ToString();
         EXPECT_EQ(sheet::DumpSheet(readA), sheet::DumpSheet(readB));
         EXPECT_EQ(referred.ReferredRowCount(), dataRows - 1) << "writing stored no row";
+        // The window's own export as .xls (a rebuild that refers, then the writer, whose string table
+        // must own its texts) against the copied sheet's.
+        // The sheet is named after the file: one name in two folders.
+        std::filesystem::create_directories(folder + "/referred");
+        std::filesystem::create_directories(folder + "/copied");
+        m_services->scripted.ScriptSaveFile(ui::SaveFileChoice{folder + "/referred/报表.xls", 1, true});
+        window.ExportReport();
+        ASSERT_EQ(window.LastExport(), QV_GridPrint::ExportResult::Written);
+        EXPECT_EQ(m_services->scripted.TakeMessages().size(), 1u) << "the message that it was written";
+        ASSERT_TRUE(copied.ExportExcel(folder + "/copied/报表.xls")) << copied.LastError().ToString();
+        EXPECT_EQ(FileBytes(folder + "/referred/报表.xls"), FileBytes(folder + "/copied/报表.xls"));
     }
     std::filesystem::remove_all(folder);
 }
