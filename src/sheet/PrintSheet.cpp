@@ -193,11 +193,14 @@ void SetCellDataFromVSF(const PrintSheetSource& source, sheet::SheetDocument& cl
         const int lastDataRow = clldata.SheetRowCount() - 1;
         const int sheetCols = std::min(cols, clldata.SheetColCount());
         styles.resize(static_cast<std::size_t>(sheetCols));
-        const int firstCopied = source.rows == PrintRows::Copied ? firstRow : lastDataRow;
-        if (firstCopied > firstRow) {
-            clldata.ReferRows(firstRow, firstCopied - firstRow,
-                              std::make_shared<GridRows>(vsf, vsf.HeaderRowCount(), sheetCols, types),
-                              styles);
+        int firstCopied = source.rows == PrintRows::Copied ? firstRow : lastDataRow;
+        // The rows were added empty just above, so the sheet takes them; were it ever to refuse, they
+        // are copied.
+        if (firstCopied > firstRow &&
+            !clldata.ReferRows(firstRow, firstCopied - firstRow,
+                               std::make_shared<GridRows>(vsf, vsf.HeaderRowCount(), sheetCols, types),
+                               styles)) {
+            firstCopied = firstRow;
         }
         for (int col = 0; col < sheetCols; ++col) {
             clldata.SetRangeStyle(col, firstCopied, col, lastDataRow, styles[static_cast<std::size_t>(col)]);
