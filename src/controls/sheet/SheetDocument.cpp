@@ -25,6 +25,7 @@
 #include "vb/Conversion.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cassert>
 #include <cmath>
@@ -34,6 +35,25 @@ namespace sheet {
 namespace {
 
 constexpr std::size_t kCompactMinGarbage = 64 * 1024;
+
+// The values of one referred row, converted once for every read of that row on this thread: writers
+// and the page plan read a row's cells together, and some of them more than once (a text running on
+// over empty neighbours, a string table collected before the cells are written). Per thread, so
+// const reads stay safe from several threads.
+struct RowValues {
+    struct Value {
+        int kind = 0;
+        double number = 0;
+        std::uint32_t textStart = 0;
+        std::uint32_t textSize = 0;
+    };
+    std::uint64_t body = 0; // the block's id; 0 holds nothing
+    int row = -1;
+    std::vector<Value> values;
+    std::string texts;
+};
+thread_local RowValues t_rowValues;
+std::atomic<std::uint64_t> g_nextBodyId{1};
 
 } // namespace
 
@@ -101,7 +121,7 @@ bool SheetDocument::ReferRows(int first, int count, std::shared_ptr<const BodyRo
     }
     StoreAllRows();
     Body body{first, count, std::move(rows), std::vector<std::uint32_t>(static_cast<std::size_t>(m_cols), 0),
-              0,     0};
+              0,     0,     g_nextBodyId++};
     for (std::size_t col = 0; col < colStyles.size(); ++col) {
         body.styles[col] = m_styles->Intern(colStyles[col]);
     }
@@ -131,27 +151,57 @@ void SheetDocument::UpdateBodyStoredCols() {
     m_body.storedCols = cols;
 }
 
-int SheetDocument::BodyValue(int col, int row, double& number, std::string& text) const {
+int SheetDocument::BodyValue(int col, int row, double& number, std::string_view& text) const {
     if (col >= m_body.valueCols) {
         return 0;
     }
-    text.clear();
-    // As SetCellValue: what it would refuse or take as empty leaves the cell empty.
-    switch (m_body.rows->Value(row - m_body.first, col, number, text)) {
-    case 1:
-        return std::isfinite(number) ? 1 : 0;
-    case 2:
-        return !text.empty() && text.size() <= kMaxCellTextBytes ? 2 : 0;
-    default:
-        return 0;
+    RowValues& cache = t_rowValues;
+    if (cache.body != m_body.id || cache.row != row) {
+        cache.body = 0; // holds nothing should the source throw
+        cache.values.assign(static_cast<std::size_t>(m_body.valueCols), {});
+        cache.texts.clear();
+        std::string scratch;
+        for (int c = 0; c < m_body.valueCols; ++c) {
+            RowValues::Value& value = cache.values[static_cast<std::size_t>(c)];
+            scratch.clear();
+            double read = 0;
+            // As SetCellValue: what it would refuse or take as empty leaves the cell empty.
+            switch (m_body.rows->Value(row - m_body.first, c, read, scratch)) {
+            case 1:
+                if (std::isfinite(read)) {
+                    value.kind = 1;
+                    value.number = read;
+                }
+                break;
+            case 2:
+                if (!scratch.empty() && scratch.size() <= kMaxCellTextBytes) {
+                    value.kind = 2;
+                    value.textStart = static_cast<std::uint32_t>(cache.texts.size());
+                    value.textSize = static_cast<std::uint32_t>(scratch.size());
+                    cache.texts += scratch;
+                }
+                break;
+            default:
+                break;
+            }
+        }
+        cache.body = m_body.id;
+        cache.row = row;
     }
+    const RowValues::Value& value = cache.values[static_cast<std::size_t>(col)];
+    if (value.kind == 1) {
+        number = value.number;
+    } else if (value.kind == 2) {
+        text = std::string_view(cache.texts).substr(value.textStart, value.textSize);
+    }
+    return value.kind;
 }
 
 void SheetDocument::StoreRow(int row) {
     Row& r = m_rows[static_cast<std::size_t>(row)];
     r.stored = true;
     r.cells.resize(static_cast<std::size_t>(m_body.storedCols));
-    std::string text;
+    std::string_view text;
     for (int col = 0; col < m_body.storedCols; ++col) {
         Cell& cell = r.cells[static_cast<std::size_t>(col)];
         cell.style = m_body.styles[static_cast<std::size_t>(col)];
@@ -373,11 +423,9 @@ bool SheetDocument::SetCellValue(int col, int row, const vb::Variant& value) {
 vb::Variant SheetDocument::CellValue(int col, int row) const {
     if (InSheet(col, row) && IsReferred(row)) {
         double number = 0;
-        std::string text;
+        std::string_view text;
         const int kind = BodyValue(col, row, number, text);
-        return kind == 1   ? vb::Variant(number)
-               : kind == 2 ? vb::Variant(std::move(text))
-                           : vb::Variant::Null();
+        return kind == 1 ? vb::Variant(number) : kind == 2 ? vb::Variant(text) : vb::Variant::Null();
     }
     const Cell* cell = InSheet(col, row) ? FindCell(col, row) : nullptr;
     if (cell == nullptr || cell->length == 0) {
@@ -391,11 +439,7 @@ vb::Variant SheetDocument::CellValue(int col, int row) const {
 
 int SheetDocument::PeekCell(int col, int row, double& number, std::string_view& text) const {
     if (InSheet(col, row) && IsReferred(row)) {
-        const int kind = BodyValue(col, row, number, m_bodyText);
-        if (kind == 2) {
-            text = m_bodyText;
-        }
-        return kind;
+        return BodyValue(col, row, number, text);
     }
     const Cell* cell = InSheet(col, row) ? FindCell(col, row) : nullptr;
     if (cell == nullptr || cell->length == 0) {

@@ -99,7 +99,8 @@ public:
     // Null, a Double or a String.
     vb::Variant CellValue(int col, int row) const;
     // Copy-free read for writers and dumps: 0 empty, 1 number, 2 text. The view lives until the next
-    // edit, or the next read of a cell in a referred row (ReferRows).
+    // edit or, for a referred row (ReferRows), until a cell of another referred row is read on the
+    // same thread.
     int PeekCell(int col, int row, double& number, std::string_view& text) const;
 
     long GetCellAlign(int col, int row) const;
@@ -185,8 +186,9 @@ private:
         int count = 0;
         std::shared_ptr<const BodyRows> rows;
         std::vector<std::uint32_t> styles;
-        int valueCols = 0;  // columns that may hold a value
-        int storedCols = 0; // StoredColCount of a referred row
+        int valueCols = 0;    // columns that may hold a value
+        int storedCols = 0;   // StoredColCount of a referred row
+        std::uint64_t id = 0; // unique per ReferRows call, for the per-thread row of converted values
     };
 
     bool InSheet(int col, int row) const {
@@ -197,7 +199,9 @@ private:
         return row >= m_body.first && row - m_body.first < m_body.count &&
                !m_rows[static_cast<std::size_t>(row)].stored;
     }
-    int BodyValue(int col, int row, double& number, std::string& text) const;
+    // A referred cell's value; the text views a per-thread copy of the row that lasts until a cell of
+    // another referred row is read on the same thread.
+    int BodyValue(int col, int row, double& number, std::string_view& text) const;
     void StoreRow(int row);
     void StoreRows(int r1, int r2);
     void StoreAllRows();
@@ -218,9 +222,8 @@ private:
     std::unique_ptr<StylePool> m_styles;
     std::unique_ptr<MergeIndex> m_merges;
     Body m_body;
-    mutable std::string m_bodyText; // the last text read from a referred row (PeekCell's view)
-    std::string m_texts;            // text arena; overwritten texts leave garbage until compaction
-    std::size_t m_garbage = 0;      // bytes of m_texts no cell refers to
+    std::string m_texts;       // text arena; overwritten texts leave garbage until compaction
+    std::size_t m_garbage = 0; // bytes of m_texts no cell refers to
     PrintArea m_printArea;
     PageLine m_pageLine;
     std::string m_sheetName;
