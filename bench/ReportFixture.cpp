@@ -7,8 +7,8 @@
 #include "ado/Recordset.h"
 #include "catalogue/ModGridPrint.h"
 #include "controls/sheet/SheetDocument.h"
-#include "host/LoginRecord.h"
-#include "sheet/ExportFormats.h"
+#include "hostobject/LoginRecord.h"
+#include "printsheet/ExportFormats.h"
 #include "sqlreport/SqlReport.h"
 #include "vb/Error.h"
 
@@ -259,7 +259,11 @@ std::optional<ui::SaveFileChoice> BenchServices::AskSaveFile(const ui::SaveFileR
     return ui::SaveFileChoice{exportPath, fileType != 0 ? fileType : 1};
 }
 
-bool BenchServices::AskParameters(const std::string&, sqlreport::ParameterForm& form) {
+std::shared_ptr<QV_GridPrint::SheetOutput> NoPrinting() {
+    return std::make_shared<QV_GridPrint::RefusedSheetOutput>("no printing in benchmarks");
+}
+
+bool BenchPrompt::AskParameters(const std::string&, QV_GridPrint::ParameterForm& form) {
     if (const auto problem = form.Validate()) {
         std::fprintf(stderr, "bench: parameters refused: %s\n", problem->message.c_str());
         std::_Exit(3);
@@ -268,7 +272,7 @@ bool BenchServices::AskParameters(const std::string&, sqlreport::ParameterForm& 
 }
 
 ReportWindow::ReportWindow(const std::string& path, int reportId, const char* name) {
-    host = std::make_shared<QV_GridPrint::clsGridPrint>(services);
+    host = std::make_shared<QV_GridPrint::clsGridPrint>(services, prompt);
     auto cnn = ado::Connection::Create();
     cnn->Open(path);
     host->set_cnn(cnn);
@@ -285,7 +289,7 @@ ReportWindow::ReportWindow(const std::string& path, int reportId, const char* na
     QV_GridPrint::modGridPrint::RptID = static_cast<std::int16_t>(reportId);
     QV_GridPrint::modGridPrint::bMxMode = false;
     sqlreport::Register(*registry, nullptr);
-    window = std::make_shared<QV_GridPrint::frmGridPrint>(*host, *services, *registry);
+    window = std::make_shared<QV_GridPrint::frmGridPrint>(*host, *services, *output, *registry);
 }
 
 void ReportWindow::Open() {
@@ -305,6 +309,7 @@ void ReportWindow::Keep() {
     g_kept.push_back(registry);
     g_kept.push_back(host);
     g_kept.push_back(services);
+    g_kept.push_back(output);
 }
 
 } // namespace vondrel::bench

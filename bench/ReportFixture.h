@@ -2,10 +2,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
+#include "plugin/ParameterPrompt.h"
 #include "plugin/PluginRegistry.h"
-#include "sqlreport/ParameterPrompt.h"
 #include "ui/Services.h"
+#include "viewer/SheetOutput.h"
 #include "viewer/frmGridPrint.h"
 
 #include <filesystem>
@@ -52,10 +53,10 @@ void SqliteLoop(const std::string& path);
 // The raw bytes of the rows: texts as stored, every other value 8 bytes.
 double RawDataBytes(const std::string& path);
 
-// Window services nobody looks at: the parameter dialog takes the defaults, the export's file dialog
-// answers exportPath in the file type its extension names (cancels while it is empty); any message but the
-// export's success means the run failed and ends the process.
-class BenchServices final : public ui::Services, public sqlreport::ParameterPrompt {
+// Window services nobody looks at: the export's file dialog answers exportPath in the file type its
+// extension names (cancels while it is empty); any message but the export's success means the run
+// failed and ends the process.
+class BenchServices final : public ui::Services {
 public:
     std::string exportPath;
 
@@ -65,14 +66,16 @@ public:
     double TwipsPerPixelX() const override { return 15; }
     double TwipsPerPixelY() const override { return 15; }
     std::filesystem::path ApplicationFolder() const override { return "bench-data"; }
-    ui::OutputOutcome PrintSheet(const sheet::SheetDocument&) override { return Refused(); }
-    ui::OutputOutcome PreviewSheet(const sheet::SheetDocument&) override { return Refused(); }
-    ui::OutputOutcome PageSetupDialog(sheet::SheetDocument&) override { return Refused(); }
-    bool AskParameters(const std::string& title, sqlreport::ParameterForm& form) override;
-    void ShowRecord(const std::string&, const std::vector<std::pair<std::string, std::string>>&) override {}
+};
 
-private:
-    static ui::OutputOutcome Refused() { return {ui::OutputResult::Failed, "no printing in benchmarks"}; }
+// Print, preview and page set-up refused: benchmarks print nothing.
+std::shared_ptr<QV_GridPrint::SheetOutput> NoPrinting();
+
+// The parameter dialog takes the defaults; defaults it refuses end the process.
+class BenchPrompt final : public QV_GridPrint::ParameterPrompt {
+public:
+    bool AskParameters(const std::string& title, QV_GridPrint::ParameterForm& form) override;
+    void ShowRecord(const std::string&, const std::vector<std::pair<std::string, std::string>>&) override {}
 };
 
 // One report window with its host object, plug-ins and services. Open shows the report as the host's
@@ -80,6 +83,8 @@ private:
 // process exits (freeing a report is not part of opening it).
 struct ReportWindow {
     std::shared_ptr<BenchServices> services = std::make_shared<BenchServices>();
+    std::shared_ptr<BenchPrompt> prompt = std::make_shared<BenchPrompt>();
+    std::shared_ptr<QV_GridPrint::SheetOutput> output = NoPrinting();
     std::shared_ptr<QV_GridPrint::clsGridPrint> host;
     std::shared_ptr<QV_GridPrint::PluginRegistry> registry = std::make_shared<QV_GridPrint::PluginRegistry>();
     std::shared_ptr<QV_GridPrint::frmGridPrint> window;

@@ -66,7 +66,7 @@ void SetUpHeader(grid::GridModel& grid) {
     grid.SetHeaderRowCount(1);
     const char* captions[] = {"编号", "数量", "门店", "客户", "产品", "单价", "金额", "税额", "日期", "到期"};
     for (int col = 0; col < 10; ++col) {
-        grid.SetRangeProp(0, 0, col, captions[col]);
+        grid.SetRangeProp(grid::CellSetting::Text, 0, col, captions[col]);
         grid.SetColFormatText(col, kFormats[col]);
         grid.SetColWidthTwips(col, col == 3 ? 3000 : 1400);
     }
@@ -79,13 +79,13 @@ void SetUpReport(grid::GridModel& grid) {
     grid.AddTotalRow(2, -1, 7, "#,###0.00;; ", 0xC0FFFF);
     const int last = grid.GridRowCount() - 1;
     for (int col = 0; col < 10; ++col) {
-        grid.SetRangeProp(11, 1, col, last, col, "宋体");
-        grid.SetRangeProp(12, 1, col, last, col, 9.0);
+        grid.SetRangeProp(grid::CellSetting::FaceName, 1, col, last, col, "宋体");
+        grid.SetRangeProp(grid::CellSetting::FontSize, 1, col, last, col, 9.0);
     }
     for (int row = 1; row <= last; ++row) {
         grid.SetRowHeightTwips(row, 300);
         if (row % 10 == 0) {
-            grid.SetRangeProp(6, row, 0, row, 9, vb::Variant::Long(0xFFFFC0));
+            grid.SetRangeProp(grid::CellSetting::BackColour, row, 0, row, 9, vb::Variant::Long(0xFFFFC0));
         }
     }
 }

@@ -11,7 +11,7 @@
 #include "ado/Connection.h"
 #include "ado/Recordset.h"
 #include "controls/sheet/SheetDocument.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "ui/Services.h"
 #include "viewer/frmGridPrint.h"
@@ -92,7 +92,8 @@ void WindowSetData(const std::string& path, bool refetchAfterwards = false) {
     host->HeadHeight = 1200;
     auto registry = std::make_shared<QV_GridPrint::PluginRegistry>();
     registry->Register("Bench.AllRows", [] { return std::make_unique<AllRowsReport>(); });
-    auto window = std::make_shared<QV_GridPrint::frmGridPrint>(*host, *services, *registry);
+    auto output = vondrel::bench::NoPrinting();
+    auto window = std::make_shared<QV_GridPrint::frmGridPrint>(*host, *services, *output, *registry);
     window->Load();
     if (!window->bOK) {
         std::_Exit(4);
@@ -106,6 +107,7 @@ void WindowSetData(const std::string& path, bool refetchAfterwards = false) {
     g_kept.push_back(registry);
     g_kept.push_back(host);
     g_kept.push_back(services);
+    g_kept.push_back(output);
 }
 
 } // namespace

@@ -2,13 +2,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "sqlreport/ParameterPrompt.h"
+#include "plugin/ParameterPrompt.h"
 
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace sqlreport {
+
+using QV_GridPrint::ParameterField;
+using QV_GridPrint::ParameterForm;
+using QV_GridPrint::ParameterPrompt;
 
 // The parameter dialog answered without a user, from values given beforehand (a command line, a
 // host's set-parameter calls): each named field takes its value, the others keep their defaults. A

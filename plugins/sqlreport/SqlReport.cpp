@@ -4,11 +4,12 @@
 
 #include "ado/Connection.h"
 #include "ado/Recordset.h"
-#include "host/clsGridPrint.h"
+#include "controls/sheet/SheetDocument.h"
+#include "hostobject/clsGridPrint.h"
 #include "plugin/ParameterItem.h"
 #include "plugin/PluginRegistry.h"
+#include "reportgrid/RecordFields.h"
 #include "sqlreport/NamedSql.h"
-#include "sqlreport/ParameterPrompt.h"
 #include "ui/Services.h"
 #include "vb/Array.h"
 #include "vb/Conversion.h"
@@ -36,8 +37,8 @@ bool IsOpen(const std::shared_ptr<ado::Recordset>& rs) {
 
 } // namespace
 
-SqlReport::SqlReport(ParameterPrompt* fallback, QV_GridPrint::clsGridPrint* creator)
-    : m_fallback(fallback), m_creator(creator) {}
+SqlReport::SqlReport(ParameterPrompt* fallback, const QV_GridPrint::PluginContext& context)
+    : m_prompt(context.prompt ? context.prompt : fallback), m_creator(context.host) {}
 
 void SqlReport::ForgetSessionValues() {
     SessionTexts().clear();
@@ -98,15 +99,10 @@ const ParameterForm& SqlReport::Form() {
 }
 
 ParameterPrompt& SqlReport::Prompt() {
-    if (pGPrint()) {
-        if (auto* prompt = dynamic_cast<ParameterPrompt*>(&pGPrint()->Services())) {
-            return *prompt;
-        }
-    }
-    if (!m_fallback) {
+    if (!m_prompt) {
         throw vb::Error(vb::kErrObjectRequired, "没有可以输入报表参数的对话框。");
     }
-    return *m_fallback;
+    return *m_prompt;
 }
 
 bool SqlReport::SetPara() {
@@ -242,9 +238,17 @@ bool SqlReport::ShowBill() {
         return false;
     }
     std::vector<std::pair<std::string, std::string>> fields;
-    for (std::size_t index = 0; index < data->FieldCount(); ++index) {
-        const ado::Field field = data->Fields(index);
-        fields.emplace_back(field.Name(), ItemText(field.Value()));
+    if (m_template) {
+        // The record as the grid shows its row: the columns' captions and display texts.
+        for (QV_GridPrint::RecordField& field : QV_GridPrint::RecordFields(*m_template, *data)) {
+            fields.emplace_back(std::move(field.caption), std::move(field.text));
+        }
+    } else {
+        // No template was handed over (a window that skipped it): the fields as the query names them.
+        for (std::size_t index = 0; index < data->FieldCount(); ++index) {
+            const ado::Field field = data->Fields(index);
+            fields.emplace_back(field.Name(), ItemText(field.Value()));
+        }
     }
     const std::string title = pGPrint() ? pGPrint()->rptName + " - 记录" : std::string("记录");
     Prompt().ShowRecord(title, fields);
@@ -276,14 +280,17 @@ std::int16_t SqlReport::SetFixedCols() {
     return def ? def->fixedCols : 0;
 }
 
-// The template is used as drawn; variable columns come from the catalogue's column rows.
-bool SqlReport::SetCellFormat(sheet::SheetDocument& /*cll*/) {
+// The template is used as drawn; variable columns come from the catalogue's column rows. The sheet
+// handed over last is the template the grid's header is built from (the window hands over the print
+// sheet first): the record view lays a row out by it.
+bool SqlReport::SetCellFormat(sheet::SheetDocument& cll) {
+    m_template = std::make_shared<const sheet::SheetDocument>(cll);
     return true;
 }
 
 void Register(QV_GridPrint::PluginRegistrar& registrar, ParameterPrompt* fallback) {
-    registrar.RegisterForHost(kProgId, [fallback](QV_GridPrint::clsGridPrint* host) {
-        return std::make_unique<SqlReport>(fallback, host);
+    registrar.RegisterWithContext(kProgId, [fallback](const QV_GridPrint::PluginContext& context) {
+        return std::make_unique<SqlReport>(fallback, context);
     });
 }
 

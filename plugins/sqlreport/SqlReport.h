@@ -3,10 +3,13 @@
 #pragma once
 
 #include "plugin/IReport.h"
-#include "sqlreport/ParameterForm.h"
+#include "plugin/ParameterForm.h"
+#include "plugin/ParameterPrompt.h"
+#include "plugin/PluginContext.h"
 #include "sqlreport/SqlReportDefinition.h"
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -16,7 +19,7 @@ class PluginRegistrar;
 
 namespace sqlreport {
 
-class ParameterPrompt;
+using QV_GridPrint::ParameterPrompt;
 
 inline constexpr const char* kProgId = "Vondrel.SqlReport";
 
@@ -31,11 +34,11 @@ inline constexpr const char* kProgId = "Vondrel.SqlReport";
 //    computed and when GetPara is asked, so the window's own moves of rsMain are followed.
 class SqlReport final : public QV_GridPrint::IReport {
 public:
-    // fallback: the prompt used when the host's services do not implement ParameterPrompt (the Qt
-    // dialogs in the plug-in library); may be null, and asking then fails with a message.
-    // creator: the host object the window makes this instance for (may be null); only read to answer
-    // IsColsChange and SetFixedCols, which the window asks before it sets pGPrint.
-    explicit SqlReport(ParameterPrompt* fallback, QV_GridPrint::clsGridPrint* creator = nullptr);
+    // fallback: the prompt used when the context gives none (the Qt dialogs in the plug-in library);
+    // may be null, and asking then fails with a message. context.host: the host object the window
+    // makes this instance for (may be null); only read to answer IsColsChange and SetFixedCols, which
+    // the window asks before it sets pGPrint.
+    explicit SqlReport(ParameterPrompt* fallback, const QV_GridPrint::PluginContext& context = {});
 
     bool SetPara() override;
     bool RPTCalc() override;
@@ -69,14 +72,15 @@ private:
     ParameterPrompt& Prompt();
     bool Move(void (*step)(ado::Recordset&));
 
-    ParameterPrompt* m_fallback;
+    ParameterPrompt* m_prompt;
     QV_GridPrint::clsGridPrint* m_creator;
     std::optional<SqlReportDefinition> m_def;
     ParameterForm m_form;
     bool m_formBuilt = false;
+    std::shared_ptr<const sheet::SheetDocument> m_template; // the grid's template, for ShowBill
 };
 
-// Registers Vondrel.SqlReport with the given fallback prompt.
+// Registers Vondrel.SqlReport with the prompt used when a host gives none.
 void Register(QV_GridPrint::PluginRegistrar& registrar, ParameterPrompt* fallback);
 
 } // namespace sqlreport

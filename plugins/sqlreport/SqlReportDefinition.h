@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "sqlreport/ParameterForm.h"
+#include "plugin/ParameterForm.h"
 
 #include <cctype>
 #include <cstdint>
@@ -16,6 +16,14 @@ class Connection;
 }
 
 namespace sqlreport {
+
+// The parameter dialog's model belongs to the plug-in contract: hosts answer it as well.
+using QV_GridPrint::ItemText;
+using QV_GridPrint::ListItem;
+using QV_GridPrint::ParameterField;
+using QV_GridPrint::ParameterForm;
+using QV_GridPrint::ParaType;
+using QV_GridPrint::ParseParaType;
 
 // A row of qv_sqlreportpara.
 struct ParameterDefinition {

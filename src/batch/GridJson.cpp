@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "batch/GridJson_p.h"
 #include "controls/grid/GridModel.h"
+#include "vb/Strings.h"
 #include "viewer/frmGridPrint.h"
 
 #include <cstdio>
@@ -29,38 +30,11 @@ void AppendStrings(std::string& out, const std::vector<std::string>& texts) {
 } // namespace
 
 std::string JsonString(const std::string& text) {
+    // UTF-8 passes through (JSON text is UTF-8); control characters become \u00XX.
+    static constexpr vb::QuoteTable kJsonQuotes{"\\u00", "0123456789ABCDEF", false};
     std::string out;
     out.reserve(text.size() + 2);
-    out += '"';
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (ch) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                char buffer[8];
-                std::snprintf(buffer, sizeof buffer, "\\u%04X", c);
-                out += buffer;
-            } else {
-                out += ch; // UTF-8 passes through: JSON text is UTF-8
-            }
-        }
-    }
-    out += '"';
+    vb::AppendQuoted(out, text, kJsonQuotes);
     return out;
 }
 

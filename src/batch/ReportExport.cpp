@@ -20,16 +20,17 @@
 #include "batch/GridJson_p.h"
 #include "controls/sheet/ReplaceFile.h"
 #include "controls/sheet/qt/SheetPrinter.h"
-#include "host/ReportWindow.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/ReportWindow.h"
+#include "hostobject/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
-#include "sheet/ExportFormats.h"
-#include "sheet/SheetExport.h"
+#include "printsheet/ExportFormats.h"
+#include "printsheet/SheetExport.h"
 #include "sqlreport/PresetPrompt.h"
 #include "ui/Services.h"
 #include "ui/qt/QtServices.h"
 #include "vb/Conversion.h"
 #include "vb/Error.h"
+#include "viewer/SheetOutput.h"
 #include "viewer/frmGridPrint.h"
 
 #include <algorithm>
@@ -48,14 +49,12 @@ constexpr const char* kDoubleClick = "dblclick:";
 // writers of their own here.
 constexpr const char* kOwnFormats[] = {"png", "json"};
 
-// Nobody sits in front of the run: messages are collected, the save dialog answers with the requested
-// file during the export step only, printing is refused, and the parameter dialog is answered from
-// the request.
-class BatchServices final : public ui::Services, public sqlreport::ParameterPrompt {
+// Nobody sits in front of the run: messages are collected and the save dialog answers with the
+// requested file during the export step only.
+class BatchServices final : public ui::Services {
 public:
     BatchServices(fs::path folder, const ExportRequest& request, std::vector<ExportMessage>& messages)
-        : m_folder(std::move(folder)), m_path(request.path), m_prompt(request.parameters),
-          m_messages(messages) {}
+        : m_folder(std::move(folder)), m_path(request.path), m_messages(messages) {}
 
     ui::Answer ShowMessage(const ui::Message& message) override {
         Note(message.title.empty() ? ui::kDefaultTitle : message.title, message.text);
@@ -82,26 +81,6 @@ public:
     double TwipsPerPixelX() const override { return 15; }
     double TwipsPerPixelY() const override { return 15; }
     fs::path ApplicationFolder() const override { return m_folder; }
-    ui::OutputOutcome PrintSheet(const sheet::SheetDocument&) override { return Refused(); }
-    ui::OutputOutcome PreviewSheet(const sheet::SheetDocument&) override { return Refused(); }
-    ui::OutputOutcome PageSetupDialog(sheet::SheetDocument&) override { return Refused(); }
-
-    bool AskParameters(const std::string& title, sqlreport::ParameterForm& form) override {
-        if (m_prompt.AskParameters(title, form)) {
-            return true;
-        }
-        Fault(m_prompt.Refusal());
-        return false;
-    }
-    // A record the plug-in would show is kept with the messages; it is no fault.
-    void ShowRecord(const std::string& title,
-                    const std::vector<std::pair<std::string, std::string>>& fields) override {
-        std::string text;
-        for (const auto& [caption, value] : fields) {
-            text.append(text.empty() ? "" : " ").append(caption).append("=").append(value);
-        }
-        Note(title, text);
-    }
 
     // The run's own complaint: it stops the run like a message box of the window.
     void Fault(const std::string& text) {
@@ -111,19 +90,44 @@ public:
     int Faults() const { return m_faults; }
     // The export step: the save dialog now answers with the requested file, as this file type.
     void BeginExport(int fileType) { m_fileType = fileType; }
-
-private:
     void Note(std::string title, std::string text) {
         m_messages.push_back({std::move(title), std::move(text)});
     }
-    static ui::OutputOutcome Refused() { return {ui::OutputResult::Failed, "批处理时不能打印或预览"}; }
 
+private:
     fs::path m_folder;
     std::string m_path;
-    sqlreport::PresetPrompt m_prompt;
     std::vector<ExportMessage>& m_messages;
     int m_fileType = 0;
     int m_faults = 0;
+};
+
+// The parameter dialog is answered from the request; a refused value is a fault of the run.
+class BatchPrompt final : public QV_GridPrint::ParameterPrompt {
+public:
+    BatchPrompt(BatchServices& services, const ExportRequest& request)
+        : m_services(services), m_preset(request.parameters) {}
+
+    bool AskParameters(const std::string& title, QV_GridPrint::ParameterForm& form) override {
+        if (m_preset.AskParameters(title, form)) {
+            return true;
+        }
+        m_services.Fault(m_preset.Refusal());
+        return false;
+    }
+    // A record the plug-in would show is kept with the messages; it is no fault.
+    void ShowRecord(const std::string& title,
+                    const std::vector<std::pair<std::string, std::string>>& fields) override {
+        std::string text;
+        for (const auto& [caption, value] : fields) {
+            text.append(text.empty() ? "" : " ").append(caption).append("=").append(value);
+        }
+        m_services.Note(title, text);
+    }
+
+private:
+    BatchServices& m_services;
+    sqlreport::PresetPrompt m_preset;
 };
 
 // The report window without a screen: loads, runs the actions, writes the file.
@@ -134,7 +138,10 @@ public:
 
     void SetHost(QV_GridPrint::clsGridPrint& host) override { m_host = &host; }
     void ShowModal() override {
-        QV_GridPrint::frmGridPrint window(*m_host, m_services, QV_GridPrint::PluginRegistry::Instance());
+        // Printing is refused: there is nobody to take the pages.
+        QV_GridPrint::RefusedSheetOutput output("批处理时不能打印或预览");
+        QV_GridPrint::frmGridPrint window(*m_host, m_services, output,
+                                          QV_GridPrint::PluginRegistry::Instance());
         window.Load();
         // The size of a full-HD window's inner area, so that layout-dependent steps run as on screen.
         window.Resize(28000, 14000);
@@ -283,7 +290,7 @@ ExportResult ExportReport(const std::function<void(QV_GridPrint::clsGridPrint&)>
             return fail(std::move(problem));
         }
         auto services = std::make_shared<BatchServices>(componentFolder, request, result.messages);
-        QV_GridPrint::clsGridPrint host(services);
+        QV_GridPrint::clsGridPrint host(services, std::make_shared<BatchPrompt>(*services, request));
         prepareHost(host);
         bool written = false;
         host.SetReportWindowFactory([&services, &request, &formatName, &written] {

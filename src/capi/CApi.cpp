@@ -10,8 +10,8 @@
 #include "capi/vondrel.h"
 #include "catalogue/ReportList.h"
 #include "controls/sheet/qt/SheetPrinter.h"
-#include "host/LoginRecord.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/LoginRecord.h"
+#include "hostobject/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "sqlreport/PresetPrompt.h"
 #include "sqlreport/SqlReport.h"
@@ -50,9 +50,8 @@ std::filesystem::path LibraryFolder() {
 }
 
 // Messages go to the host's handler when it set one; everything else (and messages without a
-// handler) to the real window system. The parameter dialog of Vondrel.SqlReport reports is answered
-// from the host's values when it set any.
-class HostServices final : public ui::Services, public sqlreport::ParameterPrompt {
+// handler) to the real window system.
+class HostServices final : public ui::Services {
 public:
     ui::Answer ShowMessage(const ui::Message& message) override {
         if (m_isSettingUp) {
@@ -83,30 +82,6 @@ public:
     double TwipsPerPixelX() const override { return Qt().TwipsPerPixelX(); }
     double TwipsPerPixelY() const override { return Qt().TwipsPerPixelY(); }
     std::filesystem::path ApplicationFolder() const override { return Folder(); }
-    ui::OutputOutcome PrintSheet(const sheet::SheetDocument& doc) override { return Qt().PrintSheet(doc); }
-    ui::OutputOutcome PreviewSheet(const sheet::SheetDocument& doc) override {
-        return Qt().PreviewSheet(doc);
-    }
-    ui::OutputOutcome PageSetupDialog(sheet::SheetDocument& doc) override {
-        return Qt().PageSetupDialog(doc);
-    }
-
-    bool AskParameters(const std::string& title, sqlreport::ParameterForm& form) override {
-        if (m_parameters.empty()) {
-            return m_dialogs.AskParameters(title, form);
-        }
-        sqlreport::PresetPrompt preset(m_parameters);
-        if (preset.AskParameters(title, form)) {
-            return true;
-        }
-        // The host set a value the report refuses: said like any other failed setup.
-        ShowMessage({preset.Refusal(), "", ui::Buttons::Ok, ui::Icon::Warning});
-        return false;
-    }
-    void ShowRecord(const std::string& title,
-                    const std::vector<std::pair<std::string, std::string>>& fields) override {
-        m_dialogs.ShowRecord(title, fields);
-    }
 
     void SetHandler(vondrel_message_handler handler, void* user) {
         m_handler = handler;
@@ -119,7 +94,6 @@ public:
         }
         return m_folder;
     }
-    sqlreport::PresetPrompt::Values& Parameters() { return m_parameters; }
     // Between the start of a show and the moment its window is on screen, the last message is kept:
     // it is why a window closed itself before the user saw it.
     void SetSettingUp(bool isSettingUp) {
@@ -172,10 +146,38 @@ private:
     void* m_user = nullptr;
     mutable std::filesystem::path m_folder;
     mutable std::unique_ptr<ui::qt::QtServices> m_qt;
-    sqlreport::qt::QtPrompt m_dialogs;
-    sqlreport::PresetPrompt::Values m_parameters;
     bool m_isSettingUp = false;
     std::string m_setupMessage;
+};
+
+// The parameter dialog of Vondrel.SqlReport reports is answered from the host's values when it set
+// any, else shown.
+class HostPrompt final : public QV_GridPrint::ParameterPrompt {
+public:
+    explicit HostPrompt(HostServices& services) : m_services(services) {}
+
+    bool AskParameters(const std::string& title, QV_GridPrint::ParameterForm& form) override {
+        if (m_parameters.empty()) {
+            return m_dialogs.AskParameters(title, form);
+        }
+        sqlreport::PresetPrompt preset(m_parameters);
+        if (preset.AskParameters(title, form)) {
+            return true;
+        }
+        // The host set a value the report refuses: said like any other failed setup.
+        m_services.ShowMessage({preset.Refusal(), "", ui::Buttons::Ok, ui::Icon::Warning});
+        return false;
+    }
+    void ShowRecord(const std::string& title,
+                    const std::vector<std::pair<std::string, std::string>>& fields) override {
+        m_dialogs.ShowRecord(title, fields);
+    }
+    sqlreport::PresetPrompt::Values& Parameters() { return m_parameters; }
+
+private:
+    HostServices& m_services;
+    sqlreport::qt::QtPrompt m_dialogs;
+    sqlreport::PresetPrompt::Values m_parameters;
 };
 
 // Makes the library usable as it is loaded: host objects open the Qt report window, and reports of
@@ -195,7 +197,8 @@ void RegisterOnce() {
 
 struct vondrel_host {
     std::shared_ptr<HostServices> services = std::make_shared<HostServices>();
-    QV_GridPrint::clsGridPrint object{services};
+    std::shared_ptr<HostPrompt> prompt = std::make_shared<HostPrompt>(*services);
+    QV_GridPrint::clsGridPrint object{services, prompt};
     std::string lastError;
     std::vector<std::string> actions;
     unsigned long long parentWindow = 0;
@@ -330,7 +333,7 @@ int vondrel_host_set_parameter(vondrel_host* host, const char* name, const char*
         if (key.empty()) {
             throw std::invalid_argument("参数名不能为空");
         }
-        auto& parameters = host->services->Parameters();
+        auto& parameters = host->prompt->Parameters();
         for (auto& [given, text] : parameters) {
             if (vb::LCase(given) == vb::LCase(key)) {
                 text = Text(value);
@@ -344,7 +347,7 @@ int vondrel_host_set_parameter(vondrel_host* host, const char* name, const char*
 
 void vondrel_host_clear_parameters(vondrel_host* host) {
     if (host) {
-        host->services->Parameters().clear();
+        host->prompt->Parameters().clear();
     }
 }
 
@@ -459,7 +462,7 @@ int vondrel_host_export_report(vondrel_host* host, int report_id, const char* pa
         request.path = Text(path);
         request.format = Text(format);
         request.actions = host->actions;
-        request.parameters = host->services->Parameters();
+        request.parameters = host->prompt->Parameters();
         QV_GridPrint::clsGridPrint& object = host->object;
         const auto prepare = [&object](QV_GridPrint::clsGridPrint& exporting) {
             exporting.set_cnn(object.cnn());

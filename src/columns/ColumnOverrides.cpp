@@ -28,8 +28,9 @@
 #include "catalogue/ModGridPrint.h"
 #include "catalogue/ReportDefinition.h"
 #include "controls/grid/GridModel.h"
+#include "controls/sheet/CellAlign.h"
 #include "controls/sheet/SheetDocument.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "ui/Services.h"
 #include "vb/Conversion.h"
 #include "vb/Error.h"
@@ -58,7 +59,7 @@ void WriteCaptionLevels(sheet::SheetDocument& sheet, int col, int begRow, int en
     for (int row = begRow; row <= endRow && static_cast<std::size_t>(row - begRow) < parts.size(); ++row) {
         sheet.SetCellValue(col, row, vb::Variant(parts[static_cast<std::size_t>(row - begRow)]));
         if (isCentred) {
-            sheet.SetCellAlign(col, row, 36);
+            sheet.SetCellAlign(col, row, ::sheet::kAlignCentre | ::sheet::kAlignMiddle);
         }
     }
 }
@@ -159,7 +160,7 @@ void ApplyChangeFormat(ado::Connection& cnn, const vb::Variant& userId, std::int
             if (begRow == endRow) {
                 sheet.SetCellValue(col, begRow, caption);
                 sheet.SetCellValue(col, begRow + 1, field);
-                sheet.SetCellAlign(col, begRow, 36);
+                sheet.SetCellAlign(col, begRow, ::sheet::kAlignCentre | ::sheet::kAlignMiddle);
             } else {
                 WriteCaptionLevels(sheet, col, begRow, endRow, caption, true);
                 sheet.SetCellValue(col, endRow + 1, field);
@@ -169,14 +170,14 @@ void ApplyChangeFormat(ado::Connection& cnn, const vb::Variant& userId, std::int
             }
             const vb::Variant dataType = rs->Fields("fdatatype").Value();
             if (Equals(dataType, 0)) {
-                sheet.SetCellAlign(col, endRow + 1, 34);
+                sheet.SetCellAlign(col, endRow + 1, ::sheet::kAlignRight | ::sheet::kAlignMiddle);
                 sheet.SetCellOption(col, endRow + 1, 0);
                 const vb::Variant decimals = rs->Fields("fdataformat").Value();
                 if (!decimals.IsNull() && !Equals(decimals, 0)) {
                     sheet.SetCellNumFormat(col, endRow + 1, 0, false, vb::CInt(decimals), -1, 0.0, 0, false);
                 }
             } else {
-                sheet.SetCellAlign(col, endRow + 1, 33);
+                sheet.SetCellAlign(col, endRow + 1, ::sheet::kAlignLeft | ::sheet::kAlignMiddle);
             }
             sheet.SetColWidth(col, WholePixels(Required(*rs, "fwidth", 0, 100000)));
         } else if (begRow != endRow) {

@@ -19,12 +19,12 @@ void PluginRegistry::Register(const std::string& progId, ReportFactory factory) 
         m_factories[vb::LCase(progId)] = nullptr;
         return;
     }
-    m_factories[vb::LCase(progId)] = [plain = std::move(factory)](clsGridPrint*) {
+    m_factories[vb::LCase(progId)] = [plain = std::move(factory)](const PluginContext&) {
         return plain();
     };
 }
 
-void PluginRegistry::RegisterForHost(const std::string& progId, HostReportFactory factory) {
+void PluginRegistry::RegisterWithContext(const std::string& progId, ContextReportFactory factory) {
     m_factories[vb::LCase(progId)] = std::move(factory);
 }
 
@@ -36,13 +36,13 @@ bool PluginRegistry::Has(std::string_view progId) const {
     return m_factories.count(vb::LCase(progId)) != 0;
 }
 
-std::unique_ptr<IReport> PluginRegistry::Create(std::string_view progId, clsGridPrint* host) const {
+std::unique_ptr<IReport> PluginRegistry::Create(std::string_view progId, const PluginContext& context) const {
     const auto found = m_factories.find(vb::LCase(progId));
     if (found == m_factories.end() || !found->second) {
         return nullptr;
     }
     try {
-        return found->second(host);
+        return found->second(context);
     } catch (...) {
         // A plug-in that cannot be constructed is, to the user, a plug-in that is not there.
         return nullptr;

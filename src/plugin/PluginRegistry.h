@@ -3,6 +3,7 @@
 #pragma once
 
 #include "plugin/IReport.h"
+#include "plugin/PluginContext.h"
 
 #include <filesystem>
 #include <functional>
@@ -15,10 +16,8 @@
 namespace QV_GridPrint {
 
 using ReportFactory = std::function<std::unique_ptr<IReport>()>;
-// A factory told which host object the instance is made for (null when the caller has none). A
-// plug-in whose first answers (IsColsChange, SetFixedCols) depend on its report needs it: they are
-// asked before the window hands it the host.
-using HostReportFactory = std::function<std::unique_ptr<IReport>(clsGridPrint* host)>;
+// A factory given what the instance is made for: the host object and the host's prompt.
+using ContextReportFactory = std::function<std::unique_ptr<IReport>(const PluginContext& context)>;
 
 // What a plug-in library sees of the registry. Only virtual calls cross into the library, so it needs
 // no symbol of the process that loads it to register its plug-ins.
@@ -27,9 +26,9 @@ public:
     virtual ~PluginRegistrar() = default;
     // Adds or replaces the factory of a ProgID.
     virtual void Register(const std::string& progId, ReportFactory factory) = 0;
-    // Adds or replaces the factory of a ProgID with one that is told the host object. Declared after
-    // Register, so libraries built before it existed still find Register where they expect it.
-    virtual void RegisterForHost(const std::string& progId, HostReportFactory factory) = 0;
+    // Adds or replaces the factory of a ProgID with one that is given the plug-in's context. Declared
+    // after Register, so libraries built before it existed still find Register where they expect it.
+    virtual void RegisterWithContext(const std::string& progId, ContextReportFactory factory) = 0;
 };
 
 // Report plug-ins by ProgID. A catalogue names a report's plug-in class by ProgID (qclsname); the
@@ -41,11 +40,11 @@ public:
     static PluginRegistry& Instance();
 
     void Register(const std::string& progId, ReportFactory factory) override;
-    void RegisterForHost(const std::string& progId, HostReportFactory factory) override;
+    void RegisterWithContext(const std::string& progId, ContextReportFactory factory) override;
     void Unregister(const std::string& progId);
     bool Has(std::string_view progId) const;
     // A new instance, or nullptr when no factory is registered or the factory gave none (or threw).
-    std::unique_ptr<IReport> Create(std::string_view progId, clsGridPrint* host = nullptr) const;
+    std::unique_ptr<IReport> Create(std::string_view progId, const PluginContext& context = {}) const;
 
     struct LoadFailure {
         std::string library; // file name
@@ -58,7 +57,7 @@ public:
     std::vector<LoadFailure> LoadFolder(const std::filesystem::path& folder);
 
 private:
-    std::map<std::string, HostReportFactory> m_factories; // key: ProgID in lower case
+    std::map<std::string, ContextReportFactory> m_factories; // key: ProgID in lower case
     std::vector<std::filesystem::path> m_loaded;
 };
 

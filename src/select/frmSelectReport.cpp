@@ -7,7 +7,7 @@
 #include "catalogue/ModGridPrint.h"
 #include "catalogue/ReportDefinition.h"
 #include "controls/grid/RecordsetBinding.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "ui/Services.h"
 #include "vb/Conversion.h"
 #include "vb/Error.h"
@@ -16,8 +16,6 @@ namespace QV_GridPrint::select {
 namespace {
 
 constexpr const char* kChooseMessage = "请你所需的选择报表！";
-constexpr int kPictureSetting = 3;
-constexpr int kBoldSetting = 13;
 
 } // namespace
 
@@ -50,17 +48,17 @@ void frmSelectReport::Form_Load() {
 void frmSelectReport::SetVSFTree() {
     vsf.SetRowIsNode(0, true);
     vsf.SetRowLevel(0, 1);
-    vsf.SetRangeProp(kPictureSetting, 0, 0, vb::Variant(kGroupPicture));
+    vsf.SetRangeProp(grid::CellSetting::Picture, 0, 0, vb::Variant(kGroupPicture));
     vsf.SetRowHeightTwips(0, 400);
-    vsf.SetRangeProp(kBoldSetting, 0, 0, vb::Variant(true));
+    vsf.SetRangeProp(grid::CellSetting::Bold, 0, 0, vb::Variant(true));
     for (int row = 1; row < vsf.GridRowCount(); ++row) {
         vsf.SetRowIsNode(row, true);
         vsf.SetRowLevel(row, 2);
-        vsf.SetRangeProp(kPictureSetting, row, 0, vb::Variant(kReportPicture));
+        vsf.SetRangeProp(grid::CellSetting::Picture, row, 0, vb::Variant(kReportPicture));
         vsf.SetRowHeightTwips(row, 300);
     }
-    vsf.SetInertSetting(82, 5);
-    vsf.SetInertSetting(41, 0);
+    vsf.SetInertSetting(grid::KeptSetting::ChoiceTreeStyle, 5);
+    vsf.SetInertSetting(grid::KeptSetting::ChoiceTreeLines, 0);
     vsf.SetColWidthTwips(0, vsf.Width());
 }
 

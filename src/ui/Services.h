@@ -7,10 +7,6 @@
 #include <optional>
 #include <string>
 
-namespace sheet {
-class SheetDocument;
-}
-
 namespace ui {
 
 enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
@@ -45,13 +41,6 @@ struct SaveFileChoice {
     bool isExactPath = false;
 };
 
-// How a print, preview or page set-up ended. Failed carries a description the caller can show.
-enum class OutputResult { Done, Cancelled, Failed };
-struct OutputOutcome {
-    OutputResult result = OutputResult::Done;
-    std::string error;
-};
-
 // Title of message boxes that the system shows "with the default title".
 inline constexpr const char* kDefaultTitle = "Vondrel";
 
@@ -73,14 +62,6 @@ public:
     virtual double TwipsPerPixelY() const = 0;
     // The component's own folder: templates and plug-ins are looked up there.
     virtual std::filesystem::path ApplicationFolder() const = 0;
-
-    // The sheet's output on the platform. PrintSheet shows the print dialog, then prints the
-    // document's pages to the chosen printer. PreviewSheet shows a modal print preview of the pages
-    // (zoom, paging, printing from it). PageSetupDialog lets the user choose paper, orientation and
-    // margins and keeps the choice in the document's page set-up.
-    virtual OutputOutcome PrintSheet(const sheet::SheetDocument& doc) = 0;
-    virtual OutputOutcome PreviewSheet(const sheet::SheetDocument& doc) = 0;
-    virtual OutputOutcome PageSetupDialog(sheet::SheetDocument& doc) = 0;
 };
 
 // Keeps the busy cursor on for a scope; the cursor comes back even when the scope is left by an error.

@@ -355,4 +355,46 @@ std::string ToValidUtf8(std::string_view text) {
     return out;
 }
 
+void AppendQuoted(std::string& out, std::string_view text, const QuoteTable& table) {
+    out += '"';
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char ch = text[at];
+        const auto byte = static_cast<unsigned char>(ch);
+        switch (ch) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            if (table.isUtf8Checked && byte >= 0x80) {
+                const std::size_t len = Utf8SequenceLength(text, at);
+                if (len > 0) {
+                    out.append(text, at, len);
+                    at += len - 1;
+                    break;
+                }
+            }
+            if (byte < 0x20 || (table.isUtf8Checked && byte >= 0x7F)) {
+                out += table.bytePrefix;
+                out += table.hexDigits[byte >> 4];
+                out += table.hexDigits[byte & 15];
+            } else {
+                out += ch;
+            }
+        }
+    }
+    out += '"';
+}
+
 } // namespace vb

@@ -61,4 +61,16 @@ std::string ToValidUtf8(std::string_view text);
 int CompareNoCase(std::string_view a, std::string_view b);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
+// How AppendQuoted writes the bytes that cannot stand for themselves. Every table escapes \ \" tab,
+// LF and CR with a backslash; other control bytes become bytePrefix and two hex digits.
+struct QuoteTable {
+    std::string_view bytePrefix; // "\\u00" (JSON), "\\x"
+    const char* hexDigits;       // 16 digits, upper or lower case
+    // Also escape DEL and every byte that is not part of valid UTF-8, so that the quoted text is valid
+    // UTF-8 whatever the input held; otherwise such bytes pass through.
+    bool isUtf8Checked;
+};
+// Appends text between double quotes, escaped by `table`.
+void AppendQuoted(std::string& out, std::string_view text, const QuoteTable& table);
+
 } // namespace vb

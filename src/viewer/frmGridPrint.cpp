@@ -8,19 +8,20 @@
 #include "ado/SqlText.h"
 #include "catalogue/ModGridPrint.h"
 #include "catalogue/ReportDefinition.h"
-#include "grid/TemplateHeader.h"
-#include "grid/TotalsAndFonts.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "plugin/ParameterItem.h"
 #include "plugin/PluginRegistry.h"
-#include "sheet/PrintSheet.h"
-#include "sheet/SheetExport.h"
+#include "printsheet/PrintSheet.h"
+#include "printsheet/SheetExport.h"
+#include "reportgrid/TemplateHeader.h"
+#include "reportgrid/TotalsAndFonts.h"
 #include "ui/Services.h"
 #include "vb/Array.h"
 #include "vb/Conversion.h"
 #include "vb/DateTime.h"
 #include "vb/Error.h"
 #include "vb/Strings.h"
+#include "viewer/SheetOutput.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -82,8 +83,9 @@ std::shared_ptr<ado::Recordset> RequireRecordset(const std::shared_ptr<ado::Reco
 
 } // namespace
 
-frmGridPrint::frmGridPrint(clsGridPrint& host, ui::Services& services, PluginRegistry& plugins)
-    : pGPrint(&host), m_services(services), m_plugins(plugins), m_toolbar(MakeToolbar()) {
+frmGridPrint::frmGridPrint(clsGridPrint& host, ui::Services& services, SheetOutput& output,
+                           PluginRegistry& plugins)
+    : pGPrint(&host), m_services(services), m_output(output), m_plugins(plugins), m_toolbar(MakeToolbar()) {
     vsf.SetClickHandler([this] { SelectClickedRow(vsf); });
     vsf.SetDblClickHandler([this] { GridDblClick(); });
 }
@@ -101,8 +103,8 @@ void frmGridPrint::Changed(WindowPart part) {
 void frmGridPrint::Load() {
     bFmtLoaded = false;
     bOK = true;
-    vsf.SetInertSetting(77, 0);
-    bIsDetail = false;
+    vsf.SetInertSetting(grid::KeptSetting::WindowLoad, 0);
+    detail.bIsDetail = false;
     bParaSet = false;
     // Plug-in libraries of the component's folder join the built-in plug-ins; one that cannot be loaded
     // is named, and the reports of the others still work.
@@ -163,7 +165,7 @@ void frmGridPrint::CloseIfFailed() {
 bool frmGridPrint::SetData() {
     vb::SkipOnError([&] {
         mRpt.reset();
-        mRpt = m_plugins.Create(pGPrint->ClsName, pGPrint);
+        mRpt = m_plugins.Create(pGPrint->ClsName, {pGPrint, pGPrint->Prompt()});
     });
     if (!mRpt) {
         m_services.ShowMessage({NotRegisteredMessage(pGPrint->ClsName), {}, ui::Buttons::Ok, ui::Icon::None});
@@ -211,8 +213,8 @@ void frmGridPrint::SplitParameters(bool alsoSave) {
     ParaValue = values;
     ParaText = texts;
     if (alsoSave) {
-        ParaValueSave = std::move(values);
-        ParaTextSave = std::move(texts);
+        detail.ParaValueSave = std::move(values);
+        detail.ParaTextSave = std::move(texts);
     }
 }
 
@@ -301,16 +303,17 @@ bool frmGridPrint::GetMxData(bool bSetPara) {
                 ParaText.back() = label.front() + ":" + TL1.text;
             }
             Changed(WindowPart::Selector);
-        } else if (strMxBindField.empty()) {
+        } else if (detail.strMxBindField.empty()) {
             bHasBind = false;
             HideSelector();
         } else {
             bHasBind = true;
-            strBindField = strMxBindField;
+            strBindField = detail.strMxBindField;
             SetupSelector();
             // The master list takes every parameter but the last, which is the bind value itself.
             const std::size_t count = ParaValue.empty() ? 0 : ParaValue.size() - 1;
-            const std::shared_ptr<ado::Recordset> list = PrepareProcedure(strMainProc, count)->Execute();
+            const std::shared_ptr<ado::Recordset> list =
+                PrepareProcedure(detail.strMainProc, count)->Execute();
             if (mRpt->rsMain() && mRpt->rsMain()->State() == ado::adStateOpen) {
                 mRpt->rsMain()->Close();
             }
@@ -320,10 +323,11 @@ bool frmGridPrint::GetMxData(bool bSetPara) {
             }
         }
         DrawTitle();
-        if (!vb::Trim(strStoreProc).empty()) {
+        if (!vb::Trim(detail.strStoreProc).empty()) {
             // Prepared before the plug-in's rows are closed: a procedure that cannot be called leaves
             // them open for the commands that follow.
-            const std::shared_ptr<ado::Command> command = PrepareProcedure(strStoreProc, ParaValue.size());
+            const std::shared_ptr<ado::Command> command =
+                PrepareProcedure(detail.strStoreProc, ParaValue.size());
             if (mRpt->rs() && mRpt->rs()->State() == ado::adStateOpen) {
                 mRpt->rs()->Close();
             }
@@ -424,7 +428,7 @@ void frmGridPrint::SelectorFollowUp() {
     if (bSelPending && !RefuseWhileClosing()) {
         ReportingErrors(m_services, [&] {
             RequireRecordset(mRpt->rsMain(), "主表记录集（rsMain）")->SetBookmark(TL1.pickedBookmark);
-            return bIsDetail ? GetMxData(false) : GetData(false);
+            return detail.bIsDetail ? GetMxData(false) : GetData(false);
         });
     }
     bSelPending = false;
@@ -493,7 +497,7 @@ void frmGridPrint::Navigate(const std::string& key) {
             return;
         }
     }
-    if (bIsDetail) {
+    if (detail.bIsDetail) {
         GetMxData(false);
     } else {
         GetData(false);
@@ -618,6 +622,9 @@ void frmGridPrint::SetCellFormat() {
         columns.Reset(iColCount);
         lDataRowTwips =
             SetVSFHead(cll, vsf, rows, iColCount, m_services.TwipsPerPixelX(), m_services.TwipsPerPixelY());
+        // The columns the plug-in fixes (repeated at the left of every printed page) stay in view on
+        // screen too when the grid scrolls sideways.
+        vsf.SetHeaderColCount(std::clamp<int>(iFixedCols, 0, iColCount));
         m_gridReportId = modGridPrint::RptID;
     } catch (const vb::Error& error) {
         modGridPrint::ShowErrMsg(m_services, error);
@@ -681,9 +688,9 @@ void frmGridPrint::SetCellDownPara() {
 void frmGridPrint::PrintGrid(bool bPreview) {
     ReportingErrors(m_services, [&] {
         SetCellDataFromVSF();
-        const ui::OutputOutcome outcome =
-            bPreview ? m_services.PreviewSheet(clldata) : m_services.PrintSheet(clldata);
-        if (outcome.result == ui::OutputResult::Failed) {
+        const OutputOutcome outcome =
+            bPreview ? m_output.PreviewSheet(clldata) : m_output.PrintSheet(clldata);
+        if (outcome.result == OutputResult::Failed) {
             modGridPrint::ShowErrMsg(m_services, outcome.error.empty()
                                                      ? (bPreview ? "打印预览没有完成" : "打印没有完成")
                                                      : outcome.error);
@@ -693,8 +700,8 @@ void frmGridPrint::PrintGrid(bool bPreview) {
 }
 
 void frmGridPrint::PageSetupDialog() {
-    const ui::OutputOutcome outcome = m_services.PageSetupDialog(clldata);
-    if (outcome.result == ui::OutputResult::Failed) {
+    const OutputOutcome outcome = m_output.PageSetupDialog(clldata);
+    if (outcome.result == OutputResult::Failed) {
         modGridPrint::ShowErrMsg(m_services, outcome.error.empty() ? "页面设置没有完成" : outcome.error);
     }
 }
@@ -710,7 +717,7 @@ void frmGridPrint::PrintPara() {
                              RecordSelector::kHeightTwips};
     }
     LayoutParaLabels(ParaText, lbpara, selector);
-    vsf.SetInertSetting(66, 3);
+    vsf.SetInertSetting(grid::KeptSetting::ParameterLine, 3);
     Changed(WindowPart::Title);
 }
 

@@ -5,11 +5,11 @@
 #include "columns/ColumnOverrides.h"
 #include "controls/grid/GridModel.h"
 #include "controls/sheet/SheetDocument.h"
-#include "grid/ColumnFormats.h"
 #include "plugin/IReport.h"
-#include "sheet/PageFields.h"
-#include "sheet/PrintSheet.h"
-#include "sheet/SheetExport.h"
+#include "printsheet/PageFields.h"
+#include "printsheet/PrintSheet.h"
+#include "printsheet/SheetExport.h"
+#include "reportgrid/ColumnFormats.h"
 #include "vb/Variant.h"
 
 #include <cstdint>
@@ -31,6 +31,7 @@ namespace QV_GridPrint {
 
 class clsGridPrint;
 class PluginRegistry;
+class SheetOutput;
 namespace columns {
 class frmColEdit;
 }
@@ -74,6 +75,17 @@ struct RecordSelector {
     vb::Variant pickedBookmark; // bookmark (in rowSource) of the entry the user picked
 };
 
+// The drill-down's state: whether the report shown is a child built through its procedures, which
+// procedures those are, and the parameters a return to the parent puts back.
+struct DetailState {
+    bool bIsDetail = false;
+    std::string strStoreProc;   // the rows' procedure (qstoreproc)
+    std::string strMainProc;    // the master list's procedure (qmainproc)
+    std::string strMxBindField; // the master list's key (qbindfield)
+    std::vector<std::string> ParaValueSave;
+    std::vector<std::string> ParaTextSave;
+};
+
 // The title drawn on the banner.
 struct DrawnTitle {
     std::string text;
@@ -99,6 +111,9 @@ enum class WindowPart { Caption, Title, Toolbar, Selector, Grid, Layout };
 //  4. A switch to another report (drill-down, return) either completes for the new report or leaves
 //     the window exactly as it was: the report shown is set aside (grid, sheets, plug-in, parameters,
 //     definition) while the new one is built, and put back when that build fails.
+//     A drill-down opens the child at its top and keeps the user's place in the parent (scroll
+//     position, selection, current cell); the return to that parent puts it back. A report chosen
+//     with "open" starts at the top, and the places kept for the reports before it are dropped.
 //  5. A report is rebuilt by the path that built it: through the plug-in (GetData) or, after a drill
 //     or a return, through its procedures with the parameters the window holds (GetMxData).
 //  6. The close-time save writes the widths of the grid as it was built, under the report the grid was
@@ -110,7 +125,8 @@ enum class WindowPart { Caption, Title, Toolbar, Selector, Grid, Layout };
 //     with the grid presentation (grid/) and the print sheet.
 class frmGridPrint {
 public:
-    frmGridPrint(clsGridPrint& host, ui::Services& services, PluginRegistry& plugins);
+    // output: where print, preview and page set-up send the print sheet.
+    frmGridPrint(clsGridPrint& host, ui::Services& services, SheetOutput& output, PluginRegistry& plugins);
     ~frmGridPrint();
     frmGridPrint(const frmGridPrint&) = delete;
     frmGridPrint& operator=(const frmGridPrint&) = delete;
@@ -204,13 +220,8 @@ public:
     bool bColsChange = false;
     bool bFmtLoaded = false;
     std::int16_t iFixedCols = 0;
-    std::vector<std::string> ParaTextSave;
-    std::vector<std::string> ParaValueSave;
-    std::string strStoreProc;
-    std::string strMainProc;
-    std::string strMxBindField;
-    bool bIsDetail = false;
     bool bParaSet = false;
+    DetailState detail;
     // Grid state the template and column steps share.
     int vHeadStart = 0;
     int iHeadEnd = 0;
@@ -234,7 +245,8 @@ private:
     bool IsUsable() const;
     bool RefuseWhileClosing();
     void CloseIfFailed();
-    bool SwitchTo(const drill::SwitchPlan& plan);
+    enum class SwitchKind { Drill, Return };
+    bool SwitchTo(const drill::SwitchPlan& plan, SwitchKind kind);
     bool BuildThroughProcedures(SetAside& saved);
     void RequireConnection() const;
     template <class Op> void VisitReport(SetAside& saved, Op op);
@@ -253,6 +265,7 @@ private:
     void SaveColumnWidths();
 
     ui::Services& m_services;
+    SheetOutput& m_output;
     PluginRegistry& m_plugins;
     grid::GridModel vsf;
     sheet::SheetDocument cll;
@@ -272,6 +285,13 @@ private:
     columns::OverrideUser m_overrideUser;
     bool m_isBuiltByProcedures = false;
     std::optional<std::int16_t> m_gridReportId; // the report whose template the grid's header shows
+    // Where the user was in each report a drill-down left, innermost last; the return to that report
+    // puts the user back there.
+    struct LeftPlace {
+        std::int16_t reportId = 0;
+        grid::GridPlace place;
+    };
+    std::vector<LeftPlace> m_drillPlaces;
 };
 
 } // namespace QV_GridPrint

@@ -10,7 +10,7 @@
 #include "columns/ColumnOverrides.h"
 #include "columns/frmColEdit.h"
 #include "drill/DrillDown.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "select/frmSelectReport.h"
 #include "ui/Services.h"
 #include "vb/Error.h"
@@ -30,12 +30,13 @@ struct frmGridPrint::SetAside {
     std::int16_t RptID = 0;
     std::unique_ptr<IReport> mRpt;
     std::shared_ptr<ado::Recordset> rsData;
-    std::vector<std::string> ParaValue, ParaText, ParaValueSave, ParaTextSave;
+    std::vector<std::string> ParaValue, ParaText;
     vb::Variant vPara, vData;
     bool bHasBind = false, bAutoMove = false, bSelPending = false, bColsChange = false, bFmtLoaded = false;
-    bool bIsDetail = false, bParaSet = false, isBuiltByProcedures = false;
+    bool bParaSet = false, isBuiltByProcedures = false;
     std::int16_t iFixedCols = 0;
-    std::string strBindField, strStoreProc, strMainProc, strMxBindField;
+    std::string strBindField;
+    DetailState detail;
     int vHeadStart = 0, iHeadEnd = 0, iFixedRows = 0, iColCount = 0;
     long lDataRowTwips = 0;
     ColumnTables columns;
@@ -62,8 +63,6 @@ template <class Op> void frmGridPrint::VisitReport(SetAside& s, Op op) {
     op(rsData, s.rsData);
     op(ParaValue, s.ParaValue);
     op(ParaText, s.ParaText);
-    op(ParaValueSave, s.ParaValueSave);
-    op(ParaTextSave, s.ParaTextSave);
     op(vPara, s.vPara);
     op(vData, s.vData);
     op(bHasBind, s.bHasBind);
@@ -71,14 +70,11 @@ template <class Op> void frmGridPrint::VisitReport(SetAside& s, Op op) {
     op(bSelPending, s.bSelPending);
     op(bColsChange, s.bColsChange);
     op(bFmtLoaded, s.bFmtLoaded);
-    op(bIsDetail, s.bIsDetail);
     op(bParaSet, s.bParaSet);
+    op(detail, s.detail);
     op(m_isBuiltByProcedures, s.isBuiltByProcedures);
     op(iFixedCols, s.iFixedCols);
     op(strBindField, s.strBindField);
-    op(strStoreProc, s.strStoreProc);
-    op(strMainProc, s.strMainProc);
-    op(strMxBindField, s.strMxBindField);
     op(vHeadStart, s.vHeadStart);
     op(iHeadEnd, s.iHeadEnd);
     op(iFixedRows, s.iFixedRows);
@@ -100,7 +96,8 @@ std::unique_ptr<frmGridPrint::SetAside> frmGridPrint::SetAsideReport() {
     saved->mRpt = std::move(mRpt);
     // The grid keeps its settings for the new report (they are the window's, not the report's).
     saved->grid.SwapContents(vsf);
-    for (const int setting : {77, 66}) {
+    for (const grid::KeptSetting setting :
+         {grid::KeptSetting::WindowLoad, grid::KeptSetting::ParameterLine}) {
         vsf.SetInertSetting(setting, saved->grid.InertSetting(setting));
     }
     saved->cll = std::exchange(cll, sheet::SheetDocument());
@@ -123,7 +120,10 @@ void frmGridPrint::PutBack(SetAside& saved) {
 
 // Drill-down and return: the plan's report, built through its procedures with the plan's parameters,
 // or, when that build fails (its messages were shown), the report shown before, untouched.
-bool frmGridPrint::SwitchTo(const drill::SwitchPlan& plan) {
+bool frmGridPrint::SwitchTo(const drill::SwitchPlan& plan, SwitchKind kind) {
+    const LeftPlace left{modGridPrint::RptID, vsf.Place()};
+    // The grid set aside takes its place with it (a failed build puts both back); the new report's
+    // grid starts at its top.
     const std::unique_ptr<SetAside> saved = SetAsideReport();
     const catalogue::ReportRow& row = plan.definition;
     pGPrint->ClsName = row.qclsname.value_or("");
@@ -134,18 +134,30 @@ bool frmGridPrint::SwitchTo(const drill::SwitchPlan& plan) {
     pGPrint->mOK = true;
     // Procedure names and the bind field read NULL as "none": keeping the previous report's procedures
     // would fetch the wrong report's rows.
-    strStoreProc = row.qstoreproc.value_or("");
-    strMainProc = row.qmainproc.value_or("");
-    strMxBindField = row.qbindfield.value_or("");
+    detail.strStoreProc = row.qstoreproc.value_or("");
+    detail.strMainProc = row.qmainproc.value_or("");
+    detail.strMxBindField = row.qbindfield.value_or("");
     bAutoMove = row.qisautomove.value_or(bAutoMove);
     modGridPrint::RptID = plan.reportId;
     ParaValue = plan.parameters.ParaValue;
     ParaText = plan.parameters.ParaText;
-    ParaValueSave = plan.parameters.ParaValueSave;
-    ParaTextSave = plan.parameters.ParaTextSave;
-    bIsDetail = true;
+    detail.ParaValueSave = plan.parameters.ParaValueSave;
+    detail.ParaTextSave = plan.parameters.ParaTextSave;
+    detail.bIsDetail = true;
     bParaSet = false;
-    return BuildThroughProcedures(*saved);
+    if (!BuildThroughProcedures(*saved)) {
+        return false;
+    }
+    if (kind == SwitchKind::Drill) {
+        m_drillPlaces.push_back(left);
+    } else if (!m_drillPlaces.empty() && m_drillPlaces.back().reportId == plan.reportId) {
+        vsf.RestorePlace(m_drillPlaces.back().place);
+        m_drillPlaces.pop_back();
+    } else {
+        // A return to a report no drill came from: the places kept belong to another way down.
+        m_drillPlaces.clear();
+    }
+    return true;
 }
 
 bool frmGridPrint::RefetchData() {
@@ -153,9 +165,15 @@ bool frmGridPrint::RefetchData() {
     if (!m_isBuiltByProcedures) {
         return SetData();
     }
-    // Rebuilt the way it was built, and like a switch: complete, or the report as it was.
+    // Rebuilt the way it was built, and like a switch: complete, or the report as it was. The rows are
+    // the same report's, so the view stays where the user had scrolled.
+    const grid::GridScroll scroll = vsf.ScrollPosition();
     const std::unique_ptr<SetAside> saved = SetAsideReport();
-    return BuildThroughProcedures(*saved);
+    if (!BuildThroughProcedures(*saved)) {
+        return false;
+    }
+    vsf.ScrollTo(scroll);
+    return true;
 }
 
 bool frmGridPrint::BuildThroughProcedures(SetAside& saved) {
@@ -203,10 +221,11 @@ void frmGridPrint::GridDblClick() {
         const auto record = rsData->Clone();
         record->MoveFirst();
         record->Move(lRecNo);
-        const std::optional<drill::SwitchPlan> plan = drill::PlanDrill(
-            *pGPrint->mCNN, modGridPrint::RptID, *record, {ParaValue, ParaText, ParaValueSave, ParaTextSave});
+        const std::optional<drill::SwitchPlan> plan =
+            drill::PlanDrill(*pGPrint->mCNN, modGridPrint::RptID, *record,
+                             {ParaValue, ParaText, detail.ParaValueSave, detail.ParaTextSave});
         if (plan) {
-            SwitchTo(*plan);
+            SwitchTo(*plan, SwitchKind::Drill);
             return;
         }
         // ShowBill takes no argument: the plug-in reads the clicked record from its own rs.
@@ -226,14 +245,15 @@ bool frmGridPrint::ReturnParent() {
     ui::BusyScope busy(m_services);
     try {
         RequireConnection();
-        const std::optional<drill::SwitchPlan> plan = drill::PlanReturn(
-            *pGPrint->mCNN, modGridPrint::RptID, {ParaValue, ParaText, ParaValueSave, ParaTextSave});
+        const std::optional<drill::SwitchPlan> plan =
+            drill::PlanReturn(*pGPrint->mCNN, modGridPrint::RptID,
+                              {ParaValue, ParaText, detail.ParaValueSave, detail.ParaTextSave});
         if (!plan) {
             m_services.ShowMessage({drill::kNoParentMessage, modGridPrint::kNoticeTitle, ui::Buttons::Ok,
                                     ui::Icon::Information});
             return false;
         }
-        SwitchTo(*plan);
+        SwitchTo(*plan, SwitchKind::Return);
     } catch (const vb::Error& error) {
         modGridPrint::ShowErrMsg(m_services, error);
     } catch (const std::exception& error) {
@@ -304,7 +324,11 @@ void frmGridPrint::ChooseReport() {
     m_dialogs->ShowSelectReport(dialog);
     if (pGPrint->mOK) {
         bFmtLoaded = false;
+        // Another report, not a way back: it opens at its top, and no return leads to the places
+        // kept on the way down to the report it replaces.
+        m_drillPlaces.clear();
         SetData();
+        vsf.ScrollTo({});
     }
 }
 

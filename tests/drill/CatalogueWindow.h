@@ -13,7 +13,7 @@
 
 #include "ado/Recordset.h"
 #include "catalogue/ModGridPrint.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "support/DbFixture.h"
 #include "support/DemoDatabase.h"
@@ -140,7 +140,8 @@ protected:
     QV_GridPrint::frmGridPrint& OpenWindow() {
         m_registry.Register("Test.Scripted",
                             [this] { return std::make_unique<ScriptedReport>(m_script, m_log); });
-        m_window = std::make_unique<QV_GridPrint::frmGridPrint>(*m_host, *m_services, m_registry);
+        m_window =
+            std::make_unique<QV_GridPrint::frmGridPrint>(*m_host, *m_services, *m_services, m_registry);
         m_window->SetModalDialogs(&m_dialogs);
         m_window->Load();
         m_log.clear();

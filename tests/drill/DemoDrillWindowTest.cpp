@@ -41,7 +41,8 @@ protected:
 TEST_P(DemoDrillWindow, CustomerOfTheSummaryAndBack) {
     UseReport(1);
     sqlreport::Register(m_registry, nullptr);
-    m_window = std::make_unique<QV_GridPrint::frmGridPrint>(*m_host, *m_services, m_registry);
+    m_window = std::make_unique<QV_GridPrint::frmGridPrint>(*m_host, m_services->scripted,
+                                                            m_services->scripted, m_registry);
     m_window->Load();
     ASSERT_TRUE(m_window->bOK);
     const std::vector<std::string> summaryNames = Column(1);

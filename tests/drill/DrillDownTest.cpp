@@ -65,12 +65,12 @@ TEST_P(Drill, DrillTakesParametersFromTheRowAndTheWindow) {
     EXPECT_EQ(RptID, 2);
     EXPECT_EQ(m_host->rptName, "客户明细");
     EXPECT_EQ(m_host->HeadHeight, 1300);
-    EXPECT_EQ(window.strStoreProc, "sp_child");
+    EXPECT_EQ(window.detail.strStoreProc, "sp_child");
     // x0 kept, then the clicked name and id; texts built from label and text field.
     EXPECT_EQ(window.ParaValue, (Strings{"x0", "李四", "2"}));
     EXPECT_EQ(window.ParaText, (Strings{"T0", "客户:李四", "编号:2"}));
-    EXPECT_EQ(window.ParaValueSave, (Strings{"x0", "x1", "x2"}));
-    EXPECT_TRUE(window.bIsDetail);
+    EXPECT_EQ(window.detail.ParaValueSave, (Strings{"x0", "x1", "x2"}));
+    EXPECT_TRUE(window.detail.bIsDetail);
     EXPECT_FALSE(QV_GridPrint::modGridPrint::bMxMode);
     EXPECT_EQ(GridRows(),
               (Strings{"销售明细|销售明细|销售明细", "编号|客户|金额", "2|李四|20.00", "|合计|20.00"}));
@@ -79,12 +79,22 @@ TEST_P(Drill, DrillTakesParametersFromTheRowAndTheWindow) {
         << "the rows come from the child's procedure, no parameter dialog";
 }
 
+// Each return also puts the user back where the drill left that report (scrolled as a view reported
+// it, the clicked row selected), innermost first; each drill opens its child at the top.
 TEST_P(Drill, DrillTwiceReturnTwice) {
     frmGridPrint& window = OpenWindow();
-    DoubleClick(4); // 张三, id 3
+    grid::GridModel& grid = window.Grid();
+    grid.UserClick(4, 1);
+    grid.SetScrollFromView({2, 1});
+    const grid::GridPlace parentPlace = grid.Place();
+    grid.UserDoubleClick(4, 1); // 张三, id 3
     ASSERT_EQ(RptID, 2);
     ASSERT_EQ(GridRows().size(), 5U) << "张三's two sales and the totals";
-    DoubleClick(3); // the child's second row: id 3, amount 30.25
+    EXPECT_EQ(grid.ScrollPosition(), grid::GridScroll{}) << "the child opens at its top";
+    grid.UserClick(3, 2);
+    grid.SetScrollFromView({1, 2});
+    const grid::GridPlace childPlace = grid.Place();
+    grid.UserDoubleClick(3, 2); // the child's second row: id 3, amount 30.25
     ASSERT_EQ(RptID, 3);
     EXPECT_EQ(window.ParaValue, (Strings{"x0", "张三", "3", "30.25"}));
     EXPECT_EQ(window.ParaText.back(), "金额:30.25");
@@ -95,6 +105,7 @@ TEST_P(Drill, DrillTwiceReturnTwice) {
     EXPECT_EQ(m_host->rptName, "客户明细");
     EXPECT_EQ(window.ParaValue, (Strings{"x0", "张三", "3"})) << "the child's parameters, saved at the drill";
     EXPECT_EQ(GridRows().size(), 5U);
+    EXPECT_EQ(grid.Place(), childPlace);
 
     window.ToolbarClick("t_return");
     EXPECT_EQ(RptID, 1);
@@ -103,6 +114,7 @@ TEST_P(Drill, DrillTwiceReturnTwice) {
     EXPECT_EQ(window.ParaValue, (Strings{"x0", "张三", "3"}));
     EXPECT_EQ(window.ParaText, (Strings{"T0", "客户:张三", "编号:3"}));
     EXPECT_EQ(GridRows().size(), 7U) << "all four sales from the parent's procedure";
+    EXPECT_EQ(grid.Place(), parentPlace);
     EXPECT_TRUE(Messages().empty());
 }
 
@@ -201,8 +213,8 @@ TEST_P(Drill, MalformedLinkDataIsReportedAndChangesNothing) {
         EXPECT_EQ(RptID, 1);
         EXPECT_EQ(m_host->rptName, "销售汇总");
         EXPECT_EQ(window.ParaValue, (Strings{"x0", "x1", "x2"}));
-        EXPECT_EQ(window.ParaValueSave, (Strings{"x0", "x1", "x2"}));
-        EXPECT_FALSE(window.bIsDetail);
+        EXPECT_EQ(window.detail.ParaValueSave, (Strings{"x0", "x1", "x2"}));
+        EXPECT_FALSE(window.detail.bIsDetail);
         EXPECT_EQ(GridRows(), before);
         EXPECT_TRUE(m_log.empty());
         EXPECT_EQ(m_services->BusyDepth(), 0);

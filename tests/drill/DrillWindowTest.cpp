@@ -74,6 +74,21 @@ protected:
         });
     }
 
+    // 选表, then the report of the first group with that name and 确认 in the selection dialog.
+    static void OpenReport(QDialog& dialog, const QString& name) {
+        WhenModal("vsf", [name](QWidget& modal) {
+            auto* tree = modal.findChild<QTreeWidget*>("vsf");
+            const QTreeWidgetItem* group = tree->topLevelItem(0);
+            for (int item = 0; item < group->childCount(); ++item) {
+                if (group->child(item)->text(0) == name) {
+                    tree->setCurrentItem(group->child(item));
+                }
+            }
+            QTest::mouseClick(modal.findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
+        });
+        Trigger(dialog, "open");
+    }
+
     bool Show(std::function<void(GridPrintWindow&)> observer) {
         m_host->SetReportWindowFactory([this, observer] {
             auto window = std::make_unique<GridPrintWindow>(m_registry);
@@ -117,17 +132,7 @@ TEST_P(DrillWindow, DrillReturnDialogsAndWidthsInTheRealWindow) {
         headerAfterEdit = window.Logic()->Grid().CellTextAt(1, 0);
 
         // The selection dialog: down to 单据明细's neighbour 客户明细 and 确认.
-        WhenModal("vsf", [&](QWidget& modal) {
-            auto* tree = modal.findChild<QTreeWidget*>("vsf");
-            const QTreeWidgetItem* group = tree->topLevelItem(0);
-            for (int child = 0; child < group->childCount(); ++child) {
-                if (group->child(child)->text(0) == QStringLiteral("客户明细")) {
-                    tree->setCurrentItem(group->child(child));
-                }
-            }
-            QTest::mouseClick(modal.findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
-        });
-        Trigger(dialog, "open");
+        OpenReport(dialog, QStringLiteral("客户明细"));
         captions.push_back(dialog.windowTitle().toStdString());
         window.Logic()->Grid().SetColWidthTwips(2, 3000);
         Trigger(dialog, "exit");
@@ -143,6 +148,82 @@ TEST_P(DrillWindow, DrillReturnDialogsAndWidthsInTheRealWindow) {
     EXPECT_EQ(
         Rows("SELECT fcol, fwidth FROM QV_RptChangeColFormat WHERE frptid = 2 AND fuserid = 7 ORDER BY fcol"),
         (Strings{"0|60", "1|120", "2|200"}));
+    EXPECT_TRUE(Messages().empty());
+}
+
+// Where the user was: the first row and column on screen and the current cell.
+struct GridSpot {
+    int firstDataRow = -1;
+    int leftCol = -1;
+    int cursorRow = -1;
+    int cursorCol = -1;
+    friend bool operator==(const GridSpot&, const GridSpot&) = default;
+};
+
+void PrintTo(const GridSpot& spot, std::ostream* out) {
+    *out << "top " << spot.firstDataRow << ", left " << spot.leftCol << ", cell " << spot.cursorRow << ","
+         << spot.cursorCol;
+}
+
+GridSpot SpotOf(grid::GridView& view) {
+    QApplication::processEvents(); // the view takes a place asked for once it has laid the rows out
+    const grid::GridViewport viewport = view.Viewport();
+    return {viewport.firstDataRow, view.Layout().LeftColumnAt(viewport.scrollX), view.Model().CursorRow(),
+            view.Model().CursorCol()};
+}
+
+// The user scrolls down and right in a narrow window, drills with Enter and comes back with 返回:
+// the parent is where it was left; the child, and a report chosen with 选表, open at their top.
+// Without keeping the place the return showed the parent at its top with no current cell (top 0,
+// left 1, cell -1,-1), the child opened scrolled down as far as the parent was, and so did the
+// report chosen with 选表.
+TEST_P(DrillWindow, ReturnPutsTheUserBackWhereTheDrillLeft) {
+    for (int id = 5; id <= 84; ++id) {
+        m_db->Exec("INSERT INTO sales VALUES (" + std::to_string(id) + ", '" + (id % 2 ? "李四" : "王五") +
+                   "', " + std::to_string(id) + ", 'n')");
+    }
+    GridSpot parent, child, returned, chosen;
+    int fixedColumnX = -1;
+    QImage scrolledImage;
+    const bool shown = Show([&](GridPrintWindow& window) {
+        QDialog& dialog = *window.Dialog();
+        dialog.resize(160, 420); // narrower than the report's columns
+        auto* view = dialog.findChild<grid::GridView*>();
+        ClickCell(*view, 3, 1);
+        for (int page = 0; page < 3; ++page) {
+            QTest::keyClick(view, Qt::Key_PageDown);
+        }
+        QTest::keyClick(view, Qt::Key_Right); // column 2, scrolled into the narrow window
+        parent = SpotOf(*view);
+        // The report's fixed column (its plug-in fixes one) stays at the left while the others scroll.
+        const auto fixedCell = view->Layout().CellRect(view->Viewport(), parent.cursorRow, 0);
+        fixedColumnX = fixedCell ? fixedCell->x : -1;
+        scrolledImage = dialog.grab().toImage();
+        QTest::keyClick(view, Qt::Key_Return); // drills, as a double click on the row does
+        child = SpotOf(*view);
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("客户明细"));
+        // Scrolled in the child too: the return must not keep the child's place for the parent.
+        QTest::keyClick(view, Qt::Key_PageDown);
+        Trigger(dialog, "t_return");
+        returned = SpotOf(*view);
+        OpenReport(dialog, QStringLiteral("客户明细"));
+        chosen = SpotOf(*view);
+        Trigger(dialog, "exit");
+    });
+    EXPECT_TRUE(shown);
+    // The window really was scrolled: rows below the first screen, column 2 at the left of the
+    // scrolled columns (column 0 is the report's fixed column).
+    EXPECT_GT(parent.firstDataRow, 10);
+    EXPECT_EQ(parent.leftCol, 2);
+    // Without freezing the fixed columns, column 0 was scrolled out of the window (-1).
+    EXPECT_EQ(fixedColumnX, 0);
+    ASSERT_FALSE(scrolledImage.isNull());
+    scrolledImage.save(QString(VONDREL_TEST_OUTPUT_DIR) + "/scrolled-with-fixed-column.png");
+    EXPECT_EQ(returned, parent);
+    EXPECT_EQ(child.firstDataRow, 0);
+    EXPECT_EQ(child.leftCol, 1);
+    EXPECT_EQ(chosen.firstDataRow, 0);
+    EXPECT_EQ(chosen.leftCol, 1);
     EXPECT_TRUE(Messages().empty());
 }
 

@@ -31,10 +31,10 @@ protected:
             state += value + ";";
         }
         state += " saved=";
-        for (const std::string& value : window.ParaValueSave) {
+        for (const std::string& value : window.detail.ParaValueSave) {
             state += value + ";";
         }
-        state += window.bIsDetail ? " detail" : " plug-in";
+        state += window.detail.bIsDetail ? " detail" : " plug-in";
         for (const std::string& row : GridRows()) {
             state += "\n" + row;
         }

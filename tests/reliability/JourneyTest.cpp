@@ -20,7 +20,7 @@
 #include "ReliabilityFixture.h"
 #include "catalogue/CatalogueSql.h"
 #include "catalogue/ReportDefinition.h"
-#include "grid/TemplateHeader.h"
+#include "reportgrid/TemplateHeader.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -106,7 +106,7 @@ public:
         for (const char* user : {"1", "2"}) {
             m_initialRows[user] = ReportsWithRows(user);
         }
-        m_host = std::make_unique<QV_GridPrint::clsGridPrint>(m_services);
+        m_host = sqlreport::test::MakeHost(m_services);
         m_host->set_cnn(m_db->Connection());
         m_host->mMove = Pick(4) != 0;
         m_host->SetReportWindowFactory([this] { return std::make_unique<Window>(*this); });
@@ -130,7 +130,8 @@ private:
         explicit Window(Walk& walk) : m_walk(walk) {}
         void SetHost(QV_GridPrint::clsGridPrint& host) override { m_host = &host; }
         void ShowModal() override {
-            frmGridPrint window(*m_host, *m_walk.m_services, m_walk.m_registry);
+            frmGridPrint window(*m_host, m_walk.m_services->scripted, m_walk.m_services->scripted,
+                                m_walk.m_registry);
             window.SetModalDialogs(&m_walk.m_dialogs);
             window.Load();
             if (m_walk.m_isChecking) {

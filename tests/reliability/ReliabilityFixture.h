@@ -39,7 +39,7 @@ protected:
         VONDREL_REQUIRE_DATABASE(*m_db);
         LoadDemo(*m_db, DatabaseParam(), /*withDrill*/ true);
         m_services->scripted.SetApplicationFolder(std::string(VONDREL_SOURCE_DIR) + "/demo/templates");
-        m_host = std::make_unique<QV_GridPrint::clsGridPrint>(m_services);
+        m_host = sqlreport::test::MakeHost(m_services);
         m_host->set_cnn(m_db->Connection());
         SignInDemoUser(*m_host);
         m_host->mMove = true;
@@ -146,7 +146,8 @@ private:
         explicit Window(DemoWindowFixture& fixture) : m_fixture(fixture) {}
         void SetHost(QV_GridPrint::clsGridPrint& host) override { m_host = &host; }
         void ShowModal() override {
-            QV_GridPrint::frmGridPrint window(*m_host, *m_fixture.m_services, m_fixture.m_registry);
+            QV_GridPrint::frmGridPrint window(*m_host, m_fixture.m_services->scripted,
+                                              m_fixture.m_services->scripted, m_fixture.m_registry);
             window.SetModalDialogs(&m_fixture.m_dialogs);
             window.Load();
             m_fixture.m_loaded = window.bOK;

@@ -6,8 +6,8 @@
 #include "ado/Connection.h"
 #include "ado/Recordset.h"
 #include "catalogue/ModGridPrint.h"
-#include "host/LoginRecord.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/LoginRecord.h"
+#include "hostobject/clsGridPrint.h"
 #include "sqlreport/SqlReport.h"
 #include "support/DbFixture.h"
 #include "support/DemoDatabase.h"
@@ -29,7 +29,7 @@ protected:
         VONDREL_REQUIRE_DATABASE(*m_db);
         vondrel::test::LoadDemo(*m_db, GetParam(), /*withDrill*/ false);
         m_services->scripted.SetApplicationFolder(std::string(VONDREL_SOURCE_DIR) + "/demo/templates");
-        m_host = std::make_unique<QV_GridPrint::clsGridPrint>(m_services);
+        m_host = MakeHost(m_services);
         m_host->set_cnn(m_db->Connection());
         vondrel::test::SignInDemoUser(*m_host);
         m_host->mMove = true;

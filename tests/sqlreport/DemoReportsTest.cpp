@@ -32,7 +32,8 @@ protected:
         if (!m_registry.Has(kProgId)) {
             Register(m_registry, nullptr);
         }
-        m_window = std::make_unique<QV_GridPrint::frmGridPrint>(*m_host, *m_services, m_registry);
+        m_window = std::make_unique<QV_GridPrint::frmGridPrint>(*m_host, m_services->scripted,
+                                                                m_services->scripted, m_registry);
         m_window->Load();
         EXPECT_TRUE(m_window->bOK);
         return *m_window;
@@ -205,8 +206,8 @@ TEST_P(DemoReports, MonthlyColumnsComeFromTheColumnProcedure) {
     EXPECT_EQ(m_window->Grid().GridColCount(), 15);
 }
 
-// The library as the component finds it: copied into <folder>/plugins, loaded by the window, asking
-// this process's services for the dialog across the library boundary.
+// The library as the component finds it: copied into <folder>/plugins, loaded by the window, given
+// this process's dialogs across the library boundary.
 TEST_P(DemoReports, PluginLibraryFromTheComponentFolder) {
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("vondrel-sqlreport-" + std::to_string(::getpid()));
@@ -219,7 +220,8 @@ TEST_P(DemoReports, PluginLibraryFromTheComponentFolder) {
     m_services->answers.push_back({true, {{"fregionid", "西南"}}});
     UseReport(1);
     QV_GridPrint::PluginRegistry registry; // nothing built in: only the library provides the ProgID
-    m_window = std::make_unique<QV_GridPrint::frmGridPrint>(*m_host, *m_services, registry);
+    m_window = std::make_unique<QV_GridPrint::frmGridPrint>(*m_host, m_services->scripted,
+                                                            m_services->scripted, registry);
     m_window->Load();
     EXPECT_TRUE(m_window->bOK);
     EXPECT_EQ(m_services->shownForms.size(), 1u) << "the library found the scripted dialog";

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
@@ -22,6 +23,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTest>
+#include <QToolButton>
 
 namespace sqlreport::qt {
 namespace {
@@ -112,6 +115,61 @@ TEST(ParameterDialog, CancelLeavesTheFormAsItWas) {
     EXPECT_EQ(form.fields[4].text, "");
 }
 
+// A host whose locale is English (or C) still gets a Chinese calendar; and a whole date typed over
+// the selected date is taken whole. Without the dialog's own locale the calendar's month read
+// "March"; without taking the typing over, "2024-03-15" typed over 2026-12-01 gave 2026-03-15.
+TEST(ParameterDialog, DateBoxIsChineseAndTakesAWholeTypedDate) {
+    ui::qt::EnsureApplication();
+    const QLocale hostLocale;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const ParameterForm form = DemoForm();
+    ParameterDialog dialog("销售汇总", form);
+    dialog.show();
+    auto* edit = static_cast<QDateEdit*>(dialog.Editor("fdatefrom"));
+    edit->setFocus();
+
+    QTest::keyClick(edit, Qt::Key_F4); // opens the calendar, as the arrow does
+    QCalendarWidget* calendar = edit->calendarWidget();
+    ASSERT_NE(calendar, nullptr);
+    auto* month = calendar->findChild<QToolButton*>("qt_calendar_monthbutton");
+    ASSERT_NE(month, nullptr);
+    EXPECT_EQ(month->text().toStdString(), "三月");
+    EXPECT_TRUE(calendar->window()->grab().save(VONDREL_TEST_OUTPUT_DIR "/parameter-calendar.png"));
+    calendar->window()->hide();
+
+    struct Case {
+        const char* name;
+        const char* typed;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"dashes", "2024-03-15", "2024-03-15"},
+        {"digits only", "20240315", "2024-03-15"},
+        {"slashes and one-digit month and day", "2024/3/5", "2024-03-05"},
+        {"dots", "2024.03.15", "2024-03-15"},
+        {"no such day keeps the date", "2024-02-30", "2026-12-01"},
+        {"a typo undone with backspace", "2024-04\b3-15", "2024-03-15"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        edit->setDate(QDate(2026, 12, 1));
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier); // the whole date selected
+        for (const char* ch = c.typed; *ch; ++ch) {
+            if (ch[0] == '\\' && ch[1] == 'b') {
+                QTest::keyClick(edit, Qt::Key_Backspace);
+                ++ch;
+            } else {
+                QTest::keyClicks(edit, QString(QChar(*ch)));
+            }
+        }
+        QTest::keyClick(edit, Qt::Key_Tab);
+        EXPECT_EQ(edit->date().toString("yyyy-MM-dd").toStdString(), c.expected);
+        EXPECT_EQ(edit->text().toStdString(), c.expected) << "the box shows the date it holds";
+    }
+    dialog.reject();
+    QLocale::setDefault(hostLocale);
+}
+
 TEST(RecordDialog, ShowsTheFieldsReadOnly) {
     ui::qt::EnsureApplication();
     QtPrompt prompt;
@@ -120,14 +178,14 @@ TEST(RecordDialog, ShowsTheFieldsReadOnly) {
         auto& dialog = static_cast<RecordDialog&>(shown);
         QTableWidget* table = dialog.Table();
         EXPECT_EQ(table->rowCount(), 3);
-        EXPECT_EQ(table->item(1, 0)->text(), "fcustname");
+        EXPECT_EQ(table->item(1, 0)->text(), "客户");
         EXPECT_EQ(table->item(1, 1)->text(), "南京华联商厦");
         EXPECT_EQ(table->editTriggers(), QAbstractItemView::NoEditTriggers);
         picture = dialog.grab().toImage();
         Click(dialog, QDialogButtonBox::Close);
     });
     prompt.ShowRecord("收款明细 - 记录",
-                      {{"fbillno", "SK202400495"}, {"fcustname", "南京华联商厦"}, {"famount", "9865"}});
+                      {{"收款单号", "SK202400495"}, {"客户", "南京华联商厦"}, {"金额", "9,865.00"}});
     ASSERT_FALSE(picture.isNull());
     EXPECT_TRUE(picture.save(VONDREL_TEST_OUTPUT_DIR "/record-dialog.png"));
 }

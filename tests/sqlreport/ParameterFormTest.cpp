@@ -3,7 +3,7 @@
 //
 // The plug-in's headless pieces: :name parameters turned into bound placeholders, and the parameter
 // form's defaults, validation messages, bound values and parameter texts.
-#include "sqlreport/ParameterForm.h"
+#include "plugin/ParameterForm.h"
 
 #include "sqlreport/NamedSql.h"
 #include "sqlreport/PresetPrompt.h"
@@ -14,6 +14,11 @@
 
 namespace sqlreport {
 namespace {
+
+using QV_GridPrint::ListItem;
+using QV_GridPrint::ParameterField;
+using QV_GridPrint::ParameterForm;
+using QV_GridPrint::ParaType;
 
 std::string Names(const PositionalSql& sql) {
     std::string out;

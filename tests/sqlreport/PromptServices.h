@@ -2,21 +2,23 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "sqlreport/ParameterPrompt.h"
+#include "hostobject/clsGridPrint.h"
+#include "plugin/ParameterPrompt.h"
 #include "support/ScriptedServices.h"
 
 #include <deque>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace sqlreport::test {
 
-// Window-system services whose parameter dialog and record dialog are scripted: each ask takes the
-// next answer (edits by parameter name, or cancel), validates as the real dialog does, and records
-// what the dialog would have shown. Everything else goes to the scripted services of tests/support.
-class PromptServices final : public ui::Services, public ParameterPrompt {
+// The scripted services of tests/support, and a scripted parameter and record dialog beside them:
+// each ask takes the next answer (edits by parameter name, or cancel), validates as the real dialog
+// does, and records what the dialog would have shown.
+class PromptServices final : public QV_GridPrint::ParameterPrompt {
 public:
     struct Answer {
         bool accept = true;
@@ -29,27 +31,9 @@ public:
     std::vector<std::string> problems;     // validation messages the dialog would have shown
     std::vector<std::string> shownRecords; // "title: name=text|..." per ShowRecord
 
-    ui::Answer ShowMessage(const ui::Message& message) override { return scripted.ShowMessage(message); }
-    std::optional<ui::SaveFileChoice> AskSaveFile(const ui::SaveFileRequest& request) override {
-        return scripted.AskSaveFile(request);
-    }
-    void SetBusy(bool busy) override { scripted.SetBusy(busy); }
-    double TwipsPerPixelX() const override { return 15; }
-    double TwipsPerPixelY() const override { return 15; }
-    std::filesystem::path ApplicationFolder() const override { return scripted.ApplicationFolder(); }
-    ui::OutputOutcome PrintSheet(const sheet::SheetDocument& doc) override {
-        return scripted.PrintSheet(doc);
-    }
-    ui::OutputOutcome PreviewSheet(const sheet::SheetDocument& doc) override {
-        return scripted.PreviewSheet(doc);
-    }
-    ui::OutputOutcome PageSetupDialog(sheet::SheetDocument& doc) override {
-        return scripted.PageSetupDialog(doc);
-    }
-
-    bool AskParameters(const std::string& title, ParameterForm& form) override {
+    bool AskParameters(const std::string& title, QV_GridPrint::ParameterForm& form) override {
         std::string shown = title + ":";
-        for (const ParameterField& field : form.fields) {
+        for (const QV_GridPrint::ParameterField& field : form.fields) {
             shown.append(" ").append(field.name).append("=").append(field.text);
         }
         shownForms.push_back(shown);
@@ -62,7 +46,7 @@ public:
             return false;
         }
         for (const auto& [name, text] : answer.edits) {
-            ParameterField* field = form.Find(name);
+            QV_GridPrint::ParameterField* field = form.Find(name);
             if (!field) {
                 ADD_FAILURE() << "the form has no field " << name;
                 return false;
@@ -85,5 +69,11 @@ public:
         shownRecords.push_back(shown);
     }
 };
+
+// A host object on the scripted services whose plug-ins get the scripted dialogs.
+inline std::unique_ptr<QV_GridPrint::clsGridPrint> MakeHost(const std::shared_ptr<PromptServices>& dialogs) {
+    return std::make_unique<QV_GridPrint::clsGridPrint>(
+        std::shared_ptr<ui::Services>(dialogs, &dialogs->scripted), dialogs);
+}
 
 } // namespace sqlreport::test

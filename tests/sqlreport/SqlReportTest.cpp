@@ -6,6 +6,7 @@
 // through it, values reaching the database only as bound values, the session memory and the messages
 // for faulty definitions.
 #include "DemoFixture.h"
+#include "controls/sheet/SheetDocument.h"
 #include "plugin/PluginRegistry.h"
 #include "vb/Array.h"
 #include "vb/Error.h"
@@ -28,7 +29,8 @@ class SqlReportOnDemo : public DemoDatabase {
 protected:
     std::unique_ptr<SqlReport> NewReport(int id) {
         UseReport(id);
-        auto report = std::make_unique<SqlReport>(nullptr);
+        auto report =
+            std::make_unique<SqlReport>(nullptr, QV_GridPrint::PluginContext{m_host.get(), m_host->Prompt()});
         report->set_pGPrint(m_host.get());
         return report;
     }
@@ -215,16 +217,49 @@ TEST_P(SqlReportOnDemo, InvalidInputAndFaultyDefinitionsGiveClearMessages) {
               std::vector<std::string>{"“结束日期”不是有效的日期，请按“年-月-日”输入，例如 2024-03-01。"});
 }
 
-TEST_P(SqlReportOnDemo, ShowBillShowsTheRecordTheWindowPositioned) {
-    auto report = NewReport(6);
-    ASSERT_TRUE(report->SetPara());
-    ASSERT_TRUE(report->RPTCalc());
-    report->rs()->MoveFirst();
-    report->rs()->Move(2);
-    EXPECT_TRUE(report->ShowBill());
-    ASSERT_EQ(m_services->shownRecords.size(), 1u);
-    EXPECT_EQ(m_services->shownRecords[0], "收款明细 - 记录: fdate=2024-03-01 fbillno=SK202400495 "
-                                           "fcustname=南京华联商厦 fmethod=现金 famount=9865");
+// The record view reads like the grid row it came from: the template's captions, the cells' texts.
+// Without the template it listed the query's field names with raw values ("fcustname=南京华联商厦
+// famount=9865" instead of "客户=南京华联商厦 金额=9,865.00").
+TEST_P(SqlReportOnDemo, ShowBillShowsTheRecordAsTheGridShowsItsRow) {
+    struct Case {
+        const char* name;
+        int id;
+        const char* templateFile;
+        long record;
+        const char* expected;
+    };
+    const Case cases[] = {
+        // The third receipt of the period; the amount in the column's "#,##0.00".
+        {"one header level", 6, "收款明细.cll", 2,
+         "收款明细 - 记录: 日期=2024-03-01 收款单号=SK202400495 客户=南京华联商厦 收款方式=现金 "
+         "金额=9,865.00"},
+        // Three header levels: a caption merged down over two rows (编号) shows once, and the
+        // levels over it lead.
+        {"three header levels", 1, "销售汇总.cll", 0,
+         "销售汇总 - 记录: 客户·编号=C001 客户·名称=北京华联商厦 客户·地区=华北 本期销售·单数=6 "
+         "本期销售·数量=611 本期销售·金额·不含税=51,365.99 本期销售·金额·税额=6,677.57 "
+         "本期销售·金额·价税合计=58,043.56 往来款项·本期收款=29,640.00 往来款项·期末应收=75,308.34"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_services->shownRecords.clear();
+        auto report = NewReport(c.id);
+        ASSERT_TRUE(report->SetPara());
+        ASSERT_TRUE(report->RPTCalc());
+        // The window hands over the print sheet, then the template its grid is built from.
+        sheet::SheetDocument printSheet;
+        sheet::SheetDocument templateSheet;
+        const std::string path = std::string(VONDREL_SOURCE_DIR) + "/demo/templates/" + c.templateFile;
+        ASSERT_GT(printSheet.OpenFile(path), 0);
+        ASSERT_GT(templateSheet.OpenFile(path), 0);
+        ASSERT_TRUE(report->SetCellFormat(printSheet));
+        ASSERT_TRUE(report->SetCellFormat(templateSheet));
+        report->rs()->MoveFirst();
+        report->rs()->Move(c.record);
+        EXPECT_TRUE(report->ShowBill());
+        ASSERT_EQ(m_services->shownRecords.size(), 1u);
+        EXPECT_EQ(m_services->shownRecords[0], c.expected);
+    }
 }
 
 // The window asks whether the columns vary and how many columns are fixed before it hands the
@@ -241,7 +276,7 @@ TEST_P(SqlReportOnDemo, EarlyQuestionsAnswerFromTheDefinitionOfTheHostsReport) {
         m_db->Exec("UPDATE qv_sqlreport SET qcolschange = " + std::to_string(test.colsChange) +
                    ", qfixedcols = " + std::to_string(test.fixedCols) + " WHERE qid = 2");
         UseReport(2);
-        auto report = registry.Create("vondrel.sqlreport", m_host.get());
+        auto report = registry.Create("vondrel.sqlreport", {m_host.get()});
         ASSERT_NE(report, nullptr);
         EXPECT_EQ(report->IsColsChange(), test.colsChange == 1);
         EXPECT_EQ(report->SetFixedCols(), test.fixedCols);

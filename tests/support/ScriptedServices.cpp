@@ -46,27 +46,28 @@ void ScriptedServices::SetBusy(bool busy) {
     }
 }
 
-ui::OutputOutcome ScriptedServices::RecordOutput(OutputCall::Kind kind, const sheet::SheetDocument& doc) {
+QV_GridPrint::OutputOutcome ScriptedServices::RecordOutput(OutputCall::Kind kind,
+                                                           const sheet::SheetDocument& doc) {
     m_outputCalls.push_back({kind, std::make_shared<sheet::SheetDocument>(doc)});
     if (m_outputs.empty()) {
         return {};
     }
-    ui::OutputOutcome outcome = std::move(m_outputs.front());
+    QV_GridPrint::OutputOutcome outcome = std::move(m_outputs.front());
     m_outputs.pop_front();
     return outcome;
 }
 
-ui::OutputOutcome ScriptedServices::PrintSheet(const sheet::SheetDocument& doc) {
+QV_GridPrint::OutputOutcome ScriptedServices::PrintSheet(const sheet::SheetDocument& doc) {
     return RecordOutput(OutputCall::Print, doc);
 }
 
-ui::OutputOutcome ScriptedServices::PreviewSheet(const sheet::SheetDocument& doc) {
+QV_GridPrint::OutputOutcome ScriptedServices::PreviewSheet(const sheet::SheetDocument& doc) {
     return RecordOutput(OutputCall::Preview, doc);
 }
 
-ui::OutputOutcome ScriptedServices::PageSetupDialog(sheet::SheetDocument& doc) {
-    ui::OutputOutcome outcome = RecordOutput(OutputCall::PageSetup, doc);
-    if (outcome.result == ui::OutputResult::Done && !m_pageSetups.empty()) {
+QV_GridPrint::OutputOutcome ScriptedServices::PageSetupDialog(sheet::SheetDocument& doc) {
+    QV_GridPrint::OutputOutcome outcome = RecordOutput(OutputCall::PageSetup, doc);
+    if (outcome.result == QV_GridPrint::OutputResult::Done && !m_pageSetups.empty()) {
         EXPECT_TRUE(doc.SetPageSetup(m_pageSetups.front())) << "scripted page set-up is not valid";
         m_pageSetups.pop_front();
     }

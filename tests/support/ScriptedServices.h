@@ -4,6 +4,7 @@
 
 #include "controls/sheet/SheetDocument.h"
 #include "ui/Services.h"
+#include "viewer/SheetOutput.h"
 
 #include <deque>
 #include <memory>
@@ -12,10 +13,10 @@
 
 namespace vondrel::test {
 
-// Window-system services for tests: records every message shown, in order, and answers from a
-// script (Ok when the script is empty). A message the test never looked at fails the test when the
-// services are destroyed, so no unexpected message box goes unnoticed.
-class ScriptedServices final : public ui::Services {
+// Window-system services and the report window's sheet output for tests: records every message shown,
+// in order, and answers from a script (Ok when the script is empty). A message the test never looked
+// at fails the test when the services are destroyed, so no unexpected message box goes unnoticed.
+class ScriptedServices final : public ui::Services, public QV_GridPrint::SheetOutput {
 public:
     ~ScriptedServices() override;
 
@@ -27,16 +28,16 @@ public:
     std::filesystem::path ApplicationFolder() const override { return m_folder; }
     // Print, preview and page set-up are recorded (the document as it was handed over) and answered
     // from the script (Done when it is empty). A scripted page set-up is written into the document.
-    ui::OutputOutcome PrintSheet(const sheet::SheetDocument& doc) override;
-    ui::OutputOutcome PreviewSheet(const sheet::SheetDocument& doc) override;
-    ui::OutputOutcome PageSetupDialog(sheet::SheetDocument& doc) override;
+    QV_GridPrint::OutputOutcome PrintSheet(const sheet::SheetDocument& doc) override;
+    QV_GridPrint::OutputOutcome PreviewSheet(const sheet::SheetDocument& doc) override;
+    QV_GridPrint::OutputOutcome PageSetupDialog(sheet::SheetDocument& doc) override;
 
     void SetApplicationFolder(std::filesystem::path folder) { m_folder = std::move(folder); }
     void ScriptAnswer(ui::Answer answer) { m_answers.push_back(answer); }
     void ScriptSaveFile(std::optional<ui::SaveFileChoice> choice) {
         m_saveChoices.push_back(std::move(choice));
     }
-    void ScriptOutput(ui::OutputOutcome outcome) { m_outputs.push_back(std::move(outcome)); }
+    void ScriptOutput(QV_GridPrint::OutputOutcome outcome) { m_outputs.push_back(std::move(outcome)); }
     void ScriptPageSetup(sheet::PageSetup setup) { m_pageSetups.push_back(setup); }
 
     // One print, preview or page set-up call: what was asked and a copy of the document it got.
@@ -57,8 +58,8 @@ private:
     std::deque<ui::Answer> m_answers;
     std::deque<std::optional<ui::SaveFileChoice>> m_saveChoices;
     std::vector<ui::SaveFileRequest> m_saveRequests;
-    ui::OutputOutcome RecordOutput(OutputCall::Kind kind, const sheet::SheetDocument& doc);
-    std::deque<ui::OutputOutcome> m_outputs;
+    QV_GridPrint::OutputOutcome RecordOutput(OutputCall::Kind kind, const sheet::SheetDocument& doc);
+    std::deque<QV_GridPrint::OutputOutcome> m_outputs;
     std::deque<sheet::PageSetup> m_pageSetups;
     std::vector<OutputCall> m_outputCalls;
     std::filesystem::path m_folder = ".";

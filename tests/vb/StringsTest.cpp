@@ -133,5 +133,40 @@ TEST(StringsTest, InvalidUtf8BecomesReplacementCharacters) {
     }
 }
 
+// JSON and the .cll files quote through one loop and differ only in their tables: JSON keeps every
+// byte above the controls (its text is UTF-8 already), the .cll writer keeps its files valid UTF-8.
+TEST(StringsTest, QuotedTextByTable) {
+    static constexpr QuoteTable kJson{"\\u00", "0123456789ABCDEF", false};
+    static constexpr QuoteTable kCll{"\\x", "0123456789abcdef", true};
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string json;
+        std::string cll;
+    };
+    const Case cases[] = {
+        {"backslash escapes", "a\"b\\c\td\ne\rf", R"("a\"b\\c\td\ne\rf")", R"("a\"b\\c\td\ne\rf")"},
+        {"other control byte", "x\x1Fy", R"("x\u001Fy")", R"("x\x1fy")"},
+        {"Chinese stays as it is", "合计", "\"合计\"", "\"合计\""},
+        {"DEL", "\x7F", "\"\x7F\"", R"("\x7f")"},
+        {"a byte that is not UTF-8",
+         "a\xFF"
+         "b",
+         "\"a\xFF"
+         "b\"",
+         R"("a\xffb")"},
+        {"a cut-off sequence", "\xE5\x90", "\"\xE5\x90\"", R"("\xe5\x90")"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string json;
+        AppendQuoted(json, c.text, kJson);
+        EXPECT_EQ(json, c.json);
+        std::string cll;
+        AppendQuoted(cll, c.text, kCll);
+        EXPECT_EQ(cll, c.cll);
+    }
+}
+
 } // namespace
 } // namespace vb

@@ -77,7 +77,7 @@ protected:
     frmGridPrint& Open(const ReportScript& script) {
         m_registry.Register("Test.Scripted",
                             [this, script] { return std::make_unique<ScriptedReport>(script, m_log); });
-        m_window = std::make_unique<frmGridPrint>(*m_host, *m_services, m_registry);
+        m_window = std::make_unique<frmGridPrint>(*m_host, *m_services, *m_services, m_registry);
         m_window->SetCloseHandler([this] { ++m_closes; });
         return *m_window;
     }
@@ -133,7 +133,7 @@ TEST_P(ReportWindow, LoadWithoutMasterListFetchesInTheFixedOrder) {
     EXPECT_EQ(window.columns.vTotalFlag, (std::vector<std::string>{"", "合计", "y"}));
     EXPECT_EQ(window.ParaValue, (std::vector<std::string>{"2024-03-01", "2024-03-31"}));
     EXPECT_EQ(window.ParaText, (std::vector<std::string>{"开始日期:2024-03-01", "结束日期:2024-03-31"}));
-    EXPECT_EQ(window.ParaValueSave, window.ParaValue);
+    EXPECT_EQ(window.detail.ParaValueSave, window.ParaValue);
     EXPECT_EQ(window.iFixedCols, 1);
     EXPECT_EQ(window.Caption(), "销售日报");
     EXPECT_EQ(window.Title().text, "销售日报");
@@ -321,10 +321,10 @@ TEST_P(ReportWindow, SelectorPickRefetchesForThePickedRecord) {
 
 TEST_P(ReportWindow, ChildReportFetchesThroughItsProcedures) {
     frmGridPrint& window = Open(ReportScript{});
-    window.strStoreProc = "sp_detail";
-    window.strMainProc = "sp_names";
-    window.strMxBindField = "name";
-    window.bIsDetail = true;
+    window.detail.strStoreProc = "sp_detail";
+    window.detail.strMainProc = "sp_names";
+    window.detail.strMxBindField = "name";
+    window.detail.bIsDetail = true;
     window.bAutoMove = true;
     window.ParaValue = {"2024-03-01", "2024-03-31", "张三"};
     window.ParaText = {"开始日期:2024-03-01", "结束日期:2024-03-31", "客户:张三"};

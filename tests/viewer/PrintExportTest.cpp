@@ -9,7 +9,7 @@
 #include "catalogue/ModGridPrint.h"
 #include "controls/sheet/SheetDump.h"
 #include "plugin/PluginRegistry.h"
-#include "sheet/ExportFormats.h"
+#include "printsheet/ExportFormats.h"
 #include "support/DbFixture.h"
 #include "support/FileNames.h"
 #include "support/ScriptedServices.h"
@@ -92,13 +92,6 @@ public:
     double TwipsPerPixelX() const override { return m_inner.TwipsPerPixelX(); }
     double TwipsPerPixelY() const override { return m_inner.TwipsPerPixelY(); }
     std::filesystem::path ApplicationFolder() const override { return m_inner.ApplicationFolder(); }
-    ui::OutputOutcome PrintSheet(const sheet::SheetDocument& doc) override { return m_inner.PrintSheet(doc); }
-    ui::OutputOutcome PreviewSheet(const sheet::SheetDocument& doc) override {
-        return m_inner.PreviewSheet(doc);
-    }
-    ui::OutputOutcome PageSetupDialog(sheet::SheetDocument& doc) override {
-        return m_inner.PageSetupDialog(doc);
-    }
 
 private:
     ScriptedServices& m_inner;
@@ -194,7 +187,7 @@ protected:
     frmGridPrint& Open(const ReportScript& script = {}) {
         m_registry.Register("Test.Scripted",
                             [this, script] { return std::make_unique<ScriptedReport>(script, m_log); });
-        m_window = std::make_unique<frmGridPrint>(*m_host, m_watched, m_registry);
+        m_window = std::make_unique<frmGridPrint>(*m_host, m_watched, *m_services, m_registry);
         m_window->SetTodayProvider([] { return vb::MakeDate({2024, 3, 5, 0, 0, 0}); });
         m_window->Load();
         EXPECT_TRUE(m_window->bOK);
@@ -275,14 +268,14 @@ TEST_P(PrintCommands, PrintAndPreviewHandOverTheSheetRebuiltFromTheGrid) {
 
 TEST_P(PrintCommands, FailedOutputShowsItsReasonAndCancelShowsNothing) {
     frmGridPrint& window = Open();
-    m_services->ScriptOutput({ui::OutputResult::Cancelled, {}});
+    m_services->ScriptOutput({QV_GridPrint::OutputResult::Cancelled, {}});
     window.ToolbarClick("print");
     EXPECT_TRUE(Messages().empty());
-    m_services->ScriptOutput({ui::OutputResult::Failed, "打印机“财务室”没有响应"});
+    m_services->ScriptOutput({QV_GridPrint::OutputResult::Failed, "打印机“财务室”没有响应"});
     window.ToolbarClick("printpreview");
     EXPECT_EQ(Messages(), (std::vector<std::pair<std::string, std::string>>{
                               {"打印机“财务室”没有响应", "Qovira软件提示"}}));
-    m_services->ScriptOutput({ui::OutputResult::Failed, "页边距无效"});
+    m_services->ScriptOutput({QV_GridPrint::OutputResult::Failed, "页边距无效"});
     window.ToolbarClick("printsetup");
     EXPECT_EQ(Messages(),
               (std::vector<std::pair<std::string, std::string>>{{"页边距无效", "Qovira软件提示"}}));

@@ -8,7 +8,7 @@
 #include "ado/Connection.h"
 #include "controls/grid/qt/GridFindBar.h"
 #include "controls/grid/qt/GridView.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "support/QtInput.h"
 #include "support/ScriptedServices.h"
@@ -18,13 +18,18 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <unistd.h>
 
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -91,7 +96,7 @@ struct DemoWindow {
     std::shared_ptr<vondrel::test::ScriptedServices> services =
         std::make_shared<vondrel::test::ScriptedServices>();
     QV_GridPrint::clsGridPrint host{services};
-    QV_GridPrint::GridPrintWindow window{registry};
+    QV_GridPrint::GridPrintWindow window{registry, services.get()};
 };
 
 // The centre of a cell on screen, in the grid's viewport.
@@ -136,6 +141,63 @@ void SaveShot(QWidget& window, const char* name) {
 
 int CountOf(const std::vector<std::string>& log, const std::string& call) {
     return static_cast<int>(std::count(log.begin(), log.end(), call));
+}
+
+// A desktop icon theme in a folder of its own, with two icons drawn in one colour each: the print
+// icon, and the return's only in the monochrome "-symbolic" form some themes (GNOME's) carry.
+struct FixtureIconTheme {
+    FixtureIconTheme() {
+        const QString folder = QString::fromStdString(root.string()) + "/VondrelTest";
+        QDir().mkpath(folder + "/32x32/actions");
+        QFile index(folder + "/index.theme");
+        index.open(QIODevice::WriteOnly);
+        index.write("[Icon Theme]\nName=VondrelTest\nDirectories=32x32/actions\n\n"
+                    "[32x32/actions]\nSize=32\nType=Fixed\n");
+        index.close();
+        const auto draw = [&](const char* name, QColor colour) {
+            QImage image(32, 32, QImage::Format_ARGB32);
+            image.fill(colour);
+            image.save(folder + "/32x32/actions/" + name + ".png");
+        };
+        draw("document-print", QColor("#00a000"));
+        draw("go-up-symbolic", QColor("#0000c0"));
+        QIcon::setThemeSearchPaths({QString::fromStdString(root.string())});
+        QIcon::setThemeName("VondrelTest");
+    }
+    ~FixtureIconTheme() {
+        QIcon::setThemeName(previousName);
+        QIcon::setThemeSearchPaths(previousPaths);
+        std::filesystem::remove_all(root);
+    }
+    std::filesystem::path root =
+        std::filesystem::temp_directory_path() / ("vondrel-icons-" + std::to_string(::getpid()));
+    QString previousName = QIcon::themeName();
+    QStringList previousPaths = QIcon::themeSearchPaths();
+};
+
+// The toolbar takes the desktop's icons where its theme has them, and the coloured badges elsewhere;
+// captions stay. Without the theme every button showed its badge (print's blue #4a78b5).
+TEST(ReportWindowUse, ToolbarTakesTheDesktopIconsAndFallsBackToBadges) {
+    const FixtureIconTheme theme;
+    DemoWindow demo;
+    std::map<std::string, QRgb> centres;
+    std::map<std::string, QString> captions;
+    demo.Use([&](QDialog& dialog, grid::GridView&) {
+        for (QAction* action : dialog.findChild<QToolBar*>()->actions()) {
+            if (!action->isSeparator()) {
+                const QImage icon = action->icon().pixmap(32, 32).toImage();
+                // Left of the badge's letter: its tile colour; anywhere on the fixture's: its one colour.
+                centres[action->objectName().toStdString()] = icon.pixel(5, 16);
+                captions[action->objectName().toStdString()] = action->text();
+            }
+        }
+        SaveShot(dialog.grab().toImage(), "window-icons.png");
+    });
+    EXPECT_EQ(QColor(centres["print"]).name().toStdString(), "#00a000");
+    EXPECT_EQ(QColor(centres["t_return"]).name().toStdString(), "#0000c0");
+    EXPECT_EQ(QColor(centres["exit"]).name().toStdString(), "#b54a4a") << "not in the theme: the badge";
+    EXPECT_EQ(captions["print"].toStdString(), "打印");
+    EXPECT_EQ(captions["t_return"].toStdString(), "返回");
 }
 
 TEST(ReportWindowUse, EscKeepsTheWindowOpenAndTheToolbarKeysCloseIt) {

@@ -2,9 +2,11 @@
 // SPDX-License-Identifier: MIT
 #include "sqlreport/qt/ParameterDialog.h"
 
+#include "ui/qt/ChineseLocale.h"
 #include "vb/Conversion.h"
 #include "vb/DateTime.h"
 
+#include <algorithm>
 #include <limits>
 
 #include <QComboBox>
@@ -12,9 +14,11 @@
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -25,13 +29,92 @@ QString ToQt(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// A date box that takes a whole date typed over its selected text: "2024-03-15", "2024/3/5",
+// "2024.03.15" or "20240315". Qt's box edits one section at a time; typed over the selection, the
+// digits went into the year and each separator jumped a section, so "2024-03-15" gave 2024-12-03.
+// Once a digit replaces the whole text, the keys are collected here and the date is taken on Enter,
+// Tab, a click elsewhere or any other key; a text that is no date leaves the date as it was, and
+// Esc gives up the typing without closing the dialog.
+class DateBox final : public QDateEdit {
+public:
+    using QDateEdit::QDateEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const QString key = event->text();
+        const bool isDigit = key.size() == 1 && key[0].isDigit();
+        const bool isSeparator = key == "-" || key == "/" || key == ".";
+        if (!m_isTyping && isDigit && !lineEdit()->text().isEmpty() &&
+            lineEdit()->selectedText() == lineEdit()->text()) {
+            m_isTyping = true;
+            m_typed.clear();
+            m_before = date();
+        }
+        if (m_isTyping) {
+            if (isDigit || isSeparator || event->key() == Qt::Key_Backspace) {
+                if (event->key() == Qt::Key_Backspace) {
+                    m_typed.chop(1);
+                } else {
+                    m_typed += key;
+                }
+                ShowText(m_typed);
+                return;
+            }
+            if (event->key() == Qt::Key_Escape) {
+                m_isTyping = false;
+                setDate(m_before);
+                ShowText(date().toString(displayFormat()));
+                event->accept();
+                return;
+            }
+            TakeTyped();
+        }
+        QDateEdit::keyPressEvent(event);
+    }
+
+    void focusOutEvent(QFocusEvent* event) override {
+        if (m_isTyping) {
+            TakeTyped();
+        }
+        QDateEdit::focusOutEvent(event);
+    }
+
+private:
+    // The box's own text handling is kept out while the typed text is not yet a date.
+    void ShowText(const QString& text) {
+        const QSignalBlocker blocker(lineEdit());
+        lineEdit()->setText(text);
+    }
+
+    void TakeTyped() {
+        m_isTyping = false;
+        std::string text = m_typed.toStdString();
+        std::replace(text.begin(), text.end(), '.', '-');
+        if (text.size() == 8 &&
+            std::all_of(text.begin(), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; })) {
+            text = text.substr(0, 4) + "-" + text.substr(4, 2) + "-" + text.substr(6, 2);
+        }
+        // The box may have read a date from the text on the way (a day too many shows as the month's
+        // last): the typed text alone decides, and the date before the typing is kept otherwise.
+        const auto typed = vb::TryParseDate(text);
+        setDate(typed && vb::Year(*typed) >= 1000
+                    ? QDate(vb::Year(*typed), vb::Month(*typed), vb::Day(*typed))
+                    : m_before);
+        ShowText(date().toString(displayFormat()));
+    }
+
+    bool m_isTyping = false;
+    QString m_typed;
+    QDate m_before;
+};
+
 // Number boxes are wide enough for money amounts with grouping; the form still checks the text.
 constexpr double kDecimalLimit = 1e13;
 
 QWidget* MakeEditor(const ParameterField& field, QWidget* parent) {
     switch (field.type) {
     case ParaType::Date: {
-        auto* edit = new QDateEdit(parent);
+        auto* edit = new DateBox(parent);
         edit->setCalendarPopup(true);
         edit->setDisplayFormat("yyyy-MM-dd");
         const auto date = vb::TryParseDate(field.text);
@@ -91,6 +174,7 @@ std::string EditorText(const ParameterField& field, QWidget* editor) {
 ParameterDialog::ParameterDialog(const QString& title, const ParameterForm& form, QWidget* parent)
     : QDialog(parent), m_form(form) {
     setWindowTitle(title + "：报表参数");
+    ui::qt::UseChineseLocale(*this); // the date boxes' calendars too, whatever the process's locale
     setMinimumWidth(340);
     auto* layout = new QVBoxLayout(this);
     auto* fields = new QFormLayout;

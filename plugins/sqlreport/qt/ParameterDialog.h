@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "sqlreport/ParameterForm.h"
+#include "plugin/ParameterForm.h"
 
 #include <QDialog>
 
@@ -10,6 +10,12 @@ class QLabel;
 class QWidget;
 
 namespace sqlreport::qt {
+
+using QV_GridPrint::ItemText;
+using QV_GridPrint::ListItem;
+using QV_GridPrint::ParameterField;
+using QV_GridPrint::ParameterForm;
+using QV_GridPrint::ParaType;
 
 // The parameter dialog: one editor per field of the form (a date picker, a whole-number or decimal
 // box, a drop-down list, a line of text), the validation message under them, 确定 and 取消. It holds

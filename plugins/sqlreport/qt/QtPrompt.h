@@ -2,13 +2,16 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "sqlreport/ParameterPrompt.h"
+#include "plugin/ParameterPrompt.h"
 
 #include <functional>
 
 class QDialog;
 
 namespace sqlreport::qt {
+
+using QV_GridPrint::ParameterForm;
+using QV_GridPrint::ParameterPrompt;
 
 // The prompt of the plug-in library: the real dialogs, modal over the active window.
 class QtPrompt final : public ParameterPrompt {

@@ -9,8 +9,8 @@
 #include "batch/ReportExport.h"
 #include "catalogue/ReportList.h"
 #include "controls/sheet/qt/SheetPrinter.h"
-#include "host/LoginRecord.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/LoginRecord.h"
+#include "hostobject/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "sqlreport/PresetPrompt.h"
 #include "sqlreport/SqlReport.h"
@@ -215,31 +215,14 @@ std::filesystem::path FindDemoDatabase(const std::filesystem::path& programFolde
     Fail("找不到演示数据库 vondrel-demo.db（先构建项目，或用 --db 指定数据库）");
 }
 
-// The window-system services of this program: Qt's, and the answer to Vondrel.SqlReport's
-// parameter dialog when the command line gives the values instead (--param, or no one to answer).
-class HostServices final : public ui::Services, public sqlreport::ParameterPrompt {
+// The answer to Vondrel.SqlReport's parameter dialog of this program: the command line's values when
+// it gives them (--param, or no one to answer), else the real dialogs.
+class HostPrompt final : public QV_GridPrint::ParameterPrompt {
 public:
-    HostServices(std::filesystem::path folder, sqlreport::PresetPrompt::Values params, bool unattended)
-        : m_qt(std::move(folder)), m_preset(std::move(params)),
-          m_unattended(unattended || !m_preset.GivenValues().empty()) {}
+    HostPrompt(sqlreport::PresetPrompt::Values params, bool unattended)
+        : m_preset(std::move(params)), m_unattended(unattended || !m_preset.GivenValues().empty()) {}
 
-    ui::Answer ShowMessage(const ui::Message& message) override { return m_qt.ShowMessage(message); }
-    std::optional<ui::SaveFileChoice> AskSaveFile(const ui::SaveFileRequest& request) override {
-        return m_qt.AskSaveFile(request);
-    }
-    void SetBusy(bool busy) override { m_qt.SetBusy(busy); }
-    double TwipsPerPixelX() const override { return m_qt.TwipsPerPixelX(); }
-    double TwipsPerPixelY() const override { return m_qt.TwipsPerPixelY(); }
-    std::filesystem::path ApplicationFolder() const override { return m_qt.ApplicationFolder(); }
-    ui::OutputOutcome PrintSheet(const sheet::SheetDocument& doc) override { return m_qt.PrintSheet(doc); }
-    ui::OutputOutcome PreviewSheet(const sheet::SheetDocument& doc) override {
-        return m_qt.PreviewSheet(doc);
-    }
-    ui::OutputOutcome PageSetupDialog(sheet::SheetDocument& doc) override {
-        return m_qt.PageSetupDialog(doc);
-    }
-
-    bool AskParameters(const std::string& title, sqlreport::ParameterForm& form) override {
+    bool AskParameters(const std::string& title, QV_GridPrint::ParameterForm& form) override {
         if (!m_unattended) {
             return m_dialogs.AskParameters(title, form);
         }
@@ -259,7 +242,6 @@ public:
     bool HasFailed() const { return m_failed; }
 
 private:
-    ui::qt::QtServices m_qt;
     sqlreport::qt::QtPrompt m_dialogs;
     sqlreport::PresetPrompt m_preset;
     bool m_unattended;
@@ -299,13 +281,14 @@ int main(int argc, char** argv) {
                 }
             });
         }
-        auto services = std::make_shared<HostServices>(options.folder, options.batch.parameters,
-                                                       !options.screenshot.empty() || isBatch);
+        auto services = std::make_shared<ui::qt::QtServices>(options.folder);
+        auto prompt =
+            std::make_shared<HostPrompt>(options.batch.parameters, !options.screenshot.empty() || isBatch);
         ui::SetDefaultServices(services);
         QV_GridPrint::RegisterQtReportWindow();
         // Built in as well, so that a component folder holding only templates still shows SqlReport
         // reports; a library in its plugins/ folder replaces this registration when the window loads it.
-        sqlreport::Register(QV_GridPrint::PluginRegistry::Instance(), services.get());
+        sqlreport::Register(QV_GridPrint::PluginRegistry::Instance(), prompt.get());
         const auto prepareHost = [&](QV_GridPrint::clsGridPrint& host) {
             host.set_cnn(connection);
             if (!host.CreateRsLogin(options.loginFields)) {
@@ -333,7 +316,7 @@ int main(int argc, char** argv) {
             }
             return result.isWritten ? 0 : 1;
         }
-        QV_GridPrint::clsGridPrint host(services);
+        QV_GridPrint::clsGridPrint host(services, prompt);
         prepareHost(host);
         bool saved = options.screenshot.empty();
         QImage picture;
@@ -353,13 +336,13 @@ int main(int argc, char** argv) {
         std::string reason = "报表没有显示出来";
         // Written only now: a picture of a report that was refused would pass for the report, and an
         // earlier picture of that name stays as it was.
-        if (!options.screenshot.empty() && !picture.isNull() && !services->HasFailed()) {
+        if (!options.screenshot.empty() && !picture.isNull() && !prompt->HasFailed()) {
             saved = sheet::qt::SavePng(picture, options.screenshot, reason);
         }
         if (!saved) {
             std::cerr << "vondrel-host：没有保存图片 " << options.screenshot << "（" << reason << "）\n";
         }
-        return shown && saved && !services->HasFailed() ? 0 : 1;
+        return shown && saved && !prompt->HasFailed() ? 0 : 1;
     } catch (const vb::Error& error) {
         std::cerr << "vondrel-host：" << error.Description() << "\n";
         return 1;

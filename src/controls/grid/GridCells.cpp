@@ -25,19 +25,6 @@ constexpr std::uint32_t kHeaderBack = 0xE8E8E8; // BGR of a light grey
 constexpr const char* kDefaultFace = "宋体";
 constexpr float kDefaultSizePt = 9;
 
-enum Setting {
-    kText = 0,
-    kAlign = 2,
-    kPicture = 3,
-    kBack = 6,
-    kFaceName = 11,
-    kFontSize = 12,
-    kBold = 13,
-    kItalic = 14,
-    kUnderline = 15,
-    kValue = 18,
-};
-
 bool IsGeneralNumber(const vb::Variant& value) {
     return value.IsNumberType();
 }
@@ -188,26 +175,26 @@ vb::Variant GridModel::RangeProp(int setting, int row1, int col1, int row2) cons
 vb::Variant GridModel::RangeProp(int setting, int row1, int col1, int row2, int col2) const {
     CheckRect(row1, col1, row2, col2);
     const CellLook look = CellLookAt(row1, col1);
-    switch (setting) {
-    case kText:
+    switch (static_cast<CellSetting>(setting)) {
+    case CellSetting::Text:
         return CellTextAt(row1, col1);
-    case kAlign:
+    case CellSetting::Align:
         return vb::Variant::Integer(static_cast<std::int16_t>(look.alignCode));
-    case kPicture:
+    case CellSetting::Picture:
         return look.picture ? *look.picture : vb::Variant();
-    case kBack:
+    case CellSetting::BackColour:
         return vb::Variant::Long(static_cast<std::int32_t>(look.backBgr));
-    case kFaceName:
+    case CellSetting::FaceName:
         return std::string(look.faceName);
-    case kFontSize:
+    case CellSetting::FontSize:
         return static_cast<double>(look.sizePt);
-    case kBold:
+    case CellSetting::Bold:
         return look.isBold;
-    case kItalic:
+    case CellSetting::Italic:
         return look.isItalic;
-    case kUnderline:
+    case CellSetting::Underline:
         return look.isUnderline;
-    case kValue: {
+    case CellSetting::Value: {
         const vb::Variant value = CellValue(row1, col1);
         if (value.IsString()) {
             return vb::TryParseNumber(value.AsString()).value_or(0.0);
@@ -230,11 +217,11 @@ void GridModel::SetRangeProp(int setting, int row1, int col1, int row2, const vb
 void GridModel::SetRangeProp(int setting, int row1, int col1, int row2, int col2, const vb::Variant& value) {
     CheckRect(row1, col1, row2, col2);
     CellStyle delta;
-    switch (setting) {
-    case kText:
+    switch (static_cast<CellSetting>(setting)) {
+    case CellSetting::Text:
         WriteValues(row1, col1, row2, col2, value);
         return;
-    case kValue: {
+    case CellSetting::Value: {
         const std::optional<double> number = vb::TryCDbl(value);
         if (!number) {
             RaiseValue("单元格数值必须是数字。");
@@ -242,7 +229,7 @@ void GridModel::SetRangeProp(int setting, int row1, int col1, int row2, int col2
         WriteValues(row1, col1, row2, col2, *number);
         return;
     }
-    case kAlign: {
+    case CellSetting::Align: {
         const std::optional<std::int32_t> code = vb::TryCLng(value);
         if (!code || *code < 0 || *code > 8) {
             RaiseValue("对齐方式应为 0 到 8 之间的整数。");
@@ -251,15 +238,15 @@ void GridModel::SetRangeProp(int setting, int row1, int col1, int row2, int col2
         delta.alignCode = static_cast<std::int8_t>(*code);
         break;
     }
-    case kPicture:
+    case CellSetting::Picture:
         delta.mask = detail::kFieldPicture;
         delta.pictureId = m_stores->styles.InternPicture(value);
         break;
-    case kBack:
+    case CellSetting::BackColour:
         delta.mask = detail::kFieldBack;
         delta.backBgr = ToBgr(value);
         break;
-    case kFaceName: {
+    case CellSetting::FaceName: {
         const std::optional<std::string> face = vb::TryCStr(value);
         if (!face || face->empty()) {
             RaiseValue("字体名称不能为空。");
@@ -268,7 +255,7 @@ void GridModel::SetRangeProp(int setting, int row1, int col1, int row2, int col2
         delta.faceId = m_stores->styles.InternFace(*face);
         break;
     }
-    case kFontSize: {
+    case CellSetting::FontSize: {
         const std::optional<double> size = vb::TryCDbl(value);
         if (!size || !(*size > 0) || *size > 400) {
             RaiseValue("字号应为大于 0、不超过 400 的磅值。");
@@ -277,15 +264,15 @@ void GridModel::SetRangeProp(int setting, int row1, int col1, int row2, int col2
         delta.sizePt = static_cast<float>(*size);
         break;
     }
-    case kBold:
+    case CellSetting::Bold:
         delta.mask = detail::kFieldBold;
         delta.isBold = ToFlag(value);
         break;
-    case kItalic:
+    case CellSetting::Italic:
         delta.mask = detail::kFieldItalic;
         delta.isItalic = ToFlag(value);
         break;
-    case kUnderline:
+    case CellSetting::Underline:
         delta.mask = detail::kFieldUnderline;
         delta.isUnderline = ToFlag(value);
         break;

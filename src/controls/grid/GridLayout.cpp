@@ -35,11 +35,24 @@ void GridLayout::Update() {
         const int width = m_model.ColHiddenFlag(col) ? 0 : ToPixels(m_model.ColWidthTwips(col));
         m_columnX[static_cast<std::size_t>(col) + 1] = m_columnX[static_cast<std::size_t>(col)] + width;
     }
-    m_frozenWidth = m_columnX[static_cast<std::size_t>(std::min(m_model.HeaderColCount(), cols))];
+    FixColumns();
     m_headerHeight = 0;
     for (int row = 0; row < m_model.HeaderRowCount(); ++row) {
         m_headerHeight += RowHeight(row);
     }
+}
+
+void GridLayout::SetViewportWidth(int widthPx) {
+    m_viewportWidth = std::max(widthPx, 0);
+    FixColumns();
+}
+
+void GridLayout::FixColumns() {
+    m_fixedCols = std::min(m_model.HeaderColCount(), static_cast<int>(m_columnX.size()) - 1);
+    if (m_viewportWidth > 0 && m_columnX[static_cast<std::size_t>(m_fixedCols)] * 3 > m_viewportWidth * 2) {
+        m_fixedCols = 0;
+    }
+    m_frozenWidth = m_columnX[static_cast<std::size_t>(m_fixedCols)];
 }
 
 int GridLayout::RowHeight(int row) const {
@@ -78,8 +91,28 @@ int GridLayout::MaxFirstDataRow(const GridViewport& viewport) const {
     return std::min(first, std::max(DataRowCount() - 1, 0));
 }
 
+int GridLayout::LeftColumnAt(int scrollX) const {
+    const int cols = m_model.GridColCount();
+    const int firstScrolled = std::min(m_fixedCols, cols);
+    // The column whose right edge is the first one past the left edge of the scrolled area; hidden
+    // columns have no width and are passed over.
+    const auto right = std::upper_bound(m_columnX.begin() + firstScrolled + 1, m_columnX.end(),
+                                        m_frozenWidth + std::max(scrollX, 0));
+    if (right == m_columnX.end()) {
+        return std::max(firstScrolled, cols - 1);
+    }
+    return static_cast<int>(right - m_columnX.begin()) - 1;
+}
+
+int GridLayout::ScrollXForColumn(int col) const {
+    if (col < m_fixedCols || col >= m_model.GridColCount()) {
+        return 0;
+    }
+    return std::max(ColumnX(col) - m_frozenWidth, 0);
+}
+
 int GridLayout::ViewX(const GridViewport& viewport, int col) const {
-    return col < m_model.HeaderColCount() ? ColumnX(col) : ColumnX(col) - viewport.scrollX;
+    return col < m_fixedCols ? ColumnX(col) : ColumnX(col) - viewport.scrollX;
 }
 
 void GridLayout::AddRow(const GridViewport& viewport, int row, int y, int height,
@@ -92,7 +125,7 @@ void GridLayout::AddRow(const GridViewport& viewport, int row, int y, int height
             continue;
         }
         const int x = ViewX(viewport, col);
-        const bool isFixedCol = col < m_model.HeaderColCount();
+        const bool isFixedCol = col < m_fixedCols;
         if (!isFixedCol && (x + width <= m_frozenWidth || x >= viewport.width)) {
             continue;
         }

@@ -42,6 +42,11 @@ public:
 
     // Re-reads column widths, hidden flags and header heights; call after a Layout change.
     void Update();
+    // The viewport's width (0: not known). Fixed columns wider than two thirds of it are not kept
+    // at the left, so a narrow window can still scroll to every column.
+    void SetViewportWidth(int widthPx);
+    // The columns kept at the left: the model's fixed columns, or none while they would fill the screen.
+    int FixedColCount() const { return m_fixedCols; }
     double TwipsPerPixel() const noexcept { return m_twipsPerPixel; }
     int ToPixels(int twips) const;
     int ToTwips(int pixels) const;
@@ -57,6 +62,12 @@ public:
     int RowsPerPage(const GridViewport& viewport) const;
     // The largest firstDataRow that still fills the screen to its last row.
     int MaxFirstDataRow(const GridViewport& viewport) const;
+
+    // The first scrolled column that shows at the left of the scrolled area at a horizontal offset, and
+    // the offset that puts a column there (0 for a fixed column or one outside the grid). A column cut
+    // by the edge counts as the one at the left, so going back to it shows it whole.
+    int LeftColumnAt(int scrollX) const;
+    int ScrollXForColumn(int col) const;
 
     // Calls fn(PaintCell) for every cell the viewport shows: merged header blocks once, covered cells
     // not at all, hidden columns never. Header cells come first, then data rows from the top.
@@ -76,11 +87,14 @@ public:
 private:
     int ViewX(const GridViewport& viewport, int col) const;
     void AddRow(const GridViewport& viewport, int row, int y, int height, std::vector<PaintCell>& out) const;
+    void FixColumns();
 
     const GridModel& m_model;
     double m_twipsPerPixel;
     std::vector<int> m_columnX; // content x of each column's left edge, plus the right end
     int m_frozenWidth = 0;
+    int m_fixedCols = 0;
+    int m_viewportWidth = 0;
     int m_headerHeight = 0;
 };
 

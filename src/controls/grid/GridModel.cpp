@@ -59,6 +59,9 @@ void GridModel::SwapContents(GridModel& other) noexcept {
     swap(m_anchorRow, other.m_anchorRow);
     swap(m_anchorCol, other.m_anchorCol);
     swap(m_clickRow, other.m_clickRow);
+    swap(m_scroll, other.m_scroll);
+    // Each side now shows the other's rows: its view must move to the place that came with them.
+    m_isScrollPending = other.m_isScrollPending = true;
     swap(m_inertSettings, other.m_inertSettings);
     Changed(GridChange::Layout);
     other.Changed(GridChange::Layout);

@@ -84,6 +84,13 @@ public:
     void SetRangeProp(int setting, int row1, int col1, const vb::Variant& value);
     void SetRangeProp(int setting, int row1, int col1, int row2, const vb::Variant& value);
     void SetRangeProp(int setting, int row1, int col1, int row2, int col2, const vb::Variant& value);
+    // The same with the setting by name.
+    template <class... Rest> vb::Variant RangeProp(CellSetting setting, Rest... rest) const {
+        return RangeProp(static_cast<int>(setting), rest...);
+    }
+    template <class... Rest> void SetRangeProp(CellSetting setting, Rest&&... rest) {
+        SetRangeProp(static_cast<int>(setting), std::forward<Rest>(rest)...);
+    }
     std::string CellTextAt(int row, int col) const;
     // The displayed text appended to out; the allocation-free path painting uses. No range check.
     void AppendCellText(int row, int col, std::string& out) const;
@@ -142,6 +149,20 @@ public:
     // selection from its anchor instead of replacing it.
     void MoveCursor(int rowDelta, int colDelta, bool isExtending = false);
 
+    // --- The user's place ----------------------------------------------------------------------------
+    // Where a view shows the grid. The view reports the user's scrolling (SetScrollFromView, no change
+    // raised); ScrollTo asks the view for a place (GridChange::Scroll), which it takes once it has laid
+    // the grid out, as far as the rows and columns allow. Until then ScrollPosition is the place asked
+    // for, so a grid without a view keeps it as well. Negative values count as 0.
+    GridScroll ScrollPosition() const noexcept { return m_scroll; }
+    void ScrollTo(GridScroll place);
+    bool IsScrollPending() const noexcept { return m_isScrollPending; }
+    void SetScrollFromView(GridScroll place);
+    // Scroll position, selection and current cell; RestorePlace puts back the selection and current
+    // cell where they still lie within the grid (else the grid keeps its own) and scrolls.
+    GridPlace Place() const noexcept;
+    void RestorePlace(const GridPlace& place);
+
     // --- Find ---------------------------------------------------------------------------------------
     // The first cell after `from` (before it, isBackward) in row-major order whose displayed text holds
     // the query, among the data rows and shown columns; header rows and hidden columns never match. A
@@ -164,6 +185,8 @@ public:
     // Settings 41, 66, 77 and 82 are kept and read back but change nothing; other ids are refused.
     long InertSetting(int id) const;
     void SetInertSetting(int id, long value);
+    long InertSetting(KeptSetting id) const { return InertSetting(static_cast<int>(id)); }
+    void SetInertSetting(KeptSetting id, long value) { SetInertSetting(static_cast<int>(id), value); }
 
     // Called after each change; a view repaints or re-measures. One observer.
     void SetChangeHandler(std::function<void(GridChange)> handler) { m_onChange = std::move(handler); }
@@ -174,9 +197,9 @@ public:
     // Internal structures agree with each other and with the counts. Tests and debug builds check it.
     bool CheckConsistency() const;
 
-    // Exchanges everything the grid shows (rows, columns, cells, styles, formats, merges, selection
-    // and settings) with `other`; the observers, the lifetime and the control's placement stay with
-    // each object. A window keeps the grid of the report it shows while it builds another one, and
+    // Exchanges everything the grid shows (rows, columns, cells, styles, formats, merges, selection,
+    // scroll position and settings) with `other`; the observers, the lifetime and the control's placement
+    // stay with each object. A window keeps the grid of the report it shows while it builds another one, and
     // puts it back when that build fails. Both observers hear of a layout change.
     void SwapContents(GridModel& other) noexcept;
 
@@ -252,6 +275,8 @@ private:
     int m_anchorRow = -1;
     int m_anchorCol = -1;
     int m_clickRow = -1;
+    GridScroll m_scroll;
+    bool m_isScrollPending = false;
     int m_left = 0;
     int m_top = 0;
     int m_width = 0;

@@ -67,7 +67,7 @@ void GridRenderer::Paint(const GridModel& model, const GridLayout& layout, const
     const int frozenWidth = layout.FrozenWidth();
     const int headerHeight = layout.HeaderHeight();
     const int headerRows = model.HeaderRowCount();
-    const int fixedCols = model.HeaderColCount();
+    const int fixedCols = layout.FixedColCount();
     std::string text; // one buffer for every cell's text
     // Four areas, each clipped, scrolled first: a scrolled cell never draws over a frozen one.
     struct Area {
@@ -89,8 +89,18 @@ void GridRenderer::Paint(const GridModel& model, const GridLayout& layout, const
         }
         painter.SetClip(area.clip);
         for (const PaintCell& cell : cells) {
-            if ((cell.row < headerRows) == area.isHeaderRow && (cell.col < fixedCols) == area.isFixedCol) {
+            if ((cell.row < headerRows) != area.isHeaderRow) {
+                continue;
+            }
+            const bool isFixedCol = cell.col < fixedCols;
+            if (isFixedCol == area.isFixedCol) {
                 PaintCellAt(model, cell, painter, text);
+            } else if (isFixedCol && cell.x + cell.width > frozenWidth) {
+                // A header block reaching from the fixed columns into the scrolled ones: its part over
+                // the scrolled columns moves with them, so unscrolled it reads as one block.
+                PaintCell scrolled = cell;
+                scrolled.x -= viewport.scrollX;
+                PaintCellAt(model, scrolled, painter, text);
             }
         }
     }

@@ -131,6 +131,35 @@ void GridModel::Move(int left, int top, int width, int height) {
     Changed(GridChange::Placement);
 }
 
+void GridModel::ScrollTo(GridScroll place) {
+    m_scroll = {std::max(place.firstDataRow, 0), std::max(place.leftCol, 0)};
+    m_isScrollPending = true;
+    Changed(GridChange::Scroll);
+}
+
+void GridModel::SetScrollFromView(GridScroll place) {
+    m_scroll = {std::max(place.firstDataRow, 0), std::max(place.leftCol, 0)};
+    m_isScrollPending = false;
+}
+
+GridPlace GridModel::Place() const noexcept {
+    return {m_scroll, m_selection, {m_cursorRow, m_cursorCol}};
+}
+
+void GridModel::RestorePlace(const GridPlace& place) {
+    const auto isInside = [this](int row, int col) {
+        return row >= 0 && row < m_rowCount && col >= 0 && col < GridColCount();
+    };
+    const MergeSpan& selection = place.selection;
+    if (isInside(selection.row1, selection.col1) && isInside(selection.row2, selection.col2)) {
+        SelectRange(selection.row1, selection.col1, selection.row2, selection.col2);
+        if (isInside(place.cursor.row, place.cursor.col)) {
+            SetCursorCell(place.cursor.row, place.cursor.col);
+        }
+    }
+    ScrollTo(place.scroll);
+}
+
 void GridModel::SetPlacementFromView(int left, int top, int width, int height) {
     m_left = left;
     m_top = top;

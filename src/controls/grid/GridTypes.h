@@ -30,6 +30,22 @@ struct CellPos {
     friend bool operator==(const CellPos&, const CellPos&) = default;
 };
 
+// Where a view shows the grid: the first data row at the top of the data area (0 = the row below the
+// header) and the first scrolled column at the left of the scrolled area (the fixed columns stay put).
+struct GridScroll {
+    int firstDataRow = 0;
+    int leftCol = 0;
+    friend bool operator==(const GridScroll&, const GridScroll&) = default;
+};
+
+// The user's place in a grid: where it is scrolled to, the selection and the current cell.
+struct GridPlace {
+    GridScroll scroll;
+    MergeSpan selection{-1, -1, -1, -1};
+    CellPos cursor;
+    friend bool operator==(const GridPlace&, const GridPlace&) = default;
+};
+
 // What a search looks for in the displayed texts. Case folds ASCII letters only (Chinese has none);
 // a whole-cell search compares the cell's entire text.
 struct FindQuery {
@@ -58,12 +74,37 @@ struct CellLook {
     const vb::Variant* picture = nullptr; // nullptr: none; valid until the model changes
 };
 
+// The cell settings of RangeProp and SetRangeProp, by their contract numbers (the grid takes the bare
+// numbers too, as the contract writes them).
+enum class CellSetting : int {
+    Text = 0,
+    Align = 2, // alignment code 0..9
+    Picture = 3,
+    BackColour = 6, // BGR
+    FaceName = 11,
+    FontSize = 12, // points
+    Bold = 13,
+    Italic = 14,
+    Underline = 15,
+    Value = 18, // the number of the cell's value
+};
+
+// The settings the grid keeps and reads back with no effect on it (the contract leaves their effect
+// open), named by the step of the system that puts them.
+enum class KeptSetting : int {
+    ChoiceTreeLines = 41, // the report choice's tree: 0
+    ParameterLine = 66,   // the report window's laid-out parameter line: 3
+    WindowLoad = 77,      // the report window as it loads: 0
+    ChoiceTreeStyle = 82, // the report choice's tree: 5
+};
+
 // What changed, so a view knows whether to re-measure or only repaint.
 enum class GridChange {
     Layout,    // counts, sizes, hidden columns, header rows, tree levels
     Content,   // texts, formats, styles, merges
     Selection, // selection or current cell
     Placement, // Move: the control's own position and size
+    Scroll,    // ScrollTo: a view should show another place
 };
 
 // The rows a bound object lists: an array (field, record) and the field names.

@@ -7,6 +7,7 @@
 #include "controls/sheet/CllFile.h"
 #include "controls/sheet/CllText_p.h"
 #include "controls/sheet/TempFile_p.h"
+#include "vb/Strings.h"
 
 #include <array>
 #include <cerrno>
@@ -23,46 +24,9 @@ namespace sheet {
 namespace cll {
 
 void AppendQuoted(std::string& out, std::string_view text) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    out += '"';
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        const char ch = text[at];
-        const auto byte = static_cast<unsigned char>(ch);
-        switch (ch) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '"':
-            out += "\\\"";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
-            if (byte >= 0x80) {
-                const std::size_t len = Utf8SequenceLength(text, at);
-                if (len > 0) {
-                    out.append(text, at, len);
-                    at += len - 1;
-                    break;
-                }
-            }
-            if (byte < 0x20 || byte >= 0x7F) {
-                out += "\\x";
-                out += kHex[byte >> 4];
-                out += kHex[byte & 15];
-            } else {
-                out += ch;
-            }
-        }
-    }
-    out += '"';
+    // A cell may hold any bytes; the file stays valid UTF-8 text.
+    static constexpr vb::QuoteTable kCllQuotes{"\\x", "0123456789abcdef", true};
+    vb::AppendQuoted(out, text, kCllQuotes);
 }
 
 void AppendNumber(std::string& out, double value) {

@@ -7,6 +7,7 @@
 #include "controls/sheet/CellAlign.h"
 #include "controls/sheet/NumFormatCode.h"
 #include "controls/sheet/XlsStyles_p.h"
+#include "vb/Colour.h"
 
 #include <algorithm>
 #include <cmath>
@@ -141,7 +142,7 @@ std::uint16_t XlsStyleTable::FormatIndex(const CellStyle& style) {
 }
 
 std::uint8_t XlsStyleTable::ColourIndex(std::uint32_t bgr) {
-    const std::uint32_t rgb = ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
+    const std::uint32_t rgb = vb::BgrToRgb(bgr);
     for (std::size_t i = 0; i < m_palette.size(); ++i) {
         if (m_palette[i] == rgb) {
             m_paletteTaken[i] = true;

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "controls/sheet/CllText_p.h"
 #include "controls/sheet/XlsxCommon_p.h"
+#include "vb/Colour.h"
 #include "vb/Strings.h"
 
 #include <algorithm>
@@ -29,7 +30,7 @@ std::uint32_t ColourFromXml(pugi::xml_node color) {
     if (rgb.size() == 8 || rgb.size() == 6) {
         const auto [ptr, ec] = std::from_chars(rgb.data(), rgb.data() + rgb.size(), value, 16);
         if (ec == std::errc() && ptr == rgb.data() + rgb.size()) {
-            return ((value & 0xFF) << 16) | (value & 0xFF00) | ((value >> 16) & 0xFF);
+            return vb::RgbToBgr(value);
         }
         return 0;
     }

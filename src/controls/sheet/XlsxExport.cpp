@@ -10,6 +10,7 @@
 #include "controls/sheet/SheetXlsx.h"
 #include "controls/sheet/TempFile_p.h"
 #include "controls/sheet/XlsxCommon_p.h"
+#include "vb/Colour.h"
 
 #include <algorithm>
 #include <cmath>
@@ -41,7 +42,7 @@ constexpr std::array<lxw_format_borders, kBorderStyleCount> kLxwBorder = {LXW_BO
                                                                           LXW_BORDER_SLANT_DASH_DOT};
 
 lxw_color_t LxwColour(std::uint32_t bgr) {
-    const lxw_color_t rgb = ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
+    const lxw_color_t rgb = vb::BgrToRgb(bgr);
     return rgb == 0 ? static_cast<lxw_color_t>(LXW_COLOR_BLACK) : rgb; // 0 means "no colour" to the library
 }
 

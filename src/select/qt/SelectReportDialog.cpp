@@ -73,12 +73,12 @@ SelectReportDialog::SelectReportDialog(frmSelectReport& logic, const std::string
     for (int row = 0; row < vsf.GridRowCount(); ++row) {
         auto* item = new QTreeWidgetItem(QStringList(QString::fromStdString(vsf.CellTextAt(row, 0))));
         item->setData(0, Qt::UserRole, row);
-        const vb::Variant picture = vsf.RangeProp(3, row, 0);
+        const vb::Variant picture = vsf.RangeProp(grid::CellSetting::Picture, row, 0);
         if (!picture.IsEmpty() && !picture.IsNull()) {
             item->setIcon(0, Picture(vb::CInt(picture)));
         }
         QFont font = m_tree->font();
-        font.setBold(vb::CBool(vsf.RangeProp(13, row, 0)));
+        font.setBold(vb::CBool(vsf.RangeProp(grid::CellSetting::Bold, row, 0)));
         item->setFont(0, font);
         item->setSizeHint(0, QSize(0, vsf.RowHeightTwips(row) / 15));
         if (vsf.RowLevel(row) <= 1 || !group) {

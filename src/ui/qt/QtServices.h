@@ -8,7 +8,6 @@
 #include <functional>
 #include <string>
 
-class QDialog;
 class QWidget;
 
 namespace ui::qt {
@@ -34,18 +33,12 @@ public:
     double TwipsPerPixelX() const override;
     double TwipsPerPixelY() const override;
     std::filesystem::path ApplicationFolder() const override;
-    OutputOutcome PrintSheet(const sheet::SheetDocument& doc) override;
-    OutputOutcome PreviewSheet(const sheet::SheetDocument& doc) override;
-    OutputOutcome PageSetupDialog(sheet::SheetDocument& doc) override;
 
     // Called with every dialog right after it is shown (before the user can answer). Lets a test
     // or a screenshot tool see the real dialog; the dialog stays modal and still needs an answer.
     void SetDialogObserver(std::function<void(QWidget*)> observer) { m_observer = std::move(observer); }
 
 private:
-    static QWidget* DialogParent();
-    int RunDialog(QDialog& dialog);
-
     std::filesystem::path m_folder;
     std::function<void(QWidget*)> m_observer;
     int m_busyDepth = 0;

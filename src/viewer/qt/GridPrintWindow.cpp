@@ -7,13 +7,19 @@
 #include "controls/grid/GridActions.h"
 #include "controls/grid/qt/GridFindBar.h"
 #include "controls/grid/qt/GridView.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "select/frmSelectReport.h"
 #include "select/qt/SelectReportDialog.h"
 #include "ui/Services.h"
+#include "ui/qt/ChineseLocale.h"
+#include "vb/Colour.h"
 #include "vb/Conversion.h"
 #include "viewer/frmGridPrint.h"
+#include "viewer/qt/QtSheetOutput.h"
+
+#include <map>
+#include <vector>
 
 #include <QAction>
 #include <QComboBox>
@@ -45,7 +51,7 @@ int ToPixels(int twips, double twipsPerPixel) {
 }
 
 // A toolbar icon of our own: the caption's first character on a coloured tile, one colour per group.
-QIcon MakeIcon(const std::string& key, const std::string& caption) {
+QIcon BadgeIcon(const std::string& key, const std::string& caption) {
     QColor colour("#4a78b5");
     if (key.starts_with("move")) {
         colour = QColor("#3d8b5a");
@@ -70,6 +76,43 @@ QIcon MakeIcon(const std::string& key, const std::string& caption) {
     painter.setPen(Qt::white);
     painter.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, QString::fromStdString(caption).left(1));
     return QIcon(pixmap);
+}
+
+// The desktop icon theme's names for a button's command (freedesktop.org naming), best first.
+std::vector<QString> ThemeIconNames(const std::string& key) {
+    static const std::map<std::string, std::vector<QString>> names = {
+        {"print", {"document-print"}},
+        {"printpreview", {"document-print-preview"}},
+        {"printsetup", {"document-page-setup"}},
+        {"paper", {"document-properties"}},
+        {"movefirst", {"go-first"}},
+        {"moveprev", {"go-previous"}},
+        {"movenext", {"go-next"}},
+        {"movelast", {"go-last"}},
+        {"regetdata", {"view-refresh"}},
+        {"open", {"document-open"}},
+        {"dc", {"document-export", "document-save-as"}},
+        {"t_return", {"go-up", "edit-undo"}},
+        {"t_coledit", {"document-edit", "edit-rename"}},
+        {"t_csgs", {"edit-clear-all", "edit-clear"}},
+        {"exit", {"window-close", "application-exit"}},
+    };
+    const auto found = names.find(key);
+    return found == names.end() ? std::vector<QString>{} : found->second;
+}
+
+// The button's icon from the desktop's icon theme, so the buttons read as those of the user's other
+// programs; where the theme lacks it (or no theme is installed, as on a bare server), the badge. Some
+// themes (GNOME's) carry only the monochrome "-symbolic" drawings.
+QIcon MakeIcon(const std::string& key, const std::string& caption) {
+    for (const QString& name : ThemeIconNames(key)) {
+        for (const QString& variant : {name, name + "-symbolic"}) {
+            if (QIcon::hasThemeIcon(variant)) {
+                return QIcon::fromTheme(variant);
+            }
+        }
+    }
+    return BadgeIcon(key, caption);
 }
 
 // The keys of the toolbar's commands, as the spreadsheet programs and viewers people know use them.
@@ -122,8 +165,7 @@ QColor ColourOf(long colour, const QPalette& palette) {
     if ((colour & 0x80000000L) != 0) {
         return (colour & 0xFF) == 5 ? palette.color(QPalette::Base) : palette.color(QPalette::WindowText);
     }
-    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                  static_cast<int>((colour >> 16) & 0xFF));
+    return QColor(vb::BgrToRgb(static_cast<std::uint32_t>(colour & 0xFFFFFF)));
 }
 
 // The title band: our own banner (800 x 127), the report title where the logic drew it.
@@ -205,6 +247,8 @@ private:
 
 struct GridPrintWindow::Private {
     PluginRegistry& plugins;
+    SheetOutput* output;
+    std::unique_ptr<QtSheetOutput> qtOutput;
     clsGridPrint* host = nullptr;
     std::unique_ptr<frmGridPrint> logic;
     QDialog* dialog = nullptr;
@@ -221,7 +265,7 @@ struct GridPrintWindow::Private {
     std::function<void(GridPrintWindow&)> shownObserver;
     bool isFillingSelector = false;
 
-    explicit Private(PluginRegistry& p) : plugins(p) {}
+    Private(PluginRegistry& p, SheetOutput* o) : plugins(p), output(o) {}
 
     double TwipsPerPixel() const {
         const double fromScreen = host->Services().TwipsPerPixelX();
@@ -307,7 +351,8 @@ struct GridPrintWindow::Private {
     }
 };
 
-GridPrintWindow::GridPrintWindow(PluginRegistry& plugins) : d(std::make_unique<Private>(plugins)) {}
+GridPrintWindow::GridPrintWindow(PluginRegistry& plugins, SheetOutput* output)
+    : d(std::make_unique<Private>(plugins, output)) {}
 
 GridPrintWindow::~GridPrintWindow() = default;
 
@@ -333,11 +378,16 @@ void GridPrintWindow::ShowModal() {
     }
     ReportDialog dialog;
     d->dialog = &dialog;
-    d->logic = std::make_unique<frmGridPrint>(*d->host, d->host->Services(), d->plugins);
+    if (!d->output && !d->qtOutput) {
+        d->qtOutput = std::make_unique<QtSheetOutput>(d->host->Services());
+    }
+    d->logic = std::make_unique<frmGridPrint>(*d->host, d->host->Services(),
+                                              d->output ? *d->output : *d->qtOutput, d->plugins);
     frmGridPrint& logic = *d->logic;
     dialog.setWindowTitle(QString::fromStdString(logic.Caption()));
     dialog.setWindowFlag(Qt::WindowMaximizeButtonHint);
     dialog.resize(1000, 700);
+    ui::qt::UseChineseLocale(dialog);
 
     auto* layout = new QVBoxLayout(&dialog);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "host/ReportWindow.h"
+#include "hostobject/ReportWindow.h"
 
 #include <memory>
 
@@ -12,13 +12,15 @@ namespace QV_GridPrint {
 
 class frmGridPrint;
 class PluginRegistry;
+class SheetOutput;
 
 // The report window on screen: a modal dialog with the toolbar, the title band (banner, title,
 // record selector) and the grid, all drawn from frmGridPrint, which holds every piece of state.
 class GridPrintWindow final : public ReportWindow {
 public:
-    // Messages and screen units come from the host object's services.
-    explicit GridPrintWindow(PluginRegistry& plugins);
+    // Messages and screen units come from the host object's services. output: where print, preview
+    // and page set-up go; null: Qt's print dialogs (QtSheetOutput).
+    explicit GridPrintWindow(PluginRegistry& plugins, SheetOutput* output = nullptr);
     ~GridPrintWindow() override;
 
     void SetHost(clsGridPrint& host) override;

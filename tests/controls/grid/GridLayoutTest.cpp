@@ -84,6 +84,69 @@ TEST(GridLayoutTest, HitsAndColumnEdgesFollowHiddenColumns) {
     }
 }
 
+// The column at the left of the scrolled area, and back: a window that puts the user back where they
+// were scrolls so that the same column is first again. Column 0 is fixed (160 px, not scrolled) and
+// column 3 hidden, so the content edges are 160, 260, 333, 333, 433, 486.
+TEST(GridLayoutTest, LeftColumnOfAScrollPositionAndBack) {
+    GridModel grid;
+    SetUpSalesReport(grid);
+    grid.SetHeaderColCount(1);
+    grid.SetColHiddenFlag(3, true);
+    const GridLayout layout(grid);
+    struct Case {
+        const char* name;
+        int scrollX;
+        int leftCol;
+    };
+    const Case cases[] = {
+        {"not scrolled: the first column after the fixed one", 0, 1},
+        {"a column cut by the edge is the one at the left", 50, 1},
+        {"a column starting right at the edge", 100, 2},
+        {"the hidden column is passed over", 173, 4},
+        {"past the end: the last column", 10000, 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(layout.LeftColumnAt(c.scrollX), c.leftCol);
+    }
+    // Scrolling to a column shows it whole at the left; fixed columns and columns outside the grid
+    // ask for no scrolling.
+    EXPECT_EQ(layout.ScrollXForColumn(2), 100);
+    EXPECT_EQ(layout.ScrollXForColumn(4), 173);
+    EXPECT_EQ(layout.ScrollXForColumn(0), 0);
+    EXPECT_EQ(layout.ScrollXForColumn(6), 0);
+}
+
+// Fixed columns that would take most of a narrow window are let go, so every column can still be
+// scrolled to; a wider window keeps them again. Without it a 200-pixel window showed the 160-pixel
+// fixed column and 40 pixels of the rest.
+TEST(GridLayoutTest, FixedColumnsThatWouldFillTheWindowScroll) {
+    GridModel grid;
+    SetUpSalesReport(grid);
+    grid.SetHeaderColCount(1);
+    GridLayout layout(grid);
+    struct Case {
+        const char* name;
+        int viewportWidth;
+        int fixedCols;
+    };
+    const Case cases[] = {
+        {"width not known yet", 0, 1},
+        {"160 of 200 pixels", 200, 0},
+        {"160 of 240 pixels: exactly two thirds", 240, 1},
+        {"wide window", 640, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        layout.SetViewportWidth(c.viewportWidth);
+        EXPECT_EQ(layout.FixedColCount(), c.fixedCols);
+        EXPECT_EQ(layout.FrozenWidth(), c.fixedCols == 1 ? 160 : 0);
+        const std::optional<PaintCell> first =
+            layout.CellRect({0, 200, std::max(c.viewportWidth, 1), 90}, 3, 0);
+        EXPECT_EQ(first.has_value(), c.fixedCols == 1) << "column 0 scrolled out at a 200-pixel offset";
+    }
+}
+
 TEST(GridLayoutTest, LastScreenOfAMillionRowsIsFull) {
     GridModel grid;
     grid.SetGridColCount(2);

@@ -87,6 +87,31 @@ TEST(GridRendererTest, HeaderTextsAreDrawnOncePerMergedBlockOverTheData) {
     EXPECT_EQ(painter.Only("clip"), "clip 0,0+640x90\nclip 0,60+640x30\nclip 0,0+640x60\n");
 }
 
+// A header block over the last fixed column and scrolled ones (销售情况 over columns 2-5, with three
+// fixed columns): unscrolled it reads as one block, scrolled its fixed part stays and the rest moves
+// with the columns. Without drawing the scrolled part, the fixed area's clip cut the caption down to
+// column 2 even before any scrolling.
+TEST(GridRendererTest, AHeaderBlockAcrossTheFixedColumnsScrollsWithTheScrolledOnes) {
+    GridModel grid;
+    SetUpSalesReport(grid);
+    grid.SetHeaderColCount(3);
+    const GridLayout layout(grid);
+    for (const int scrollX : {0, 40}) {
+        SCOPED_TRACE(scrollX);
+        RecordingPainter painter;
+        GridRenderer::Paint(grid, layout, {0, scrollX, 640, 60}, painter);
+        std::string blocks;
+        for (const std::string& line : painter.lines) {
+            if (line.ends_with("销售情况")) {
+                blocks.append(line).append("\n");
+            }
+        }
+        // The scrolled area (clipped from x 333 on) first, then the fixed one.
+        EXPECT_EQ(blocks, Cat({"text ", std::to_string(263 - scrollX), ",1+300x18 a4 黑体 销售情况\n",
+                               "text 263,1+300x18 a4 黑体 销售情况\n"}));
+    }
+}
+
 TEST(GridRendererTest, SelectionIsTintedAndTheCurrentCellFramed) {
     GridModel grid;
     SetUpSalesReport(grid);

@@ -66,6 +66,7 @@ GridView::GridView(GridModel& model, QWidget* parent)
     model.SetChangeHandler([this](GridChange change) {
         switch (change) {
         case GridChange::Layout:
+        case GridChange::Scroll: // taken once the grid is laid out, so the scroll bars' ranges are right
             // Setting a million row heights one by one must not re-measure a million times: the
             // work waits for the event loop, or for the first paint, click or key that needs it.
             if (!d->isLayoutPending) {
@@ -113,7 +114,23 @@ void GridView::EnsureLayout() const {
     }
     d->isLayoutPending = false;
     d->layout.Update();
-    const_cast<GridView*>(this)->UpdateScrollBars();
+    auto* self = const_cast<GridView*>(this);
+    self->UpdateScrollBars();
+    if (d->model.IsScrollPending()) {
+        self->TakeAskedScroll();
+    }
+}
+
+void GridView::TakeAskedScroll() {
+    const GridScroll place = d->model.ScrollPosition();
+    verticalScrollBar()->setValue(place.firstDataRow);
+    horizontalScrollBar()->setValue(d->layout.ScrollXForColumn(place.leftCol));
+    // What the scroll bars allowed is where the grid now is.
+    d->model.SetScrollFromView(ScrollPosition());
+}
+
+GridScroll GridView::ScrollPosition() const {
+    return {verticalScrollBar()->value(), d->layout.LeftColumnAt(horizontalScrollBar()->value())};
 }
 
 GridViewport GridView::Viewport() const {
@@ -139,7 +156,7 @@ void GridView::ShowCell(int row, int col) {
     } else if (dataRow >= view.firstDataRow + page) {
         ScrollToDataRow(dataRow - page + 1);
     }
-    if (col >= model.HeaderColCount() && col >= 0 && col < model.GridColCount()) {
+    if (col >= d->layout.FixedColCount() && col >= 0 && col < model.GridColCount()) {
         const GridLayout& layout = d->layout;
         const int left = layout.ColumnX(col) - layout.FrozenWidth();
         const int right = layout.ColumnX(col) + layout.ColumnWidth(col);
@@ -272,6 +289,7 @@ void GridView::resizeEvent(QResizeEvent* event) {
         return;
     }
     EnsureLayout();
+    d->layout.SetViewportWidth(viewport()->width());
     UpdateScrollBars();
     // The model's placement follows the widget when a layout, not the model, moved it.
     const GridLayout& layout = d->layout;
@@ -290,6 +308,11 @@ void GridView::UpdateScrollBars() {
 }
 
 void GridView::scrollContentsBy(int, int) {
+    // A place asked for and not yet taken is not overwritten by the scroll bars' clamping while the
+    // rows it belongs to are still being laid out.
+    if (!IsModelGone() && !d->model.IsScrollPending()) {
+        d->model.SetScrollFromView(ScrollPosition());
+    }
     viewport()->update();
 }
 

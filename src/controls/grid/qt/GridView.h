@@ -16,7 +16,8 @@ namespace grid {
 // columns at the left, merged header blocks as one cell), lets the user drag column edges in the
 // header (a double click on an edge fits the column), selects with the mouse and keyboard, copies
 // (Ctrl+C and a context menu), and passes clicks, double clicks and Enter to the model's events. It
-// keeps no data: everything is read from the model when painted.
+// keeps no data: everything is read from the model when painted, and where it is scrolled to is
+// reported to the model (and taken from it when the model asks for a place).
 //
 // The view is the model's one change observer while both exist. A view that outlives its model
 // (its parent deletes it after the window's state is gone) paints blank and ignores input.
@@ -63,6 +64,8 @@ private:
     void NotifyStatus();
     void FitColumn(int col);
     void KeepCursorInView();
+    void TakeAskedScroll();
+    GridScroll ScrollPosition() const;
 
     struct Private;
     std::unique_ptr<Private> const d;

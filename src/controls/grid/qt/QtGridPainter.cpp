@@ -2,14 +2,16 @@
 // SPDX-License-Identifier: MIT
 #include "controls/grid/qt/GridView.h"
 #include "controls/grid/qt/QtGridPainter_p.h"
+#include "vb/Colour.h"
 
 namespace grid::detail {
 
 namespace {
 
 QColor FromBgr(std::uint32_t bgr, int alpha = 255) {
-    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
-                  static_cast<int>((bgr >> 16) & 0xFF), alpha);
+    QColor colour(vb::BgrToRgb(bgr));
+    colour.setAlpha(alpha);
+    return colour;
 }
 
 QRect ToQRect(const PaintRect& rect) {

@@ -7,6 +7,7 @@
 // A face that lacks a character, and a slanted face (synthesised), go through drawText instead.
 // Lines of one pen are drawn in one call.
 #include "controls/sheet/qt/SheetPainter_p.h"
+#include "vb/Colour.h"
 
 #include <QGlyphRun>
 #include <QPaintDevice>
@@ -18,8 +19,7 @@ namespace sheet::qt {
 namespace {
 
 QColor FromBgr(std::uint32_t bgr) {
-    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
-                  static_cast<int>((bgr >> 16) & 0xFF));
+    return QColor(vb::BgrToRgb(bgr));
 }
 
 Qt::PenStyle PenStyleOf(LineDash dash) {
