@@ -11,7 +11,14 @@
 //     the cost on a report of a hundred thousand rows.
 //  3. The print range covers the footer rows too, although they are appended after it was set: rows
 //     outside it never reach the paper.
-//  4. Page set-up is never touched here: what the user chose in the page set-up dialog holds until the
+//  4. The data rows but the last are not copied: the sheet refers to the grid's rows (ReferRows) and
+//     asks for a cell's value when a writer or the page plan reaches it, converted as a copy would be.
+//     A million-row report thus costs the sheet a few bytes a row, not a second copy of the data.
+//     The last data row is copied, so that the frame's bottom edge, which only it has, does not make
+//     every row stored; the frame's other lines are the same on every body row and are given to the
+//     body's column styles once. The sheet refers to the grid until the next rebuild; every print,
+//     preview and export rebuilds it first, and reads of rows the grid no longer has find them empty.
+//  5. Page set-up is never touched here: what the user chose in the page set-up dialog holds until the
 //     template is loaded into the print sheet again.
 #include "printsheet/PrintSheet.h"
 
@@ -24,6 +31,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace QV_GridPrint {
 namespace {
@@ -47,17 +55,62 @@ sheet::CellStyle DataCellStyle(const ColumnAttr& attr) {
     return scratch.StyleAt(0, 0);
 }
 
-// The value a displayed grid text becomes in the print sheet, by the column's type.
-vb::Variant PrintValue(const std::string& text, const std::string& colType) {
-    if (colType == "date") {
-        return vb::Variant(vb::Format(vb::Variant(text), "yyyy-mm-dd"));
+// The value of a grid cell in the print sheet: its displayed text, by the column's type. 0 when the
+// text is blank (the cell stays empty), 1 `number`, 2 `text`.
+int PrintValue(const grid::GridModel& vsf, int gridRow, int col, const std::string& colType, double& number,
+               std::string& text) {
+    text.clear();
+    vsf.AppendCellText(gridRow, col, text);
+    if (text.empty()) {
+        return 0;
     }
-    if (colType == "integer" || colType == "decimal") {
-        if (const std::optional<double> number = vb::TryParseNumber(text)) {
-            return vb::Variant(*number);
+    if (colType == "date") {
+        text = vb::Format(vb::Variant(text), "yyyy-mm-dd");
+    } else if (colType == "integer" || colType == "decimal") {
+        if (const std::optional<double> parsed = vb::TryParseNumber(text)) {
+            number = *parsed;
+            return 1;
         }
     }
-    return vb::Variant(text);
+    return 2;
+}
+
+// The grid's data rows as the print sheet's body. Reads outside the grid as it is now are empty.
+class GridRows final : public sheet::BodyRows {
+public:
+    GridRows(const grid::GridModel& vsf, int firstGridRow, int cols, std::vector<std::string> types)
+        : m_vsf(vsf), m_firstGridRow(firstGridRow), m_cols(cols), m_types(std::move(types)) {}
+
+    int ColCount() const override { return m_cols; }
+
+    int Value(int row, int col, double& number, std::string& text) const override {
+        const int gridRow = m_firstGridRow + row;
+        if (row < 0 || col < 0 || col >= m_cols || gridRow >= m_vsf.GridRowCount() ||
+            col >= m_vsf.GridColCount()) {
+            return 0;
+        }
+        return PrintValue(m_vsf, gridRow, col, m_types[static_cast<std::size_t>(col)], number, text);
+    }
+
+private:
+    const grid::GridModel& m_vsf;
+    int m_firstGridRow;
+    int m_cols;
+    std::vector<std::string> m_types;
+};
+
+void CopyRow(const grid::GridModel& vsf, int gridRow, const std::vector<std::string>& types,
+             sheet::SheetDocument& clldata, int row) {
+    std::string text;
+    for (int col = 0; col < static_cast<int>(types.size()); ++col) {
+        double number = 0;
+        const int kind = PrintValue(vsf, gridRow, col, types[static_cast<std::size_t>(col)], number, text);
+        if (kind == 1) {
+            clldata.SetCellValue(col, row, vb::Variant(number));
+        } else if (kind == 2) {
+            clldata.SetCellValue(col, row, vb::Variant(text));
+        }
+    }
 }
 
 void SetRowCount(sheet::SheetDocument& clldata, int rows) {
@@ -138,21 +191,25 @@ void SetCellDataFromVSF(const PrintSheetSource& source, sheet::SheetDocument& cl
                                                                    : std::string());
         }
         const int lastDataRow = clldata.SheetRowCount() - 1;
-        for (int col = 0; col < std::min(cols, clldata.SheetColCount()); ++col) {
-            clldata.SetRangeStyle(col, firstRow, col, lastDataRow, styles[static_cast<std::size_t>(col)]);
+        const int sheetCols = std::min(cols, clldata.SheetColCount());
+        styles.resize(static_cast<std::size_t>(sheetCols));
+        int firstCopied = source.rows == PrintRows::Copied ? firstRow : lastDataRow;
+        // The rows were added empty just above, so the sheet takes them; were it ever to refuse, they
+        // are copied.
+        if (firstCopied > firstRow &&
+            !clldata.ReferRows(firstRow, firstCopied - firstRow,
+                               std::make_shared<GridRows>(vsf, vsf.HeaderRowCount(), sheetCols, types),
+                               styles)) {
+            firstCopied = firstRow;
         }
-        std::string text;
-        int gridRow = vsf.HeaderRowCount();
-        for (int row = firstRow; row < clldata.SheetRowCount(); ++row, ++gridRow) {
+        for (int col = 0; col < sheetCols; ++col) {
+            clldata.SetRangeStyle(col, firstCopied, col, lastDataRow, styles[static_cast<std::size_t>(col)]);
+        }
+        for (int row = firstRow; row <= lastDataRow; ++row) {
             clldata.SetRowHeight(row, heightPx);
-            for (int col = 0; col < cols; ++col) {
-                const auto index = static_cast<std::size_t>(col);
-                text.clear();
-                vsf.AppendCellText(gridRow, col, text);
-                if (!text.empty()) {
-                    clldata.SetCellValue(col, row, PrintValue(text, types[index]));
-                }
-            }
+        }
+        for (int row = firstCopied; row <= lastDataRow; ++row) {
+            CopyRow(vsf, vsf.HeaderRowCount() + row - firstRow, types, clldata, row);
         }
     }
 

@@ -26,6 +26,11 @@ inline constexpr const char* kPageLineCentre = "第&P页共&S页";
 // The date as the page line writes it: 2024年3月5日 (no leading zeros).
 std::string PageLineDate(vb::Date day);
 
+// How the data rows come into the print sheet: referred (the sheet asks the grid for a cell's value
+// when it is read, the data is held once) or copied into the sheet's own cells. Both give the same
+// sheet, cell for cell.
+enum class PrintRows { Referred, Copied };
+
 // Everything the rebuild reads from the window. The template rows are those GetFixedRows found;
 // twips per pixel are the screen's.
 struct PrintSheetSource {
@@ -40,6 +45,7 @@ struct PrintSheetSource {
     double twipsPerPixelY = 15;
     PageFieldValues fields;
     vb::Date today;
+    PrintRows rows = PrintRows::Referred;
 };
 
 // Column widths of the print sheet from the grid: twips to pixels (halves to even); a hidden column

@@ -653,7 +653,7 @@ void frmGridPrint::BlankZeroValues() {
 
 // ---- print sheet ----
 
-void frmGridPrint::SetCellDataFromVSF() {
+void frmGridPrint::SetCellDataFromVSF(PrintRows rows) {
     ui::BusyScope busy(m_services);
     const PrintSheetSource source{.cll = cll,
                                   .vsf = vsf,
@@ -665,7 +665,8 @@ void frmGridPrint::SetCellDataFromVSF() {
                                   .twipsPerPixelX = m_services.TwipsPerPixelX(),
                                   .twipsPerPixelY = m_services.TwipsPerPixelY(),
                                   .fields = {ParaText, ReadLoginFields(pGPrint->rsLogin().get())},
-                                  .today = m_today ? m_today() : vb::Today()};
+                                  .today = m_today ? m_today() : vb::Today(),
+                                  .rows = rows};
     QV_GridPrint::SetCellDataFromVSF(source, clldata);
     clldata.SetTitle(pGPrint->rptName);
 }

@@ -7,6 +7,7 @@
 #include "controls/sheet/SheetDocument.h"
 #include "plugin/IReport.h"
 #include "printsheet/PageFields.h"
+#include "printsheet/PrintSheet.h"
 #include "printsheet/SheetExport.h"
 #include "reportgrid/ColumnFormats.h"
 #include "vb/Variant.h"
@@ -176,8 +177,9 @@ public:
     void SetVSFont();
     void PrintPara();
 
-    // The print sheet, rebuilt from the grid before every print, preview and export.
-    void SetCellDataFromVSF();
+    // The print sheet, rebuilt from the grid before every print, preview and export. Its data rows
+    // refer to the grid's (the window holds both); copied, they give the same sheet.
+    void SetCellDataFromVSF(PrintRows rows = PrintRows::Referred);
     void SetCellColWidth();
     void SetCellPara();
     void SetCellDownPara();

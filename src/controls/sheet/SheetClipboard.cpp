@@ -97,6 +97,7 @@ bool SheetDocument::PasteAt(int col, int row, bool withFormat) {
         m_merges->Merge({col, row, lastCol, lastRow}); // dissolves what the paste covers
         m_merges->Merge({col, row, col, row});
     }
+    StoreRows(row, lastRow);
     for (int r = row; r <= lastRow; ++r) {
         for (int c = col; c <= lastCol; ++c) {
             const Clipboard::Entry& e =

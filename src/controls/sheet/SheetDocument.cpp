@@ -12,6 +12,11 @@
 //     compaction decision right.
 //  4. Structural edits (row count, inserted columns, merges, paste) keep merges, widths and the print
 //     area in step; debug builds assert CheckConsistency after each of them.
+//  5. A referred block (ReferRows) keeps no cells: reads ask its source, and every edit goes through
+//     CellRef, EditStyle or the range edits, which store the rows they touch first. So an edit never
+//     sees a half-referred row, and what a row shows does not change when it is stored. Edits that
+//     move columns store every row (they are template edits, never made on a print sheet's body);
+//     the frame drawn around a body is applied to its column styles, as it is the same on every row.
 #include "controls/sheet/SheetDocument.h"
 
 #include "controls/sheet/CllFile.h"
@@ -20,6 +25,7 @@
 #include "vb/Conversion.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cassert>
 #include <cmath>
@@ -29,6 +35,25 @@ namespace sheet {
 namespace {
 
 constexpr std::size_t kCompactMinGarbage = 64 * 1024;
+
+// The values of one referred row, converted once for every read of that row on this thread: writers
+// and the page plan read a row's cells together, and some of them more than once (a text running on
+// over empty neighbours, a string table collected before the cells are written). Per thread, so
+// const reads stay safe from several threads.
+struct RowValues {
+    struct Value {
+        int kind = 0;
+        double number = 0;
+        std::uint32_t textStart = 0;
+        std::uint32_t textSize = 0;
+    };
+    std::uint64_t body = 0; // the block's id; 0 holds nothing
+    int row = -1;
+    std::vector<Value> values;
+    std::string texts;
+};
+thread_local RowValues t_rowValues;
+std::atomic<std::uint64_t> g_nextBodyId{1};
 
 } // namespace
 
@@ -41,9 +66,14 @@ SheetDocument& SheetDocument::operator=(SheetDocument&&) noexcept = default;
 SheetDocument::SheetDocument(const SheetDocument& other)
     : m_cols(other.m_cols), m_rows(other.m_rows), m_colWidths(other.m_colWidths),
       m_styles(std::make_unique<StylePool>(*other.m_styles)),
-      m_merges(std::make_unique<MergeIndex>(*other.m_merges)), m_texts(other.m_texts),
+      m_merges(std::make_unique<MergeIndex>(*other.m_merges)), m_body(other.m_body), m_texts(other.m_texts),
       m_garbage(other.m_garbage), m_printArea(other.m_printArea), m_pageLine(other.m_pageLine),
-      m_pageSetup(other.m_pageSetup), m_lastError(other.m_lastError), m_title(other.m_title) {}
+      m_sheetName(other.m_sheetName), m_pageSetup(other.m_pageSetup), m_lastError(other.m_lastError),
+      m_title(other.m_title) {
+    // A copy may outlive what the original's referred rows come from (a window's grid): it holds
+    // them itself.
+    StoreAllRows();
+}
 
 SheetDocument& SheetDocument::operator=(const SheetDocument& other) {
     if (this != &other) {
@@ -68,11 +98,141 @@ const SheetDocument::Cell* SheetDocument::FindCell(int col, int row) const {
 }
 
 SheetDocument::Cell& SheetDocument::CellRef(int col, int row) {
+    if (IsReferred(row)) {
+        StoreRow(row);
+    }
     std::vector<Cell>& cells = m_rows[static_cast<std::size_t>(row)].cells;
     if (static_cast<std::size_t>(col) >= cells.size()) {
         cells.resize(static_cast<std::size_t>(col) + 1);
     }
     return cells[static_cast<std::size_t>(col)];
+}
+
+bool SheetDocument::ReferRows(int first, int count, std::shared_ptr<const BodyRows> rows,
+                              const std::vector<CellStyle>& colStyles) {
+    if (rows == nullptr || first < 0 || count < 0 || count > SheetRowCount() - first ||
+        colStyles.size() > static_cast<std::size_t>(m_cols)) {
+        return false;
+    }
+    for (int row = first; row < first + count; ++row) {
+        if (!m_rows[static_cast<std::size_t>(row)].cells.empty() || IsReferred(row)) {
+            return false;
+        }
+    }
+    StoreAllRows();
+    Body body{first, count, std::move(rows), std::vector<std::uint32_t>(static_cast<std::size_t>(m_cols), 0),
+              0,     0,     g_nextBodyId++};
+    for (std::size_t col = 0; col < colStyles.size(); ++col) {
+        body.styles[col] = m_styles->Intern(colStyles[col]);
+    }
+    body.valueCols = std::clamp(body.rows->ColCount(), 0, m_cols);
+    m_body = std::move(body);
+    UpdateBodyStoredCols();
+    AssertConsistent();
+    return true;
+}
+
+int SheetDocument::ReferredRowCount() const {
+    int count = 0;
+    for (int row = m_body.first; row < m_body.first + m_body.count; ++row) {
+        count += IsReferred(row) ? 1 : 0;
+    }
+    return count;
+}
+
+void SheetDocument::UpdateBodyStoredCols() {
+    int cols = m_body.valueCols;
+    for (int col = m_cols - 1; col >= cols; --col) {
+        if (m_body.styles[static_cast<std::size_t>(col)] != 0) {
+            cols = col + 1;
+            break;
+        }
+    }
+    m_body.storedCols = cols;
+}
+
+int SheetDocument::BodyValue(int col, int row, double& number, std::string_view& text) const {
+    if (col >= m_body.valueCols) {
+        return 0;
+    }
+    RowValues& cache = t_rowValues;
+    if (cache.body != m_body.id || cache.row != row) {
+        cache.body = 0; // holds nothing should the source throw
+        cache.values.assign(static_cast<std::size_t>(m_body.valueCols), {});
+        cache.texts.clear();
+        std::string scratch;
+        for (int c = 0; c < m_body.valueCols; ++c) {
+            RowValues::Value& value = cache.values[static_cast<std::size_t>(c)];
+            scratch.clear();
+            double read = 0;
+            // As SetCellValue: what it would refuse or take as empty leaves the cell empty.
+            switch (m_body.rows->Value(row - m_body.first, c, read, scratch)) {
+            case 1:
+                if (std::isfinite(read)) {
+                    value.kind = 1;
+                    value.number = read;
+                }
+                break;
+            case 2:
+                if (!scratch.empty() && scratch.size() <= kMaxCellTextBytes) {
+                    value.kind = 2;
+                    value.textStart = static_cast<std::uint32_t>(cache.texts.size());
+                    value.textSize = static_cast<std::uint32_t>(scratch.size());
+                    cache.texts += scratch;
+                }
+                break;
+            default:
+                break;
+            }
+        }
+        cache.body = m_body.id;
+        cache.row = row;
+    }
+    const RowValues::Value& value = cache.values[static_cast<std::size_t>(col)];
+    if (value.kind == 1) {
+        number = value.number;
+    } else if (value.kind == 2) {
+        text = std::string_view(cache.texts).substr(value.textStart, value.textSize);
+    }
+    return value.kind;
+}
+
+void SheetDocument::StoreRow(int row) {
+    Row& r = m_rows[static_cast<std::size_t>(row)];
+    r.stored = true;
+    r.cells.resize(static_cast<std::size_t>(m_body.storedCols));
+    std::string_view text;
+    for (int col = 0; col < m_body.storedCols; ++col) {
+        Cell& cell = r.cells[static_cast<std::size_t>(col)];
+        cell.style = m_body.styles[static_cast<std::size_t>(col)];
+        double number = 0;
+        const int kind = BodyValue(col, row, number, text);
+        if (kind == 1) {
+            cell.length = kNumber;
+            cell.payload = std::bit_cast<std::uint64_t>(number);
+        } else if (kind == 2) {
+            SetText(cell, text);
+        }
+    }
+    while (!r.cells.empty() && r.cells.back().style == 0 && r.cells.back().length == 0) {
+        r.cells.pop_back();
+    }
+}
+
+void SheetDocument::StoreRows(int r1, int r2) {
+    for (int row = std::max(r1, m_body.first); row <= r2 && row < m_body.first + m_body.count; ++row) {
+        if (IsReferred(row)) {
+            StoreRow(row);
+        }
+    }
+}
+
+void SheetDocument::StoreAllRows() {
+    StoreRows(m_body.first, m_body.first + m_body.count - 1);
+    for (int row = m_body.first; row < m_body.first + m_body.count; ++row) {
+        m_rows[static_cast<std::size_t>(row)].stored = false;
+    }
+    m_body = {};
 }
 
 void SheetDocument::ClearValue(Cell& cell) {
@@ -120,6 +280,9 @@ bool SheetDocument::Resize(int cols, int rows) {
     if (cols < 0 || cols > kMaxCols || rows < 0 || rows > kMaxRows) {
         return false;
     }
+    if (cols != m_cols) {
+        StoreAllRows();
+    }
     if (cols < m_cols) {
         for (Row& row : m_rows) {
             if (row.cells.size() > static_cast<std::size_t>(cols)) {
@@ -162,6 +325,10 @@ bool SheetDocument::SetSheetRowCount(int rows) {
             }
         }
         m_rows.resize(static_cast<std::size_t>(rows));
+        m_body.count = std::clamp(rows - m_body.first, 0, m_body.count);
+        if (m_body.count == 0) {
+            m_body = {};
+        }
         m_merges->TruncateRows(rows);
         if (m_printArea.IsSet() && m_printArea.r1 >= rows) {
             const int titleCols = m_printArea.titleCols;
@@ -254,6 +421,12 @@ bool SheetDocument::SetCellValue(int col, int row, const vb::Variant& value) {
 }
 
 vb::Variant SheetDocument::CellValue(int col, int row) const {
+    if (InSheet(col, row) && IsReferred(row)) {
+        double number = 0;
+        std::string_view text;
+        const int kind = BodyValue(col, row, number, text);
+        return kind == 1 ? vb::Variant(number) : kind == 2 ? vb::Variant(text) : vb::Variant::Null();
+    }
     const Cell* cell = InSheet(col, row) ? FindCell(col, row) : nullptr;
     if (cell == nullptr || cell->length == 0) {
         return vb::Variant::Null();
@@ -265,6 +438,9 @@ vb::Variant SheetDocument::CellValue(int col, int row) const {
 }
 
 int SheetDocument::PeekCell(int col, int row, double& number, std::string_view& text) const {
+    if (InSheet(col, row) && IsReferred(row)) {
+        return BodyValue(col, row, number, text);
+    }
     const Cell* cell = InSheet(col, row) ? FindCell(col, row) : nullptr;
     if (cell == nullptr || cell->length == 0) {
         return 0;
@@ -282,6 +458,9 @@ const CellStyle& SheetDocument::StyleAt(int col, int row) const {
 }
 
 std::uint32_t SheetDocument::StyleIndexAt(int col, int row) const {
+    if (InSheet(col, row) && IsReferred(row)) {
+        return m_body.styles[static_cast<std::size_t>(col)];
+    }
     const Cell* cell = InSheet(col, row) ? FindCell(col, row) : nullptr;
     return cell == nullptr ? 0 : cell->style;
 }
@@ -305,6 +484,7 @@ bool SheetDocument::SetRangeStyle(int c1, int r1, int c2, int r2, const CellStyl
     if (!ValidRect(c1, r1, c2, r2)) {
         return false;
     }
+    StoreRows(r1, r2);
     const std::uint32_t index = m_styles->Intern(style);
     for (int row = r1; row <= r2; ++row) {
         for (int col = c1; col <= c2; ++col) {
@@ -320,6 +500,9 @@ bool SheetDocument::SetRangeStyle(int c1, int r1, int c2, int r2, const CellStyl
 template <typename Fn> bool SheetDocument::EditStyle(int col, int row, Fn&& edit) {
     if (!InSheet(col, row)) {
         return false;
+    }
+    if (IsReferred(row)) {
+        StoreRow(row);
     }
     CellStyle style = StyleAt(col, row);
     if (!edit(style)) {
@@ -455,39 +638,64 @@ bool SheetDocument::SetRangeBorder(int c1, int r1, int c2, int r2, int part, int
     // print rebuild hashing styles, four times per cell). Styles interned here are never a cell's old
     // style, since every cell is visited once.
     std::vector<std::uint32_t> known(m_styles->Size() * 16); // new index + 1, 0 while unknown
-    for (int row = r1; row <= r2; ++row) {
+    auto edgesOf = [&](int col, int row) {
+        // Each cell holds its own four edges; an inside line is set on both cells that share it, so
+        // either cell alone draws it and a later copy of one cell keeps the line.
+        unsigned edges = 0;
+        if (col == c1 ? (outline || part == 5) : insideV) {
+            edges |= 1u << kLeft;
+        }
+        if (col == c2 ? (outline || part == 7) : insideV) {
+            edges |= 1u << kRight;
+        }
+        if (row == r1 ? (outline || part == 6) : insideH) {
+            edges |= 1u << kTop;
+        }
+        if (row == r2 ? (outline || part == 8) : insideH) {
+            edges |= 1u << kBottom;
+        }
+        return edges;
+    };
+    auto framedIndex = [&](std::uint32_t old, unsigned edges) {
+        std::uint32_t& index = known[std::size_t{old} * 16 + edges];
+        if (index == 0) {
+            CellStyle framed = m_styles->At(old);
+            for (std::size_t edge = 0; edge < 4; ++edge) {
+                if ((edges >> edge & 1u) != 0) {
+                    framed.borders[edge] = line;
+                }
+            }
+            index = m_styles->Intern(framed) + 1;
+        }
+        return index - 1;
+    };
+    // A referred block inside the rectangle, its first and last rows excepted, gets the same edges on
+    // every row: its column styles take them once. A block the rectangle cuts is stored where it is
+    // touched.
+    const int bodyLast = m_body.first + m_body.count - 1;
+    const bool frameAroundBody = m_body.count > 0 && r1 < m_body.first && bodyLast < r2;
+    if (frameAroundBody) {
         for (int col = c1; col <= c2; ++col) {
-            // Each cell holds its own four edges; an inside line is set on both cells that share it,
-            // so either cell alone draws it and a later copy of one cell keeps the line.
-            unsigned edges = 0;
-            if (col == c1 ? (outline || part == 5) : insideV) {
-                edges |= 1u << kLeft;
+            std::uint32_t& bodyStyle = m_body.styles[static_cast<std::size_t>(col)];
+            if (const unsigned edges = edgesOf(col, m_body.first); edges != 0) {
+                bodyStyle = framedIndex(bodyStyle, edges);
             }
-            if (col == c2 ? (outline || part == 7) : insideV) {
-                edges |= 1u << kRight;
-            }
-            if (row == r1 ? (outline || part == 6) : insideH) {
-                edges |= 1u << kTop;
-            }
-            if (row == r2 ? (outline || part == 8) : insideH) {
-                edges |= 1u << kBottom;
-            }
+        }
+        UpdateBodyStoredCols();
+    }
+    for (int row = r1; row <= r2; ++row) {
+        if (frameAroundBody && IsReferred(row)) {
+            continue;
+        }
+        for (int col = c1; col <= c2; ++col) {
+            const unsigned edges = edgesOf(col, row);
             if (edges == 0) {
                 continue;
             }
             const std::uint32_t old = StyleIndexAt(col, row);
-            std::uint32_t& index = known[std::size_t{old} * 16 + edges];
-            if (index == 0) {
-                CellStyle framed = m_styles->At(old);
-                for (std::size_t edge = 0; edge < 4; ++edge) {
-                    if ((edges >> edge & 1u) != 0) {
-                        framed.borders[edge] = line;
-                    }
-                }
-                index = m_styles->Intern(framed) + 1;
-            }
-            if (index - 1 != old) {
-                CellRef(col, row).style = index - 1;
+            const std::uint32_t index = framedIndex(old, edges);
+            if (index != old) {
+                CellRef(col, row).style = index;
             }
         }
     }
@@ -544,6 +752,7 @@ bool SheetDocument::AppendCols(int count) {
     if (count < 1 || count > kMaxCols - m_cols) {
         return false;
     }
+    StoreAllRows();
     const int width = m_cols > 0 ? m_colWidths.back() : kDefaultColWidthPx;
     for (Row& row : m_rows) {
         if (m_cols > 0 && row.cells.size() == static_cast<std::size_t>(m_cols) &&
@@ -565,6 +774,7 @@ bool SheetDocument::InsertCols(int col, int count) {
     if (col == m_cols) {
         return AppendCols(count);
     }
+    StoreAllRows();
     const std::size_t at = static_cast<std::size_t>(col);
     const std::size_t source = col > 0 ? at - 1 : at;
     for (Row& row : m_rows) {
@@ -598,6 +808,19 @@ bool SheetDocument::CheckConsistency() const {
         m_colWidths.size() != static_cast<std::size_t>(m_cols) || m_cols < 0 || m_cols > kMaxCols ||
         SheetRowCount() > kMaxRows) {
         return false;
+    }
+    const Body& b = m_body;
+    if (b.count > 0 && (b.rows == nullptr || b.first < 0 || b.count > SheetRowCount() - b.first ||
+                        b.styles.size() != static_cast<std::size_t>(m_cols) || b.valueCols > m_cols ||
+                        b.storedCols > m_cols ||
+                        std::any_of(b.styles.begin(), b.styles.end(),
+                                    [this](std::uint32_t s) { return s >= m_styles->Size(); }))) {
+        return false;
+    }
+    for (int row = b.first; row < b.first + b.count; ++row) {
+        if (IsReferred(row) && !m_rows[static_cast<std::size_t>(row)].cells.empty()) {
+            return false;
+        }
     }
     std::size_t liveText = 0;
     for (const Row& row : m_rows) {

@@ -17,6 +17,18 @@ namespace sheet {
 class StylePool;
 class MergeIndex;
 
+// Rows a document shows without holding them. A print sheet's body is the report grid's rows, which
+// already hold the data once: the sheet asks for a cell's value when a reader gets to it.
+class BodyRows {
+public:
+    virtual ~BodyRows() = default;
+    // Columns from 0 that may hold a value; every cell from here on is empty.
+    virtual int ColCount() const = 0;
+    // The value of a cell, row counted from the block's first row: 0 empty, 1 `number`, 2 `text`
+    // (overwritten). Must answer for any row of the block and any column, whatever happened since.
+    virtual int Value(int row, int col, double& number, std::string& text) const = 0;
+};
+
 // One sheet document: cells with values and interned styles, sizes in pixels, merges, print area,
 // page line and page set-up. Rows and columns are 0-based. Every setter checks its arguments and
 // returns false, leaving the document unchanged, when a position lies outside the sheet or a value is
@@ -36,10 +48,24 @@ public:
     // style. Loops over content stop here, since a sheet may declare 16,384 columns and a million rows
     // while holding a handful of cells. 0 for a row outside the sheet.
     int StoredColCount(int row) const {
-        return row >= 0 && row < SheetRowCount()
-                   ? std::min(static_cast<int>(m_rows[static_cast<std::size_t>(row)].cells.size()), m_cols)
-                   : 0;
+        if (row < 0 || row >= SheetRowCount()) {
+            return 0;
+        }
+        return IsReferred(row)
+                   ? m_body.storedCols
+                   : std::min(static_cast<int>(m_rows[static_cast<std::size_t>(row)].cells.size()), m_cols);
     }
+    // Shows rows [first, first + count), which must hold no cells, with the values of `rows` and per
+    // column the style of `colStyles` (columns beyond it in the default style), without storing
+    // them: a sheet of a million rows costs a few bytes a row. Readers see ordinary cells; an edit of
+    // such a row stores it first, and so do structural edits of columns for every row. A block
+    // shown before is stored first; a copy of the document stores them all. The source must answer
+    // as long as the document (or one moved from it) refers to it. false, nothing changed, when the
+    // rows hold cells (referred ones included).
+    bool ReferRows(int first, int count, std::shared_ptr<const BodyRows> rows,
+                   const std::vector<CellStyle>& colStyles);
+    // Rows shown through ReferRows and not stored since.
+    int ReferredRowCount() const;
     // Cuts rows at the end (their merges clipped, the print area clipped) or adds default rows.
     bool SetSheetRowCount(int rows);
     // Sizes a fresh document; what lay outside the new size is dropped.
@@ -72,7 +98,9 @@ public:
     bool SetCellValue(int col, int row, const vb::Variant& value);
     // Null, a Double or a String.
     vb::Variant CellValue(int col, int row) const;
-    // Copy-free read for writers and dumps: 0 empty, 1 number, 2 text. The view lives until the next edit.
+    // Copy-free read for writers and dumps: 0 empty, 1 number, 2 text. The view lives until the next
+    // edit or, for a referred row (ReferRows), until a cell of another referred row is read on the
+    // same thread.
     int PeekCell(int col, int row, double& number, std::string_view& text) const;
 
     long GetCellAlign(int col, int row) const;
@@ -149,12 +177,35 @@ private:
     struct Row {
         std::vector<Cell> cells; // trailing default cells are not stored
         int heightPx = kDefaultRowHeightPx;
+        bool stored = false; // a row of the referred block that holds its own cells now
+    };
+    // The referred block (ReferRows): rows [first, first + count) that are not `stored` take their
+    // values from `rows` and their style index per column from `styles` (m_cols long).
+    struct Body {
+        int first = 0;
+        int count = 0;
+        std::shared_ptr<const BodyRows> rows;
+        std::vector<std::uint32_t> styles;
+        int valueCols = 0;    // columns that may hold a value
+        int storedCols = 0;   // StoredColCount of a referred row
+        std::uint64_t id = 0; // unique per ReferRows call, for the per-thread row of converted values
     };
 
     bool InSheet(int col, int row) const {
         return col >= 0 && row >= 0 && col < m_cols && row < SheetRowCount();
     }
     bool ValidRect(int c1, int r1, int c2, int r2) const;
+    bool IsReferred(int row) const {
+        return row >= m_body.first && row - m_body.first < m_body.count &&
+               !m_rows[static_cast<std::size_t>(row)].stored;
+    }
+    // A referred cell's value; the text views a per-thread copy of the row that lasts until a cell of
+    // another referred row is read on the same thread.
+    int BodyValue(int col, int row, double& number, std::string_view& text) const;
+    void StoreRow(int row);
+    void StoreRows(int r1, int r2);
+    void StoreAllRows();
+    void UpdateBodyStoredCols();
     const Cell* FindCell(int col, int row) const;
     Cell& CellRef(int col, int row);
     void ClearValue(Cell& cell);
@@ -170,6 +221,7 @@ private:
     std::vector<int> m_colWidths;
     std::unique_ptr<StylePool> m_styles;
     std::unique_ptr<MergeIndex> m_merges;
+    Body m_body;
     std::string m_texts;       // text arena; overwritten texts leave garbage until compaction
     std::size_t m_garbage = 0; // bytes of m_texts no cell refers to
     PrintArea m_printArea;

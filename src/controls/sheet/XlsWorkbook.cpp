@@ -76,10 +76,11 @@ std::vector<bool> WorkbookWriter::CollectStrings() {
             }
             ++m_sstTotal;
             titleTexts += row < (m_chunks.size() > 1 ? m_chunks[1].titleRows : 0) ? 1 : 0;
-            const auto [it, added] =
-                m_sstIndex.try_emplace(text, static_cast<std::uint32_t>(m_sstStrings.size()));
-            if (added) {
-                m_sstStrings.push_back(text);
+            if (!m_sstIndex.contains(text)) {
+                // The table keeps its own copy: the view of a referred row's text lasts one read.
+                const std::string_view owned = m_sstTexts.emplace_back(text);
+                m_sstIndex.emplace(owned, static_cast<std::uint32_t>(m_sstStrings.size()));
+                m_sstStrings.push_back(owned);
             }
         }
     }

@@ -8,6 +8,7 @@
 #include "controls/sheet/XlsStyles_p.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -59,6 +60,7 @@ private:
     std::vector<Chunk> m_chunks;
     std::unordered_map<std::string_view, std::uint32_t> m_sstIndex;
     std::vector<std::string_view> m_sstStrings;
+    std::deque<std::string> m_sstTexts; // what m_sstIndex and m_sstStrings view
     std::uint32_t m_sstTotal = 0;
     std::vector<std::uint64_t> m_sheetOffsetAt; // stream position of each BOUNDSHEET's offset field
 };

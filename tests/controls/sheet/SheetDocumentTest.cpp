@@ -5,8 +5,10 @@
 #include "controls/sheet/SheetDump.h"
 
 #include <array>
+#include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace sheet {
 namespace {
@@ -357,6 +359,111 @@ TEST(SheetDocumentTest, OverwrittenTextsAreCompacted) {
         ASSERT_TRUE(doc.CheckConsistency());
     }
     EXPECT_EQ(DumpSheet(doc, 0, 1, 1, 1).size(), 2 * 1005 + 6);
+}
+
+// Rows 2..5 of a 4 x 8 sheet given by a source: a text, a number (NaN on row 3, which a sheet cannot
+// hold) and every other row a text in the third column; the fourth column is never asked.
+class SampleRows final : public BodyRows {
+public:
+    int ColCount() const override { return 3; }
+    int Value(int row, int col, double& number, std::string& text) const override {
+        if (col == 0) {
+            text = "行" + std::to_string(row);
+            return 2;
+        }
+        if (col == 1) {
+            number = row == 1 ? std::nan("") : row * 1.5;
+            return 1;
+        }
+        text = row % 2 == 0 ? "x" : "";
+        return 2;
+    }
+};
+
+constexpr int kBodyFirst = 2;
+constexpr int kBodyRows = 4;
+
+// The same sheet twice: the body stored as ordinary cells, and referred to.
+std::array<SheetDocument, 2> StoredAndReferred() {
+    std::array<SheetDocument, 2> docs;
+    std::vector<CellStyle> styles(3);
+    styles[0].align = 36;
+    styles[2].font = 1;
+    const SampleRows rows;
+    for (SheetDocument& doc : docs) {
+        doc.Resize(4, 8);
+        doc.SetCellText(0, 0, "标题");
+        doc.SetCellText(0, 7, "制表人");
+    }
+    for (int row = 0; row < kBodyRows; ++row) {
+        for (int col = 0; col < 3; ++col) {
+            docs[0].SetCellStyle(col, kBodyFirst + row, styles[static_cast<std::size_t>(col)]);
+            double number = 0;
+            std::string text;
+            const int kind = rows.Value(row, col, number, text);
+            docs[0].SetCellValue(col, kBodyFirst + row, kind == 1 ? vb::Variant(number) : vb::Variant(text));
+        }
+    }
+    EXPECT_TRUE(docs[1].ReferRows(kBodyFirst, kBodyRows, std::make_shared<SampleRows>(), styles));
+    return docs;
+}
+
+// Every edit of a referred row must give what the same edit gives on stored cells, storing only the
+// rows it touches (a frame around the whole body stores none: a print rebuild of a million rows
+// frames its body). Without the edits storing first, a range style with the default style or a paste
+// of an empty cell left the referred values in place.
+TEST(SheetDocumentTest, ReferredRowsBehaveAsStoredOnes) {
+    struct EditCase {
+        const char* name;
+        std::function<void(SheetDocument&)> edit;
+        int referredAfter;
+    };
+    const std::vector<EditCase> cases = {
+        {"readers only", [](SheetDocument&) {}, 4},
+        {"a text into a referred row", [](SheetDocument& d) { d.SetCellText(1, 3, "新"); }, 3},
+        {"an emptied cell", [](SheetDocument& d) { d.SetCellValue(0, 2, vb::Variant::Null()); }, 3},
+        {"a cell's alignment", [](SheetDocument& d) { d.SetCellAlign(3, 4, 1); }, 3},
+        {"the default style over rows 1..2", [](SheetDocument& d) { d.SetRangeStyle(0, 1, 3, 2, {}); }, 3},
+        {"a frame around the body", [](SheetDocument& d) { d.SetRangeBorder(0, 1, 3, 6, 0, 1, 0); }, 4},
+        {"a frame whose last row is the body's",
+         [](SheetDocument& d) { d.SetRangeBorder(0, 1, 3, 5, 1, 10, 0); }, 0},
+        {"a frame over part of the body", [](SheetDocument& d) { d.SetRangeBorder(1, 3, 2, 6, 0, 1, 0); }, 1},
+        {"the sheet cut inside the body", [](SheetDocument& d) { d.SetSheetRowCount(4); }, 2},
+        {"the sheet cut above the body", [](SheetDocument& d) { d.SetSheetRowCount(1); }, 0},
+        {"a column inserted", [](SheetDocument& d) { d.InsertCols(1, 1); }, 0},
+        {"columns appended", [](SheetDocument& d) { d.AppendCols(2); }, 0},
+        {"an empty cell pasted with its format",
+         [](SheetDocument& d) {
+             d.CopyRange(1, 0, 2, 0);
+             d.PasteAt(0, 4, true);
+         },
+         3},
+        {"a merge", [](SheetDocument& d) { d.MergeCells(0, 2, 1, 3); }, 4},
+        {"a copy", [](SheetDocument& d) { d = SheetDocument(d); }, 0},
+    };
+    for (const EditCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto [stored, referred] = StoredAndReferred();
+        c.edit(stored);
+        c.edit(referred);
+        EXPECT_TRUE(referred.CheckConsistency());
+        EXPECT_EQ(referred.ReferredRowCount(), c.referredAfter);
+        EXPECT_EQ(DumpSheet(referred), DumpSheet(stored));
+        for (int row = 0; row < stored.SheetRowCount(); ++row) {
+            EXPECT_EQ(referred.StoredColCount(row), stored.StoredColCount(row)) << "row " << row;
+        }
+    }
+}
+
+TEST(SheetDocumentTest, RowsThatHoldCellsAreNotReferred) {
+    SheetDocument doc = Sample();
+    EXPECT_FALSE(doc.ReferRows(1, 2, std::make_shared<SampleRows>(), {}));
+    EXPECT_FALSE(doc.ReferRows(4, 2, std::make_shared<SampleRows>(), {})) << "beyond the last row";
+    EXPECT_EQ(DumpSheet(doc), DumpSheet(Sample()));
+    EXPECT_TRUE(doc.ReferRows(2, 3, std::make_shared<SampleRows>(), {}));
+    EXPECT_EQ(doc.CellValue(0, 4), vb::Variant("行2"));
+    EXPECT_FALSE(doc.ReferRows(3, 1, std::make_shared<SampleRows>(), {})) << "rows referred already";
+    EXPECT_EQ(doc.ReferredRowCount(), 3);
 }
 
 } // namespace
