@@ -7,8 +7,8 @@
 #include "ado/Recordset.h"
 #include "catalogue/ModGridPrint.h"
 #include "controls/sheet/SheetDocument.h"
-#include "host/LoginRecord.h"
-#include "sheet/ExportFormats.h"
+#include "hostobject/LoginRecord.h"
+#include "printsheet/ExportFormats.h"
 #include "sqlreport/SqlReport.h"
 #include "vb/Error.h"
 

@@ -11,7 +11,7 @@
 #include "ado/Connection.h"
 #include "ado/Recordset.h"
 #include "controls/sheet/SheetDocument.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "ui/Services.h"
 #include "viewer/frmGridPrint.h"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "ado/Recordset.h"
-#include "host/LoginRecord.h"
+#include "hostobject/LoginRecord.h"
 #include "vb/Error.h"
 
 #include <cstdint>

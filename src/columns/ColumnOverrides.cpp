@@ -30,7 +30,7 @@
 #include "controls/grid/GridModel.h"
 #include "controls/sheet/CellAlign.h"
 #include "controls/sheet/SheetDocument.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "ui/Services.h"
 #include "vb/Conversion.h"
 #include "vb/Error.h"

@@ -7,7 +7,7 @@
 #include "catalogue/ModGridPrint.h"
 #include "catalogue/ReportDefinition.h"
 #include "controls/grid/RecordsetBinding.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "ui/Services.h"
 #include "vb/Conversion.h"
 #include "vb/Error.h"

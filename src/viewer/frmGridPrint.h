@@ -5,10 +5,10 @@
 #include "columns/ColumnOverrides.h"
 #include "controls/grid/GridModel.h"
 #include "controls/sheet/SheetDocument.h"
-#include "grid/ColumnFormats.h"
 #include "plugin/IReport.h"
-#include "sheet/PageFields.h"
-#include "sheet/SheetExport.h"
+#include "printsheet/PageFields.h"
+#include "printsheet/SheetExport.h"
+#include "reportgrid/ColumnFormats.h"
 #include "vb/Variant.h"
 
 #include <cstdint>

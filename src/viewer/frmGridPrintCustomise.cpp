@@ -10,7 +10,7 @@
 #include "columns/ColumnOverrides.h"
 #include "columns/frmColEdit.h"
 #include "drill/DrillDown.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "select/frmSelectReport.h"
 #include "ui/Services.h"
 #include "vb/Error.h"

@@ -13,7 +13,7 @@
 
 #include "ado/Recordset.h"
 #include "catalogue/ModGridPrint.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "support/DbFixture.h"
 #include "support/DemoDatabase.h"

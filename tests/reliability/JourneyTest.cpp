@@ -20,7 +20,7 @@
 #include "ReliabilityFixture.h"
 #include "catalogue/CatalogueSql.h"
 #include "catalogue/ReportDefinition.h"
-#include "grid/TemplateHeader.h"
+#include "reportgrid/TemplateHeader.h"
 
 #include <cstdlib>
 #include <filesystem>

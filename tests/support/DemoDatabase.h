@@ -5,8 +5,8 @@
 // The demo as the tests load it: its SQL scripts into a fresh database of either engine, and a host
 // object on that database signed in as the demo user (张三, fuserid 1).
 
-#include "host/LoginRecord.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/LoginRecord.h"
+#include "hostobject/clsGridPrint.h"
 #include "support/DbFixture.h"
 
 #include <fstream>

@@ -6,7 +6,7 @@
 #include "ui/qt/QtServices.h"
 
 #include "ado/Connection.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "support/DbFixture.h"
 
 #include <gtest/gtest.h>

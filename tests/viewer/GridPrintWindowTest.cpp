@@ -8,7 +8,7 @@
 #include "SalesTemplate.h"
 #include "ScriptedReport.h"
 #include "ado/Connection.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedServices.h"

@@ -9,7 +9,7 @@
 #include "catalogue/ModGridPrint.h"
 #include "controls/sheet/SheetDump.h"
 #include "plugin/PluginRegistry.h"
-#include "sheet/ExportFormats.h"
+#include "printsheet/ExportFormats.h"
 #include "support/DbFixture.h"
 #include "support/FileNames.h"
 #include "support/ScriptedServices.h"

@@ -7,7 +7,7 @@
 #include "ScriptedReport.h"
 #include "ado/Connection.h"
 #include "controls/sheet/qt/SheetPrinter.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "support/ScriptedServices.h"
 #include "support/Shell.h"

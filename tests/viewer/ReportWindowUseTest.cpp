@@ -8,7 +8,7 @@
 #include "ado/Connection.h"
 #include "controls/grid/qt/GridFindBar.h"
 #include "controls/grid/qt/GridView.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "support/QtInput.h"
 #include "support/ScriptedServices.h"

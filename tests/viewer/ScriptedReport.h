@@ -4,7 +4,7 @@
 
 #include "ado/Connection.h"
 #include "ado/Recordset.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "plugin/IReport.h"
 #include "vb/Array.h"
 #include "vb/Error.h"

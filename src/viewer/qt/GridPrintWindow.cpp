@@ -7,7 +7,7 @@
 #include "controls/grid/GridActions.h"
 #include "controls/grid/qt/GridFindBar.h"
 #include "controls/grid/qt/GridView.h"
-#include "host/clsGridPrint.h"
+#include "hostobject/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "select/frmSelectReport.h"
 #include "select/qt/SelectReportDialog.h"

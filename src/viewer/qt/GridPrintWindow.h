@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "host/ReportWindow.h"
+#include "hostobject/ReportWindow.h"
 #include "plugin/PluginRegistry.h"
 
 #include <memory>

@@ -138,7 +138,7 @@ class ExportFaultTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         static int argc = 1;
-        static char name[] = "test_sheet_qt";
+        static char name[] = "test_controls_sheet_qt";
         static char* argv[] = {name, nullptr};
         // Never destroyed: tearing Qt down among the static destructors at exit crashes the process.
         if (QGuiApplication::instance() == nullptr) {

@@ -38,7 +38,7 @@ class SheetPrinterTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         static int argc = 1;
-        static char name[] = "test_sheet_qt";
+        static char name[] = "test_controls_sheet_qt";
         static char* argv[] = {name, nullptr};
         if (QGuiApplication::instance() == nullptr) {
             s_app = std::make_unique<QGuiApplication>(argc, argv);
