@@ -26,8 +26,8 @@ int main(int argc, char** argv) {
         // [embedding: create]
         const std::filesystem::path folder = argv[3]; // templates and plugins/
         auto services = std::make_shared<ui::qt::QtServices>(folder); // makes the QApplication if none
-        QV_GridPrint::RegisterQtReportWindow();
         QV_GridPrint::clsGridPrint report(services);
+        QV_GridPrint::UseQtReportWindow(report); // ShowReport opens the Qt window
         auto cnn = ado::Connection::Create();
         cnn->Open(argv[1]); // throws vb::Error with the reason
         report.set_cnn(cnn);
@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
         const auto sameHost = [&](QV_GridPrint::clsGridPrint& exporting) {
             exporting.set_cnn(report.cnn());
             exporting.set_rsLogin(report.rsLogin());
+            exporting.ShareRememberedParameters(report); // its dialog's last values
         };
         const vondrel::batch::ExportResult result = vondrel::batch::ExportReport(sameHost, 1, request, folder);
         for (const vondrel::batch::ExportMessage& message : result.messages) {

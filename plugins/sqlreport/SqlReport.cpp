@@ -20,17 +20,6 @@
 namespace sqlreport {
 namespace {
 
-// Last accepted texts per report id and parameter name, for the life of the process.
-std::map<int, std::map<std::string, std::string>>& SessionTexts() {
-    static std::map<int, std::map<std::string, std::string>> texts;
-    return texts;
-}
-
-std::optional<vb::Date>& FixedToday() {
-    static std::optional<vb::Date> today;
-    return today;
-}
-
 bool IsOpen(const std::shared_ptr<ado::Recordset>& rs) {
     return rs && rs->State() == ado::adStateOpen;
 }
@@ -39,14 +28,6 @@ bool IsOpen(const std::shared_ptr<ado::Recordset>& rs) {
 
 SqlReport::SqlReport(ParameterPrompt* fallback, const QV_GridPrint::PluginContext& context)
     : m_prompt(context.prompt ? context.prompt : fallback), m_creator(context.host) {}
-
-void SqlReport::ForgetSessionValues() {
-    SessionTexts().clear();
-}
-
-void SqlReport::SetToday(std::optional<vb::Date> today) {
-    FixedToday() = today;
-}
 
 void SqlReport::EnsureDefinition() {
     if (m_def) {
@@ -65,8 +46,8 @@ void SqlReport::BuildForm() {
     if (m_formBuilt) {
         return;
     }
-    const vb::Date today = FixedToday().value_or(vb::Today());
-    const auto& remembered = SessionTexts()[m_def->qid];
+    const vb::Date today = vb::Today();
+    const auto& remembered = pGPrint()->RememberedParameters()[m_def->qid];
     m_form.fields.clear();
     for (const ParameterDefinition& para : m_def->parameters) {
         ParameterField field;
@@ -118,7 +99,7 @@ bool SqlReport::SetPara() {
         }
         m_form = std::move(edited);
     }
-    auto& remembered = SessionTexts()[m_def->qid];
+    auto& remembered = pGPrint()->RememberedParameters()[m_def->qid];
     for (const ParameterField& field : m_form.fields) {
         remembered[field.name] = field.text;
     }

@@ -28,8 +28,8 @@ inline constexpr const char* kProgId = "Vondrel.SqlReport";
 //
 // 1. The definition is read on first need after pGPrint is set (SetPara, or RPTCalc when the window
 //    skips the dialog), inside the window's error handling, never in set_pGPrint.
-// 2. Parameter texts live in the form; the last accepted texts of a report are remembered for the
-//    process, so a re-created instance that is not asked (RefetchData) computes with them.
+// 2. Parameter texts live in the form; the last accepted texts of a report are remembered by the host
+//    object (pGPrint), so a re-created instance that is not asked (RefetchData) computes with them.
 // 3. The bind value is never a form field: it is rsMain's current record, read when the rows are
 //    computed and when GetPara is asked, so the window's own moves of rsMain are followed.
 class SqlReport final : public QV_GridPrint::IReport {
@@ -56,10 +56,6 @@ public:
 
     // The form as the dialog would show it now (definition read, defaults and remembered texts in).
     const ParameterForm& Form();
-    // Forgets the texts remembered for every report (a new session).
-    static void ForgetSessionValues();
-    // Day used for the "today" and "month-start" defaults; tests fix it.
-    static void SetToday(std::optional<vb::Date> today);
 
 private:
     void EnsureDefinition();

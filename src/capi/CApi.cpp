@@ -180,12 +180,11 @@ private:
     sqlreport::PresetPrompt::Values m_parameters;
 };
 
-// Makes the library usable as it is loaded: host objects open the Qt report window, and reports of
-// the generic plug-in show even when the component folder holds only templates (a library in its
-// plugins/ folder replaces this registration when a window loads it).
+// Makes the library usable as it is loaded: reports of the generic plug-in show even when the
+// component folder holds only templates (a library in its plugins/ folder replaces this registration
+// when a window loads it). The registry is the process's: every host handle shares the plug-ins.
 void RegisterOnce() {
     static const bool registered = [] {
-        QV_GridPrint::RegisterQtReportWindow();
         static sqlreport::qt::QtPrompt fallback;
         sqlreport::Register(QV_GridPrint::PluginRegistry::Instance(), &fallback);
         return true;
@@ -468,6 +467,7 @@ int vondrel_host_export_report(vondrel_host* host, int report_id, const char* pa
             exporting.set_cnn(object.cnn());
             exporting.set_rsLogin(object.rsLogin());
             exporting.let_MoveBotton(object.MoveBotton());
+            exporting.ShareRememberedParameters(object);
         };
         const vondrel::batch::ExportResult result =
             vondrel::batch::ExportReport(prepare, report_id, request, host->services->Folder());

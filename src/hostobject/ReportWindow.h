@@ -10,7 +10,7 @@ namespace QV_GridPrint {
 class clsGridPrint;
 
 // The report window as the host object drives it. The window lives in a layer above the host
-// object, so it is reached through this interface and a factory the window's layer registers.
+// object, so it is reached through this interface and a factory each host object is given.
 class ReportWindow {
 public:
     virtual ~ReportWindow() = default;
@@ -21,9 +21,5 @@ public:
 };
 
 using ReportWindowFactory = std::function<std::unique_ptr<ReportWindow>()>;
-
-// The factory new host objects use unless given their own; empty until the window's layer registers.
-void SetDefaultReportWindowFactory(ReportWindowFactory factory);
-const ReportWindowFactory& DefaultReportWindowFactory();
 
 } // namespace QV_GridPrint

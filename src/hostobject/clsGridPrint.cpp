@@ -12,33 +12,22 @@
 #include "vb/Error.h"
 
 #include <cstdint>
+#include <stdexcept>
 
 namespace QV_GridPrint {
-namespace {
-
-ReportWindowFactory& DefaultFactorySlot() {
-    static ReportWindowFactory factory;
-    return factory;
-}
-
-} // namespace
-
-void SetDefaultReportWindowFactory(ReportWindowFactory factory) {
-    DefaultFactorySlot() = std::move(factory);
-}
-
-const ReportWindowFactory& DefaultReportWindowFactory() {
-    return DefaultFactorySlot();
-}
 
 clsGridPrint::clsGridPrint(std::shared_ptr<ui::Services> services, std::shared_ptr<ParameterPrompt> prompt)
-    : m_services(services ? std::move(services) : ui::DefaultServicesPtr()), m_prompt(std::move(prompt)),
-      m_windowFactory(DefaultReportWindowFactory()) {}
+    : m_services(std::move(services)), m_prompt(std::move(prompt)) {
+    if (!m_services) {
+        // A programming error of the host, found where it is made rather than at the first message.
+        throw std::invalid_argument("报表主程序对象需要窗口系统服务（services 不能为空）。");
+    }
+}
 
 clsGridPrint::~clsGridPrint() = default;
 
 ui::Services& clsGridPrint::Services() const {
-    return m_services ? *m_services : ui::DefaultServices();
+    return *m_services;
 }
 
 std::shared_ptr<ado::Recordset> clsGridPrint::rsLogin() {

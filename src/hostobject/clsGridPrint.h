@@ -6,6 +6,7 @@
 #include "hostobject/ReportWindow.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -26,10 +27,10 @@ class ParameterPrompt;
 // when none is held).
 class clsGridPrint : public IGridPrint {
 public:
-    // services: message boxes etc.; null = the process default (ui::DefaultServices()).
+    // services: message boxes etc. of this object and its windows; required (std::invalid_argument).
     // prompt: the host's own answer to a plug-in's parameter and record dialogs (a host that runs
     // unattended, a test); null: plug-ins show their own. The window gives it to each plug-in it makes.
-    explicit clsGridPrint(std::shared_ptr<ui::Services> services = nullptr,
+    explicit clsGridPrint(std::shared_ptr<ui::Services> services,
                           std::shared_ptr<ParameterPrompt> prompt = nullptr);
     ~clsGridPrint() override;
     clsGridPrint(const clsGridPrint&) = delete;
@@ -67,8 +68,20 @@ public:
 
     ui::Services& Services() const;
     ParameterPrompt* Prompt() const { return m_prompt.get(); }
-    // The window factory this object uses (default: DefaultReportWindowFactory()).
+    // The window factory this object uses; until one is set, ShowReport says no window is provided.
+    // The Qt window's layer sets its own with UseQtReportWindow.
     void SetReportWindowFactory(ReportWindowFactory factory) { m_windowFactory = std::move(factory); }
+
+    // The last accepted parameter texts of each report this object has shown, by report id and then
+    // parameter name, kept for the object's life: a plug-in instance made again for the same report
+    // (a refresh that does not ask) computes with them. They belong to the object, not the process,
+    // because report ids are only unique within one database and two objects may be on two.
+    using ParameterTexts = std::map<std::string, std::string>;
+    using RememberedTexts = std::map<int, ParameterTexts>;
+    RememberedTexts& RememberedParameters() { return *m_remembered; }
+    // From now on remembers into `other`'s texts: an object made to export for another host object
+    // starts from that object's last values and leaves its own there.
+    void ShareRememberedParameters(const clsGridPrint& other) { m_remembered = other.m_remembered; }
 
 private:
     std::shared_ptr<ado::Recordset> m_rsLogin;
@@ -76,6 +89,7 @@ private:
     std::shared_ptr<ui::Services> m_services;
     std::shared_ptr<ParameterPrompt> m_prompt;
     ReportWindowFactory m_windowFactory;
+    std::shared_ptr<RememberedTexts> m_remembered = std::make_shared<RememberedTexts>();
 };
 
 } // namespace QV_GridPrint

@@ -40,7 +40,7 @@ void frmSelectReport::Form_Load() {
     }
     m_reports = ado::Recordset::Create();
     m_reports->Open(catalogue::SelectReportNamesOfGroup(m_host.RptType), m_host.mCNN);
-    vsf.SetDataBinding(vb::Variant(std::static_pointer_cast<vb::Object>(m_reports)));
+    vsf.SetDataBinding(vb::Variant(std::static_pointer_cast<vb::Object>(m_reports)), grid::RecordsetRows);
     vsf.InsertRowAt(m_groupName, 0);
     SetVSFTree();
 }

@@ -76,10 +76,4 @@ private:
     Services& m_services;
 };
 
-// The services the process uses unless an object is given others: set once by the application or
-// the embedding layer (the Qt implementation), replaced by tests. Never null after SetDefaultServices.
-Services& DefaultServices();
-std::shared_ptr<Services> DefaultServicesPtr();
-void SetDefaultServices(std::shared_ptr<Services> services);
-
 } // namespace ui

@@ -22,7 +22,7 @@ import vondrel  # noqa: E402
 HOST, BUILT_DEMO_DB = sys.argv[1], sys.argv[2]
 LOGIN = {"FUsername": "张三", "fuserid": 1}
 # Every parameter of each demo report at its default: a parameter left out takes the value last used
-# for that report in this process (as the dialog remembers it), so comparisons give them all.
+# for that report through the same host (as the dialog remembers it), so comparisons give them all.
 PARAMS = {
     1: {"fdatefrom": "2024-03-01", "fdateto": "2024-03-31", "fregionid": "0"},
     2: {"fdatefrom": "2024-03-01", "fdateto": "2024-03-07", "fcustomer": ""},

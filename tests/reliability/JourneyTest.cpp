@@ -76,7 +76,6 @@ public:
 
     ~Walk() {
         m_host.reset();
-        sqlreport::SqlReport::ForgetSessionValues();
         std::error_code ignored;
         std::filesystem::remove_all(m_folder, ignored);
     }
@@ -110,7 +109,6 @@ public:
         m_host->set_cnn(m_db->Connection());
         m_host->mMove = Pick(4) != 0;
         m_host->SetReportWindowFactory([this] { return std::make_unique<Window>(*this); });
-        sqlreport::SqlReport::ForgetSessionValues();
         sqlreport::Register(m_registry, nullptr);
         modGridPrint::bMxMode = false;
         return true;

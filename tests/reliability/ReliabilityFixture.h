@@ -43,7 +43,6 @@ protected:
         m_host->set_cnn(m_db->Connection());
         SignInDemoUser(*m_host);
         m_host->mMove = true;
-        sqlreport::SqlReport::ForgetSessionValues();
         QV_GridPrint::modGridPrint::bMxMode = false;
         sqlreport::Register(m_registry, nullptr);
         m_host->SetReportWindowFactory([this] { return std::make_unique<Window>(*this); });
@@ -53,10 +52,7 @@ protected:
         };
     }
 
-    void TearDown() override {
-        m_host.reset();
-        sqlreport::SqlReport::ForgetSessionValues();
-    }
+    void TearDown() override { m_host.reset(); }
 
     std::shared_ptr<ado::Recordset> Query(const std::string& sql) {
         auto rs = ado::Recordset::Create();

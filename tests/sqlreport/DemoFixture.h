@@ -33,11 +33,8 @@ protected:
         m_host->set_cnn(m_db->Connection());
         vondrel::test::SignInDemoUser(*m_host);
         m_host->mMove = true;
-        SqlReport::ForgetSessionValues();
         QV_GridPrint::modGridPrint::bMxMode = false;
     }
-
-    void TearDown() override { SqlReport::ForgetSessionValues(); }
 
     // The host's definition as ShowReport leaves it for report `id`.
     void UseReport(int id) {

@@ -143,7 +143,7 @@ TEST_P(DemoReports, SalesDailyFlagsUnauditedAndVoidedInvoices) {
 TEST_P(DemoReports, LedgerStepsThroughCustomersInBothModes) {
     for (const int id : {3, 4}) {
         SCOPED_TRACE(id == 3 ? "the window moves the master list" : "the plug-in moves it");
-        SqlReport::ForgetSessionValues();
+        m_host->RememberedParameters().clear();
         auto& window = Open(id);
         EXPECT_EQ(window.bAutoMove, id == 3);
         ASSERT_TRUE(window.Selector().isVisible);
@@ -191,13 +191,13 @@ TEST_P(DemoReports, MonthlyColumnsComeFromTheColumnProcedure) {
     // The reset runs the procedure with the report's parameters and the user: for a year without
     // sales it gives no month at all.
     m_db->Exec("UPDATE qv_sqlreportpara SET qdefault = '2023' WHERE qid = 5 AND qname = 'fyear'");
-    SqlReport::ForgetSessionValues();
+    m_host->RememberedParameters().clear();
     auto& other = Open(5);
     other.ToolbarClick("t_csgs");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM QV_RptChangeColFormat WHERE frptid = 5 AND fischange = 1"), "0");
     EXPECT_EQ(m_window->Grid().GridColCount(), 3);
     m_db->Exec("UPDATE qv_sqlreportpara SET qdefault = '2024' WHERE qid = 5 AND qname = 'fyear'");
-    SqlReport::ForgetSessionValues();
+    m_host->RememberedParameters().clear();
     Open(5).ToolbarClick("t_csgs");
     EXPECT_EQ(
         Scalar(

@@ -134,7 +134,7 @@ TEST_P(SqlReportOnDemo, ParameterTextReachesTheDatabaseOnlyAsABoundValue) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SqlReport::ForgetSessionValues();
+        m_host->RememberedParameters().clear();
         auto report = NewReport(2);
         m_services->answers.push_back({true, {{"fcustomer", c.text}}});
         ASSERT_TRUE(report->SetPara());
@@ -169,6 +169,45 @@ TEST_P(SqlReportOnDemo, CancelKeepsNothingAndAcceptedTextsOutliveTheInstance) {
     auto asked = NewReport(1);
     ASSERT_TRUE(asked->SetPara());
     EXPECT_EQ(m_services->shownForms.back(), "销售汇总: fdatefrom=2024-02-01 fdateto=2024-03-31 fregionid=6");
+}
+
+// Two host objects in one process, each on its own database that has a report with the same id. The
+// texts one accepts must not become the other's defaults: without keeping them per host object, the
+// second dialog showed the first host's region 6.
+TEST(SqlReportSessions, AcceptedTextsStayWithTheirHostObject) {
+    struct Host {
+        vondrel::test::TestDatabase db{Backend::Sqlite};
+        std::shared_ptr<PromptServices> dialogs = std::make_shared<PromptServices>();
+        std::unique_ptr<QV_GridPrint::clsGridPrint> object = MakeHost(dialogs);
+
+        std::unique_ptr<SqlReport> Report() {
+            auto rs = ado::Recordset::Create();
+            rs->Open("SELECT qrptname, qrptgrpid FROM qv_report WHERE qid = 1", db.Connection());
+            object->rptName = vb::CStr(rs->Fields("qrptname").Value());
+            object->RptType = vb::CInt(rs->Fields("qrptgrpid").Value());
+            auto report = std::make_unique<SqlReport>(
+                nullptr, QV_GridPrint::PluginContext{object.get(), dialogs.get()});
+            report->set_pGPrint(object.get());
+            return report;
+        }
+    };
+    Host first;
+    Host second;
+    for (Host* host : {&first, &second}) {
+        VONDREL_REQUIRE_DATABASE(host->db);
+        vondrel::test::LoadDemo(host->db, Backend::Sqlite, /*withDrill*/ false);
+        host->object->set_cnn(host->db.Connection());
+        vondrel::test::SignInDemoUser(*host->object);
+    }
+    first.dialogs->answers.push_back({true, {{"fregionid", "6"}}});
+    ASSERT_TRUE(first.Report()->SetPara());
+    ASSERT_TRUE(second.Report()->SetPara());
+    EXPECT_EQ(second.dialogs->shownForms,
+              std::vector<std::string>{"销售汇总: fdatefrom=2024-03-01 fdateto=2024-03-31 fregionid=0"});
+    // The first host still has its own.
+    ASSERT_TRUE(first.Report()->SetPara());
+    EXPECT_EQ(first.dialogs->shownForms.back(),
+              "销售汇总: fdatefrom=2024-03-01 fdateto=2024-03-31 fregionid=6");
 }
 
 TEST_P(SqlReportOnDemo, InvalidInputAndFaultyDefinitionsGiveClearMessages) {

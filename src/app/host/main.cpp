@@ -284,8 +284,6 @@ int main(int argc, char** argv) {
         auto services = std::make_shared<ui::qt::QtServices>(options.folder);
         auto prompt =
             std::make_shared<HostPrompt>(options.batch.parameters, !options.screenshot.empty() || isBatch);
-        ui::SetDefaultServices(services);
-        QV_GridPrint::RegisterQtReportWindow();
         // Built in as well, so that a component folder holding only templates still shows SqlReport
         // reports; a library in its plugins/ folder replaces this registration when the window loads it.
         sqlreport::Register(QV_GridPrint::PluginRegistry::Instance(), prompt.get());
@@ -318,6 +316,7 @@ int main(int argc, char** argv) {
         }
         QV_GridPrint::clsGridPrint host(services, prompt);
         prepareHost(host);
+        QV_GridPrint::UseQtReportWindow(host);
         bool saved = options.screenshot.empty();
         QImage picture;
         if (!options.screenshot.empty()) {

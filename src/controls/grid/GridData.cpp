@@ -10,7 +10,6 @@
 #include "vb/Error.h"
 
 #include <algorithm>
-#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -20,16 +19,6 @@ using detail::Concat;
 using detail::RaiseValue;
 
 namespace {
-
-std::vector<GridModel::Binder>& Binders() {
-    static std::vector<GridModel::Binder> binders;
-    return binders;
-}
-
-std::mutex& BindersMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
 
 std::vector<std::string> SplitTabs(const std::string& text) {
     std::vector<std::string> parts;
@@ -201,12 +190,7 @@ void GridModel::DetachArray(const vb::Variant& nothing) {
     Changed(GridChange::Content);
 }
 
-void GridModel::AddBinder(Binder binder) {
-    std::lock_guard lock(BindersMutex());
-    Binders().push_back(std::move(binder));
-}
-
-void GridModel::SetDataBinding(const vb::Variant& object) {
+void GridModel::SetDataBinding(const vb::Variant& object, const Binder& binder) {
     if (object.IsEmpty() || object.IsNull() || (object.IsObject() && !object.AsObject())) {
         TrimRows(m_headerRows);
         m_sources.clear();
@@ -217,15 +201,7 @@ void GridModel::SetDataBinding(const vb::Variant& object) {
     if (!object.IsObject()) {
         RaiseValue("数据绑定需要一个记录集对象。");
     }
-    std::optional<BoundRows> bound;
-    {
-        std::lock_guard lock(BindersMutex());
-        for (const Binder& binder : Binders()) {
-            if ((bound = binder(*object.AsObject()))) {
-                break;
-            }
-        }
-    }
+    const std::optional<BoundRows> bound = binder ? binder(*object.AsObject()) : std::nullopt;
     if (!bound || !bound->rows || bound->rows->Dims() != 2) {
         RaiseValue("这个对象不能绑定到表格（不是可读取行的记录集）。");
     }

@@ -114,11 +114,11 @@ public:
     void ClearGrid();
     // Null releases the data array; its rows stay as empty rows.
     void DetachArray(const vb::Variant& nothing);
-    // An object's rows as data rows (columns become its fields); Empty, Null or a null object unbinds.
-    // Objects are read through the binders registered with AddBinder (see RecordsetBinding.h).
-    void SetDataBinding(const vb::Variant& object);
+    // An object's rows as data rows (columns become its fields), read by `binder` (a recordset's:
+    // RecordsetRows in RecordsetBinding.h), which answers nullopt for an object it cannot read; Empty,
+    // Null or a null object unbinds, and needs no binder.
     using Binder = std::function<std::optional<BoundRows>(const vb::Object&)>;
-    static void AddBinder(Binder binder);
+    void SetDataBinding(const vb::Variant& object, const Binder& binder = {});
     // A row at index (0..GridRowCount) holding text in column 0, or tab-separated texts from column 0.
     void InsertRowAt(const std::string& text, int index);
 

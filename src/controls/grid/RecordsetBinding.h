@@ -2,9 +2,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// Lets GridModel::SetDataBinding take a recordset. Header only, so the grid library itself never links
-// the database layer: the code that binds a recordset includes this header (and links Vondrel::ado),
-// which registers the reader once for the whole process.
+// Lets GridModel::SetDataBinding take a recordset: pass RecordsetRows as the binder. Header only, so
+// the grid library itself never links the database layer: the code that binds a recordset includes
+// this header (and links Vondrel::ado).
 
 #include "ado/Recordset.h"
 #include "controls/grid/GridModel.h"
@@ -34,7 +34,5 @@ inline std::optional<BoundRows> RecordsetRows(const vb::Object& object) {
     }
     return bound;
 }
-
-inline const bool kIsRecordsetBindingAdded = (GridModel::AddBinder(&RecordsetRows), true);
 
 } // namespace grid

@@ -487,9 +487,8 @@ void GridPrintWindow::ShowModal() {
     d->dialog = nullptr;
 }
 
-void RegisterQtReportWindow() {
-    SetDefaultReportWindowFactory(
-        [] { return std::make_unique<GridPrintWindow>(PluginRegistry::Instance()); });
+void UseQtReportWindow(clsGridPrint& host, PluginRegistry& plugins) {
+    host.SetReportWindowFactory([&plugins] { return std::make_unique<GridPrintWindow>(plugins); });
 }
 
 } // namespace QV_GridPrint

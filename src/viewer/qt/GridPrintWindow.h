@@ -3,6 +3,7 @@
 #pragma once
 
 #include "hostobject/ReportWindow.h"
+#include "plugin/PluginRegistry.h"
 
 #include <memory>
 
@@ -11,7 +12,6 @@ class QDialog;
 namespace QV_GridPrint {
 
 class frmGridPrint;
-class PluginRegistry;
 class SheetOutput;
 
 // The report window on screen: a modal dialog with the toolbar, the title band (banner, title,
@@ -38,8 +38,8 @@ private:
     std::unique_ptr<Private> d;
 };
 
-// Makes new host objects open this window (the factory of ReportWindow.h), with the process's plug-in
-// registry.
-void RegisterQtReportWindow();
+// Makes `host` open this window (its factory of ReportWindow.h), with plug-ins from `plugins`, which
+// outlives the host object.
+void UseQtReportWindow(clsGridPrint& host, PluginRegistry& plugins = PluginRegistry::Instance());
 
 } // namespace QV_GridPrint

@@ -26,7 +26,7 @@ TEST(RecordsetBindingTest, BoundRowsBecomeATwoLevelList) {
     auto list = ReportList({"月度销售汇总", "客户应收明细"});
     list->MoveFirst();
     GridModel grid;
-    grid.SetDataBinding(vb::Variant(std::static_pointer_cast<vb::Object>(list)));
+    grid.SetDataBinding(vb::Variant(std::static_pointer_cast<vb::Object>(list)), RecordsetRows);
     grid.InsertRowAt("销售报表", 0);
     for (int row = 0; row < grid.GridRowCount(); ++row) {
         grid.SetRowIsNode(row, true);
@@ -46,11 +46,12 @@ TEST(RecordsetBindingTest, BoundRowsBecomeATwoLevelList) {
 
 TEST(RecordsetBindingTest, AnEmptyListBindsNoRowsAndOtherObjectsAreRefused) {
     GridModel grid;
-    grid.SetDataBinding(vb::Variant(std::static_pointer_cast<vb::Object>(ReportList({}))));
+    grid.SetDataBinding(vb::Variant(std::static_pointer_cast<vb::Object>(ReportList({}))), RecordsetRows);
     grid.InsertRowAt("空组", 0);
     EXPECT_EQ(DumpGrid(grid), "r0: 空组\n");
     try {
-        grid.SetDataBinding(vb::Variant(std::static_pointer_cast<vb::Object>(GridPicture::Folder())));
+        grid.SetDataBinding(vb::Variant(std::static_pointer_cast<vb::Object>(GridPicture::Folder())),
+                            RecordsetRows);
         ADD_FAILURE() << "a picture was bound";
     } catch (const vb::Error& error) {
         EXPECT_EQ(error.Description(), "这个对象不能绑定到表格（不是可读取行的记录集）。");
