@@ -18,6 +18,7 @@
 #include "controls/sheet/FileBytes_p.h"
 #include "controls/sheet/MergeIndex_p.h"
 #include "controls/sheet/StylePool_p.h"
+#include "vb/Strings.h"
 
 #include <bit>
 #include <charconv>
@@ -84,7 +85,7 @@ bool CllReader::Quoted(std::string_view token, std::string& out) {
         return Fail("bad-text", "文本应写在一对双引号之间", Col(token));
     }
     // The file is UTF-8 text; bytes that are not arrive escaped, so the check is on the raw token.
-    if (!ValidUtf8(token)) {
+    if (!vb::IsValidUtf8(token)) {
         return Fail("bad-utf8", "文本不是有效的 UTF-8 编码", Col(token));
     }
     for (std::size_t at = 1; at + 1 < token.size(); ++at) {

@@ -15,12 +15,6 @@ inline constexpr std::string_view kMagic = "vondrel-cll";
 inline constexpr int kVersion = 1;
 inline constexpr std::string_view kOrientation[] = {"portrait", "landscape"};
 
-// UTF-8 as the rest of the system judges it.
-using vb::Utf8SequenceLength;
-inline bool ValidUtf8(std::string_view s) {
-    return vb::IsValidUtf8(s);
-}
-
 // Appends text between double quotes with \\ \" \t \n \r, and \xHH for other control bytes and for
 // bytes that are not valid UTF-8: a cell may hold any bytes, the file stays valid UTF-8 text.
 void AppendQuoted(std::string& out, std::string_view text);
