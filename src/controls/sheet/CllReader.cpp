@@ -303,7 +303,7 @@ bool CllReader::RowLine(SheetDocument& doc, int& lastRow) {
         if (!px || *px < 0 || *px > kMaxRowHeightPx) {
             return Fail("bad-height", "行高应写作 h=像素，0 到 2000", Col(h));
         }
-        target.heightPx = *px;
+        target.heightPx = static_cast<std::uint16_t>(*px);
     }
     std::string text;
     int col = 0;
@@ -360,7 +360,7 @@ bool CllReader::RowLine(SheetDocument& doc, int& lastRow) {
                         std::string("无法识别的单元格内容“") + std::string(token.substr(0, 20)) + "”",
                         Col(token), CellName(col, row));
         }
-        target.cells.push_back(cell);
+        target.PushBack(cell);
         ++col;
     }
     return true;

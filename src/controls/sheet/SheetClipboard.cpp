@@ -114,7 +114,8 @@ bool SheetDocument::PasteAt(int col, int row, bool withFormat) {
             }
         }
         if (withFormat && !clip.heights.empty()) {
-            m_rows[static_cast<std::size_t>(r)].heightPx = clip.heights[static_cast<std::size_t>(r - row)];
+            m_rows[static_cast<std::size_t>(r)].heightPx =
+                static_cast<std::uint16_t>(clip.heights[static_cast<std::size_t>(r - row)]);
         }
     }
     if (withFormat) {

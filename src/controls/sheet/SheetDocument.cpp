@@ -4,7 +4,7 @@
 // Storage of a sheet, and why it looks this way:
 //  1. A print sheet of a big report has 100,000 rows of ten cells that share a handful of styles.
 //     A cell is therefore 16 bytes: a style index, a length and a payload (a double, or an offset
-//     into the document's text arena). No cell owns a heap object; a row owns one vector.
+//     into the document's text arena). No cell owns a heap object; a row owns one block of cells.
 //  2. Rows store cells only up to their last non-default cell; a cell beyond is empty with style 0.
 //  3. The text arena only grows while cells are overwritten; the bytes no cell refers to are counted
 //     in m_garbage and the arena is compacted once they outweigh the live text. Live text plus
@@ -29,6 +29,7 @@
 #include <bit>
 #include <cassert>
 #include <cmath>
+#include <utility>
 
 namespace sheet {
 
@@ -56,6 +57,55 @@ thread_local RowValues t_rowValues;
 std::atomic<std::uint64_t> g_nextBodyId{1};
 
 } // namespace
+
+SheetDocument::Row::Row(const Row& other) : heightPx(other.heightPx), stored(other.stored) {
+    Resize(other.m_count);
+    std::copy_n(other.Data(), m_count, Data());
+}
+
+SheetDocument::Row& SheetDocument::Row::operator=(const Row& other) {
+    if (this != &other) {
+        Row copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+SheetDocument::Row::Row(Row&& other) noexcept
+    : m_block(std::exchange(other.m_block, nullptr)), m_count(std::exchange(other.m_count, 0)),
+      heightPx(other.heightPx), stored(other.stored) {}
+
+SheetDocument::Row& SheetDocument::Row::operator=(Row&& other) noexcept {
+    std::swap(m_block, other.m_block);
+    std::swap(m_count, other.m_count);
+    heightPx = other.heightPx;
+    stored = other.stored;
+    return *this;
+}
+
+void SheetDocument::Row::Reallocate(std::size_t capacity) {
+    Cell* block = new Cell[capacity + 1];
+    block[0].payload = capacity;
+    std::copy_n(Data(), std::min<std::size_t>(m_count, capacity), block + 1);
+    delete[] m_block;
+    m_block = block;
+}
+
+void SheetDocument::Row::Resize(std::size_t count, const Cell& fill) {
+    if (count > Capacity()) {
+        // A row of nothing yet is sized exactly (a stored row, a copy); one that grows doubles.
+        Reallocate(m_count == 0 ? count : std::max(count, 2 * Capacity()));
+    }
+    std::fill(Data() + std::min<std::size_t>(m_count, count), Data() + count, fill);
+    m_count = static_cast<std::uint32_t>(count);
+}
+
+void SheetDocument::Row::Insert(std::size_t at, std::size_t count, const Cell& fill) {
+    const std::size_t tail = m_count - at;
+    Resize(m_count + count, fill);
+    std::copy_backward(Data() + at, Data() + at + tail, Data() + m_count);
+    std::fill_n(Data() + at, count, fill);
+}
 
 SheetDocument::SheetDocument()
     : m_styles(std::make_unique<StylePool>()), m_merges(std::make_unique<MergeIndex>()) {}
@@ -94,16 +144,16 @@ bool SheetDocument::ValidRect(int c1, int r1, int c2, int r2) const {
 
 const SheetDocument::Cell* SheetDocument::FindCell(int col, int row) const {
     const Row& r = m_rows[static_cast<std::size_t>(row)];
-    return static_cast<std::size_t>(col) < r.cells.size() ? &r.cells[static_cast<std::size_t>(col)] : nullptr;
+    return static_cast<std::size_t>(col) < r.Size() ? &r[static_cast<std::size_t>(col)] : nullptr;
 }
 
 SheetDocument::Cell& SheetDocument::CellRef(int col, int row) {
     if (IsReferred(row)) {
         StoreRow(row);
     }
-    std::vector<Cell>& cells = m_rows[static_cast<std::size_t>(row)].cells;
-    if (static_cast<std::size_t>(col) >= cells.size()) {
-        cells.resize(static_cast<std::size_t>(col) + 1);
+    Row& cells = m_rows[static_cast<std::size_t>(row)];
+    if (static_cast<std::size_t>(col) >= cells.Size()) {
+        cells.Resize(static_cast<std::size_t>(col) + 1);
     }
     return cells[static_cast<std::size_t>(col)];
 }
@@ -115,7 +165,7 @@ bool SheetDocument::ReferRows(int first, int count, std::shared_ptr<const BodyRo
         return false;
     }
     for (int row = first; row < first + count; ++row) {
-        if (!m_rows[static_cast<std::size_t>(row)].cells.empty() || IsReferred(row)) {
+        if (!m_rows[static_cast<std::size_t>(row)].Empty() || IsReferred(row)) {
             return false;
         }
     }
@@ -200,10 +250,10 @@ int SheetDocument::BodyValue(int col, int row, double& number, std::string_view&
 void SheetDocument::StoreRow(int row) {
     Row& r = m_rows[static_cast<std::size_t>(row)];
     r.stored = true;
-    r.cells.resize(static_cast<std::size_t>(m_body.storedCols));
+    r.Resize(static_cast<std::size_t>(m_body.storedCols));
     std::string_view text;
     for (int col = 0; col < m_body.storedCols; ++col) {
-        Cell& cell = r.cells[static_cast<std::size_t>(col)];
+        Cell& cell = r[static_cast<std::size_t>(col)];
         cell.style = m_body.styles[static_cast<std::size_t>(col)];
         double number = 0;
         const int kind = BodyValue(col, row, number, text);
@@ -214,8 +264,8 @@ void SheetDocument::StoreRow(int row) {
             SetText(cell, text);
         }
     }
-    while (!r.cells.empty() && r.cells.back().style == 0 && r.cells.back().length == 0) {
-        r.cells.pop_back();
+    while (!r.Empty() && r.Back().style == 0 && r.Back().length == 0) {
+        r.PopBack();
     }
 }
 
@@ -264,7 +314,7 @@ void SheetDocument::CompactTexts() {
     std::string texts;
     texts.reserve(m_texts.size() - m_garbage);
     for (Row& row : m_rows) {
-        for (Cell& cell : row.cells) {
+        for (Cell& cell : row.Cells()) {
             if (cell.length != 0 && cell.length != kNumber) {
                 const std::size_t at = texts.size();
                 texts.append(m_texts, cell.payload, cell.length);
@@ -285,11 +335,11 @@ bool SheetDocument::Resize(int cols, int rows) {
     }
     if (cols < m_cols) {
         for (Row& row : m_rows) {
-            if (row.cells.size() > static_cast<std::size_t>(cols)) {
-                for (auto it = row.cells.begin() + cols; it != row.cells.end(); ++it) {
-                    ClearValue(*it);
+            if (row.Size() > static_cast<std::size_t>(cols)) {
+                for (Cell& cell : row.Cells().subspan(static_cast<std::size_t>(cols))) {
+                    ClearValue(cell);
                 }
-                row.cells.resize(static_cast<std::size_t>(cols));
+                row.Resize(static_cast<std::size_t>(cols));
             }
         }
         std::vector<MergeRange> kept;
@@ -320,7 +370,7 @@ bool SheetDocument::SetSheetRowCount(int rows) {
     }
     if (rows < SheetRowCount()) {
         for (auto it = m_rows.begin() + rows; it != m_rows.end(); ++it) {
-            for (Cell& cell : it->cells) {
+            for (Cell& cell : it->Cells()) {
                 ClearValue(cell);
             }
         }
@@ -360,7 +410,7 @@ bool SheetDocument::SetRowHeight(int row, int px) {
     if (row < 0 || row >= SheetRowCount() || px < 0 || px > kMaxRowHeightPx) {
         return false;
     }
-    m_rows[static_cast<std::size_t>(row)].heightPx = px;
+    m_rows[static_cast<std::size_t>(row)].heightPx = static_cast<std::uint16_t>(px);
     return true;
 }
 
@@ -755,10 +805,8 @@ bool SheetDocument::AppendCols(int count) {
     StoreAllRows();
     const int width = m_cols > 0 ? m_colWidths.back() : kDefaultColWidthPx;
     for (Row& row : m_rows) {
-        if (m_cols > 0 && row.cells.size() == static_cast<std::size_t>(m_cols) &&
-            row.cells.back().style != 0) {
-            row.cells.resize(row.cells.size() + static_cast<std::size_t>(count),
-                             Cell{row.cells.back().style, 0, 0});
+        if (m_cols > 0 && row.Size() == static_cast<std::size_t>(m_cols) && row.Back().style != 0) {
+            row.Resize(row.Size() + static_cast<std::size_t>(count), Cell{row.Back().style, 0, 0});
         }
     }
     m_colWidths.resize(m_colWidths.size() + static_cast<std::size_t>(count), width);
@@ -778,11 +826,11 @@ bool SheetDocument::InsertCols(int col, int count) {
     const std::size_t at = static_cast<std::size_t>(col);
     const std::size_t source = col > 0 ? at - 1 : at;
     for (Row& row : m_rows) {
-        const std::uint32_t style = source < row.cells.size() ? row.cells[source].style : 0;
-        if (row.cells.size() > at) {
-            row.cells.insert(row.cells.begin() + col, static_cast<std::size_t>(count), Cell{style, 0, 0});
+        const std::uint32_t style = source < row.Size() ? row[source].style : 0;
+        if (row.Size() > at) {
+            row.Insert(at, static_cast<std::size_t>(count), Cell{style, 0, 0});
         } else if (style != 0) {
-            row.cells.resize(at + static_cast<std::size_t>(count), Cell{style, 0, 0});
+            row.Resize(at + static_cast<std::size_t>(count), Cell{style, 0, 0});
         }
     }
     m_colWidths.insert(m_colWidths.begin() + col, static_cast<std::size_t>(count), m_colWidths[source]);
@@ -818,17 +866,16 @@ bool SheetDocument::CheckConsistency() const {
         return false;
     }
     for (int row = b.first; row < b.first + b.count; ++row) {
-        if (IsReferred(row) && !m_rows[static_cast<std::size_t>(row)].cells.empty()) {
+        if (IsReferred(row) && !m_rows[static_cast<std::size_t>(row)].Empty()) {
             return false;
         }
     }
     std::size_t liveText = 0;
     for (const Row& row : m_rows) {
-        if (row.cells.size() > static_cast<std::size_t>(m_cols) || row.heightPx < 0 ||
-            row.heightPx > kMaxRowHeightPx) {
+        if (row.Size() > static_cast<std::size_t>(m_cols) || row.heightPx > kMaxRowHeightPx) {
             return false;
         }
-        for (const Cell& cell : row.cells) {
+        for (const Cell& cell : row.Cells()) {
             if (cell.style >= m_styles->Size()) {
                 return false;
             }

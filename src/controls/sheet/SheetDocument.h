@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,7 +54,7 @@ public:
         }
         return IsReferred(row)
                    ? m_body.storedCols
-                   : std::min(static_cast<int>(m_rows[static_cast<std::size_t>(row)].cells.size()), m_cols);
+                   : std::min(static_cast<int>(m_rows[static_cast<std::size_t>(row)].Size()), m_cols);
     }
     // Shows rows [first, first + count), which must hold no cells, with the values of `rows` and per
     // column the style of `colStyles` (columns beyond it in the default style), without storing
@@ -174,11 +175,48 @@ private:
         std::uint64_t payload = 0;
     };
     static constexpr std::uint32_t kNumber = 0xFFFFFFFFu;
-    struct Row {
-        std::vector<Cell> cells; // trailing default cells are not stored
-        int heightPx = kDefaultRowHeightPx;
+    // 16 bytes, as a print sheet of a million rows has a million of them while its body only refers
+    // to the grid's rows. Trailing default cells are not stored. The cells live in one block whose
+    // first slot holds the block's capacity: appends stay amortised, and a row sized at once (a stored
+    // row, a copy) takes no more than its cells.
+    class Row {
+        Cell* m_block = nullptr; // nullptr, or capacity + 1 slots
+        std::uint32_t m_count = 0;
+
+    public:
+        // Every setter checks the height against kMaxRowHeightPx before it lands here.
+        std::uint16_t heightPx = kDefaultRowHeightPx;
         bool stored = false; // a row of the referred block that holds its own cells now
+
+        Row() = default;
+        ~Row() { delete[] m_block; }
+        Row(const Row& other);
+        Row& operator=(const Row& other);
+        Row(Row&& other) noexcept;
+        Row& operator=(Row&& other) noexcept;
+
+        std::span<Cell> Cells() { return {Data(), m_count}; }
+        std::span<const Cell> Cells() const { return {Data(), m_count}; }
+        std::size_t Size() const { return m_count; }
+        bool Empty() const { return m_count == 0; }
+        Cell& operator[](std::size_t at) { return Data()[at]; }
+        const Cell& operator[](std::size_t at) const { return Data()[at]; }
+        Cell& Back() { return Data()[m_count - 1]; }
+        // Cells added at the end are `fill`; cells cut are dropped (their texts are the caller's).
+        void Resize(std::size_t count, const Cell& fill);
+        void Resize(std::size_t count) { Resize(count, Cell()); }
+        void PushBack(const Cell& cell) { Resize(m_count + 1u, cell); }
+        void PopBack() { --m_count; }
+        // `count` cells of `fill` before position `at` (<= Size()).
+        void Insert(std::size_t at, std::size_t count, const Cell& fill);
+
+    private:
+        Cell* Data() const { return m_block == nullptr ? nullptr : m_block + 1; }
+        std::size_t Capacity() const { return m_block == nullptr ? 0 : m_block[0].payload; }
+        void Reallocate(std::size_t capacity);
     };
+    static_assert(sizeof(Row) == 16);
+    static_assert(kMaxRowHeightPx <= UINT16_MAX);
     // The referred block (ReferRows): rows [first, first + count) that are not `stored` take their
     // values from `rows` and their style index per column from `styles` (m_cols long).
     struct Body {
