@@ -14,9 +14,12 @@
 //    cut; one row taller than the page gets a page of its own and is clipped by the painter.
 // 4. A break that would cut a merged block moves up to the block's first row (column), unless the
 //    block started on the page itself: a block taller than a page has to be cut somewhere.
-//    m_rowAnchor[r] is the smallest first row of the blocks a break before r would cut (r itself when
-//    none) and m_rowAnchorEnd[r] their largest last row, so moving a break is a few array reads,
-//    never a search through the merges.
+//    The anchor of row r is the smallest first row of the blocks a break before r would cut (r itself
+//    when none) and its end their largest last row. They are kept as runs of rows with the same
+//    anchor and end, so moving a break is a binary search through a few runs per merged block, never
+//    a search through the merges nor a table as long as the sheet.
+// 7. Sizes are read from the document when needed: a print sheet of a million rows gets no second
+//    table of its heights.
 // 5. Pages go across then down: page = rowBand * colBands + colBand.
 // 6. Fitting to N pages wide / M tall computes the scale that makes the sizes fit and then shrinks it
 //    a little at a time while whole-row breaking still needs more bands; never above 100 %.
@@ -25,6 +28,9 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <iterator>
+#include <set>
+#include <utility>
 
 namespace sheet {
 
@@ -57,57 +63,6 @@ void UsedExtent(const SheetDocument& doc, int& lastCol, int& lastRow) {
         lastCol = std::max(lastCol, merge.c2);
         lastRow = std::max(lastRow, merge.r2);
     }
-}
-
-// Cuts [body.first, body.last] into bands of at most `room` pixels (rule 3 and 4).
-double SumPx(const std::vector<int>& sizePx, Band band) {
-    double sum = 0;
-    for (int at = band.first; at <= band.last; ++at) {
-        sum += sizePx[static_cast<std::size_t>(at)];
-    }
-    return sum;
-}
-
-std::vector<Band> Cut(Band body, const std::vector<int>& sizePx, const std::vector<int>& anchor,
-                      const std::vector<int>& anchorEnd, double room) {
-    std::vector<Band> bands;
-    int start = body.first;
-    while (start <= body.last) {
-        double used = 0;
-        int next = start;
-        // At least one visible line per band, else a row taller than the page would loop forever.
-        bool hasVisible = false;
-        while (next <= body.last) {
-            const int size = sizePx[static_cast<std::size_t>(next)];
-            if (hasVisible && size > 0 && used + size > room) {
-                break;
-            }
-            used += size;
-            hasVisible = hasVisible || size > 0;
-            ++next;
-        }
-        if (next <= body.last) {
-            int moved = next;
-            while (anchor[static_cast<std::size_t>(moved)] < moved) {
-                const int blockFirst = anchor[static_cast<std::size_t>(moved)];
-                const int blockLast = anchorEnd[static_cast<std::size_t>(moved)];
-                // Rule 4: a block that began at the band's start, or that no page could hold, is cut
-                // where the page ends.
-                if (blockFirst <= start || SumPx(sizePx, {blockFirst, blockLast}) > room) {
-                    moved = next;
-                    break;
-                }
-                moved = blockFirst;
-            }
-            next = moved;
-        }
-        bands.push_back({start, next - 1});
-        start = next;
-    }
-    if (bands.empty()) {
-        bands.push_back({body.first, body.first - 1});
-    }
-    return bands;
 }
 
 } // namespace
@@ -150,7 +105,7 @@ PageFrame FrameOf(const PageSetup& setup) {
     return frame;
 }
 
-SheetPages::SheetPages(const SheetDocument& doc, const PageFrame& frame) : m_frame(frame) {
+SheetPages::SheetPages(const SheetDocument& doc, const PageFrame& frame) : m_doc(&doc), m_frame(frame) {
     const PrintArea& area = doc.GetPrintArea();
     int lastCol = -1, lastRow = -1;
     int firstCol = 0, firstRow = 0;
@@ -168,47 +123,26 @@ SheetPages::SheetPages(const SheetDocument& doc, const PageFrame& frame) : m_fra
     m_bodyRows = {std::max(firstRow, titleRows), lastRow};
     m_bodyCols = {std::max(firstCol, titleCols), lastCol};
 
-    const int rowEnd = std::max(m_bodyRows.last, m_titleRows.last) + 1;
-    const int colEnd = std::max(m_bodyCols.last, m_titleCols.last) + 1;
-    m_rowHeightPx.assign(static_cast<std::size_t>(std::max(rowEnd, 0)), 0);
-    m_colWidthPx.assign(static_cast<std::size_t>(std::max(colEnd, 0)), 0);
-    for (int row = 0; row < rowEnd; ++row) {
-        doc.GetRowHeight(row, m_rowHeightPx[static_cast<std::size_t>(row)]);
-    }
-    for (int col = 0; col < colEnd; ++col) {
-        doc.GetColWidth(col, m_colWidthPx[static_cast<std::size_t>(col)]);
-    }
-
-    m_rowAnchor.resize(m_rowHeightPx.size());
-    m_colAnchor.resize(m_colWidthPx.size());
-    m_rowAnchorEnd.assign(m_rowHeightPx.size(), -1);
-    m_colAnchorEnd.assign(m_colWidthPx.size(), -1);
-    for (std::size_t at = 0; at < m_rowAnchor.size(); ++at) {
-        m_rowAnchor[at] = static_cast<int>(at);
-    }
-    for (std::size_t at = 0; at < m_colAnchor.size(); ++at) {
-        m_colAnchor[at] = static_cast<int>(at);
-    }
     // Only blocks inside the body matter: title blocks never meet a break.
+    std::vector<AnchorRun> rowSpans, colSpans;
     for (const MergeRange& merge : doc.Merges()) {
         if (merge.c2 >= m_bodyCols.first && merge.c1 <= m_bodyCols.last && merge.r2 >= m_bodyRows.first &&
             merge.r1 <= m_bodyRows.last) {
-            for (int row = std::max(merge.r1 + 1, m_bodyRows.first);
-                 row <= std::min(merge.r2, m_bodyRows.last); ++row) {
-                int& anchor = m_rowAnchor[static_cast<std::size_t>(row)];
-                anchor = std::min(anchor, std::max(merge.r1, m_bodyRows.first));
-                int& end = m_rowAnchorEnd[static_cast<std::size_t>(row)];
-                end = std::max(end, std::min(merge.r2, m_bodyRows.last));
-            }
-            for (int col = std::max(merge.c1 + 1, m_bodyCols.first);
-                 col <= std::min(merge.c2, m_bodyCols.last); ++col) {
-                int& anchor = m_colAnchor[static_cast<std::size_t>(col)];
-                anchor = std::min(anchor, std::max(merge.c1, m_bodyCols.first));
-                int& end = m_colAnchorEnd[static_cast<std::size_t>(col)];
-                end = std::max(end, std::min(merge.c2, m_bodyCols.last));
+            const AnchorRun rows{std::max(merge.r1 + 1, m_bodyRows.first),
+                                 std::min(merge.r2, m_bodyRows.last), std::max(merge.r1, m_bodyRows.first),
+                                 std::min(merge.r2, m_bodyRows.last)};
+            const AnchorRun cols{std::max(merge.c1 + 1, m_bodyCols.first),
+                                 std::min(merge.c2, m_bodyCols.last), std::max(merge.c1, m_bodyCols.first),
+                                 std::min(merge.c2, m_bodyCols.last)};
+            for (const auto& [span, spans] : {std::pair{rows, &rowSpans}, std::pair{cols, &colSpans}}) {
+                if (span.first <= span.last) {
+                    spans->push_back(span);
+                }
             }
         }
     }
+    m_rowAnchors = AnchorRuns(std::move(rowSpans));
+    m_colAnchors = AnchorRuns(std::move(colSpans));
 
     const PageSetup& setup = doc.GetPageSetup();
     const bool fitting = setup.fitWide > 0 || setup.fitTall > 0;
@@ -216,8 +150,8 @@ SheetPages::SheetPages(const SheetDocument& doc, const PageFrame& frame) : m_fra
         Paginate(std::clamp(setup.scalePercent / 100.0, kMinScale, kMaxScale));
         return;
     }
-    const double titleW = SumPx(m_colWidthPx, m_titleCols), titleH = SumPx(m_rowHeightPx, m_titleRows);
-    const double bodyW = SumPx(m_colWidthPx, m_bodyCols), bodyH = SumPx(m_rowHeightPx, m_bodyRows);
+    const double titleW = SumPx(false, m_titleCols), titleH = SumPx(true, m_titleRows);
+    const double bodyW = SumPx(false, m_bodyCols), bodyH = SumPx(true, m_bodyRows);
     const double roomW = m_frame.widthPt / kPointsPerPixel;
     const double roomH = std::max(0.0, m_frame.heightPt - kPageLineBandPt) / kPointsPerPixel;
     double scale = 1;
@@ -240,14 +174,121 @@ SheetPages::SheetPages(const SheetDocument& doc, const PageFrame& frame) : m_fra
     }
 }
 
+int SheetPages::SizePx(bool rows, int at) const {
+    int px = 0;
+    if (rows) {
+        m_doc->GetRowHeight(at, px);
+    } else {
+        m_doc->GetColWidth(at, px);
+    }
+    return px;
+}
+
+double SheetPages::SumPx(bool rows, Band band) const {
+    double sum = 0;
+    for (int at = band.first; at <= band.last; ++at) {
+        sum += SizePx(rows, at);
+    }
+    return sum;
+}
+
+std::vector<SheetPages::AnchorRun> SheetPages::AnchorRuns(std::vector<AnchorRun> spans) {
+    // A sweep over the spans' edges: between two edges the same spans hold every line.
+    std::vector<int> edges;
+    for (const AnchorRun& span : spans) {
+        edges.push_back(span.first);
+        edges.push_back(span.last + 1);
+    }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    std::vector<AnchorRun> byLast = spans;
+    std::sort(spans.begin(), spans.end(),
+              [](const AnchorRun& a, const AnchorRun& b) { return a.first < b.first; });
+    std::sort(byLast.begin(), byLast.end(),
+              [](const AnchorRun& a, const AnchorRun& b) { return a.last < b.last; });
+    std::multiset<int> anchors, ends; // of the spans holding the current lines
+    std::vector<AnchorRun> runs;
+    std::size_t entered = 0, left = 0;
+    for (std::size_t k = 0; k + 1 < edges.size(); ++k) {
+        const int at = edges[k];
+        for (; left < byLast.size() && byLast[left].last < at; ++left) {
+            anchors.erase(anchors.find(byLast[left].anchor));
+            ends.erase(ends.find(byLast[left].end));
+        }
+        for (; entered < spans.size() && spans[entered].first == at; ++entered) {
+            anchors.insert(spans[entered].anchor);
+            ends.insert(spans[entered].end);
+        }
+        if (anchors.empty()) {
+            continue;
+        }
+        const AnchorRun run{at, edges[k + 1] - 1, *anchors.begin(), *ends.rbegin()};
+        if (!runs.empty() && runs.back().last + 1 == run.first && runs.back().anchor == run.anchor &&
+            runs.back().end == run.end) {
+            runs.back().last = run.last;
+        } else {
+            runs.push_back(run);
+        }
+    }
+    return runs;
+}
+
+const SheetPages::AnchorRun* SheetPages::RunAt(const std::vector<AnchorRun>& runs, int at) {
+    const auto after = std::upper_bound(runs.begin(), runs.end(), at,
+                                        [](int line, const AnchorRun& run) { return line < run.first; });
+    return after == runs.begin() || std::prev(after)->last < at ? nullptr : &*std::prev(after);
+}
+
+// Cuts [body.first, body.last] into bands of at most `room` pixels (rule 3 and 4).
+std::vector<Band> SheetPages::Cut(bool rows, Band body, double room) const {
+    const std::vector<AnchorRun>& anchors = rows ? m_rowAnchors : m_colAnchors;
+    std::vector<Band> bands;
+    int start = body.first;
+    while (start <= body.last) {
+        double used = 0;
+        int next = start;
+        // At least one visible line per band, else a row taller than the page would loop forever.
+        bool hasVisible = false;
+        while (next <= body.last) {
+            const int size = SizePx(rows, next);
+            if (hasVisible && size > 0 && used + size > room) {
+                break;
+            }
+            used += size;
+            hasVisible = hasVisible || size > 0;
+            ++next;
+        }
+        if (next <= body.last) {
+            int moved = next;
+            for (const AnchorRun* run = RunAt(anchors, moved); run != nullptr && run->anchor < moved;
+                 run = RunAt(anchors, moved)) {
+                // Rule 4: a block that began at the band's start, or that no page could hold, is cut
+                // where the page ends.
+                if (run->anchor <= start || SumPx(rows, {run->anchor, run->end}) > room) {
+                    moved = next;
+                    break;
+                }
+                moved = run->anchor;
+            }
+            next = moved;
+        }
+        bands.push_back({start, next - 1});
+        start = next;
+    }
+    if (bands.empty()) {
+        bands.push_back({body.first, body.first - 1});
+    }
+    return bands;
+}
+
 void SheetPages::Paginate(double scale) {
     m_scale = scale;
     const double pxPerPt = 1.0 / (kPointsPerPixel * scale);
-    const double roomW = m_frame.widthPt * pxPerPt - SumPx(m_colWidthPx, m_titleCols);
+    const double roomW = m_frame.widthPt * pxPerPt - SumPx(false, m_titleCols);
     const double roomH =
-        std::max(0.0, m_frame.heightPt - kPageLineBandPt) * pxPerPt - SumPx(m_rowHeightPx, m_titleRows);
-    m_rowBands = Cut(m_bodyRows, m_rowHeightPx, m_rowAnchor, m_rowAnchorEnd, roomH);
-    m_colBands = Cut(m_bodyCols, m_colWidthPx, m_colAnchor, m_colAnchorEnd, roomW);
+        std::max(0.0, m_frame.heightPt - kPageLineBandPt) * pxPerPt - SumPx(true, m_titleRows);
+    m_rowBands = Cut(true, m_bodyRows, roomH);
+    m_colBands = Cut(false, m_bodyCols, roomW);
     assert(CheckConsistency()); // a band list that skips or repeats lines would lose or double data
 }
 
@@ -261,11 +302,11 @@ SheetPages::Page SheetPages::PageAt(int index) const {
 }
 
 double SheetPages::ContentWidthPt(const Page& page) const {
-    return (SumPx(m_colWidthPx, m_titleCols) + SumPx(m_colWidthPx, page.cols)) * kPointsPerPixel * m_scale;
+    return (SumPx(false, m_titleCols) + SumPx(false, page.cols)) * kPointsPerPixel * m_scale;
 }
 
 double SheetPages::ContentHeightPt(const Page& page) const {
-    return (SumPx(m_rowHeightPx, m_titleRows) + SumPx(m_rowHeightPx, page.rows)) * kPointsPerPixel * m_scale;
+    return (SumPx(true, m_titleRows) + SumPx(true, page.rows)) * kPointsPerPixel * m_scale;
 }
 
 bool SheetPages::CheckConsistency() const {

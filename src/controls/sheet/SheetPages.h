@@ -37,11 +37,12 @@ struct Band {
 
 // How a document falls onto pages: the body of the print range cut into row bands and column bands,
 // pages numbered across then down, with the title rows and columns above and left of every page.
-// Computed once in O(rows + columns + merged cells); nothing is kept per cell.
+// Computed once in O(rows + columns + merged blocks); nothing is kept per cell, row or column.
 class SheetPages {
 public:
     // Pages of the document's print range (the used sheet when unset) in `frame`, scaled or fitted
-    // as the document's page set-up says.
+    // as the document's page set-up says. Row heights and column widths are read from `doc`, which
+    // must outlive the pages and keep its sizes while they are used.
     SheetPages(const SheetDocument& doc, const PageFrame& frame);
 
     struct Page {
@@ -67,13 +68,28 @@ public:
     bool CheckConsistency() const;
 
 private:
+    // Rows (columns) before which a break would cut merged blocks, in runs of lines that cut the
+    // same: a few runs per block, none for a line that cuts nothing.
+    struct AnchorRun {
+        int first = 0, last = -1; // the run's lines
+        int anchor = 0;           // earliest line a break before them must move to
+        int end = -1;             // last line of the blocks it would cut
+    };
+    // The runs of the lines inside `spans`, one span per block: a line inside several takes the
+    // earliest anchor and the last end among them.
+    static std::vector<AnchorRun> AnchorRuns(std::vector<AnchorRun> spans);
+    // The run holding line `at`; nullptr when a break before it cuts nothing.
+    static const AnchorRun* RunAt(const std::vector<AnchorRun>& runs, int at);
+
+    int SizePx(bool rows, int at) const; // 0 for hidden
+    double SumPx(bool rows, Band band) const;
+    std::vector<Band> Cut(bool rows, Band body, double room) const;
     void Paginate(double scale);
 
+    const SheetDocument* m_doc;
     PageFrame m_frame;
     Band m_titleRows, m_titleCols, m_bodyRows, m_bodyCols;
-    std::vector<int> m_rowHeightPx, m_colWidthPx;    // by sheet index, 0 for hidden
-    std::vector<int> m_rowAnchor, m_colAnchor;       // earliest row/col a break before it must move to
-    std::vector<int> m_rowAnchorEnd, m_colAnchorEnd; // last row/col of the blocks it would cut
+    std::vector<AnchorRun> m_rowAnchors, m_colAnchors; // ascending, disjoint
     std::vector<Band> m_rowBands, m_colBands;
     double m_scale = 1;
 };

@@ -62,6 +62,15 @@ TEST(SheetPagesTest, PagesOfSheets) {
              doc.MergeCells(1, 6, 1, 8);
          },
          "page 1: rows 1-6\npage 2: rows 7-16\npage 3: rows 17-20\n"},
+        // A break before row 11 cuts both blocks (rows 6-12 and 10-17): together they start at row 6
+        // and end at row 17, 240 px that no page holds, so the break stays. Taking either block's
+        // reach alone moved it up to row 6.
+        {"blocks over overlapping rows are measured together", 2, 20,
+         [](SheetDocument& doc) {
+             doc.MergeCells(0, 5, 0, 11);
+             doc.MergeCells(1, 9, 1, 16);
+         },
+         "page 1: rows 1-10\npage 2: rows 11-20\n"},
         // Rows 3-14 are taller than a page: keeping them whole is impossible, so they are cut.
         {"a merged block taller than a page is cut where the page ends", 2, 20,
          [](SheetDocument& doc) { doc.MergeCells(0, 2, 1, 13); }, "page 1: rows 1-10\npage 2: rows 11-20\n"},
