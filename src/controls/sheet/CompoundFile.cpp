@@ -105,18 +105,24 @@ CompoundFileWriter::CompoundFileWriter(int fd, std::u16string streamName)
     m_buffer.reserve(kFlushBytes + 16384);
 }
 
-bool CompoundFileWriter::WriteAt(std::uint64_t fileOffset, std::string_view bytes) {
-    while (m_errno == 0 && !bytes.empty()) {
-        const ssize_t n = ::pwrite(m_fd, bytes.data(), bytes.size(), static_cast<off_t>(fileOffset));
+int WriteFully(int fd, std::uint64_t offset, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n <= 0) {
-            m_errno = n < 0 ? errno : EIO;
-            break;
+            return n < 0 ? errno : EIO;
         }
         bytes.remove_prefix(static_cast<std::size_t>(n));
-        fileOffset += static_cast<std::uint64_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
+    return 0;
+}
+
+bool CompoundFileWriter::WriteAt(std::uint64_t fileOffset, std::string_view bytes) {
+    if (m_errno == 0) {
+        m_errno = WriteFully(m_fd, fileOffset, bytes);
     }
     return m_errno == 0;
 }

@@ -95,7 +95,7 @@ void PutString(std::string& out, std::u16string_view text, bool wideLength);
 // class splits itself.
 class BiffStream {
 public:
-    explicit BiffStream(CompoundFileWriter& out) : m_out(out) {}
+    explicit BiffStream(StreamSink& out) : m_out(out) {}
 
     std::uint64_t Position() const { return m_out.Position(); }
     // False once any write failed; the failure is sticky.
@@ -117,7 +117,7 @@ public:
 private:
     void FlushSstRecord();
 
-    CompoundFileWriter& m_out;
+    StreamSink& m_out;
     std::string m_sst; // body of the SST or CONTINUE record being filled
     std::uint16_t m_sstId = kSst;
     std::uint32_t m_bucketSize = 8;

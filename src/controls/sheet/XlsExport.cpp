@@ -46,8 +46,9 @@ bool SheetDocument::ExportExcel(const std::string& path) {
         return false;
     }
     CompoundFileWriter file(temp.Fd(), u"Workbook");
-    if (!xls::WorkbookWriter(*this, file, path).Write() || !file.Finish()) {
-        const int err = file.Errno();
+    xls::WorkbookWriter writer(*this, file, path);
+    if (!writer.Write() || !file.Finish()) {
+        const int err = writer.Errno() != 0 ? writer.Errno() : file.Errno();
         m_lastError = Failure(path, "write-failed", "写入文件失败", err != 0 ? err : EIO);
         return false;
     }

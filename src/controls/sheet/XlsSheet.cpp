@@ -106,32 +106,32 @@ void WorkbookWriter::WritePageSetup() {
     const bool fit = ps.fitWide > 0 || ps.fitTall > 0;
     std::string body;
     Put16(body, 0);
-    m_out.Record(kPrintHeaders, body);
-    m_out.Record(kPrintGridlines, body);
+    m_sheetOut.Record(kPrintHeaders, body);
+    m_sheetOut.Record(kPrintGridlines, body);
     body.clear();
     Put16(body, 1);
-    m_out.Record(kGridSet, body);
+    m_sheetOut.Record(kGridSet, body);
     body.assign(8, '\0');
-    m_out.Record(kGuts, body);
+    m_sheetOut.Record(kGuts, body);
     body.clear();
     Put16(body, 0);
     Put16(body, kDefaultRowTwips);
-    m_out.Record(kDefaultRowHeight, body);
+    m_sheetOut.Record(kDefaultRowHeight, body);
     body.clear();
     Put16(body, static_cast<std::uint16_t>(0x04C1 | (fit ? 0x0100 : 0)));
-    m_out.Record(kWsBool, body);
+    m_sheetOut.Record(kWsBool, body);
     const std::u16string footer = Utf16(FooterText(m_doc.GetPageLine()), kMaxFooterChars);
     body.clear();
     if (!footer.empty()) {
         PutString(body, footer, true);
     }
-    m_out.Record(kFooter, body);
+    m_sheetOut.Record(kFooter, body);
     body.clear();
     Put16(body, ps.centreHorizontally ? 1 : 0);
-    m_out.Record(kHCenter, body);
+    m_sheetOut.Record(kHCenter, body);
     body.clear();
     Put16(body, ps.centreVertically ? 1 : 0);
-    m_out.Record(kVCenter, body);
+    m_sheetOut.Record(kVCenter, body);
     const std::pair<std::uint16_t, double> margins[] = {{kLeftMargin, ps.marginLeftMm},
                                                         {kRightMargin, ps.marginRightMm},
                                                         {kTopMargin, ps.marginTopMm},
@@ -139,7 +139,7 @@ void WorkbookWriter::WritePageSetup() {
     for (const auto& [id, mm] : margins) {
         body.clear();
         PutDouble(body, mm / 25.4);
-        m_out.Record(id, body);
+        m_sheetOut.Record(id, body);
     }
     body.clear();
     Put16(body, static_cast<std::uint16_t>(PaperCode(ps.paper)));
@@ -153,27 +153,24 @@ void WorkbookWriter::WritePageSetup() {
     PutDouble(body, 0.5); // header and footer distances from the edge, inches
     PutDouble(body, 0.5);
     Put16(body, 1); // copies
-    m_out.Record(kSetup, body);
+    m_sheetOut.Record(kSetup, body);
 }
 
 void WorkbookWriter::WriteSheet(std::size_t index, const XlsStyleTable& styles) {
     const Chunk& chunk = m_chunks[index];
     std::string body;
-    Put32(body, static_cast<std::uint32_t>(m_out.Position()));
-    m_file.Patch(m_sheetOffsetAt[index], body);
-    body.clear();
     Put16(body, 0x0600);
     Put16(body, 0x0010); // worksheet
     Put16(body, 0x0DBB);
     Put16(body, 0x07CC);
     Put32(body, 0);
     Put32(body, 0x00000006);
-    m_out.Record(kBof, body);
+    m_sheetOut.Record(kBof, body);
     WritePageSetup();
 
     body.clear();
     Put16(body, 8);
-    m_out.Record(kDefColWidth, body);
+    m_sheetOut.Record(kDefColWidth, body);
     const int cols = m_doc.SheetColCount();
     for (int col = 0; col < cols; ++col) {
         int px = 0;
@@ -187,7 +184,7 @@ void WorkbookWriter::WriteSheet(std::size_t index, const XlsStyleTable& styles) 
         Put16(body, kFirstCellXf);
         Put16(body, static_cast<std::uint16_t>(0x0002 | (px == 0 ? 0x0001 : 0))); // user-set, hidden
         Put16(body, 0);
-        m_out.Record(kColInfo, body);
+        m_sheetOut.Record(kColInfo, body);
     }
     const int rows = chunk.LocalRows();
     body.clear();
@@ -196,7 +193,7 @@ void WorkbookWriter::WriteSheet(std::size_t index, const XlsStyleTable& styles) 
     Put16(body, 0);
     Put16(body, static_cast<std::uint16_t>(rows > 0 ? cols : 0));
     Put16(body, 0);
-    m_out.Record(kDimensions, body);
+    m_sheetOut.Record(kDimensions, body);
     WriteRows(chunk, styles);
 
     body.clear();
@@ -207,9 +204,9 @@ void WorkbookWriter::WriteSheet(std::size_t index, const XlsStyleTable& styles) 
     for (int i = 0; i < 5; ++i) {
         Put16(body, 0);
     }
-    m_out.Record(kWindow2, body);
+    m_sheetOut.Record(kWindow2, body);
     WriteMerges(chunk);
-    m_out.Record(kEof, {});
+    m_sheetOut.Record(kEof, {});
 }
 
 void WorkbookWriter::WriteRows(const Chunk& chunk, const XlsStyleTable& styles) {
@@ -238,7 +235,7 @@ void WorkbookWriter::WriteRows(const Chunk& chunk, const XlsStyleTable& styles) 
             Put32(body, 0);
             Put16(body, flags);
             Put16(body, kFirstCellXf);
-            m_out.Record(kRow, body);
+            m_sheetOut.Record(kRow, body);
         }
         for (int local = blockStart; local < blockEnd; ++local) {
             const int row = chunk.DocRow(local);
@@ -251,15 +248,15 @@ void WorkbookWriter::WriteRows(const Chunk& chunk, const XlsStyleTable& styles) 
                 if (kind == 1) {
                     std::uint32_t rk = 0;
                     if (ToRk(number, rk)) {
-                        m_out.Cell(kRk, local, col, xf, &rk, sizeof rk); // little-endian host
+                        m_sheetOut.Cell(kRk, local, col, xf, &rk, sizeof rk); // little-endian host
                     } else {
-                        m_out.Cell(kNumber, local, col, xf, &number, sizeof number);
+                        m_sheetOut.Cell(kNumber, local, col, xf, &number, sizeof number);
                     }
                 } else if (kind == 2) {
                     const std::uint32_t sst = StringIndex(text);
-                    m_out.Cell(kLabelSst, local, col, xf, &sst, sizeof sst);
+                    m_sheetOut.Cell(kLabelSst, local, col, xf, &sst, sizeof sst);
                 } else if (styles.ShowsWhenEmpty(style)) {
-                    m_out.Cell(kBlank, local, col, xf, nullptr, 0);
+                    m_sheetOut.Cell(kBlank, local, col, xf, nullptr, 0);
                 }
             }
         }
@@ -292,7 +289,7 @@ void WorkbookWriter::WriteMerges(const Chunk& chunk) {
             Put16(body, static_cast<std::uint16_t>(local[i].c1));
             Put16(body, static_cast<std::uint16_t>(local[i].c2));
         }
-        m_out.Record(kMergedCells, body);
+        m_sheetOut.Record(kMergedCells, body);
     }
 }
 

@@ -3,24 +3,31 @@
 //
 // Design notes for the workbook writer (this file: the workbook globals; XlsSheet.cpp: worksheets).
 //
-// 1. Two passes over the cells, no per-cell objects: the first collects the distinct texts (views
-//    into the document's own text arena, valid because the document is const throughout) and the
-//    styles in use; the second streams the cell records. The shared string table must precede the
-//    worksheets, which is why the texts are known first.
+// 1. No per-cell objects, and each cell's value read once: a referred row's values are converted
+//    from the grid on reading, which is most of an export's time. A first pass over the styles only
+//    finds those in use; the worksheets then stream their cell records into a spool file, taking
+//    each distinct text into the shared string table as it comes (a copy, as the view of a referred
+//    row's text lasts one read). The table must precede the worksheets in the stream, so the globals
+//    are written once it is complete and the spooled worksheets are appended after them.
 // 2. A worksheet holds at most 65,536 rows. Longer documents go on in further worksheets, each
 //    starting with the print title rows again, so every worksheet prints with its header; merges,
 //    the print area and the titles are cut to and placed in each worksheet's rows.
-// 3. Worksheet offsets in BOUNDSHEET are known only when each worksheet starts; the records are
-//    written with zeros and patched in place (their size is fixed, so nothing moves).
+// 3. Worksheet offsets in BOUNDSHEET are known only once the globals end; the records are written
+//    with zeros and patched in place (their size is fixed, so nothing moves).
+#include "controls/sheet/TempFile_p.h"
 #include "controls/sheet/XlsWorkbook_p.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <unistd.h>
 
 namespace sheet::xls {
 
 namespace {
+
+constexpr std::size_t kSpoolBufferBytes = 256 * 1024;
 
 constexpr std::size_t kMaxSheetNameChars = 31;
 constexpr std::uint8_t kBuiltinPrintArea = 0x06;
@@ -49,6 +56,67 @@ std::u16string SheetName(const std::string& path, std::size_t index) {
 
 } // namespace
 
+SpoolFile::SpoolFile(const std::string& path) {
+    std::string name;
+    m_fd = MakeTempBeside(path, name);
+    if (m_fd < 0) {
+        m_errno = errno;
+        return;
+    }
+    // Unlinked at once: the bytes vanish with the descriptor on every way out, a crash included.
+    ::unlink(name.c_str());
+    m_buffer.reserve(kSpoolBufferBytes);
+}
+
+SpoolFile::~SpoolFile() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
+bool SpoolFile::Flush() {
+    if (m_errno == 0) {
+        m_errno = WriteFully(m_fd, m_size - m_buffer.size(), m_buffer);
+    }
+    m_buffer.clear();
+    return m_errno == 0;
+}
+
+bool SpoolFile::Write(std::string_view bytes) {
+    if (m_errno != 0) {
+        return false;
+    }
+    m_buffer.append(bytes);
+    m_size += bytes.size();
+    return m_buffer.size() < kSpoolBufferBytes || Flush();
+}
+
+bool SpoolFile::CopyTo(StreamSink& out) {
+    if (!Flush()) {
+        return false;
+    }
+    m_buffer.resize(kSpoolBufferBytes);
+    for (std::uint64_t at = 0; at < m_size;) {
+        const ssize_t n =
+            ::pread(m_fd, m_buffer.data(),
+                    static_cast<std::size_t>(std::min<std::uint64_t>(m_buffer.size(), m_size - at)),
+                    static_cast<off_t>(at));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            m_errno = n < 0 ? errno : EIO;
+            return false;
+        }
+        if (!out.Write(std::string_view(m_buffer.data(), static_cast<std::size_t>(n)))) {
+            return false;
+        }
+        at += static_cast<std::uint64_t>(n);
+    }
+    m_buffer.clear();
+    return true;
+}
+
 void WorkbookWriter::PlanChunks() {
     const int rows = m_doc.SheetRowCount();
     const int titles = m_doc.GetPrintArea().titleRows;
@@ -62,41 +130,47 @@ void WorkbookWriter::PlanChunks() {
     }
 }
 
-std::vector<bool> WorkbookWriter::CollectStrings() {
+std::vector<bool> WorkbookWriter::UsedStyles() const {
     std::vector<bool> used(m_doc.StyleCount(), false);
-    std::uint32_t titleTexts = 0;
     for (int row = 0; row < m_doc.SheetRowCount(); ++row) {
         for (int col = 0; col < m_doc.StoredColCount(row); ++col) {
-            double number = 0;
-            std::string_view text;
-            const int kind = m_doc.PeekCell(col, row, number, text);
             used[m_doc.StyleIndexAt(col, row)] = true;
-            if (kind != 2) {
-                continue;
-            }
-            ++m_sstTotal;
-            titleTexts += row < (m_chunks.size() > 1 ? m_chunks[1].titleRows : 0) ? 1 : 0;
-            if (!m_sstIndex.contains(text)) {
-                // The table keeps its own copy: the view of a referred row's text lasts one read.
-                const std::string_view owned = m_sstTexts.emplace_back(text);
-                m_sstIndex.emplace(owned, static_cast<std::uint32_t>(m_sstStrings.size()));
-                m_sstStrings.push_back(owned);
-            }
         }
     }
-    m_sstTotal += titleTexts * static_cast<std::uint32_t>(m_chunks.size() - 1);
     return used;
+}
+
+std::uint32_t WorkbookWriter::StringIndex(std::string_view text) {
+    ++m_sstTotal;
+    if (const auto found = m_sstIndex.find(text); found != m_sstIndex.end()) {
+        return found->second;
+    }
+    // The table keeps its own copy: the view of a referred row's text lasts one read.
+    const std::string_view owned = m_sstTexts.emplace_back(text);
+    const auto index = static_cast<std::uint32_t>(m_sstStrings.size());
+    m_sstIndex.emplace(owned, index);
+    m_sstStrings.push_back(owned);
+    return index;
 }
 
 bool WorkbookWriter::Write() {
     PlanChunks();
-    const std::vector<bool> used = CollectStrings();
-    const XlsStyleTable styles(m_doc, used);
-    WriteGlobals(styles);
-    for (std::size_t index = 0; index < m_chunks.size(); ++index) {
+    const XlsStyleTable styles(m_doc, UsedStyles());
+    for (std::size_t index = 0; index < m_chunks.size() && m_sheetOut.Ok(); ++index) {
+        m_sheetStart.push_back(m_sheetOut.Position());
         WriteSheet(index, styles);
     }
-    return m_out.Ok();
+    if (!m_sheetOut.Ok()) {
+        return false;
+    }
+    WriteGlobals(styles);
+    const std::uint64_t sheetsAt = m_out.Position();
+    for (std::size_t index = 0; index < m_chunks.size(); ++index) {
+        std::string offset;
+        Put32(offset, static_cast<std::uint32_t>(sheetsAt + m_sheetStart[index]));
+        m_file.Patch(m_sheetOffsetAt[index], offset);
+    }
+    return m_out.Ok() && m_spool.CopyTo(m_file);
 }
 
 void WorkbookWriter::WriteGlobals(const XlsStyleTable& styles) {
