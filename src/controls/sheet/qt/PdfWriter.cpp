@@ -317,9 +317,12 @@ struct FallbackGlyph {
     double dx = 0, dy = 0, size = 0;
 };
 
+// Which font file a face is, whatever size, weight or slant was asked of it: Qt gives a face drawn
+// with a synthesised italic or bold the style asked for, but it embeds as the file it is.
 std::string FaceKey(const QRawFont& raw) {
-    return raw.familyName().toStdString() + '\n' + raw.styleName().toStdString() + '\n' +
-           std::to_string(raw.weight()) + '\n' + std::to_string(static_cast<int>(raw.style()));
+    const QByteArray head = raw.fontTable("head");
+    return raw.familyName().toStdString() + '\n' + head.mid(8, 4).toHex().toStdString() +
+           head.mid(20, 16).toHex().toStdString();
 }
 
 } // namespace
