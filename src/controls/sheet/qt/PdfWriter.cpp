@@ -89,6 +89,12 @@ void AppendHex4(std::string& out, unsigned value) {
     out.append(text, 4);
 }
 
+void AppendHex2(std::string& out, unsigned value) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    out += kDigits[(value >> 4) & 15];
+    out += kDigits[value & 15];
+}
+
 // A character as UTF-16 hex digits, as ToUnicode maps and text strings hold it.
 void AppendUtf16Hex(std::string& out, char32_t ch) {
     if (ch >= 0x10000) {
@@ -372,6 +378,12 @@ struct EmbeddedFace {
     unsigned unitsPerEm = 1000;
     unsigned horizontalMetrics = 0;
     FaceTable hmtx;
+    // A face without OpenType tables (Type 1): a Type 3 font of Qt's outlines, its codes one byte
+    // given in the order glyphs are first drawn, 255 to a font, the next 255 in `overflow`.
+    bool isType3 = false;
+    std::unordered_map<quint32, unsigned> codeOfGlyph;
+    std::vector<int> type3Widths{0}; // by code
+    EmbeddedFace* overflow = nullptr;
     // By code: the glyph, and the first character drawn with it (0: no character).
     std::vector<std::uint16_t> glyphOfCode;
     std::vector<char32_t> charOfCode;
@@ -379,9 +391,16 @@ struct EmbeddedFace {
 
     // Advance in thousandths of the size, as the widths array says.
     unsigned CodeOf(quint32 gid) const {
+        if (isType3) {
+            const auto known = codeOfGlyph.find(gid);
+            return known != codeOfGlyph.end() ? known->second : 0;
+        }
         return cidOfGlyph.empty() ? gid : gid < cidOfGlyph.size() ? cidOfGlyph[gid] : 0;
     }
     int Width(quint32 gid) const {
+        if (isType3) {
+            return type3Widths[CodeOf(gid)];
+        }
         if (horizontalMetrics == 0) {
             return 0;
         }
@@ -401,8 +420,7 @@ struct DrawnFace {
 
 // A glyph of another face, where Qt draws a character the plan's face lacks.
 struct FallbackGlyph {
-    EmbeddedFace* font = nullptr; // null: drawn as an outline
-    QRawFont raw;
+    EmbeddedFace* font = nullptr;
     quint32 gid = 0;
     double dx = 0, dy = 0, size = 0;
 };
@@ -411,8 +429,72 @@ struct FallbackGlyph {
 // with a synthesised italic or bold the style asked for, but it embeds as the file it is.
 std::string FaceKey(const QRawFont& raw) {
     const QByteArray head = raw.fontTable("head");
+    if (head.isEmpty()) { // a Type 1 face has no tables to tell it by
+        return raw.familyName().toStdString() + '\n' + raw.styleName().toStdString();
+    }
     return raw.familyName().toStdString() + '\n' + head.mid(8, 4).toHex().toStdString() +
            head.mid(20, 16).toHex().toStdString();
+}
+
+// The subset's PostScript name: a tag of six capitals from its glyphs (the same for the same subset)
+// and the face's family and style.
+std::string SubsetName(const EmbeddedFace& font, const std::vector<unsigned>& codes) {
+    std::string baseName;
+    for (const QChar ch : font.raw.familyName() + QLatin1Char('-') + font.raw.styleName()) {
+        if ((ch >= QLatin1Char('A') && ch <= QLatin1Char('Z')) ||
+            (ch >= QLatin1Char('a') && ch <= QLatin1Char('z')) ||
+            (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) || ch == QLatin1Char('-')) {
+            baseName += static_cast<char>(ch.unicode());
+        }
+    }
+    std::uint32_t hash = 2166136261u;
+    for (const unsigned code : codes) {
+        hash = (hash ^ code) * 16777619u;
+    }
+    for (const char ch : baseName) {
+        hash = (hash ^ static_cast<unsigned char>(ch)) * 16777619u;
+    }
+    std::string name;
+    for (int at = 0; at < 6; ++at, hash /= 26) {
+        name += static_cast<char>('A' + hash % 26);
+    }
+    name += '+';
+    name += baseName.empty() ? "Face" + std::to_string(font.resource) : baseName;
+    return name;
+}
+
+// The characters drawn with each code, for copying text out of the page.
+std::string ToUnicodeOf(const EmbeddedFace& font, const std::vector<unsigned>& codes) {
+    std::string cmap = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                       "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
+                       "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n1 begincodespacerange\n";
+    cmap += font.isType3 ? "<00> <FF>" : "<0000> <FFFF>";
+    cmap += "\nendcodespacerange\n";
+    std::vector<unsigned> named;
+    for (const unsigned code : codes) {
+        if (font.charOfCode[code] != 0) {
+            named.push_back(code);
+        }
+    }
+    for (std::size_t at = 0; at < named.size(); at += 100) {
+        const std::size_t to = std::min(named.size(), at + 100);
+        AppendInt(cmap, static_cast<long long>(to - at));
+        cmap += " beginbfchar\n";
+        for (std::size_t one = at; one < to; ++one) {
+            cmap += '<';
+            if (font.isType3) {
+                AppendHex2(cmap, named[one]);
+            } else {
+                AppendHex4(cmap, named[one]);
+            }
+            cmap += "> <";
+            AppendUtf16Hex(cmap, font.charOfCode[named[one]]);
+            cmap += ">\n";
+        }
+        cmap += "endbfchar\n";
+    }
+    cmap += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
+    return cmap;
 }
 
 } // namespace
@@ -443,7 +525,8 @@ struct PdfWriter::Impl {
     void DrawRun(const PagePlan& plan, const TextRun& run);
     void DrawGlyph(EmbeddedFace& font, double size, quint32 gid, char32_t ch, double x, double y,
                    const DrawnFace& look, std::uint32_t colour);
-    void DrawOutline(const FallbackGlyph& glyph, double x, double y, std::uint32_t colour);
+    EmbeddedFace& Type3For(EmbeddedFace& font, quint32 gid);
+    bool EmbedType3(EmbeddedFace& font, const std::vector<unsigned>& codes, int toUnicode);
     void EndTextString();
     void EndText();
     void DrawLines(const PagePlan& plan);
@@ -534,24 +617,54 @@ EmbeddedFace* PdfWriter::Impl::FontOf(const QRawFont& raw) {
     font->hmtx = FaceTable(font->source, "hmtx");
     font->isCff = !cff.Bytes().isEmpty();
     const bool hasOutlines = font->isCff || !FaceTable(font->source, "glyf").Bytes().isEmpty();
-    EmbeddedFace* found = nullptr;
-    // Faces without the tables of an OpenType font (Type 1, bitmaps) are drawn as outlines.
-    if (hasOutlines && head.Bytes().size() >= 54 && hhea.Bytes().size() >= 36 &&
-        !font->hmtx.Bytes().isEmpty()) {
+    font->isType3 =
+        !hasOutlines || head.Bytes().size() < 54 || hhea.Bytes().size() < 36 || font->hmtx.Bytes().isEmpty();
+    if (!font->isType3) {
         font->unitsPerEm = std::max(16u, U16(head.Bytes(), 18));
         font->cidOfGlyph = CffCids(cff.Bytes());
         font->horizontalMetrics =
             std::min<unsigned>(U16(hhea.Bytes(), 34), static_cast<unsigned>(font->hmtx.Bytes().size() / 4));
-        font->glyphOfCode.assign(65536, 0);
-        font->charOfCode.assign(65536, 0);
-        font->isUsed.assign(65536, false);
-        font->id = Reserve();
-        font->resource = static_cast<int>(fontOrder.size() + 1);
-        found = font.get();
-        fontOrder.push_back(found);
     }
-    fonts.emplace(key, std::move(font));
-    return found;
+    font->glyphOfCode.assign(font->isType3 ? 256 : 65536, 0);
+    font->charOfCode.assign(font->glyphOfCode.size(), 0);
+    font->isUsed.assign(font->glyphOfCode.size(), false);
+    font->id = Reserve();
+    font->resource = static_cast<int>(fontOrder.size() + 1);
+    EmbeddedFace* made = font.get();
+    fontOrder.push_back(made);
+    // Overflow fonts of a Type 3 face go under keys of their own.
+    fonts.emplace(fonts.count(key) == 0 ? key : key + '#' + std::to_string(made->resource), std::move(font));
+    return made;
+}
+
+EmbeddedFace& PdfWriter::Impl::Type3For(EmbeddedFace& font, quint32 gid) {
+    EmbeddedFace* at = &font;
+    while (at->codeOfGlyph.count(gid) == 0 && at->codeOfGlyph.size() >= 255) {
+        if (at->overflow == nullptr) {
+            auto next = std::make_unique<EmbeddedFace>();
+            next->raw = font.raw;
+            next->isType3 = true;
+            next->glyphOfCode.assign(256, 0);
+            next->charOfCode.assign(256, 0);
+            next->isUsed.assign(256, false);
+            next->id = Reserve();
+            next->resource = static_cast<int>(fontOrder.size() + 1);
+            at->overflow = next.get();
+            fontOrder.push_back(next.get());
+            fonts.emplace(FaceKey(font.raw) + '#' + std::to_string(next->resource), std::move(next));
+        }
+        at = at->overflow;
+    }
+    if (at->codeOfGlyph.count(gid) == 0) {
+        // Widths in thousandths: the outline at 1000 pixels is in the font matrix's units.
+        QRawFont thousand = font.raw;
+        thousand.setPixelSize(1000);
+        QPointF advance;
+        thousand.advancesForGlyphIndexes(&gid, &advance, 1);
+        at->codeOfGlyph.emplace(gid, static_cast<unsigned>(at->codeOfGlyph.size() + 1));
+        at->type3Widths.push_back(static_cast<int>(std::lround(advance.x())));
+    }
+    return *at;
 }
 
 DrawnFace& PdfWriter::Impl::FaceOf(const PagePlan& plan, std::uint32_t index) {
@@ -592,12 +705,11 @@ const std::vector<FallbackGlyph>& PdfWriter::Impl::FallbackOf(DrawnFace& face, c
         const QList<QPointF> positions = run.positions();
         for (qsizetype at = 0; at < indexes.size() && at < positions.size(); ++at) {
             FallbackGlyph glyph;
-            glyph.raw = run.rawFont();
-            glyph.font = FontOf(glyph.raw);
+            glyph.font = FontOf(run.rawFont());
             glyph.gid = indexes[at];
             glyph.dx = positions[at].x() - line.x();
             glyph.dy = positions[at].y() - line.ascent();
-            glyph.size = glyph.raw.pixelSize();
+            glyph.size = run.rawFont().pixelSize();
             glyphsOfChar.push_back(glyph);
         }
     }
@@ -619,8 +731,9 @@ void PdfWriter::Impl::EndText() {
     }
 }
 
-void PdfWriter::Impl::DrawGlyph(EmbeddedFace& font, double size, quint32 gid, char32_t ch, double x, double y,
+void PdfWriter::Impl::DrawGlyph(EmbeddedFace& face, double size, quint32 gid, char32_t ch, double x, double y,
                                 const DrawnFace& look, std::uint32_t colour) {
+    EmbeddedFace& font = face.isType3 ? Type3For(face, gid) : face;
     const unsigned code = font.CodeOf(gid);
     if (!font.isUsed[code]) {
         font.isUsed[code] = true;
@@ -703,35 +816,12 @@ void PdfWriter::Impl::DrawGlyph(EmbeddedFace& font, double size, quint32 gid, ch
         content += '<';
         pen -= static_cast<double>(adjust) * size / 1000;
     }
-    AppendHex4(content, code);
-    pen += font.Width(gid) * size / 1000;
-}
-
-void PdfWriter::Impl::DrawOutline(const FallbackGlyph& glyph, double x, double y, std::uint32_t colour) {
-    EndText();
-    const QPainterPath path = glyph.raw.pathForGlyph(glyph.gid);
-    AppendColour(content, colour, "rg");
-    fillColour = colour;
-    for (int at = 0; at < path.elementCount(); ++at) {
-        const QPainterPath::Element element = path.elementAt(at);
-        const auto point = [&](const QPainterPath::Element& e) {
-            AppendNumber(content, x + e.x, 1);
-            content += ' ';
-            AppendNumber(content, y + e.y, 1);
-            content += ' ';
-        };
-        if (element.type == QPainterPath::CurveToElement && at + 2 < path.elementCount()) {
-            point(element);
-            point(path.elementAt(at + 1));
-            point(path.elementAt(at + 2));
-            content += "c\n";
-            at += 2;
-        } else {
-            point(element);
-            content += element.type == QPainterPath::MoveToElement ? "m\n" : "l\n";
-        }
+    if (font.isType3) {
+        AppendHex2(content, code);
+    } else {
+        AppendHex4(content, code);
     }
-    content += path.fillRule() == Qt::WindingFill ? "f\n" : "f*\n";
+    pen += font.Width(gid) * size / 1000;
 }
 
 void PdfWriter::Impl::DrawRun(const PagePlan& plan, const TextRun& run) {
@@ -769,8 +859,6 @@ void PdfWriter::Impl::DrawRun(const PagePlan& plan, const TextRun& run) {
                     look.embolden = false;
                     DrawGlyph(*glyph.font, glyph.size, glyph.gid, first ? ch : 0, x + glyph.dx,
                               run.baseline + glyph.dy, look, run.colour);
-                } else {
-                    DrawOutline(glyph, x + glyph.dx, run.baseline + glyph.dy, run.colour);
                 }
                 first = false;
             }
@@ -842,15 +930,24 @@ void PdfWriter::Impl::DrawLines(const PagePlan& plan) {
 
 bool PdfWriter::Impl::Embed(EmbeddedFace& font) {
     std::vector<unsigned> codes;
+    for (unsigned code = 0; code < font.isUsed.size(); ++code) {
+        if (font.isUsed[code]) {
+            codes.push_back(code);
+        }
+    }
+    const int toUnicode = Reserve();
+    if (!WriteStream(toUnicode, ToUnicodeOf(font, codes))) {
+        return false;
+    }
+    if (font.isType3) {
+        return EmbedType3(font, codes, toUnicode);
+    }
     hb_subset_input_t* input = hb_subset_input_create_or_fail();
     hb_set_t* glyphSet = input != nullptr ? hb_subset_input_glyph_set(input) : nullptr;
     if (glyphSet != nullptr) {
         hb_set_add(glyphSet, 0);
-        for (unsigned code = 0; code < font.isUsed.size(); ++code) {
-            if (font.isUsed[code]) {
-                codes.push_back(code);
-                hb_set_add(glyphSet, font.glyphOfCode[code]);
-            }
+        for (const unsigned code : codes) {
+            hb_set_add(glyphSet, font.glyphOfCode[code]);
         }
         // Only the tables a PDF reader draws with.
         hb_set_t* dropped = hb_subset_input_set(input, HB_SUBSET_SETS_DROP_TABLE_TAG);
@@ -907,34 +1004,12 @@ bool PdfWriter::Impl::Embed(EmbeddedFace& font) {
     hb_subset_plan_destroy(plan);
     hb_subset_input_destroy(input);
 
-    std::string baseName;
-    for (const QChar ch : font.raw.familyName() + QLatin1Char('-') + font.raw.styleName()) {
-        if ((ch >= QLatin1Char('A') && ch <= QLatin1Char('Z')) ||
-            (ch >= QLatin1Char('a') && ch <= QLatin1Char('z')) ||
-            (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) || ch == QLatin1Char('-')) {
-            baseName += static_cast<char>(ch.unicode());
-        }
-    }
     if (!ok) {
         failedFace = font.raw.familyName().toStdString();
         return false;
     }
-    // The subset's tag: six capitals from its glyphs, the same for the same subset.
-    std::uint32_t hash = 2166136261u;
-    for (const unsigned code : codes) {
-        hash = (hash ^ code) * 16777619u;
-    }
-    for (const char ch : baseName) {
-        hash = (hash ^ static_cast<unsigned char>(ch)) * 16777619u;
-    }
-    std::string name;
-    for (int at = 0; at < 6; ++at, hash /= 26) {
-        name += static_cast<char>('A' + hash % 26);
-    }
-    name += '+';
-    name += baseName.empty() ? "Face" + std::to_string(font.resource) : baseName;
-
-    const int cidFont = Reserve(), descriptor = Reserve(), file = Reserve(), toUnicode = Reserve();
+    const std::string name = SubsetName(font, codes);
+    const int cidFont = Reserve(), descriptor = Reserve(), file = Reserve();
     const int cidToGid = font.isCff ? 0 : Reserve();
     const QByteArray head = font.raw.fontTable("head");
     const QByteArray hhea = font.raw.fontTable("hhea");
@@ -1022,33 +1097,6 @@ bool PdfWriter::Impl::Embed(EmbeddedFace& font) {
         return false;
     }
 
-    std::string cmap = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
-                       "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
-                       "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
-                       "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
-    std::vector<unsigned> named;
-    for (const unsigned code : codes) {
-        if (font.charOfCode[code] != 0) {
-            named.push_back(code);
-        }
-    }
-    for (std::size_t at = 0; at < named.size(); at += 100) {
-        const std::size_t to = std::min(named.size(), at + 100);
-        AppendInt(cmap, static_cast<long long>(to - at));
-        cmap += " beginbfchar\n";
-        for (std::size_t one = at; one < to; ++one) {
-            cmap += '<';
-            AppendHex4(cmap, named[one]);
-            cmap += "> <";
-            AppendUtf16Hex(cmap, font.charOfCode[named[one]]);
-            cmap += ">\n";
-        }
-        cmap += "endbfchar\n";
-    }
-    cmap += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
-    if (!WriteStream(toUnicode, cmap)) {
-        return false;
-    }
     if (cidToGid != 0) {
         std::string map(newGlyphOfCode.size() * 2, '\0');
         for (std::size_t code = 0; code < newGlyphOfCode.size(); ++code) {
@@ -1056,6 +1104,85 @@ bool PdfWriter::Impl::Embed(EmbeddedFace& font) {
             map[2 * code + 1] = static_cast<char>(newGlyphOfCode[code] & 0xFF);
         }
         if (!WriteStream(cidToGid, map)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool PdfWriter::Impl::EmbedType3(EmbeddedFace& font, const std::vector<unsigned>& codes, int toUnicode) {
+    // Glyph space is Qt's outline at 1000 pixels, y down as the plan's: the matrix turns it up.
+    QRawFont thousand = font.raw;
+    thousand.setPixelSize(1000);
+    std::vector<int> procs;
+    for (std::size_t at = 0; at < codes.size(); ++at) {
+        procs.push_back(Reserve());
+    }
+    const int charProcs = Reserve();
+    BeginObject(font.id);
+    std::string& buffer = out.Buffer();
+    buffer += "<< /Type /Font /Subtype /Type3 /Name /" + SubsetName(font, codes) +
+              " /FontBBox [0 0 0 0] /FontMatrix [0.001 0 0 -0.001 0 0] /Resources << >> /CharProcs ";
+    AppendInt(buffer, charProcs);
+    buffer += " 0 R /Encoding << /Type /Encoding /Differences [";
+    for (const unsigned code : codes) {
+        buffer += ' ';
+        AppendInt(buffer, code);
+        buffer += " /g";
+        AppendInt(buffer, code);
+    }
+    buffer += "] >> /FirstChar ";
+    AppendInt(buffer, codes.empty() ? 0 : codes.front());
+    buffer += " /LastChar ";
+    AppendInt(buffer, codes.empty() ? 0 : codes.back());
+    buffer += " /Widths [";
+    for (unsigned code = codes.empty() ? 0 : codes.front(); !codes.empty() && code <= codes.back(); ++code) {
+        AppendInt(buffer, code < font.type3Widths.size() ? font.type3Widths[code] : 0);
+        buffer += ' ';
+    }
+    buffer += "] /ToUnicode ";
+    AppendInt(buffer, toUnicode);
+    buffer += " 0 R >>\n";
+    EndObject();
+
+    BeginObject(charProcs);
+    out.Buffer() += "<<";
+    for (std::size_t at = 0; at < codes.size(); ++at) {
+        out.Buffer() += " /g";
+        AppendInt(out.Buffer(), codes[at]);
+        out.Buffer() += ' ';
+        AppendInt(out.Buffer(), procs[at]);
+        out.Buffer() += " 0 R";
+    }
+    out.Buffer() += " >>\n";
+    EndObject();
+
+    std::string glyph;
+    for (std::size_t at = 0; at < codes.size(); ++at) {
+        const QPainterPath path = thousand.pathForGlyph(font.glyphOfCode[codes[at]]);
+        const QRectF box = path.boundingRect();
+        glyph.clear();
+        AppendInt(glyph, font.type3Widths[codes[at]]);
+        glyph += " 0 ";
+        for (const double edge : {box.left(), box.top(), box.right(), box.bottom()}) {
+            AppendNumber(glyph, edge, 1);
+            glyph += ' ';
+        }
+        glyph += "d1\n";
+        for (int element = 0; element < path.elementCount(); ++element) {
+            const QPainterPath::Element e = path.elementAt(element);
+            const int points = e.type == QPainterPath::CurveToElement ? 3 : 1;
+            for (int one = 0; one < points && element + one < path.elementCount(); ++one) {
+                AppendNumber(glyph, path.elementAt(element + one).x, 1);
+                glyph += ' ';
+                AppendNumber(glyph, path.elementAt(element + one).y, 1);
+                glyph += ' ';
+            }
+            glyph += e.type == QPainterPath::MoveToElement ? "m\n" : points == 3 ? "c\n" : "l\n";
+            element += points - 1;
+        }
+        glyph += path.fillRule() == Qt::WindingFill ? "f\n" : "f*\n";
+        if (!WriteStream(procs[at], glyph)) {
             return false;
         }
     }
