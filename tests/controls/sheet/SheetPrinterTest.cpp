@@ -270,6 +270,21 @@ TEST_F(SheetPrinterTest, BlocksOverTitleColumnsAndBodyPrintOnce) {
     }
 }
 
+// Paper, orientation and margins of a case, the rest of `base` kept.
+struct PaperCase {
+    const char* name;
+    Paper paper;
+    bool landscape;
+    double left, top, right, bottom;
+    PageSetup Over(PageSetup base) const {
+        base.paper = paper;
+        base.landscape = landscape;
+        base.marginLeftMm = left, base.marginTopMm = top, base.marginRightMm = right,
+        base.marginBottomMm = bottom;
+        return base;
+    }
+};
+
 // One page of everything a PDF page draws differently from a painter: bold and regular Song and
 // Hei, Kai (a TrueType collection), italic without an italic face, characters the face lacks
 // (Armenian: drawn with the face Qt falls back to), underline, a red number, merged blocks, borders of
@@ -346,13 +361,7 @@ int InkWithoutPartner(const QImage& a, const QImage& b) {
 // partner at 200 dpi; one missing 10 pt hanzi leaves 70, a dotted pen drawn 2 on 1 off 127, a
 // slant the wrong way or a glyph width off by a 400th of a point thousands.
 TEST_F(SheetPrinterTest, PdfPageLooksAsThePainterDrawsIt) {
-    struct Case {
-        const char* name;
-        Paper paper;
-        bool landscape;
-        double left, top, right, bottom;
-    };
-    const Case cases[] = {
+    const PaperCase cases[] = {
         {"A4 portrait", Paper::A4, false, 19, 25, 19, 25},
         {"A3 landscape, uneven margins", Paper::A3, true, 31.5, 12, 8, 40},
     };
@@ -360,14 +369,9 @@ TEST_F(SheetPrinterTest, PdfPageLooksAsThePainterDrawsIt) {
     constexpr int kTolerance = 20;
     const std::filesystem::path out = std::filesystem::path(VONDREL_TEST_OUTPUT_DIR) / "sheet-pages";
     std::filesystem::create_directories(out);
-    for (const Case& c : cases) {
+    for (const PaperCase& c : cases) {
         SCOPED_TRACE(c.name);
-        PageSetup setup;
-        setup.paper = c.paper;
-        setup.landscape = c.landscape;
-        setup.marginLeftMm = c.left, setup.marginTopMm = c.top, setup.marginRightMm = c.right,
-        setup.marginBottomMm = c.bottom;
-        const SheetDocument doc = Showcase(setup);
+        const SheetDocument doc = Showcase(c.Over(PageSetup{}));
         const std::string stem = (out / (std::string("showcase-") + (c.landscape ? "a3" : "a4"))).string();
         std::string error;
         ASSERT_TRUE(ExportPdf(doc, stem + ".pdf", error)) << error;
@@ -561,29 +565,19 @@ TEST_F(SheetPrinterTest, FailedWritesLeaveNoFile) {
 }
 
 TEST_F(SheetPrinterTest, PageLayoutRoundTrip) {
-    struct Case {
-        const char* name;
-        Paper paper;
-        bool landscape;
-        double left, top, right, bottom;
-    };
-    const Case cases[] = {
+    const PaperCase cases[] = {
         {"A4 portrait default margins", Paper::A4, false, 19, 25, 19, 25},
         {"A3 landscape, uneven margins", Paper::A3, true, 10, 20, 30, 40},
         {"B5", Paper::B5, false, 5, 5, 5, 5},
         {"Legal landscape", Paper::Legal, true, 12.5, 0, 12.5, 0},
     };
-    for (const Case& c : cases) {
+    for (const PaperCase& c : cases) {
         SCOPED_TRACE(c.name);
         PageSetup base;
         base.scalePercent = 80;
         base.fitWide = 2;
         base.centreHorizontally = true;
-        PageSetup setup = base;
-        setup.paper = c.paper;
-        setup.landscape = c.landscape;
-        setup.marginLeftMm = c.left, setup.marginTopMm = c.top, setup.marginRightMm = c.right,
-        setup.marginBottomMm = c.bottom;
+        const PageSetup setup = c.Over(base);
         const QPageLayout layout = PageLayoutOf(setup);
         EXPECT_EQ(layout.orientation() == QPageLayout::Landscape, c.landscape);
         const PageSetup back = PageSetupFrom(layout, PageSetup{});
