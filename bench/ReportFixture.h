@@ -44,6 +44,8 @@ std::string WritePostgresReport(const std::string& conninfo, long rows);
 // The plainest libpq loop over the big report's statement, in single-row mode (rows as they come, as
 // a report of any size must read them): every cell read as the type it has.
 void PostgresSingleRowLoop(const std::string& conninfo);
+// The same query through ODBC at the driver's best: bound arrays of 512 rows, every cell touched once.
+void OdbcBlockFetchLoop(const std::string& connectionString);
 // The reports' template in bench-data/bench.cll: a caption row, the field row naming all ten fields,
 // money with grouping, two decimals and blank zeros, totals on the money columns.
 void WriteReportTemplate();

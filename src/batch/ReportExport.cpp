@@ -133,15 +133,16 @@ private:
 // The report window without a screen: loads, runs the actions, writes the file.
 class BatchWindow final : public QV_GridPrint::ReportWindow {
 public:
-    BatchWindow(BatchServices& services, const ExportRequest& request, std::string format, bool& written)
-        : m_services(services), m_request(request), m_format(std::move(format)), m_written(written) {}
+    BatchWindow(BatchServices& services, QV_GridPrint::PluginRegistry& plugins, const ExportRequest& request,
+                std::string format, bool& written)
+        : m_services(services), m_plugins(plugins), m_request(request), m_format(std::move(format)),
+          m_written(written) {}
 
     void SetHost(QV_GridPrint::clsGridPrint& host) override { m_host = &host; }
     void ShowModal() override {
         // Printing is refused: there is nobody to take the pages.
         QV_GridPrint::RefusedSheetOutput output("批处理时不能打印或预览");
-        QV_GridPrint::frmGridPrint window(*m_host, m_services, output,
-                                          QV_GridPrint::PluginRegistry::Instance());
+        QV_GridPrint::frmGridPrint window(*m_host, m_services, output, m_plugins);
         window.Load();
         // The size of a full-HD window's inner area, so that layout-dependent steps run as on screen.
         window.Resize(28000, 14000);
@@ -215,6 +216,7 @@ private:
     }
 
     BatchServices& m_services;
+    QV_GridPrint::PluginRegistry& m_plugins;
     const ExportRequest& m_request;
     const std::string m_format;
     bool& m_written;
@@ -267,7 +269,8 @@ std::string CheckAction(const std::string& action) {
 }
 
 ExportResult ExportReport(const std::function<void(QV_GridPrint::clsGridPrint&)>& prepareHost, long reportId,
-                          const ExportRequest& request, const fs::path& componentFolder) {
+                          const ExportRequest& request, const fs::path& componentFolder,
+                          QV_GridPrint::PluginRegistry& plugins) {
     ExportResult result;
     const auto fail = [&](std::string text) {
         result.messages.push_back({"", std::move(text)});
@@ -293,8 +296,8 @@ ExportResult ExportReport(const std::function<void(QV_GridPrint::clsGridPrint&)>
         QV_GridPrint::clsGridPrint host(services, std::make_shared<BatchPrompt>(*services, request));
         prepareHost(host);
         bool written = false;
-        host.SetReportWindowFactory([&services, &request, &formatName, &written] {
-            return std::make_unique<BatchWindow>(*services, request, formatName, written);
+        host.SetReportWindowFactory([&services, &plugins, &request, &formatName, &written] {
+            return std::make_unique<BatchWindow>(*services, plugins, request, formatName, written);
         });
         host.ShowReportOfId(reportId);
         result.isWritten = written;

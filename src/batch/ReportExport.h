@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "plugin/PluginRegistry.h"
+
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -10,7 +12,7 @@
 
 namespace QV_GridPrint {
 class clsGridPrint;
-}
+} // namespace QV_GridPrint
 
 namespace vondrel::batch {
 
@@ -54,12 +56,13 @@ struct ExportResult {
 
 // Opens report `reportId` without showing a window, in a host object that `prepareHost` gives its
 // connection, login record and navigation setting; runs the actions, then writes the file as the
-// window's own export would (xls, cll: the toolbar's export routine). Templates and plug-ins come from
-// `componentFolder`. A message box before the export, an action the window does not offer or has
-// disabled, a refused parameter: the run stops and writes nothing. Column widths are never stored.
-// Never throws. Needs a QGuiApplication (the PDF and PNG painters); creates an offscreen one when
-// the process has no Qt application.
+// window's own export would (xls, cll: the toolbar's export routine). Templates come from
+// `componentFolder`, the report's plug-in from `plugins` (the process's registry unless given). A message box
+// before the export, an action the window does not offer or has disabled, a refused parameter: the run stops
+// and writes nothing. Column widths are never stored. Never throws. Needs a QGuiApplication (the PDF and PNG
+// painters); creates an offscreen one when the process has no Qt application.
 ExportResult ExportReport(const std::function<void(QV_GridPrint::clsGridPrint&)>& prepareHost, long reportId,
-                          const ExportRequest& request, const std::filesystem::path& componentFolder);
+                          const ExportRequest& request, const std::filesystem::path& componentFolder,
+                          QV_GridPrint::PluginRegistry& plugins = QV_GridPrint::PluginRegistry::Instance());
 
 } // namespace vondrel::batch

@@ -469,8 +469,8 @@ int vondrel_host_export_report(vondrel_host* host, int report_id, const char* pa
             exporting.let_MoveBotton(object.MoveBotton());
             exporting.ShareRememberedParameters(object);
         };
-        const vondrel::batch::ExportResult result =
-            vondrel::batch::ExportReport(prepare, report_id, request, host->services->Folder());
+        const vondrel::batch::ExportResult result = vondrel::batch::ExportReport(
+            prepare, report_id, request, host->services->Folder(), QV_GridPrint::PluginRegistry::Instance());
         if (result.isWritten) {
             return 1;
         }

@@ -2,7 +2,9 @@
 // SPDX-License-Identifier: MIT
 #include "vb/DecimalSum.h"
 
+#include <cstdint>
 #include <gtest/gtest.h>
+#include <string>
 #include <vector>
 
 namespace vb {
@@ -61,6 +63,43 @@ TEST(DecimalSumTest, AMillionDimesShowTheExactTotal) {
     EXPECT_EQ(sum.Text(), "100000");
     EXPECT_EQ(sum.Value(), 100000.0);
     EXPECT_NE(naive, 100000.0) << "the plain double loop no longer drifts, so this case proves nothing";
+}
+
+TEST(DecimalSumTest, LongMixedColumnsMatchIntegerArithmetic) {
+    // Values of 0 to 5 decimals, both signs, doubles and currency, over more values than are held back
+    // between settlements; reading the total midway must not disturb the rest. The reference adds
+    // integers in units of 10^-5.
+    static constexpr double kTens[] = {1, 10, 100, 1000, 10000, 100000};
+    DecimalSum sum;
+    std::int64_t units = 0;
+    for (int row = 0; row < 20000; ++row) {
+        const int tens = row % 6;
+        const std::int64_t mantissa = ((row * 7919) % 1000003) * (row % 3 == 0 ? -1 : 1);
+        if (row % 7 == 0) {
+            sum.AddValue(Currency{mantissa}); // four decimals
+            units += mantissa * 10;
+        } else {
+            sum.Add(static_cast<double>(mantissa) / kTens[tens]);
+            units += mantissa * static_cast<std::int64_t>(kTens[5 - tens]);
+        }
+        if (row == 10000) {
+            EXPECT_EQ(sum.Count(), 10001u);
+            EXPECT_TRUE(sum.IsExact());
+        }
+    }
+    const std::int64_t magnitude = units < 0 ? -units : units;
+    std::string fraction = std::to_string(100000 + magnitude % 100000).substr(1);
+    while (!fraction.empty() && fraction.back() == '0') {
+        fraction.pop_back();
+    }
+    std::string expected = units < 0 ? "-" : "";
+    expected += std::to_string(magnitude / 100000);
+    if (!fraction.empty()) {
+        expected += '.';
+        expected += fraction;
+    }
+    EXPECT_EQ(sum.Text(), expected);
+    EXPECT_EQ(sum.Count(), 20000u);
 }
 
 TEST(DecimalSumTest, FallsBackBeyondThirtySixDigits) {

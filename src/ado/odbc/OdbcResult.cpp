@@ -20,7 +20,12 @@
 // 3. A bounded cell longer than its declared size would have been cut by the driver; that is an
 //    error rather than a silently shortened value.
 // 4. A driver may lower the block size it is given (SQLSTATE 01S02); the size it reports is used.
+// 5. Blocks are converted into the columns on a second thread (BlockPipeline) while the driver fills
+//    the next one into another set of buffers. psqlODBC alone, fetching a million rows of ten columns
+//    into bound arrays, took 1.9 s against 0.6 s for a libpq single-row loop; converting the blocks
+//    on the same thread added another 0.7 s.
 
+#include "ado/BlockPipeline_p.h"
 #include "ado/Driver_p.h"
 #include "ado/RowStore_p.h"
 #include "ado/TypeConv_p.h"
@@ -141,14 +146,20 @@ Handle::~Handle() {
 
 namespace {
 
-// One column's fetch buffers and what it appends into.
+// How one column is fetched and what it appends into.
 struct ColumnReader {
     CellKind kind = CellKind::Text;
     DataTypeEnum type = adVarWChar;
     SQLSMALLINT targetType = SQL_C_WCHAR;
     std::size_t cellBytes = 0; // per row in the bound buffer
-    std::vector<unsigned char> buffer;
-    std::vector<SQLLEN> indicators;
+};
+
+// One fetched block: per column its bound buffer and indicators, `rows` rows of them filled.
+struct FetchBlock {
+    std::vector<std::vector<unsigned char>> buffers;
+    std::vector<std::vector<SQLLEN>> indicators;
+    std::size_t rows = 0;
+    void clear() { rows = 0; } // the buffers stay for the next fetch
 };
 
 SQLSMALLINT TargetType(CellKind kind) {
@@ -351,17 +362,61 @@ std::shared_ptr<RowStore> ReadRows(SQLHSTMT stmt, SQLSMALLINT colCount, const Re
             arraySize = std::max<SQLULEN>(arraySize, 1);
         }
         SQLSetStmtAttr(stmt, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
-        for (SQLSMALLINT col = 1; col <= colCount; ++col) {
-            ColumnReader& reader = readers[static_cast<std::size_t>(col - 1)];
-            reader.buffer.resize(reader.cellBytes * arraySize);
-            reader.indicators.resize(arraySize);
-            if (!Succeeded(SQLBindCol(stmt, static_cast<SQLUSMALLINT>(col), reader.targetType,
-                                      reader.buffer.data(), static_cast<SQLLEN>(reader.cellBytes),
-                                      reader.indicators.data()))) {
-                fail(SQL_HANDLE_STMT, stmt);
+        // The pipeline hands back another block after each push, so blocks are bound before a fetch;
+        // they move whole, so the first column's indicators tell which buffers are bound now.
+        const SQLLEN* bound = nullptr;
+        const auto bind = [&](FetchBlock& block) {
+            if (!block.indicators.empty() && block.indicators.front().data() == bound) {
+                return;
             }
-        }
+            block.buffers.resize(readers.size());
+            block.indicators.resize(readers.size());
+            for (std::size_t colIdx = 0; colIdx < readers.size(); ++colIdx) {
+                const ColumnReader& reader = readers[colIdx];
+                block.buffers[colIdx].resize(reader.cellBytes * arraySize);
+                block.indicators[colIdx].resize(arraySize);
+                if (!Succeeded(SQLBindCol(stmt, static_cast<SQLUSMALLINT>(colIdx + 1), reader.targetType,
+                                          block.buffers[colIdx].data(), static_cast<SQLLEN>(reader.cellBytes),
+                                          block.indicators[colIdx].data()))) {
+                    fail(SQL_HANDLE_STMT, stmt);
+                }
+            }
+            bound = block.indicators.front().data();
+        };
+        // Converting a block into the columns runs on a second thread while the driver fills the
+        // next one (the store and `scratch` are the converter's alone until Finish); only this
+        // thread calls the driver.
+        const auto convert = [&readers, &store, &scratch](FetchBlock& block) {
+            for (std::size_t colIdx = 0; colIdx < readers.size(); ++colIdx) {
+                const ColumnReader& reader = readers[colIdx];
+                Column& column = store->ColumnAt(colIdx);
+                const unsigned char* cells = block.buffers[colIdx].data();
+                const SQLLEN* lengths = block.indicators[colIdx].data();
+                const bool isVariable = reader.kind == CellKind::Text || reader.kind == CellKind::Binary;
+                // Text needs room for its terminator; binary fills its cell exactly.
+                const std::size_t room =
+                    reader.kind == CellKind::Text ? reader.cellBytes - sizeof(SQLWCHAR) : reader.cellBytes;
+                for (std::size_t rowIdx = 0; rowIdx < block.rows; ++rowIdx) {
+                    const SQLLEN length = lengths[rowIdx];
+                    if (length == SQL_NULL_DATA) {
+                        column.AppendNull();
+                        continue;
+                    }
+                    if (isVariable && (length == SQL_NO_TOTAL || static_cast<std::size_t>(length) > room)) {
+                        throw vb::Error(vb::kErrAdoProvider,
+                                        "SQL 语句执行失败：字段“" + store->Info(colIdx).name +
+                                            "”的值超过了数据库报告的长度 " +
+                                            std::to_string(store->Info(colIdx).definedSize));
+                    }
+                    AppendCell(column, reader, cells + rowIdx * reader.cellBytes, length, scratch);
+                }
+            }
+        };
+        BlockPipeline<FetchBlock> pipeline(convert);
+        FetchBlock block;
         while (true) {
+            bind(block);
+            block.rows = 0;
             fetched = 0;
             const SQLRETURN rc = SQLFetch(stmt);
             if (rc == SQL_NO_DATA) {
@@ -370,32 +425,19 @@ std::shared_ptr<RowStore> ReadRows(SQLHSTMT stmt, SQLSMALLINT colCount, const Re
             if (!Succeeded(rc)) {
                 fail(SQL_HANDLE_STMT, stmt);
             }
-            const std::size_t rows = isBlockFetch ? static_cast<std::size_t>(fetched) : 1;
-            for (std::size_t colIdx = 0; colIdx < readers.size(); ++colIdx) {
-                const ColumnReader& reader = readers[colIdx];
-                Column& column = store->ColumnAt(colIdx);
-                for (std::size_t rowIdx = 0; rowIdx < rows; ++rowIdx) {
-                    const SQLLEN length = reader.indicators[rowIdx];
-                    if (length == SQL_NULL_DATA) {
-                        column.AppendNull();
-                        continue;
-                    }
-                    const bool isVariable = reader.kind == CellKind::Text || reader.kind == CellKind::Binary;
-                    // Text needs room for its terminator; binary fills its cell exactly.
-                    const std::size_t room = reader.kind == CellKind::Text
-                                                 ? reader.cellBytes - sizeof(SQLWCHAR)
-                                                 : reader.cellBytes;
-                    if (isVariable && (length == SQL_NO_TOTAL || static_cast<std::size_t>(length) > room)) {
-                        throw vb::Error(vb::kErrAdoProvider,
-                                        "SQL 语句执行失败：字段“" + store->Info(colIdx).name +
-                                            "”的值超过了数据库报告的长度 " +
-                                            std::to_string(store->Info(colIdx).definedSize));
-                    }
-                    AppendCell(column, reader, reader.buffer.data() + rowIdx * reader.cellBytes, length,
-                               scratch);
-                }
+            if (!isBlockFetch) {
+                block.rows = 1;
+                convert(block);
+                continue;
             }
+            block.rows = static_cast<std::size_t>(fetched);
+            // A short block is the last: a small result (the catalogue's) never starts the thread.
+            if (block.rows < arraySize) {
+                break;
+            }
+            pipeline.Push(block);
         }
+        pipeline.Finish(block);
         SQLFreeStmt(stmt, SQL_UNBIND);
         // Back to single rows: the same handle may read another result after SQLMoreResults.
         SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(SQLULEN{1}), 0);

@@ -306,7 +306,8 @@ int main(int argc, char** argv) {
         };
         if (isBatch) {
             const vondrel::batch::ExportResult result = vondrel::batch::ExportReport(
-                prepareHost, *options.report, options.batch, services->ApplicationFolder());
+                prepareHost, *options.report, options.batch, services->ApplicationFolder(),
+                QV_GridPrint::PluginRegistry::Instance());
             // The window's message boxes with their titles, for scripts to read.
             for (const vondrel::batch::ExportMessage& message : result.messages) {
                 std::cerr << "[" << (message.title.empty() ? "vondrel-host" : message.title) << "] "
