@@ -520,7 +520,7 @@ struct PdfWriter::Impl {
 
     EmbeddedFace* FontOf(const QRawFont& raw);
     DrawnFace& FaceOf(const PagePlan& plan, std::uint32_t index);
-    const std::vector<FallbackGlyph>& FallbackOf(DrawnFace& face, char32_t ch);
+    const std::vector<FallbackGlyph>& FallbackOf(std::uint32_t font, char32_t ch);
 
     void DrawRun(const PagePlan& plan, const TextRun& run);
     void DrawGlyph(EmbeddedFace& font, double size, quint32 gid, char32_t ch, double x, double y,
@@ -548,7 +548,7 @@ struct PdfWriter::Impl {
     std::vector<DrawnFace> faces;
     std::unordered_map<std::string, std::unique_ptr<EmbeddedFace>> fonts;
     std::vector<EmbeddedFace*> fontOrder;
-    std::map<std::pair<const DrawnFace*, char32_t>, std::vector<FallbackGlyph>> fallbacks;
+    std::map<std::pair<std::uint32_t, char32_t>, std::vector<FallbackGlyph>> fallbacks; // by plan font
     QList<quint32> glyphs;
     std::vector<double> advances;
 
@@ -689,8 +689,9 @@ DrawnFace& PdfWriter::Impl::FaceOf(const PagePlan& plan, std::uint32_t index) {
     return faces[index];
 }
 
-const std::vector<FallbackGlyph>& PdfWriter::Impl::FallbackOf(DrawnFace& face, char32_t ch) {
-    const auto key = std::make_pair(static_cast<const DrawnFace*>(&face), ch);
+const std::vector<FallbackGlyph>& PdfWriter::Impl::FallbackOf(std::uint32_t font, char32_t ch) {
+    const auto key = std::make_pair(font, ch);
+    const DrawnFace& face = faces[font];
     if (const auto known = fallbacks.find(key); known != fallbacks.end()) {
         return known->second;
     }
@@ -853,7 +854,7 @@ void PdfWriter::Impl::DrawRun(const PagePlan& plan, const TextRun& run) {
             DrawGlyph(*face.font, face.size, gid, ch, x, run.baseline, face, run.colour);
         } else if (ch != ' ') {
             bool first = true;
-            for (const FallbackGlyph& glyph : FallbackOf(face, ch)) {
+            for (const FallbackGlyph& glyph : FallbackOf(run.font, ch)) {
                 if (glyph.font != nullptr) {
                     DrawnFace look = face;
                     look.embolden = false;
