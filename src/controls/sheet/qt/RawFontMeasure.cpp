@@ -14,36 +14,6 @@
 
 namespace sheet::qt {
 
-namespace {
-
-char32_t DecodeAt(std::string_view text, std::size_t at, std::size_t length) {
-    const auto byte = [&text](std::size_t index) {
-        return static_cast<unsigned char>(text[index]);
-    };
-    switch (length) {
-    case 2:
-        return ((byte(at) & 0x1Fu) << 6) | (byte(at + 1) & 0x3Fu);
-    case 3:
-        return ((byte(at) & 0x0Fu) << 12) | ((byte(at + 1) & 0x3Fu) << 6) | (byte(at + 2) & 0x3Fu);
-    case 4:
-        return ((byte(at) & 0x07u) << 18) | ((byte(at + 1) & 0x3Fu) << 12) | ((byte(at + 2) & 0x3Fu) << 6) |
-               (byte(at + 3) & 0x3Fu);
-    default:
-        return byte(at) < 0x80 ? byte(at) : 0xFFFD;
-    }
-}
-
-// Calls `each` with every character of the UTF-8 text, counted as PagePlan counts them.
-template <typename Each> void ForEachChar(std::string_view text, Each&& each) {
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = Utf8Length(static_cast<unsigned char>(text[at]));
-        each(at + length <= text.size() ? DecodeAt(text, at, length) : char32_t(0xFFFD));
-        at += length;
-    }
-}
-
-} // namespace
-
 RawFontMeasure::RawFontMeasure(double dpi) : m_dpi(dpi), m_device(1, 1, QImage::Format_RGB32) {
     InstallReportFonts();
     const int dotsPerMetre = static_cast<int>(std::lround(dpi / 0.0254));

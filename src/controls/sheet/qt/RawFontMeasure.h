@@ -17,6 +17,33 @@
 
 namespace sheet::qt {
 
+// The code point of the UTF-8 character of `length` bytes at `at` (U+FFFD for a stray byte).
+inline char32_t DecodeUtf8At(std::string_view text, std::size_t at, std::size_t length) {
+    const auto byte = [&text](std::size_t index) {
+        return static_cast<unsigned char>(text[index]);
+    };
+    switch (length) {
+    case 2:
+        return ((byte(at) & 0x1Fu) << 6) | (byte(at + 1) & 0x3Fu);
+    case 3:
+        return ((byte(at) & 0x0Fu) << 12) | ((byte(at + 1) & 0x3Fu) << 6) | (byte(at + 2) & 0x3Fu);
+    case 4:
+        return ((byte(at) & 0x07u) << 18) | ((byte(at + 1) & 0x3Fu) << 12) | ((byte(at + 2) & 0x3Fu) << 6) |
+               (byte(at + 3) & 0x3Fu);
+    default:
+        return byte(at) < 0x80 ? byte(at) : 0xFFFD;
+    }
+}
+
+// Calls `each` with every character of the UTF-8 text, counted as PagePlan counts them.
+template <typename Each> void ForEachChar(std::string_view text, Each&& each) {
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = Utf8Length(static_cast<unsigned char>(text[at]));
+        each(at + length <= text.size() ? DecodeUtf8At(text, at, length) : char32_t(0xFFFD));
+        at += length;
+    }
+}
+
 // Widths of texts as the report's faces draw them on a device of `dpi` dots per inch: glyphs from the
 // face's own character map, and where the face lacks a character, the width of the face Qt falls
 // back to. Needs a QGuiApplication.

@@ -1,15 +1,16 @@
 // SPDX-FileCopyrightText: 2026 Vondrel authors
 // SPDX-License-Identifier: MIT
 //
-// Output of the sheet: printer, PDF and PNG. Each page is painted and handed to the device before
-// the next one is laid out (QPdfWriter writes a page's content at newPage), so memory stays flat
-// however many pages a report has. Files go through a temporary file beside the target and a rename,
-// so a failure never leaves a half-written PDF or PNG under the user's name.
+// Output of the sheet: printer, PDF and PNG. Each page is painted (for a PDF: written) before the
+// next one is laid out, so memory stays flat however many pages a report has. Files go through a
+// temporary file beside the target and a rename, so a failure never leaves a half-written PDF or PNG
+// under the user's name.
 #include "controls/sheet/qt/SheetPrinter.h"
 
 #include "controls/sheet/ReplaceFile.h"
 #include "controls/sheet/SheetPages.h"
 #include "controls/sheet/TempFile_p.h"
+#include "controls/sheet/qt/PdfWriter_p.h"
 #include "controls/sheet/qt/SheetPainter_p.h"
 
 #include <cerrno>
@@ -19,13 +20,11 @@
 #include <unistd.h>
 
 #include <QBuffer>
-#include <QFile>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageRanges>
 #include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrinter>
 
 namespace sheet::qt {
@@ -45,14 +44,6 @@ constexpr PaperId kPapers[] = {
     {Paper::B4, QPageSize::B4},       {Paper::B5, QPageSize::B5}, {Paper::Letter, QPageSize::Letter},
     {Paper::Legal, QPageSize::Legal},
 };
-
-bool EndsWithPdfTrailer(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly) || file.size() < 16 || !file.seek(file.size() - 16)) {
-        return false;
-    }
-    return file.read(16).trimmed().endsWith("%%EOF");
-}
 
 // Pages `first`..`last` (0-based) through a painter already begun on a paged device.
 template <typename NextPage>
@@ -156,28 +147,22 @@ bool ExportPdf(const SheetDocument& doc, const std::string& path, std::string& e
         error = WriteFailureMessage("无法创建文件", path, errno);
         return false;
     }
-    temp.Close(); // QPdfWriter opens the file by its name
-    bool ok = false;
+    const QPageLayout layout = PageLayoutOf(doc.GetPageSetup());
+    const QRectF paintRect = layout.paintRect(QPageLayout::Point);
+    const SheetPages pages(doc, PageFrame{paintRect.width(), paintRect.height()});
+    PdfWriter writer(temp.Fd(), layout, kPdfDpi);
+    bool ok = true;
     {
-        QPdfWriter writer(QString::fromStdString(temp.TempPath()));
-        writer.setResolution(kPdfDpi);
-        writer.setCreator(QStringLiteral("Vondrel"));
-        writer.setTitle(QString::fromStdString(doc.Title()));
-        writer.setPageLayout(PageLayoutOf(doc.GetPageSetup()));
-        const QRectF paintRect = writer.pageLayout().paintRect(QPageLayout::Point);
-        const SheetPages pages(doc, PageFrame{paintRect.width(), paintRect.height()});
-        QPainter painter;
-        if (painter.begin(&writer)) {
-            const bool painted =
-                PaintPages(doc, pages, painter, AllPages(pages), [&writer] { return writer.newPage(); });
-            ok = painter.end() && painted;
+        PlanAhead plans(doc, pages, kPdfDpi, AllPages(pages));
+        for (int page = 0; ok && page < pages.PageCount(); ++page) {
+            ok = writer.AddPage(plans.Next());
         }
     }
-    // QPdfWriter reports a full disk only through an empty or short file, and its last buffered bytes
-    // go out unchecked when it closes: only a file that ends in the trailer is whole.
-    if (!ok || !EndsWithPdfTrailer(temp.TempPath())) {
-        // QPdfWriter does not tell why; a full disk is what cuts a PDF short in practice.
-        error = "写入文件失败“" + path + "”：PDF文件没有写完整（磁盘可能已满）";
+    ok = ok && writer.Finish(doc.Title());
+    if (!ok) {
+        error = writer.FailureErrno() != 0
+                    ? WriteFailureMessage("写入文件失败", path, writer.FailureErrno())
+                    : "写入文件失败“" + path + "”：无法嵌入字体“" + writer.FailedFace() + "”";
         return false;
     }
     if (const int err = temp.Commit(); err != 0) {
