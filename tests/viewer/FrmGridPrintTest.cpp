@@ -6,24 +6,15 @@
 // of the master list, the selector following it, and the child-report path through stored procedures.
 #include "viewer/frmGridPrint.h"
 
+#include "ReportWindowFixture.h"
 #include "SalesTemplate.h"
-#include "ScriptedReport.h"
-#include "catalogue/ModGridPrint.h"
-#include "plugin/PluginRegistry.h"
-#include "support/DbFixture.h"
 #include "support/GridRows.h"
-#include "support/ScriptedServices.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 using QV_GridPrint::frmGridPrint;
 using vondrel::test::Backend;
 using vondrel::test::ReportScript;
-using vondrel::test::ScriptedReport;
-using vondrel::test::ScriptedServices;
-using vondrel::test::TestDatabase;
 
 namespace {
 
@@ -50,33 +41,23 @@ CREATE FUNCTION sp_detail(pfrom TEXT, pto TEXT, pname VARCHAR) RETURNS TABLE(id 
   amount DECIMAL(18,2)) LANGUAGE sql AS $$ SELECT s.id, s.name, s.amount FROM sales s WHERE s.name = pname ORDER BY s.id $$;
 )sql";
 
-class ReportWindow : public ::testing::TestWithParam<Backend> {
+class ReportWindow : public vondrel::test::ReportWindowTest {
 protected:
     void SetUp() override {
-        m_db = std::make_unique<TestDatabase>(GetParam());
-        VONDREL_REQUIRE_DATABASE(*m_db);
-        m_db->Exec(kData);
+        SetUpReport(kData, "sales.cll", "vondrel-window");
+        if (IsSkipped()) {
+            return;
+        }
         m_db->Exec(GetParam() == Backend::Sqlite ? kSqliteProcedures : kPostgresProcedures);
-        m_host = std::make_unique<QV_GridPrint::clsGridPrint>(m_services);
-        m_host->set_cnn(m_db->Connection());
-        m_host->rptName = "销售日报";
-        m_host->ClsName = "Test.Scripted";
-        m_host->FmtFileName = "sales.cll";
-        m_folder = std::filesystem::temp_directory_path() / ("vondrel-window-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(m_folder);
         vondrel::test::WriteSalesTemplate(m_folder / "sales.cll");
         vondrel::test::WriteTemplateWithMarkers(m_folder / "noend.cll", -1);
         vondrel::test::WriteTemplateWithMarkers(m_folder / "short.cll", 2);
-        m_services->SetApplicationFolder(m_folder);
         m_host->HeadHeight = 1200;
-        m_host->mMove = true;
-        QV_GridPrint::modGridPrint::bMxMode = false;
     }
 
-    // Registers the script under the host's class name and opens a window on it.
+    // Opens a window on a plug-in that follows the script.
     frmGridPrint& Open(const ReportScript& script) {
-        m_registry.Register("Test.Scripted",
-                            [this, script] { return std::make_unique<ScriptedReport>(script, m_log); });
+        Register(script);
         m_window = std::make_unique<frmGridPrint>(*m_host, *m_services, *m_services, m_registry);
         m_window->SetCloseHandler([this] { ++m_closes; });
         return *m_window;
@@ -84,34 +65,7 @@ protected:
 
     std::vector<std::string> GridRows() { return vondrel::test::GridRows(m_window->Grid()); }
 
-    std::vector<std::string> TakeLog() {
-        std::vector<std::string> taken;
-        taken.swap(m_log);
-        return taken;
-    }
-
-    std::vector<std::pair<std::string, std::string>> Messages() {
-        std::vector<std::pair<std::string, std::string>> texts;
-        for (const ui::Message& message : m_services->TakeMessages()) {
-            texts.emplace_back(message.text, message.title);
-        }
-        return texts;
-    }
-
-    std::shared_ptr<ScriptedServices> m_services = std::make_shared<ScriptedServices>();
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<QV_GridPrint::clsGridPrint> m_host;
-    QV_GridPrint::PluginRegistry m_registry;
-    std::unique_ptr<frmGridPrint> m_window;
-    std::vector<std::string> m_log;
     int m_closes = 0;
-    std::filesystem::path m_folder;
-
-    void TearDown() override {
-        if (!m_folder.empty()) {
-            std::filesystem::remove_all(m_folder);
-        }
-    }
 };
 
 using Log = std::vector<std::string>;
@@ -208,8 +162,7 @@ TEST_P(ReportWindow, MalformedParameterItemIsNamedAndTheWindowKeepsItsParameters
     ASSERT_TRUE(window.bOK);
     ReportScript broken;
     broken.params = {"2024-03-01/开始日期", "没有斜杠的参数"};
-    m_registry.Register("Test.Scripted",
-                        [this, broken] { return std::make_unique<ScriptedReport>(broken, m_log); });
+    Register(broken);
     window.ToolbarClick("regetdata"); // fixed columns: the same plug-in asks again...
     window.bColsChange = true;
     window.ToolbarClick("regetdata"); // ...changing columns: a new one, with the broken parameters

@@ -5,14 +5,11 @@
 // sheet each one hands over (rebuilt from the grid first), the page set-up held across rebuilds, the
 // export dialog and each of its file types read back, Cancel, a folder that cannot be written, and the
 // parameter line's labels.
-#include "ScriptedReport.h"
-#include "catalogue/ModGridPrint.h"
+#include "ReportWindowFixture.h"
 #include "controls/sheet/SheetDump.h"
-#include "plugin/PluginRegistry.h"
+#include "controls/sheet/SheetSamples.h"
 #include "printsheet/ExportFormats.h"
-#include "support/DbFixture.h"
 #include "support/FileNames.h"
-#include "support/ScriptedServices.h"
 #include "support/Shell.h"
 #include "ui/qt/QtServices.h"
 #include "vb/DateTime.h"
@@ -28,11 +25,10 @@
 #include <unistd.h>
 
 using QV_GridPrint::frmGridPrint;
+using sheet::test::FolderEntries;
 using vondrel::test::Backend;
 using vondrel::test::ReportScript;
-using vondrel::test::ScriptedReport;
 using vondrel::test::ScriptedServices;
-using vondrel::test::TestDatabase;
 using Kind = ScriptedServices::OutputCall::Kind;
 
 namespace {
@@ -134,43 +130,25 @@ std::string RunPython(const std::string& script, const std::filesystem::path& fi
                                      "' 2>&1");
 }
 
-std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-class PrintCommands : public ::testing::TestWithParam<Backend> {
+class PrintCommands : public vondrel::test::ReportWindowTest {
 protected:
     void SetUp() override {
-        m_db = std::make_unique<TestDatabase>(GetParam());
-        VONDREL_REQUIRE_DATABASE(*m_db);
-        m_db->Exec(kData);
-        m_host = std::make_unique<QV_GridPrint::clsGridPrint>(m_services);
-        m_host->set_cnn(m_db->Connection());
-        m_host->rptName = "销售日报";
-        m_host->ClsName = "Test.Scripted";
-        m_host->FmtFileName = "print.cll";
+        SetUpReport(kData, "print.cll", "vondrel-print");
+        if (IsSkipped()) {
+            return;
+        }
         m_host->HeadHeight = 1500;
-        m_host->mMove = true;
         m_host->set_rsLogin(Login());
-        m_folder = std::filesystem::temp_directory_path() / ("vondrel-print-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(m_folder);
         std::filesystem::create_directories(m_folder / "out");
         WritePrintTemplate(m_folder / "print.cll");
-        m_services->SetApplicationFolder(m_folder);
-        QV_GridPrint::modGridPrint::bMxMode = false;
     }
 
     void TearDown() override {
         if (!m_folder.empty()) {
             std::filesystem::permissions(m_folder / "out", std::filesystem::perms::owner_all,
                                          std::filesystem::perm_options::add);
-            std::filesystem::remove_all(m_folder);
         }
+        ReportWindowTest::TearDown();
     }
 
     static std::shared_ptr<ado::Recordset> Login() {
@@ -185,8 +163,7 @@ protected:
     }
 
     frmGridPrint& Open(const ReportScript& script = {}) {
-        m_registry.Register("Test.Scripted",
-                            [this, script] { return std::make_unique<ScriptedReport>(script, m_log); });
+        Register(script);
         m_window = std::make_unique<frmGridPrint>(*m_host, m_watched, *m_services, m_registry);
         m_window->SetTodayProvider([] { return vb::MakeDate({2024, 3, 5, 0, 0, 0}); });
         m_window->Load();
@@ -194,22 +171,7 @@ protected:
         return *m_window;
     }
 
-    std::vector<std::pair<std::string, std::string>> Messages() {
-        std::vector<std::pair<std::string, std::string>> texts;
-        for (const ui::Message& message : m_services->TakeMessages()) {
-            texts.emplace_back(message.text, message.title);
-        }
-        return texts;
-    }
-
-    std::shared_ptr<ScriptedServices> m_services = std::make_shared<ScriptedServices>();
     WatchedServices m_watched{*m_services};
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<QV_GridPrint::clsGridPrint> m_host;
-    QV_GridPrint::PluginRegistry m_registry;
-    std::unique_ptr<frmGridPrint> m_window;
-    std::vector<std::string> m_log;
-    std::filesystem::path m_folder;
 };
 
 // The rebuilt print sheet of the four sales: title fields, header, data rows with the totals row in
@@ -345,7 +307,7 @@ TEST_P(PrintCommands, ExportAsSheetDocumentWhateverTheExtension) {
     EXPECT_EQ(sheet::DumpSheet(reopened, 0, 0, 2, reopened.SheetRowCount() - 1), kPrintedRows);
     EXPECT_EQ(sheet::DumpSheet(reopened), sheet::DumpSheet(window.PrintSheet()));
     EXPECT_EQ(onDiskAtMessage, sheet::DumpSheet(window.PrintSheet()));
-    EXPECT_EQ(FilesIn(m_folder / "out"), std::vector<std::string>{"三月.xls"});
+    EXPECT_EQ(FolderEntries(m_folder / "out"), std::vector<std::string>{"三月.xls"});
     EXPECT_EQ(m_services->BusyDepth(), 0);
 }
 
@@ -404,7 +366,7 @@ TEST_P(PrintCommands, EachFileTypeWritesItsFileAndGivesABareNameItsExtension) {
         EXPECT_EQ(Messages(),
                   (std::vector<std::pair<std::string, std::string>>{{"引出[销售日报]成功", "Qovira提示"}}));
         EXPECT_EQ(window.LastExport(), QV_GridPrint::ExportResult::Written);
-        ASSERT_EQ(FilesIn(out), std::vector<std::string>{c.written});
+        ASSERT_EQ(FolderEntries(out), std::vector<std::string>{c.written});
         const std::filesystem::path file = out / c.written;
         const std::string extension = file.extension().string();
         if (extension == ".cll") {
@@ -428,7 +390,7 @@ TEST_P(PrintCommands, EachFileTypeWritesItsFileAndGivesABareNameItsExtension) {
     m_services->ScriptSaveFile(ui::SaveFileChoice{(out / "三月.dat").string(), 3});
     window.ToolbarClick("dc");
     EXPECT_EQ(Messages().size(), 1U);
-    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"三月.dat", "三月.pdf"}));
+    EXPECT_EQ(FolderEntries(out), (std::vector<std::string>{"三月.dat", "三月.pdf"}));
 }
 
 TEST_P(PrintCommands, CancelWritesNothingAndShowsNothing) {
@@ -436,7 +398,7 @@ TEST_P(PrintCommands, CancelWritesNothingAndShowsNothing) {
     m_services->ScriptSaveFile(std::nullopt);
     window.ToolbarClick("dc");
     EXPECT_TRUE(Messages().empty());
-    EXPECT_TRUE(FilesIn(m_folder / "out").empty());
+    EXPECT_TRUE(FolderEntries(m_folder / "out").empty());
     // The sheet was rebuilt before the dialog: the template's "end" marker is gone.
     EXPECT_EQ(window.PrintSheet().SheetRowCount(), 12);
 }
@@ -459,7 +421,7 @@ TEST_P(PrintCommands, AFolderThatCannotBeWrittenIsNamedAndLeavesNoFile) {
         EXPECT_EQ(messages[0].title, "Qovira提示");
         EXPECT_EQ(messages[0].text, "引出[销售日报]失败，文件没有写成：\n" + file + "\n原因：没有在文件夹“" +
                                         out.string() + "”中写文件的权限");
-        EXPECT_TRUE(FilesIn(out).empty());
+        EXPECT_TRUE(FolderEntries(out).empty());
     }
 }
 
@@ -485,14 +447,14 @@ TEST_P(PrintCommands, NamesUpToTheFileSystemLimitAreWrittenAndOneByteMoreIsRefus
             if (bytes <= 255) {
                 EXPECT_EQ(messages[0].text, "引出[销售日报]成功");
                 EXPECT_EQ(window.LastExport(), QV_GridPrint::ExportResult::Written);
-                EXPECT_EQ(FilesIn(out), std::vector<std::string>{name});
+                EXPECT_EQ(FolderEntries(out), std::vector<std::string>{name});
             } else {
                 EXPECT_NE(
                     messages[0].text.find("原因：无法创建文件“" + (out / name).string() + "”：文件名太长"),
                     std::string::npos)
                     << messages[0].text;
                 EXPECT_EQ(window.LastExport(), QV_GridPrint::ExportResult::Failed);
-                EXPECT_TRUE(FilesIn(out).empty());
+                EXPECT_TRUE(FolderEntries(out).empty());
             }
         }
     }

@@ -29,10 +29,6 @@ namespace {
 using vondrel::test::ReportScript;
 using vondrel::test::ScriptedReport;
 
-std::string RunShell(const std::string& command) {
-    return vondrel::test::RunCommand(command);
-}
-
 std::size_t Count(const std::string& text, const std::string& what) {
     std::size_t count = 0;
     for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) {
@@ -137,8 +133,9 @@ TEST(PrintPagesWindow, DemoReportPrintsItsHeaderAndPageLineOnEveryPage) {
         ASSERT_TRUE(sheet::qt::RenderPagePng(printed, page, 72,
                                              out + "/demo-print-page" + std::to_string(page) + ".png", error))
             << error;
-        const std::string text = RunShell("pdftotext -layout -f " + std::to_string(page) + " -l " +
-                                          std::to_string(page) + " '" + pdf + "' - 2>/dev/null");
+        const std::string text =
+            vondrel::test::RunCommand("pdftotext -layout -f " + std::to_string(page) + " -l " +
+                                      std::to_string(page) + " '" + pdf + "' - 2>/dev/null");
         EXPECT_EQ(Count(text, "销售日报"), 1U);
         EXPECT_EQ(Count(text, "结束日期:2024-03-31"), 1U) << "the title field &P1";
         EXPECT_EQ(Count(text, "销售情况"), 1U) << "the header repeats";

@@ -22,18 +22,16 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-#include <set>
 #include <string>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
-#include <QGuiApplication>
-
 namespace sheet {
 namespace {
 
+using test::FolderEntries;
 using test::ReadFile;
 using test::TempDir;
 
@@ -91,15 +89,6 @@ SheetDocument Report() {
     return doc;
 }
 
-std::set<std::string> Entries(const std::filesystem::path& folder) {
-    std::set<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
-
 bool HasChinese(const std::string& text) {
     // Every CJK unified ideograph is a three-byte UTF-8 sequence led by 0xE4..0xE9.
     for (unsigned char c : text) {
@@ -134,19 +123,6 @@ private:
     bool m_mounted = false;
 };
 
-class ExportFaultTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_controls_sheet_qt";
-        static char* argv[] = {name, nullptr};
-        // Never destroyed: tearing Qt down among the static destructors at exit crashes the process.
-        if (QGuiApplication::instance() == nullptr) {
-            new QGuiApplication(argc, argv);
-        }
-    }
-};
-
 // The reason after "：" is Chinese: before, rarer failures kept the system's English text.
 bool ReasonIsChinese(const std::string& message) {
     const std::size_t colon = message.rfind("：");
@@ -160,7 +136,7 @@ struct FaultCase {
     Fault fault;
 };
 
-TEST_F(ExportFaultTest, EveryWriterRefusesCleanlyAndKeepsTheEarlierFile) {
+TEST(ExportFaultTest, EveryWriterRefusesCleanlyAndKeepsTheEarlierFile) {
     const SheetDocument doc = Report();
     const std::string before = "an earlier file of that name";
     const FaultCase faults[] = {
@@ -202,7 +178,7 @@ TEST_F(ExportFaultTest, EveryWriterRefusesCleanlyAndKeepsTheEarlierFile) {
                 limited = true;
             }
             const std::string path = (folder / (std::string("报表") + writer.extension)).string();
-            const std::set<std::string> entriesBefore = Entries(folder);
+            const std::vector<std::string> entriesBefore = FolderEntries(folder);
             std::string message;
             const bool written = writer.write(doc, path, message);
             if (limited) {
@@ -213,7 +189,7 @@ TEST_F(ExportFaultTest, EveryWriterRefusesCleanlyAndKeepsTheEarlierFile) {
             EXPECT_FALSE(written);
             EXPECT_NE(message.find(path), std::string::npos) << message;
             EXPECT_TRUE(ReasonIsChinese(message)) << "the reason is not in Chinese: " << message;
-            EXPECT_EQ(Entries(folder), entriesBefore) << "a temporary or partial file was left";
+            EXPECT_EQ(FolderEntries(folder), entriesBefore) << "a temporary or partial file was left";
             if (c.fault != Fault::MissingFolder) {
                 EXPECT_EQ(ReadFile(path), before) << "the earlier file changed";
             }
@@ -221,7 +197,7 @@ TEST_F(ExportFaultTest, EveryWriterRefusesCleanlyAndKeepsTheEarlierFile) {
     }
 }
 
-TEST_F(ExportFaultTest, UnusualFileNamesAreWrittenAsGiven) {
+TEST(ExportFaultTest, UnusualFileNamesAreWrittenAsGiven) {
     SheetDocument doc;
     doc.Resize(3, 4);
     doc.SetCellText(0, 0, "名称");
@@ -242,7 +218,7 @@ TEST_F(ExportFaultTest, UnusualFileNamesAreWrittenAsGiven) {
             const std::string file = name + writer.extension;
             std::string message;
             EXPECT_TRUE(writer.write(doc, dir.File(file), message)) << message;
-            EXPECT_EQ(Entries(dir.Path()), std::set<std::string>{file});
+            EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{file});
             EXPECT_GT(ReadFile(dir.File(file)).size(), 16u);
         }
     }
@@ -251,7 +227,7 @@ TEST_F(ExportFaultTest, UnusualFileNamesAreWrittenAsGiven) {
 // The longest names the file system allows are written; one byte more is refused in Chinese. Before,
 // the temporary name added a suffix to the whole name, so a legal 245-byte name already failed with
 // "File name too long" and a 255-byte one could never be written.
-TEST_F(ExportFaultTest, NamesUpToTheFileSystemLimitAreWritten) {
+TEST(ExportFaultTest, NamesUpToTheFileSystemLimitAreWritten) {
     SheetDocument doc;
     doc.Resize(2, 2);
     doc.SetCellText(0, 0, "名称");
@@ -270,9 +246,9 @@ TEST_F(ExportFaultTest, NamesUpToTheFileSystemLimitAreWritten) {
             const bool written = writer.write(doc, dir.File(file), message);
             EXPECT_EQ(written, c.isLegal) << message;
             if (c.isLegal) {
-                EXPECT_EQ(Entries(dir.Path()), std::set<std::string>{file});
+                EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{file});
             } else {
-                EXPECT_TRUE(Entries(dir.Path()).empty()) << "a temporary file was left";
+                EXPECT_TRUE(FolderEntries(dir.Path()).empty()) << "a temporary file was left";
                 EXPECT_NE(message.find("文件名太长"), std::string::npos) << message;
             }
         }

@@ -29,10 +29,6 @@ ToolRun Render(const test::TempDir& dir, const std::string& args) {
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadFile(out)};
 }
 
-std::string Shell(const std::string& command) {
-    return vondrel::test::RunCommand(command + " 2>/dev/null");
-}
-
 TEST(RenderCommandTest, WritesWhatThePrintLooksLike) {
     test::TempDir dir;
     const std::string demo = std::string(VONDREL_SOURCE_DIR) + "/demo/templates/销售日报.cll";
@@ -40,7 +36,7 @@ TEST(RenderCommandTest, WritesWhatThePrintLooksLike) {
     ToolRun run = Render(dir, demo + " " + pdf);
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("已写入 " + pdf + "：1 页"), std::string::npos) << run.output;
-    const std::string text = Shell("pdftotext '" + pdf + "' -");
+    const std::string text = vondrel::test::RunCommand("pdftotext '" + pdf + "' - 2>/dev/null");
     for (const char* shown : {"销售日报", "客户与商品", "数量与金额", "第1页共1页", "Qovira有限公司"}) {
         EXPECT_NE(text.find(shown), std::string::npos) << shown << "\n" << text;
     }

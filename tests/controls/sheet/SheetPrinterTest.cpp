@@ -21,7 +21,6 @@
 #include <string>
 #include <sys/stat.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageRanges>
@@ -35,22 +34,6 @@ using test::ReadFile;
 using test::TempDir;
 
 constexpr int kDataRows = 100; // 40 rows a page under the four title rows: pages of 40, 40, 20
-
-class SheetPrinterTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_controls_sheet_qt";
-        static char* argv[] = {name, nullptr};
-        if (QGuiApplication::instance() == nullptr) {
-            s_app = std::make_unique<QGuiApplication>(argc, argv);
-        }
-    }
-    // Before static destruction: Qt's own globals are gone by then.
-    static void TearDownTestSuite() { s_app.reset(); }
-    static std::unique_ptr<QGuiApplication> s_app;
-};
-std::unique_ptr<QGuiApplication> SheetPrinterTest::s_app;
 
 // Standard output of a shell command; `ok` false when it failed.
 std::string RunShell(const std::string& command, bool* ok = nullptr) {
@@ -155,7 +138,7 @@ SheetDocument Report() {
     return doc;
 }
 
-TEST_F(SheetPrinterTest, ReportFontsAreTheDerivedFaces) {
+TEST(SheetPrinterTest, ReportFontsAreTheDerivedFaces) {
     // ./dev setup installs them; without them PDFs extract 月 as U+2F49 (checked below).
     EXPECT_EQ(ResolvedFamily("宋体"), "Vondrel Song");
     EXPECT_EQ(ResolvedFamily("SimSun"), "Vondrel Song");
@@ -163,7 +146,7 @@ TEST_F(SheetPrinterTest, ReportFontsAreTheDerivedFaces) {
     EXPECT_EQ(ResolvedFamily("微软雅黑"), "Vondrel Hei");
 }
 
-TEST_F(SheetPrinterTest, PdfPagesExtractAsWrittenWithHeadersAndPageLine) {
+TEST(SheetPrinterTest, PdfPagesExtractAsWrittenWithHeadersAndPageLine) {
     TempDir dir;
     const std::string pdf = dir.File("月报.pdf");
     const SheetDocument doc = Report();
@@ -230,7 +213,7 @@ TEST_F(SheetPrinterTest, PdfPagesExtractAsWrittenWithHeadersAndPageLine) {
 // running over the title columns and on into the body are printed once each, whole, not once per part.
 // Without the fix, on the pages across (where the body does not follow the titles in the sheet) the
 // title printed twice, each copy cut to its part: expected 1 "人民日报社一月销售月报表", got 0.
-TEST_F(SheetPrinterTest, BlocksOverTitleColumnsAndBodyPrintOnce) {
+TEST(SheetPrinterTest, BlocksOverTitleColumnsAndBodyPrintOnce) {
     struct Case {
         const char* name;
         int bodyWidthPx; // of columns 2..4
@@ -360,7 +343,7 @@ int InkWithoutPartner(const QImage& a, const QImage& b) {
 // and dashes land where the plan puts them on any paper. A faithful page leaves no pixel without
 // partner at 200 dpi; one missing 10 pt hanzi leaves 70, a dotted pen drawn 2 on 1 off 127, a
 // slant the wrong way or a glyph width off by a 400th of a point thousands.
-TEST_F(SheetPrinterTest, PdfPageLooksAsThePainterDrawsIt) {
+TEST(SheetPrinterTest, PdfPageLooksAsThePainterDrawsIt) {
     const PaperCase cases[] = {
         {"A4 portrait", Paper::A4, false, 19, 25, 19, 25},
         {"A3 landscape, uneven margins", Paper::A3, true, 31.5, 12, 8, 40},
@@ -437,7 +420,7 @@ TEST_F(SheetPrinterTest, PdfPageLooksAsThePainterDrawsIt) {
     }
 }
 
-TEST_F(SheetPrinterTest, PngPagesForAPersonToLookAt) {
+TEST(SheetPrinterTest, PngPagesForAPersonToLookAt) {
     const std::filesystem::path out = std::filesystem::path(VONDREL_TEST_OUTPUT_DIR) / "sheet-pages";
     std::filesystem::create_directories(out);
     const SheetDocument doc = Report();
@@ -472,7 +455,7 @@ TEST_F(SheetPrinterTest, PngPagesForAPersonToLookAt) {
     EXPECT_TRUE(std::filesystem::exists(out / "pdftoppm-3.png"));
 }
 
-TEST_F(SheetPrinterTest, TooWideNumbersShowHashesAndTextsLoseWholeGlyphs) {
+TEST(SheetPrinterTest, TooWideNumbersShowHashesAndTextsLoseWholeGlyphs) {
     TempDir dir;
     SheetDocument doc;
     doc.Resize(3, 1);
@@ -495,7 +478,7 @@ TEST_F(SheetPrinterTest, TooWideNumbersShowHashesAndTextsLoseWholeGlyphs) {
     EXPECT_NE(text.find("右邻"), std::string::npos) << text;
 }
 
-TEST_F(SheetPrinterTest, PrinterPrintsItsPageRangeOnly) {
+TEST(SheetPrinterTest, PrinterPrintsItsPageRangeOnly) {
     TempDir dir;
     const SheetDocument doc = Report();
     QPrinter printer(QPrinter::HighResolution);
@@ -527,7 +510,7 @@ TEST_F(SheetPrinterTest, PrinterPrintsItsPageRangeOnly) {
     EXPECT_EQ(error, "所选的页码范围内没有可打印的页：报表共3页");
 }
 
-TEST_F(SheetPrinterTest, FailedWritesLeaveNoFile) {
+TEST(SheetPrinterTest, FailedWritesLeaveNoFile) {
     TempDir dir;
     const SheetDocument doc = Report();
     std::string error;
@@ -564,7 +547,7 @@ TEST_F(SheetPrinterTest, FailedWritesLeaveNoFile) {
     EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
 }
 
-TEST_F(SheetPrinterTest, PageLayoutRoundTrip) {
+TEST(SheetPrinterTest, PageLayoutRoundTrip) {
     const PaperCase cases[] = {
         {"A4 portrait default margins", Paper::A4, false, 19, 25, 19, 25},
         {"A3 landscape, uneven margins", Paper::A3, true, 10, 20, 30, 40},

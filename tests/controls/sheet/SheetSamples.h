@@ -4,11 +4,13 @@
 
 #include "controls/sheet/SheetDocument.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace sheet::test {
 
@@ -96,6 +98,17 @@ inline std::string ReadFile(const std::string& path) {
         std::fclose(f);
     }
     return data;
+}
+
+// The names in a folder, sorted; none when it cannot be read.
+inline std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // Runs a Python script with the system interpreter (the one that has openpyxl; the first python3

@@ -17,6 +17,7 @@
 namespace sheet {
 namespace {
 
+using test::FolderEntries;
 using test::ReadFile;
 using test::RunPython;
 using test::TempDir;
@@ -445,16 +446,6 @@ for r in range(s.nrows):
     ASSERT_TRUE(ok) << seen;
     // The pair would need units 32,767 and 32,768: it is left out whole.
     EXPECT_EQ(seen, "32767 a a\n32767 b b\n32766 c c\n32767 长 长\n");
-}
-
-std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // A disk that fills up at any point of the write: in the cell records before the first flush, at the
