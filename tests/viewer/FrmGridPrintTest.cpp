@@ -18,14 +18,6 @@ using vondrel::test::ReportScript;
 
 namespace {
 
-constexpr const char* kData = R"sql(
-CREATE TABLE sales (id INTEGER, name VARCHAR(20), amount DECIMAL(18,2));
-INSERT INTO sales VALUES (1, '张三', 10.5);
-INSERT INTO sales VALUES (2, '李四', 20);
-INSERT INTO sales VALUES (3, '张三', 30.25);
-INSERT INTO sales VALUES (4, '王五', 0);
-)sql";
-
 constexpr const char* kSqliteProcedures = R"sql(
 CREATE TABLE vondrel_procedures (name TEXT PRIMARY KEY, params TEXT, body TEXT);
 INSERT INTO vondrel_procedures VALUES ('sp_names', 'pfrom TEXT, pto TEXT',
@@ -44,7 +36,7 @@ CREATE FUNCTION sp_detail(pfrom TEXT, pto TEXT, pname VARCHAR) RETURNS TABLE(id 
 class ReportWindow : public vondrel::test::ReportWindowTest {
 protected:
     void SetUp() override {
-        SetUpReport(kData, "sales.cll", "vondrel-window");
+        SetUpReport(vondrel::test::kSalesSql, "sales.cll", "vondrel-window");
         if (IsSkipped()) {
             return;
         }

@@ -42,9 +42,7 @@ struct Seen {
 TEST(GridPrintWindow, ShowsTheReportAndClosesFromItsToolbar) {
     ui::qt::EnsureApplication();
     vondrel::test::TestDatabase db(vondrel::test::Backend::Sqlite);
-    db.Exec("CREATE TABLE sales (id INTEGER, name VARCHAR(20), amount DECIMAL(18,2));"
-            "INSERT INTO sales VALUES (1, '张三', 10.5); INSERT INTO sales VALUES (2, '李四', 20);"
-            "INSERT INTO sales VALUES (3, '张三', 30.25); INSERT INTO sales VALUES (4, '王五', 0);");
+    db.Exec(vondrel::test::kSalesSql);
     db.Exec("CREATE TABLE qv_report (qid SMALLINT, qrptname VARCHAR(100), qrptgrpid SMALLINT, qfmtfilename "
             "VARCHAR(200),"
             " qheadheight INTEGER, qclsname VARCHAR(100));"

@@ -9,8 +9,8 @@
 #include "controls/sheet/qt/SheetPrinter.h"
 #include "hostobject/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
+#include "support/PdfText.h"
 #include "support/ScriptedServices.h"
-#include "support/Shell.h"
 #include "ui/qt/QtServices.h"
 #include "vb/DateTime.h"
 #include "viewer/frmGridPrint.h"
@@ -26,16 +26,9 @@
 
 namespace {
 
+using vondrel::test::CountOf;
 using vondrel::test::ReportScript;
 using vondrel::test::ScriptedReport;
-
-std::size_t Count(const std::string& text, const std::string& what) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) {
-        ++count;
-    }
-    return count;
-}
 
 // Pixels of the banner's light text colour inside a rectangle of the window image.
 int LightPixels(const QImage& image, const QRect& box) {
@@ -133,17 +126,16 @@ TEST(PrintPagesWindow, DemoReportPrintsItsHeaderAndPageLineOnEveryPage) {
         ASSERT_TRUE(sheet::qt::RenderPagePng(printed, page, 72,
                                              out + "/demo-print-page" + std::to_string(page) + ".png", error))
             << error;
-        const std::string text =
-            vondrel::test::RunCommand("pdftotext -layout -f " + std::to_string(page) + " -l " +
-                                      std::to_string(page) + " '" + pdf + "' - 2>/dev/null");
-        EXPECT_EQ(Count(text, "销售日报"), 1U);
-        EXPECT_EQ(Count(text, "结束日期:2024-03-31"), 1U) << "the title field &P1";
-        EXPECT_EQ(Count(text, "销售情况"), 1U) << "the header repeats";
-        EXPECT_EQ(Count(text, "第" + std::to_string(page) + "页共3页"), 1U);
-        EXPECT_EQ(Count(text, "Qovira有限公司"), 1U);
-        EXPECT_EQ(Count(text, "2024年3月5日"), 1U);
-        EXPECT_EQ(Count(text, "制表人："), page == 3 ? 1U : 0U) << "the footer rows follow the last data row";
-        EXPECT_EQ(Count(text, "start"), 0U);
+        const std::string text = vondrel::test::PdfPageText(pdf, page, true);
+        EXPECT_EQ(CountOf(text, "销售日报"), 1U);
+        EXPECT_EQ(CountOf(text, "结束日期:2024-03-31"), 1U) << "the title field &P1";
+        EXPECT_EQ(CountOf(text, "销售情况"), 1U) << "the header repeats";
+        EXPECT_EQ(CountOf(text, "第" + std::to_string(page) + "页共3页"), 1U);
+        EXPECT_EQ(CountOf(text, "Qovira有限公司"), 1U);
+        EXPECT_EQ(CountOf(text, "2024年3月5日"), 1U);
+        EXPECT_EQ(CountOf(text, "制表人："), page == 3 ? 1U : 0U)
+            << "the footer rows follow the last data row";
+        EXPECT_EQ(CountOf(text, "start"), 0U);
     }
 }
 

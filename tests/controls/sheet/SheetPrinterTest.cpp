@@ -10,7 +10,7 @@
 #include "controls/sheet/SheetSamples.h"
 #include "controls/sheet/qt/ReportFonts.h"
 #include "controls/sheet/qt/SheetPainter_p.h"
-#include "support/Shell.h"
+#include "support/PdfText.h"
 
 #include <array>
 #include <cstdio>
@@ -32,17 +32,15 @@ namespace {
 
 using test::ReadFile;
 using test::TempDir;
+using vondrel::test::CountOf;
+using vondrel::test::PdfPageCount;
+using vondrel::test::PdfPageText;
 
 constexpr int kDataRows = 100; // 40 rows a page under the four title rows: pages of 40, 40, 20
 
 // Standard output of a shell command; `ok` false when it failed.
 std::string RunShell(const std::string& command, bool* ok = nullptr) {
     return vondrel::test::RunCommand(command + " 2>/dev/null", ok);
-}
-
-std::string PageText(const std::string& pdf, int page) {
-    return RunShell("pdftotext -f " + std::to_string(page) + " -l " + std::to_string(page) + " '" + pdf +
-                    "' -");
 }
 
 // Where a word lies on a page, "xMin yMin" in points rounded to tenths; "" when it is not there.
@@ -62,12 +60,6 @@ std::string WordBox(const std::string& pdf, int page, const std::string& word) {
         return std::string(buffer);
     };
     return attribute("xMin") + " " + attribute("yMin");
-}
-
-int PdfPages(const std::string& pdf) {
-    const std::string info = RunShell("pdfinfo '" + pdf + "'");
-    const std::size_t at = info.find("Pages:");
-    return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
 }
 
 // Code points of the CJK radical blocks in UTF-8 text: what stock Noto makes 月, 页, 一 extract as.
@@ -153,12 +145,12 @@ TEST(SheetPrinterTest, PdfPagesExtractAsWrittenWithHeadersAndPageLine) {
     ASSERT_EQ(PageCount(doc), 3);
     std::string error;
     ASSERT_TRUE(ExportPdf(doc, pdf, error)) << error;
-    EXPECT_EQ(PdfPages(pdf), 3);
+    EXPECT_EQ(PdfPageCount(pdf), 3);
 
     const int lastRowOfPage[] = {40, 80, 100};
     for (int page = 1; page <= 3; ++page) {
         SCOPED_TRACE("page " + std::to_string(page));
-        const std::string text = PageText(pdf, page);
+        const std::string text = PdfPageText(pdf, page);
         EXPECT_NE(text.find("第" + std::to_string(page) + "页共3页"), std::string::npos) << text;
         for (const char* repeated : {"人民日报社一月销售月报表", "客户与商品", "数量与金额", "本月", "金额",
                                      "Qovira有限公司", "2026年12月6日"}) {
@@ -172,17 +164,12 @@ TEST(SheetPrinterTest, PdfPagesExtractAsWrittenWithHeadersAndPageLine) {
         }
         EXPECT_EQ(RadicalsIn(text), "");
         // Merged blocks print their text once, not once per covered cell.
-        for (const std::string merged : {"客户与商品", "序号", "本月"}) {
-            std::size_t count = 0;
-            for (std::size_t at = text.find(merged); at != std::string::npos;
-                 at = text.find(merged, at + 1)) {
-                ++count;
-            }
-            EXPECT_EQ(count, 1u) << merged;
+        for (const char* merged : {"客户与商品", "序号", "本月"}) {
+            EXPECT_EQ(CountOf(text, merged), 1u) << merged;
         }
         EXPECT_EQ(text.find("隐藏列"), std::string::npos) << "a zero-width column printed";
     }
-    const std::string first = PageText(pdf, 1);
+    const std::string first = PdfPageText(pdf, 1);
     for (const char* shown :
          {"1,234,567.50", "(1,234.00)", "40,000", "人民日报社", "一月天贸易", "日月光百货", "大门车马行"}) {
         EXPECT_NE(first.find(shown), std::string::npos) << shown;
@@ -231,24 +218,16 @@ TEST(SheetPrinterTest, BlocksOverTitleColumnsAndBodyPrintOnce) {
         ASSERT_TRUE(doc.SetPrintTitles(4, 2));
         std::string error;
         ASSERT_TRUE(ExportPdf(doc, pdf, error)) << error;
-        EXPECT_EQ(PdfPages(pdf), 3 * c.pagesAcross);
-        for (int page = 1; page <= PdfPages(pdf); ++page) {
+        EXPECT_EQ(PdfPageCount(pdf), 3 * c.pagesAcross);
+        for (int page = 1; page <= PdfPageCount(pdf); ++page) {
             SCOPED_TRACE("page " + std::to_string(page));
-            const std::string text = PageText(pdf, page);
-            const auto count = [&text](const char* word) {
-                std::size_t found = 0;
-                for (std::size_t at = text.find(word); at != std::string::npos;
-                     at = text.find(word, at + 1)) {
-                    ++found;
-                }
-                return found;
-            };
+            const std::string text = PdfPageText(pdf, page);
             // Over the title columns: on every page, whole.
-            EXPECT_EQ(count("人民日报社一月销售月报表"), 1U);
-            EXPECT_EQ(count("客户与商品"), 1U);
-            EXPECT_EQ(count("序号"), 1U);
+            EXPECT_EQ(CountOf(text, "人民日报社一月销售月报表"), 1U);
+            EXPECT_EQ(CountOf(text, "客户与商品"), 1U);
+            EXPECT_EQ(CountOf(text, "序号"), 1U);
             // Over body columns only: on the pages that show them, once.
-            EXPECT_LE(count("数量与金额"), 1U);
+            EXPECT_LE(CountOf(text, "数量与金额"), 1U);
         }
     }
 }
@@ -397,7 +376,7 @@ TEST(SheetPrinterTest, PdfPageLooksAsThePainterDrawsIt) {
             << "in the painter's only: see " << stem << "-painter.png";
 
         // Exactly the text that was drawn, in faces that are all embedded as subsets.
-        const std::string text = PageText(stem + ".pdf", 1);
+        const std::string text = PdfPageText(stem + ".pdf", 1);
         for (const char* shown :
              {"月度销售报表（全部样式）", "宋体常规月页一人", "楷体常规字", "斜体 Italic 月", "缺字Աբգ号",
               "下划线 under", "黑体粗斜", "(1,234.00)", "合并块居中", "高字", "线型12"}) {
@@ -468,7 +447,7 @@ TEST(SheetPrinterTest, TooWideNumbersShowHashesAndTextsLoseWholeGlyphs) {
     doc.SetCellText(2, 0, "右邻");
     std::string error;
     ASSERT_TRUE(ExportPdf(doc, dir.File("narrow.pdf"), error)) << error;
-    const std::string text = PageText(dir.File("narrow.pdf"), 1);
+    const std::string text = PdfPageText(dir.File("narrow.pdf"), 1);
     // A cut "1,234,567.50" would read as another number.
     EXPECT_NE(text.find("###"), std::string::npos) << text;
     EXPECT_EQ(text.find("567"), std::string::npos) << text;
@@ -490,10 +469,10 @@ TEST(SheetPrinterTest, PrinterPrintsItsPageRangeOnly) {
     printer.setPageRanges(ranges);
     std::string error;
     ASSERT_TRUE(PrintDocument(doc, printer, error)) << error;
-    EXPECT_EQ(PdfPages(dir.File("printed.pdf")), 2);
+    EXPECT_EQ(PdfPageCount(dir.File("printed.pdf")), 2);
     // Numbers stay those of the whole report.
-    EXPECT_NE(PageText(dir.File("printed.pdf"), 1).find("第2页共3页"), std::string::npos);
-    EXPECT_NE(PageText(dir.File("printed.pdf"), 2).find("第3页共3页"), std::string::npos);
+    EXPECT_NE(PdfPageText(dir.File("printed.pdf"), 1).find("第2页共3页"), std::string::npos);
+    EXPECT_NE(PdfPageText(dir.File("printed.pdf"), 2).find("第3页共3页"), std::string::npos);
 
     // The printer's page lies where the PDF's does: same origin, same margins, same scale.
     ASSERT_TRUE(ExportPdf(doc, dir.File("exported.pdf"), error)) << error;
