@@ -55,6 +55,16 @@ protected:
         return *m_window;
     }
 
+    // A loaded window on a report bound to a master list of the names, walked by the window itself
+    // (`autoMove`) or by the plug-in.
+    frmGridPrint& OpenOnMasterList(bool autoMove) {
+        ReportScript bound;
+        bound.bindField = "name";
+        bound.autoMove = autoMove;
+        Open(bound).Load();
+        return *m_window;
+    }
+
     std::vector<std::string> GridRows() { return vondrel::test::GridRows(m_window->Grid()); }
 
     int m_closes = 0;
@@ -193,11 +203,7 @@ TEST_P(ReportWindow, EmptyRowsLeaveTheHeaderOnly) {
 }
 
 TEST_P(ReportWindow, AutoMoveWalksTheMasterListAndStopsAtItsEnds) {
-    ReportScript bound;
-    bound.bindField = "name";
-    bound.autoMove = true;
-    frmGridPrint& window = Open(bound);
-    window.Load();
+    frmGridPrint& window = OpenOnMasterList(true);
     ASSERT_TRUE(window.bOK);
     EXPECT_TRUE(window.Selector().isVisible);
     EXPECT_EQ(window.Selector().widthTwips, 3000);
@@ -233,22 +239,14 @@ TEST_P(ReportWindow, AutoMoveWalksTheMasterListAndStopsAtItsEnds) {
 }
 
 TEST_P(ReportWindow, PlugInNavigationReloadsRowsWithoutRecalculating) {
-    ReportScript bound;
-    bound.bindField = "name";
-    bound.autoMove = false;
-    frmGridPrint& window = Open(bound);
-    window.Load();
+    frmGridPrint& window = OpenOnMasterList(false);
     TakeLog();
     window.ToolbarClick("movenext");
     EXPECT_EQ(TakeLog(), (Log{"MoveNext", "GetPara"}));
 }
 
 TEST_P(ReportWindow, SelectorPickRefetchesForThePickedRecord) {
-    ReportScript bound;
-    bound.bindField = "name";
-    bound.autoMove = true;
-    frmGridPrint& window = Open(bound);
-    window.Load();
+    frmGridPrint& window = OpenOnMasterList(true);
     auto list = window.mRpt->rsMain();
     list->MoveLast();
     window.MutableSelector().pickedBookmark = list->Bookmark();

@@ -9,24 +9,16 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/wait.h>
 
 #include <QImage>
 
 namespace sheet {
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string output; // standard output and error together
-};
+using test::ToolRun;
 
 ToolRun Render(const test::TempDir& dir, const std::string& args) {
-    const std::string out = dir.File("tool.out");
-    const std::string command =
-        std::string(VONDREL_TEMPLATE_TOOL) + " render " + args + " > " + out + " 2>&1";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadFile(out)};
+    return test::Tool(dir, "render " + args);
 }
 
 TEST(RenderCommandTest, WritesWhatThePrintLooksLike) {

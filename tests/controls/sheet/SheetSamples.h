@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -122,5 +124,25 @@ inline std::string RunPython(const TempDir& dir, const std::string& script, cons
     ok = std::system(command.c_str()) == 0;
     return ReadFile(outPath);
 }
+
+#ifdef VONDREL_TEMPLATE_TOOL
+// What a run of vondrel-template gave: its exit status and its standard output and error together.
+struct ToolRun {
+    int status = -1;
+    std::string output;
+};
+
+// Runs vondrel-template with `args`. "--timeout-guard ARGS": ended after 60 s (status 124), for runs
+// that must not walk a sheet's extent.
+inline ToolRun Tool(const TempDir& dir, const std::string& args) {
+    const std::string out = dir.File("tool.out");
+    const std::string guard = "--timeout-guard ";
+    const bool guarded = args.rfind(guard, 0) == 0;
+    const std::string command = (guarded ? "timeout 60 " : "") + std::string(VONDREL_TEMPLATE_TOOL) + " " +
+                                (guarded ? args.substr(guard.size()) : args) + " > " + out + " 2>&1";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out)};
+}
+#endif
 
 } // namespace sheet::test

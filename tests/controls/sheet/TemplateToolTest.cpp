@@ -6,26 +6,12 @@
 #include "controls/sheet/SheetSamples.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 namespace sheet {
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string output; // standard output and error together
-};
-
-ToolRun Tool(const test::TempDir& dir, const std::string& args) {
-    const std::string out = dir.File("tool.out");
-    // "--timeout-guard ARGS": ended after 60 s (status 124), for runs that must not walk a sheet's extent.
-    const std::string guard = "--timeout-guard ";
-    const bool guarded = args.rfind(guard, 0) == 0;
-    const std::string command = (guarded ? "timeout 60 " : "") + std::string(VONDREL_TEMPLATE_TOOL) + " " +
-                                (guarded ? args.substr(guard.size()) : args) + " > " + out + " 2>&1";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadFile(out)};
-}
+using test::Tool;
+using test::ToolRun;
 
 std::string FirstLine(const std::string& text) {
     return text.substr(0, text.find('\n'));

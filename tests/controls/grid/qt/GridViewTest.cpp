@@ -6,7 +6,6 @@
 #include "../ReportGrid.h"
 #include "controls/grid/qt/GridFindBar.h"
 #include "support/QtInput.h"
-#include "ui/qt/CjkFonts.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -269,13 +268,6 @@ TEST(GridViewTest, AViewOutlivingItsModelPaintsBlankAndIgnoresInput) {
     view.viewport()->update();
     const QImage image = Grab(view);
     EXPECT_EQ(DarkPixels(image, image.rect()), 0);
-}
-
-TEST(GridViewTest, ChineseFaceNamesResolveToSimplifiedChineseFaces) {
-    // The report faces ./dev setup derives from Noto CJK SC (their PDF text extracts exactly).
-    EXPECT_EQ(ui::qt::ResolvedFamily("宋体"), "Vondrel Song");
-    EXPECT_EQ(ui::qt::ResolvedFamily("SimSun"), "Vondrel Song");
-    EXPECT_EQ(ui::qt::ResolvedFamily("黑体"), "Vondrel Hei");
 }
 
 } // namespace
