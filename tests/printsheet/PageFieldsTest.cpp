@@ -166,36 +166,8 @@ TEST(PageFields, FooterRowsWithFieldsAreCopiedWholeInTemplateOrder) {
     EXPECT_TRUE(clldata.CheckConsistency());
 }
 
-TEST(PageFields, ParameterLabelsStandInTwoColumns) {
-    std::vector<ParaLabel> lbpara(1);
-    const std::vector<std::string> seven = {"一", "二", "三", "四", "五", "六", "七"};
-    QV_GridPrint::LayoutParaLabels(seven, lbpara);
-    ASSERT_EQ(lbpara.size(), 7U);
-    // left, top for labels 0..6: three in the first column, four in the second, 250 twips apart.
-    const int expected[7][2] = {{6000, 650}, {6000, 900},  {6000, 1150}, {9250, 650},
-                                {9250, 900}, {9250, 1150}, {9250, 1400}};
-    for (std::size_t k = 0; k < lbpara.size(); ++k) {
-        SCOPED_TRACE(k);
-        const ParaLabel& label = lbpara[k];
-        EXPECT_EQ(label.caption, seven[k]);
-        EXPECT_EQ(label.leftTwips, expected[k][0]);
-        EXPECT_EQ(label.topTwips, expected[k][1]);
-        EXPECT_EQ(label.widthTwips, 3000);
-        EXPECT_EQ(label.heightTwips, 230);
-        EXPECT_EQ(label.colour, 0x80000005L) << "the window-background system colour";
-        EXPECT_TRUE(label.isVisible);
-    }
-    // A later fetch with fewer parameters removes the labels it no longer needs; one without any keeps
-    // label 0 but blank, never showing the previous report's parameter.
-    QV_GridPrint::LayoutParaLabels({"甲", "乙"}, lbpara);
-    ASSERT_EQ(lbpara.size(), 2U);
-    EXPECT_EQ(lbpara[1].caption, "乙");
-    QV_GridPrint::LayoutParaLabels({}, lbpara);
-    ASSERT_EQ(lbpara.size(), 1U);
-    EXPECT_EQ(lbpara[0].caption, "");
-}
-
-TEST(PageFields, ParameterLabelsFlowAroundTheRecordSelector) {
+// The parameter line: labels in two columns, flowing around the record selector of a bound report.
+TEST(PageFields, ParameterLabelsStandInTwoColumnsAroundTheRecordSelector) {
     // Without the rule the fourth label stood at 9250, 650, under the selector of a bound report.
     const QV_GridPrint::TwipsRect selector{8400, 720, 3000, 375};
     struct Case {
@@ -204,10 +176,17 @@ TEST(PageFields, ParameterLabelsFlowAroundTheRecordSelector) {
         std::size_t labels;
         std::vector<std::array<int, 3>> expected; // left, top, width of each label
     } const cases[] = {
+        // Three in the first column, the rest in the second, 250 twips apart.
         {"no selector",
          std::nullopt,
-         4,
-         {{6000, 650, 3000}, {6000, 900, 3000}, {6000, 1150, 3000}, {9250, 650, 3000}}},
+         7,
+         {{6000, 650, 3000},
+          {6000, 900, 3000},
+          {6000, 1150, 3000},
+          {9250, 650, 3000},
+          {9250, 900, 3000},
+          {9250, 1150, 3000},
+          {9250, 1400, 3000}}},
         {"the first column ends at the selector, the fourth label goes below it",
          selector,
          4,
@@ -228,18 +207,34 @@ TEST(PageFields, ParameterLabelsFlowAroundTheRecordSelector) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        std::vector<std::string> captions;
+        for (std::size_t k = 0; k < c.labels; ++k) {
+            captions.push_back("地区" + std::to_string(k) + ":全部地区");
+        }
         std::vector<ParaLabel> lbpara(1);
-        QV_GridPrint::LayoutParaLabels(std::vector<std::string>(c.labels, "地区:全部地区"), lbpara,
-                                       c.selector);
+        QV_GridPrint::LayoutParaLabels(captions, lbpara, c.selector);
         ASSERT_EQ(lbpara.size(), c.expected.size());
         for (std::size_t k = 0; k < lbpara.size(); ++k) {
             SCOPED_TRACE(k);
+            EXPECT_EQ(lbpara[k].caption, captions[k]);
             EXPECT_EQ(lbpara[k].leftTwips, c.expected[k][0]);
             EXPECT_EQ(lbpara[k].topTwips, c.expected[k][1]);
             EXPECT_EQ(lbpara[k].widthTwips, c.expected[k][2]);
             EXPECT_EQ(lbpara[k].heightTwips, 230);
+            EXPECT_EQ(lbpara[k].colour, 0x80000005L) << "the window-background system colour";
+            EXPECT_TRUE(lbpara[k].isVisible);
         }
     }
+    // A later fetch with fewer parameters removes the labels it no longer needs; one without any keeps
+    // label 0 but blank, never showing the previous report's parameter.
+    std::vector<ParaLabel> lbpara(1);
+    QV_GridPrint::LayoutParaLabels({"一", "二", "三"}, lbpara);
+    QV_GridPrint::LayoutParaLabels({"甲", "乙"}, lbpara);
+    ASSERT_EQ(lbpara.size(), 2U);
+    EXPECT_EQ(lbpara[1].caption, "乙");
+    QV_GridPrint::LayoutParaLabels({}, lbpara);
+    ASSERT_EQ(lbpara.size(), 1U);
+    EXPECT_EQ(lbpara[0].caption, "");
 }
 
 } // namespace
