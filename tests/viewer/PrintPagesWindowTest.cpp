@@ -4,17 +4,10 @@
 // The demo report in the real window, as a user prints it: the parameter line drawn on the title
 // band, and the print sheet rebuilt from the grid paginated into PDF and PNG pages that are read
 // back with poppler (the repeated header, the page line with its page count and date, the footer).
-#include "ScriptedReport.h"
-#include "ado/Connection.h"
+#include "DemoWindow.h"
 #include "controls/sheet/qt/SheetPrinter.h"
-#include "hostobject/clsGridPrint.h"
-#include "plugin/PluginRegistry.h"
 #include "support/PdfText.h"
-#include "support/ScriptedServices.h"
-#include "ui/qt/QtServices.h"
 #include "vb/DateTime.h"
-#include "viewer/frmGridPrint.h"
-#include "viewer/qt/GridPrintWindow.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -27,8 +20,7 @@
 namespace {
 
 using vondrel::test::CountOf;
-using vondrel::test::ReportScript;
-using vondrel::test::ScriptedReport;
+using vondrel::test::DemoWindow;
 
 // Pixels of the banner's light text colour inside a rectangle of the window image.
 int LightPixels(const QImage& image, const QRect& box) {
@@ -56,37 +48,19 @@ std::shared_ptr<ado::Recordset> Login() {
 }
 
 TEST(PrintPagesWindow, DemoReportPrintsItsHeaderAndPageLineOnEveryPage) {
-    ui::qt::EnsureApplication();
-    auto cnn = ado::Connection::Create();
-    cnn->Open(VONDREL_DEMO_DB);
-    ReportScript script;
-    script.fixedCols = 0;
-    script.params = {"2024-03-01/开始日期:2024-03-01", "2024-03-31/结束日期:2024-03-31", "华北/地区:华北",
-                     "001/业务员:王芳", "RMB/币种:人民币"};
-    script.rowsSql =
-        "SELECT finterid, fdate, fcustomer, fproduct, fqty, fprice, famount, fpaid FROM xs_sales "
-        "WHERE fdate BETWEEN '2024-03-01' AND '2024-03-31' ORDER BY fdate, finterid LIMIT 45";
-    std::vector<std::string> log;
-    QV_GridPrint::PluginRegistry registry;
-    registry.Register("Test.Demo", [&] { return std::make_unique<ScriptedReport>(script, log); });
-    auto services = std::make_shared<vondrel::test::ScriptedServices>();
-    services->SetApplicationFolder(VONDREL_DEMO_TEMPLATES);
-    QV_GridPrint::clsGridPrint host(services);
-    host.set_cnn(cnn);
-    host.set_rsLogin(Login());
-    host.rptName = "销售日报";
-    host.FmtFileName = "销售日报.cll";
-    host.ClsName = "Test.Demo";
-    host.HeadHeight = 1500;
+    DemoWindow demo("SELECT finterid, fdate, fcustomer, fproduct, fqty, fprice, famount, fpaid FROM xs_sales "
+                    "WHERE fdate BETWEEN '2024-03-01' AND '2024-03-31' ORDER BY fdate, finterid LIMIT 45");
+    demo.script.fixedCols = 0;
+    demo.script.params = {"2024-03-01/开始日期:2024-03-01", "2024-03-31/结束日期:2024-03-31",
+                          "华北/地区:华北", "001/业务员:王芳", "RMB/币种:人民币"};
+    demo.host.set_rsLogin(Login());
 
     const std::string out = VONDREL_TEST_OUTPUT_DIR;
     QImage window;
     int bandOffset = 0; // window pixels of inner-area position 0 as the band draws it
     std::vector<QV_GridPrint::ParaLabel> labels;
     sheet::SheetDocument printed;
-    QV_GridPrint::GridPrintWindow shell(registry);
-    shell.SetHost(host);
-    shell.SetShownObserver([&](QV_GridPrint::GridPrintWindow& shown) {
+    demo.window.SetShownObserver([&](QV_GridPrint::GridPrintWindow& shown) {
         QV_GridPrint::frmGridPrint& logic = *shown.Logic();
         shown.Dialog()->resize(1100, 700);
         window = shown.Dialog()->grab().toImage();
@@ -97,8 +71,8 @@ TEST(PrintPagesWindow, DemoReportPrintsItsHeaderAndPageLineOnEveryPage) {
         printed = logic.PrintSheet();
         shown.Dialog()->close();
     });
-    shell.ShowModal();
-    EXPECT_TRUE(services->TakeMessages().empty());
+    demo.window.ShowModal();
+    EXPECT_TRUE(demo.services->TakeMessages().empty());
 
     // The parameter line: five labels, the first three in one column, the other two to its right, drawn
     // light on the dark banner where the logic placed them (twips / 15 = pixels), below the toolbar.

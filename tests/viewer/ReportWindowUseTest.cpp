@@ -4,17 +4,9 @@
 // The report window as a user works in it every day, on the demo's 销售日报 template and data:
 // real mouse and key events into the real window (offscreen), with what the clipboard, the find bar
 // and the status line then hold.
-#include "ScriptedReport.h"
-#include "ado/Connection.h"
+#include "DemoWindow.h"
 #include "controls/grid/qt/GridFindBar.h"
-#include "controls/grid/qt/GridView.h"
-#include "hostobject/clsGridPrint.h"
-#include "plugin/PluginRegistry.h"
 #include "support/QtInput.h"
-#include "support/ScriptedServices.h"
-#include "ui/qt/QtServices.h"
-#include "viewer/frmGridPrint.h"
-#include "viewer/qt/GridPrintWindow.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -42,6 +34,7 @@
 namespace {
 
 using vondrel::test::ClickAt;
+using vondrel::test::DemoWindow;
 using vondrel::test::PressKey;
 using vondrel::test::TypeText;
 using vondrel::test::WaitUntil;
@@ -50,54 +43,6 @@ using vondrel::test::WaitUntil;
 constexpr const char* kRowsSql =
     "SELECT CASE WHEN finterid = 7 THEN -1 ELSE finterid END AS finterid, fdate, fcustomer, fproduct, "
     "fqty, fprice, famount, fpaid FROM xs_sales ORDER BY xs_sales.finterid LIMIT 14";
-
-struct DemoWindow {
-    explicit DemoWindow(const std::string& rowsSql = kRowsSql) {
-        ui::qt::EnsureApplication();
-        cnn->Open(VONDREL_DEMO_DB);
-        script.rowsSql = rowsSql;
-        registry.Register("Test.Demo",
-                          [this] { return std::make_unique<vondrel::test::ScriptedReport>(script, log); });
-        services->SetApplicationFolder(VONDREL_DEMO_TEMPLATES);
-        host.set_cnn(cnn);
-        host.rptName = "销售日报";
-        host.FmtFileName = "销售日报.cll";
-        host.ClsName = "Test.Demo";
-        host.HeadHeight = 1500;
-        window.SetHost(host);
-    }
-
-    // Shows the window and runs `use` once it is up; `use` ends by closing it.
-    void Use(const std::function<void(QDialog&, grid::GridView&)>& use) {
-        window.SetShownObserver([&](QV_GridPrint::GridPrintWindow& shown) {
-            QDialog& dialog = *shown.Dialog();
-            dialog.resize(1100, 700);
-            // Under Xvfb there is no window manager to make the window active; keys go to the
-            // active window's focus widget.
-            QApplication::setActiveWindow(&dialog);
-            QApplication::processEvents();
-            // The grid classes have no meta-object of their own: found by name, not by type.
-            auto* view = static_cast<grid::GridView*>(dialog.findChild<QWidget*>("grid"));
-            view->setFocus();
-            use(dialog, *view);
-            if (dialog.isVisible()) {
-                dialog.close();
-            }
-        });
-        window.ShowModal();
-    }
-
-    QV_GridPrint::frmGridPrint& Logic() { return *window.Logic(); }
-
-    std::shared_ptr<ado::Connection> cnn = ado::Connection::Create();
-    QV_GridPrint::PluginRegistry registry;
-    vondrel::test::ReportScript script;
-    std::vector<std::string> log;
-    std::shared_ptr<vondrel::test::ScriptedServices> services =
-        std::make_shared<vondrel::test::ScriptedServices>();
-    QV_GridPrint::clsGridPrint host{services};
-    QV_GridPrint::GridPrintWindow window{registry, services.get()};
-};
 
 // The centre of a cell on screen, in the grid's viewport.
 QPoint CellCentre(grid::GridView& view, int row, int col) {
@@ -179,7 +124,7 @@ struct FixtureIconTheme {
 // captions stay. Without the theme every button showed its badge (print's blue #4a78b5).
 TEST(ReportWindowUse, ToolbarTakesTheDesktopIconsAndFallsBackToBadges) {
     const FixtureIconTheme theme;
-    DemoWindow demo;
+    DemoWindow demo(kRowsSql);
     std::map<std::string, QRgb> centres;
     std::map<std::string, QString> captions;
     demo.Use([&](QDialog& dialog, grid::GridView&) {
@@ -201,7 +146,7 @@ TEST(ReportWindowUse, ToolbarTakesTheDesktopIconsAndFallsBackToBadges) {
 }
 
 TEST(ReportWindowUse, EscKeepsTheWindowOpenAndTheToolbarKeysCloseIt) {
-    DemoWindow demo;
+    DemoWindow demo(kRowsSql);
     bool isOpenAfterEsc = false;
     bool isOpenAfterCtrlW = true;
     demo.Use([&](QDialog& dialog, grid::GridView&) {
@@ -219,7 +164,7 @@ TEST(ReportWindowUse, EscKeepsTheWindowOpenAndTheToolbarKeysCloseIt) {
 }
 
 TEST(ReportWindowUse, ClickShiftArrowsDragCopyAndTheSumOfTheSelection) {
-    DemoWindow demo;
+    DemoWindow demo(kRowsSql);
     demo.Use([&](QDialog& dialog, grid::GridView& view) {
         grid::GridModel& grid = view.Model();
         // A click on the quantity of the third sale: the row is the selection, the column stays current.
@@ -260,7 +205,7 @@ TEST(ReportWindowUse, ClickShiftArrowsDragCopyAndTheSumOfTheSelection) {
 }
 
 TEST(ReportWindowUse, ContextMenuCopiesWithTheMergedHeaderAndSelectsAll) {
-    DemoWindow demo;
+    DemoWindow demo(kRowsSql);
     demo.Use([&](QDialog& dialog, grid::GridView& view) {
         grid::GridModel& grid = view.Model();
         ClickAt(view.viewport(), CellCentre(view, 3, 2));
@@ -315,7 +260,7 @@ TEST(ReportWindowUse, ContextMenuCopiesWithTheMergedHeaderAndSelectsAll) {
 }
 
 TEST(ReportWindowUse, FindBarSearchesShownTextsAndGoesRoundTheEnd) {
-    DemoWindow demo;
+    DemoWindow demo(kRowsSql);
     demo.Use([&](QDialog& dialog, grid::GridView& view) {
         grid::GridModel& grid = view.Model();
         auto* bar = static_cast<grid::GridFindBar*>(dialog.findChild<QWidget*>("findBar"));
@@ -393,7 +338,7 @@ TEST(ReportWindowUse, FindBarSearchesShownTextsAndGoesRoundTheEnd) {
 }
 
 TEST(ReportWindowUse, KeysMoveInTheGridAndReachEveryToolbarButton) {
-    DemoWindow demo;
+    DemoWindow demo(kRowsSql);
     demo.Use([&](QDialog& dialog, grid::GridView& view) {
         grid::GridModel& grid = view.Model();
         std::map<std::string, QString> tips;
