@@ -144,6 +144,7 @@ TEST(GridFormatTest, StatusNumbersRoundOnTheDecimalForm) {
         {4570572.19999999, 4, "4,570,572.2"},
         {-0.00001, 4, "0"},
         {1234567, 0, "1,234,567"},
+        {1234567, 4, "1,234,567"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);
