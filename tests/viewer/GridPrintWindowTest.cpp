@@ -5,9 +5,9 @@
 // shown through the host object as a host would, looked at, and closed from its own toolbar.
 #include "viewer/qt/GridPrintWindow.h"
 
+#include "DemoWindow.h"
 #include "SalesTemplate.h"
 #include "ScriptedReport.h"
-#include "ado/Connection.h"
 #include "hostobject/clsGridPrint.h"
 #include "plugin/PluginRegistry.h"
 #include "support/DbFixture.h"
@@ -107,44 +107,27 @@ TEST(GridPrintWindow, ShowsTheReportAndClosesFromItsToolbar) {
 // The demo's 销售日报 template (drawn in a spreadsheet, imported with vondrel-template) over the demo
 // data: three merged header rows, formats, blank zeros, sums and a balance, flagged rows.
 TEST(GridPrintWindow, DemoReportWithItsTemplate) {
-    ui::qt::EnsureApplication();
-    auto cnn = ado::Connection::Create();
-    cnn->Open(VONDREL_DEMO_DB);
-    QV_GridPrint::PluginRegistry registry;
-    ReportScript script;
     // Records flagged by the data: every seventh as 0 (checked), every eleventh as -1 (voided).
-    script.rowsSql =
+    vondrel::test::DemoWindow demo(
         "SELECT CASE WHEN finterid % 7 = 0 THEN 0 WHEN finterid % 11 = 0 THEN -1 ELSE finterid END "
         "AS finterid, fdate, fcustomer, fproduct, fqty, fprice, famount, fpaid FROM xs_sales "
-        "ORDER BY fdate, finterid LIMIT 14";
-    std::vector<std::string> log;
-    registry.Register("Test.Demo", [&] { return std::make_unique<ScriptedReport>(script, log); });
-    auto services = std::make_shared<vondrel::test::ScriptedServices>();
-    services->SetApplicationFolder(VONDREL_DEMO_TEMPLATES);
-    QV_GridPrint::clsGridPrint host(services);
-    host.set_cnn(cnn);
-    host.rptName = "销售日报";
-    host.FmtFileName = "销售日报.cll";
-    host.ClsName = "Test.Demo";
-    host.HeadHeight = 1500;
-    QV_GridPrint::GridPrintWindow window(registry);
-    window.SetHost(host);
+        "ORDER BY fdate, finterid LIMIT 14");
     int headerRows = -1;
     int totalsRow = -1;
     QImage image;
-    window.SetShownObserver([&](QV_GridPrint::GridPrintWindow& shown) {
+    demo.window.SetShownObserver([&](QV_GridPrint::GridPrintWindow& shown) {
         headerRows = shown.Logic()->iFixedRows;
         totalsRow = shown.Logic()->Grid().TotalsRow();
         shown.Dialog()->resize(1100, 800);
         image = shown.Dialog()->grab().toImage();
         shown.Dialog()->close();
     });
-    window.ShowModal();
+    demo.window.ShowModal();
     EXPECT_EQ(headerRows, 3);
     EXPECT_EQ(totalsRow, 3 + 14) << "the totals row follows the fourteen records";
     ASSERT_FALSE(image.isNull());
     image.save(VONDREL_TEST_OUTPUT_DIR "/demo-report.png");
-    EXPECT_TRUE(services->TakeMessages().empty());
+    EXPECT_TRUE(demo.services->TakeMessages().empty());
 }
 
 } // namespace
