@@ -34,14 +34,6 @@ using Kind = ScriptedServices::OutputCall::Kind;
 
 namespace {
 
-constexpr const char* kData = R"sql(
-CREATE TABLE sales (id INTEGER, name VARCHAR(20), amount DECIMAL(18,2));
-INSERT INTO sales VALUES (1, '张三', 1234.5);
-INSERT INTO sales VALUES (2, '李四', 20);
-INSERT INTO sales VALUES (3, '张三', 30.25);
-INSERT INTO sales VALUES (4, '王五', 0);
-)sql";
-
 // A print template with every part: the sales template below a title over the columns and a row of
 // title fields, the field row's amount aligned, and after it a footer row with a field and one without.
 //   0 title | 1 &P0 &P1 | 2 start | 4 header | 5 header | 6 fields | 7 end | 8 totals | 9 &PUSER | 10 plain
@@ -123,10 +115,11 @@ std::string RunPython(const std::string& script, const std::filesystem::path& fi
 class PrintCommands : public vondrel::test::ReportWindowTest {
 protected:
     void SetUp() override {
-        SetUpReport(kData, "print.cll", "vondrel-print");
+        SetUpReport(vondrel::test::kSalesSql, "print.cll", "vondrel-print");
         if (IsSkipped()) {
             return;
         }
+        m_db->Exec("UPDATE sales SET amount = 1234.5 WHERE id = 1"); // a thousands separator to show
         m_host->HeadHeight = 1500;
         m_host->set_rsLogin(Login());
         std::filesystem::create_directories(m_folder / "out");

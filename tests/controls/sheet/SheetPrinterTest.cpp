@@ -11,6 +11,7 @@
 #include "controls/sheet/qt/ReportFonts.h"
 #include "controls/sheet/qt/SheetPainter_p.h"
 #include "support/PdfText.h"
+#include "support/QtAppEnvironment.h"
 
 #include <array>
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include <string>
 #include <sys/stat.h>
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageRanges>
@@ -35,6 +37,10 @@ using test::TempDir;
 using vondrel::test::CountOf;
 using vondrel::test::PdfPageCount;
 using vondrel::test::PdfPageText;
+
+// Every test of this program paints with Qt.
+const auto* const g_environment =
+    ::testing::AddGlobalTestEnvironment(new vondrel::test::QtAppEnvironment<QGuiApplication>);
 
 constexpr int kDataRows = 100; // 40 rows a page under the four title rows: pages of 40, 40, 20
 

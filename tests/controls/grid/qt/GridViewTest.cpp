@@ -5,6 +5,7 @@
 #include "../GridDump.h"
 #include "../ReportGrid.h"
 #include "controls/grid/qt/GridFindBar.h"
+#include "support/QtAppEnvironment.h"
 #include "support/QtInput.h"
 
 #include <cstdlib>
@@ -20,20 +21,8 @@
 namespace grid::test {
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "test_controls_grid_qt";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const g_environment =
+    ::testing::AddGlobalTestEnvironment(new vondrel::test::QtAppEnvironment<QApplication>);
 
 using vondrel::test::SendMouse;
 
