@@ -68,9 +68,6 @@ TEST(XlsxTest, ImportsWhatAnotherWriterSaved) {
     LoadError error;
     ASSERT_TRUE(ImportXlsx(dir.File("in.xlsx"), doc, error)) << error.ToString();
     EXPECT_TRUE(doc.CheckConsistency());
-    // Widths: 10 characters is 75 pixels by the 7-pixel digit rule, unset columns 64, hidden ones 0.
-    // Heights: 30 points are 40 pixels. Zeros of D2 blank (empty third section: option 2); the
-    // percent keeps one decimal; C4 is currency with red parentheses.
     // Widths: 10 characters are 70 pixels by the 7-pixel digit rule, unset columns 64, hidden ones 0.
     // Heights: 30 points are 40 pixels. Margins: inches to millimetres, to a tenth. D2's empty zero
     // section blanks zeros (option 2); C4 is currency, red, in parentheses (escaped ones count too);
