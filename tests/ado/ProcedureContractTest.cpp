@@ -8,6 +8,7 @@
 #include "ado/Driver_p.h"
 #include "ado/Recordset.h"
 #include "support/DbFixture.h"
+#include "support/RaisedError.h"
 #include "vb/Conversion.h"
 #include "vb/Error.h"
 
@@ -17,6 +18,7 @@
 #include <vector>
 
 using vondrel::test::Backend;
+using vondrel::test::ErrorOf;
 using vondrel::test::TestDatabase;
 
 namespace {
@@ -78,16 +80,6 @@ protected:
             ids.append(ids.empty() ? "" : ",").append(std::to_string(rs.Fields("id").Value().AsLong()));
         }
         return ids;
-    }
-
-    // The description of the error action raises, or "(no error)".
-    static std::string ErrorOf(const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const vb::Error& error) {
-            return error.Description();
-        }
-        return "(no error)";
     }
 
     long LogRows() {
@@ -170,7 +162,7 @@ TEST_P(ProcedureContract, ParametersLeftUnsetTakeTheirDefaults) {
     ado::detail::Driver& driver = m_db->Connection()->DriverRef();
     EXPECT_EQ(ErrorOf([&] {
                   driver.CallProcedure("sp_sales_from", driver.DescribeProcedure("sp_sales_from"), {});
-              }),
+              }).description,
               "存储过程 sp_sales_from 的参数个数不符：需要 1 个，给出 0 个");
 }
 
@@ -198,20 +190,20 @@ TEST_P(ProcedureContract, UnknownProcedureAndWrongCountsAreClearErrors) {
     cmd->SetActiveConnection(m_db->Connection());
     cmd->CommandText = "sp_does_not_exist";
     cmd->CommandType = ado::adCmdStoredProc;
-    EXPECT_EQ(ErrorOf([&] { cmd->Parameters().Refresh(); }), "找不到存储过程：sp_does_not_exist");
+    EXPECT_EQ(ErrorOf([&] { cmd->Parameters().Refresh(); }).description, "找不到存储过程：sp_does_not_exist");
 
     auto sales = Prepare("sp_sales_by_name");
     EXPECT_THROW(sales->Parameters()(3).Value = vb::Variant(1), vb::Error) << "no fourth entry";
     sales->Parameters().Append(
         ado::Parameter{"extra", ado::adInteger, ado::adParamInput, 4, vb::Variant(1), "integer", false});
-    const std::string tooMany = ErrorOf([&] { sales->Execute(); });
+    const std::string tooMany = ErrorOf([&] { sales->Execute(); }).description;
     EXPECT_NE(tooMany.find("参数个数不符"), std::string::npos) << tooMany;
 
     // A default the caller claims but the database does not have: the database's list decides.
     auto claimed = Prepare("sp_sales_by_name");
     claimed->Parameters()(1).Value = vb::Variant("张三");
     claimed->Parameters()(2).HasDefault = true;
-    EXPECT_EQ(ErrorOf([&] { claimed->Execute(); }),
+    EXPECT_EQ(ErrorOf([&] { claimed->Execute(); }).description,
               "存储过程 sp_sales_by_name 的参数个数不符：需要 2 个，给出 1 个");
 }
 
@@ -252,7 +244,7 @@ INSERT INTO vondrel_procedures VALUES ('sp_bad_default', 'pid INTEGER DEFAULT no
     }
     // A default that fails names the procedure and the parameter, with SQLite's reason.
     auto bad = Prepare("sp_bad_default");
-    const std::string error = ErrorOf([&] { bad->Execute(); });
+    const std::string error = ErrorOf([&] { bad->Execute(); }).description;
     EXPECT_EQ(error.rfind("存储过程 sp_bad_default 的参数 pid 的默认值无法计算：", 0), 0U) << error;
     EXPECT_NE(error.find("no_such_fn"), std::string::npos) << error;
 }
