@@ -43,6 +43,11 @@ protected:
         return rs;
     }
 
+    // Where a recordset stands: the first field's value, or "BOF"/"EOF".
+    static std::string At(ado::Recordset& rs) {
+        return rs.BOF() ? "BOF" : rs.IsEOF() ? "EOF" : std::to_string(rs.Fields(0).Value().AsLong());
+    }
+
     std::unique_ptr<TestDatabase> m_db;
 };
 
@@ -144,10 +149,7 @@ TEST_P(RecordsetContract, StaticCursorMovesAndStopsAtBothEnds) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         rs->Move(c.n, c.start);
-        const std::string at = rs->BOF()     ? "BOF"
-                               : rs->IsEOF() ? "EOF"
-                                             : std::to_string(rs->Fields(0).Value().AsLong());
-        EXPECT_EQ(at, c.expected);
+        EXPECT_EQ(At(*rs), c.expected);
     }
     rs->MoveFirst();
     rs->Move(1);
@@ -209,10 +211,7 @@ TEST_P(RecordsetContract, FindSearchesFromTheCurrentRecord) {
         SCOPED_TRACE(c.name);
         rs->Move(c.startRow, ado::adBookmarkFirst);
         rs->Find(c.criteria, c.skip, c.direction);
-        const std::string at = rs->BOF()     ? "BOF"
-                               : rs->IsEOF() ? "EOF"
-                                             : std::to_string(rs->Fields(0).Value().AsLong());
-        EXPECT_EQ(at, c.expected);
+        EXPECT_EQ(At(*rs), c.expected);
     }
     rs->MoveFirst();
     EXPECT_EQ(ErrorOf([&] { rs->Find("nosuch='x'"); }).number, vb::kErrAdoNotFound);
