@@ -63,6 +63,16 @@ protected:
         return value.IsNull() ? "NULL" : vb::CStr(value);
     }
 
+    // Customer c's balance at the end of `day`, computed apart from the reports: the opening balance,
+    // plus the invoices not voided, less the receipts.
+    static std::string BalanceSql(const std::string& day) {
+        return "c.fopenbal + (SELECT SUM(e.famount + e.ftax) FROM xs_invoice i JOIN xs_invoiceentry e ON "
+               "e.finterid = i.finterid WHERE i.fcustid = c.fcustid AND i.fstatus <> 2 AND i.fdate <= '" +
+               day +
+               "') - (SELECT SUM(r.famount) FROM xs_receipt r WHERE r.fcustid = c.fcustid AND r.fdate <= '" +
+               day + "')";
+    }
+
     std::string ScalarNumber(const std::string& sql) {
         return vb::NumberText(vb::CDbl(Query(sql)->Fields(std::size_t{0}).Value()));
     }
