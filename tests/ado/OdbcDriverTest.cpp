@@ -8,12 +8,14 @@
 #include "ado/Connection.h"
 #include "ado/Recordset.h"
 #include "support/DbFixture.h"
+#include "support/RaisedError.h"
 #include "vb/DateTime.h"
 #include "vb/Error.h"
 
 #include <gtest/gtest.h>
 
 using vondrel::test::Backend;
+using vondrel::test::ErrorOf;
 using vondrel::test::TestDatabase;
 
 namespace {
@@ -26,15 +28,6 @@ protected:
     }
 
     bool IsPostgres() const { return GetParam() == Backend::OdbcPostgres; }
-
-    template <class F> static std::string ErrorOf(F action) {
-        try {
-            action();
-        } catch (const vb::Error& error) {
-            return error.Description();
-        }
-        return "<no error>";
-    }
 
     std::unique_ptr<TestDatabase> m_db;
 };
@@ -151,11 +144,11 @@ TEST_P(OdbcDriver, AScriptGivesTheRowsOfItsLastSelect) {
 
 TEST_P(OdbcDriver, ErrorsKeepTheDriversTextAndTheConnectionStaysUsable) {
     auto& cnn = *m_db->Connection();
-    const std::string missing = ErrorOf([&] { cnn.Execute("SELECT * FROM no_such_table_x"); });
+    const std::string missing = ErrorOf([&] { cnn.Execute("SELECT * FROM no_such_table_x"); }).description;
     EXPECT_EQ(missing.rfind("SQL 语句执行失败：", 0), 0U) << missing;
     EXPECT_NE(missing.find("no_such_table_x"), std::string::npos) << missing;
 
-    EXPECT_EQ(ErrorOf([&] { cnn.Execute("SELECT ? AS a, ? AS b", {vb::Variant(1)}); }),
+    EXPECT_EQ(ErrorOf([&] { cnn.Execute("SELECT ? AS a, ? AS b", {vb::Variant(1)}); }).description,
               "SQL 语句的参数个数不符：语句中有 2 个 ?，给出 1 个");
     auto rs = cnn.Execute("SELECT 1 AS one");
     EXPECT_EQ(*rs->Fields("one").Value().NumberValue(), 1.0);
@@ -166,7 +159,7 @@ TEST_P(OdbcDriver, ProcedureErrorsNameTheProcedure) {
     cmd->SetActiveConnection(m_db->Connection());
     cmd->CommandType = ado::adCmdStoredProc;
     cmd->CommandText = "sp_no_such_thing";
-    EXPECT_EQ(ErrorOf([&] { cmd->Parameters().Refresh(); }), "找不到存储过程：sp_no_such_thing");
+    EXPECT_EQ(ErrorOf([&] { cmd->Parameters().Refresh(); }).description, "找不到存储过程：sp_no_such_thing");
 
     if (IsPostgres()) {
         m_db->Exec(
@@ -186,13 +179,14 @@ TEST_P(OdbcDriver, ProcedureErrorsNameTheProcedure) {
     EXPECT_EQ(cmd->Parameters()(2).Name, "b");
     cmd->Parameters().Append(
         ado::Parameter{"c", ado::adInteger, ado::adParamInput, 4, vb::Variant(1), "", false});
-    EXPECT_EQ(ErrorOf([&] { cmd->Execute(); }), "存储过程 sp_two 的参数个数不符：需要 2 个，给出 3 个");
+    EXPECT_EQ(ErrorOf([&] { cmd->Execute(); }).description,
+              "存储过程 sp_two 的参数个数不符：需要 2 个，给出 3 个");
 
     // "_" is a pattern character to the catalog functions; it must not find "spXy" for "sp_x_y" or
     // the other way round.
     cmd->CommandText = "spxxy";
     cmd->Parameters().Clear();
-    EXPECT_EQ(ErrorOf([&] { cmd->Parameters().Refresh(); }), "找不到存储过程：spxxy");
+    EXPECT_EQ(ErrorOf([&] { cmd->Parameters().Refresh(); }).description, "找不到存储过程：spxxy");
     if (IsPostgres()) {
         // The server folds an unquoted name to lower case; so does the look-up.
         cmd->CommandText = "SP_Two";
@@ -201,7 +195,8 @@ TEST_P(OdbcDriver, ProcedureErrorsNameTheProcedure) {
     } else {
         cmd->CommandText = "sp_x_y";
         cmd->Parameters().Refresh();
-        EXPECT_EQ(ErrorOf([&] { cmd->Execute(); }), "存储过程 sp_x_y 的语句用到了未声明的参数：undeclared");
+        EXPECT_EQ(ErrorOf([&] { cmd->Execute(); }).description,
+                  "存储过程 sp_x_y 的语句用到了未声明的参数：undeclared");
     }
 }
 
@@ -216,13 +211,8 @@ TEST(OdbcPostgres, TimeoutCancelsALongStatement) {
     VONDREL_REQUIRE_DATABASE(db);
     auto& cnn = *db.Connection();
     cnn.SetCommandTimeout(1);
-    std::string error = "<no error>";
-    try {
-        cnn.Execute("SELECT pg_sleep(5)");
-    } catch (const vb::Error& thrown) {
-        error = thrown.Description();
-    }
-    EXPECT_EQ(error, "查询超时（超过 1 秒），已取消：SELECT pg_sleep(5)");
+    EXPECT_EQ(ErrorOf([&] { cnn.Execute("SELECT pg_sleep(5)"); }).description,
+              "查询超时（超过 1 秒），已取消：SELECT pg_sleep(5)");
     cnn.SetCommandTimeout(0);
     EXPECT_EQ(cnn.Execute("SELECT 2 AS two")->Fields("two").Value().AsLong(), 2);
 }

@@ -9,6 +9,7 @@
 #include "ado/postgres/PgSqlText_p.h"
 #include "ado/postgres/PgTypes_p.h"
 #include "support/DbFixture.h"
+#include "support/RaisedError.h"
 #include "vb/Error.h"
 
 #include <cmath>
@@ -22,6 +23,7 @@ namespace {
 
 using namespace ado::detail;
 using namespace ado::detail::pg;
+using vondrel::test::ErrorOf;
 
 TEST(PgPlaceholders, RewritesOnlyQuestionMarksOutsideQuotesAndComments) {
     struct Case {
@@ -168,15 +170,6 @@ std::string DumpRows(const RowStore& store) {
     return out;
 }
 
-std::string ErrorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const vb::Error& error) {
-        return std::to_string(error.Number()) + " " + error.Description();
-    }
-    return "no error";
-}
-
 // A driver on its own schema, first on the search path, dropped afterwards.
 class PgDriverTest : public ::testing::Test {
 protected:
@@ -293,7 +286,7 @@ TEST_F(PgDriverTest, BindsParametersAtRewrittenPlaceholders) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Select(c.sql, c.params), c.expected);
     }
-    EXPECT_EQ(ErrorText([&] { Exec("SELECT ?, ?", {vb::Variant(1)}); }),
+    EXPECT_EQ(ErrorOf([&] { Exec("SELECT ?, ?", {vb::Variant(1)}); }).Text(),
               "5 SQL 语句的参数个数不符：语句中有 2 个 ?，给出 1 个");
 }
 
@@ -318,25 +311,25 @@ TEST_F(PgDriverTest, CountsChangedRowsAndKeepsTheServerErrorText) {
         EXPECT_EQ(result.recordsAffected, c.affected);
         EXPECT_EQ(result.store != nullptr, c.hasRows);
     }
-    EXPECT_EQ(ErrorText([&] { Exec("SELECT * FROM nope"); }),
+    EXPECT_EQ(ErrorOf([&] { Exec("SELECT * FROM nope"); }).Text(),
               "-2147467259 SQL 语句执行失败：ERROR:  relation \"nope\" does not exist\n"
               "LINE 1: SELECT * FROM nope\n"
               "                      ^");
     EXPECT_EQ(
-        ErrorText([&] {
+        ErrorOf([&] {
             Exec("INSERT INTO t VALUES (?, ?)", {vb::Variant(1), vb::Variant("dup")});
-        }),
+        }).Text(),
         "-2147467259 SQL 语句执行失败：ERROR:  duplicate key value violates unique constraint \"t_pkey\"\n"
         "DETAIL:  Key (id)=(1) already exists.");
     // A COPY would leave the connection waiting for data; the next statement must still run.
-    EXPECT_EQ(ErrorText([&] { Exec("COPY t FROM STDIN"); }),
+    EXPECT_EQ(ErrorOf([&] { Exec("COPY t FROM STDIN"); }).Text(),
               "-2147467259 SQL 语句执行失败：不支持 COPY 语句");
     EXPECT_EQ(Select("SELECT count(*) FROM t"), "r0: int 2");
 }
 
 TEST(PgDriverOpen, ReportsWhyTheConnectionFailed) {
     const std::string error =
-        ErrorText([] { OpenPostgresDriver("host=/nonexistent-dir port=1 connect_timeout=2"); });
+        ErrorOf([] { OpenPostgresDriver("host=/nonexistent-dir port=1 connect_timeout=2"); }).Text();
     EXPECT_EQ(error.rfind("-2147467259 无法连接 PostgreSQL 数据库：connection to server on socket "
                           "\"/nonexistent-dir/.s.PGSQL.1\" failed: No such file or directory",
                           0),
@@ -478,14 +471,14 @@ TEST_F(PgDriverTest, RejectsUnknownRoutinesAndWrongCounts) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(ErrorText(c.action), c.error);
+        EXPECT_EQ(ErrorOf(c.action).Text(), c.error);
     }
     EXPECT_EQ(Select("SELECT count(*) FROM log"), "r0: int 0");
 }
 
 TEST_F(PgDriverTest, TimeoutCancelsLongStatementsUntilLifted) {
     m_driver->SetTimeout(1);
-    EXPECT_EQ(ErrorText([&] { Exec("SELECT pg_sleep(5)"); }),
+    EXPECT_EQ(ErrorOf([&] { Exec("SELECT pg_sleep(5)"); }).Text(),
               "-2147467259 SQL 语句执行失败：ERROR:  canceling statement due to statement timeout");
     m_driver->SetTimeout(0);
     EXPECT_EQ(Select("SHOW statement_timeout"), "r0: text 0");

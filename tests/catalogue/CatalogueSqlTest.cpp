@@ -3,6 +3,7 @@
 #include "catalogue/CatalogueSql.h"
 
 #include "catalogue/ModGridPrint.h"
+#include "support/RaisedError.h"
 #include "support/ScriptedServices.h"
 #include "vb/Error.h"
 
@@ -61,14 +62,9 @@ TEST(CatalogueSql, StatementsKeepTheirFixedTextsAndWriteValuesSafely) {
 TEST(CatalogueSql, AUserIdThatIsNotANumberNeverReachesTheStatement) {
     for (const vb::Variant& userId :
          {vb::Variant("1 or 1=1"), vb::Variant("张三"), vb::Variant(), vb::Variant::Null()}) {
-        try {
-            SelectOverridesOfUser(userId, 3);
-            ADD_FAILURE() << "accepted a user id that is not a number";
-        } catch (const vb::Error& error) {
-            EXPECT_EQ(error.Number(), vb::kErrTypeMismatch);
-            EXPECT_EQ(error.Description().rfind("登录记录的用户号 fuserid必须是数字", 0), 0U)
-                << error.Description();
-        }
+        const vondrel::test::Raised error = vondrel::test::ErrorOf([&] { SelectOverridesOfUser(userId, 3); });
+        EXPECT_EQ(error.number, vb::kErrTypeMismatch);
+        EXPECT_EQ(error.description.rfind("登录记录的用户号 fuserid必须是数字", 0), 0U) << error.description;
     }
 }
 

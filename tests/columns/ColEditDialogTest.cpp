@@ -11,6 +11,7 @@
 #include "controls/grid/GridModel.h"
 #include "drill/QtTestApplication.h"
 #include "support/DbFixture.h"
+#include "support/QtInput.h"
 #include "support/ScriptedServices.h"
 #include "vb/Conversion.h"
 
@@ -26,13 +27,6 @@ namespace {
 
 using QV_GridPrint::columns::ColEditDialog;
 using QV_GridPrint::columns::frmColEdit;
-
-// Types text a character at a time, as an input method delivers Chinese: key events carrying the text.
-void Type(QWidget* widget, const QString& text) {
-    for (const QChar ch : text) {
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-    }
-}
 
 class ColEditWindow : public ::testing::Test {
 protected:
@@ -118,7 +112,7 @@ TEST_F(ColEditWindow, LayoutKeyboardOrderAndAStoredCaption) {
     EXPECT_EQ(order, (std::vector<QWidget*>{count, ok, cancel, oldCaption}));
 
     // Two levels for one: refused with its message, the dialog stays.
-    Type(newCaption, QStringLiteral("新标题"));
+    vondrel::test::TypeText(QStringLiteral("新标题"), newCaption);
     QTest::mouseClick(ok, Qt::LeftButton);
     std::vector<ui::Message> messages = m_services.TakeMessages();
     ASSERT_EQ(messages.size(), 1U);
@@ -126,8 +120,8 @@ TEST_F(ColEditWindow, LayoutKeyboardOrderAndAStoredCaption) {
     EXPECT_TRUE(dialog.isVisible());
 
     newCaption->clear();
-    Type(newCaption, QStringLiteral("销售明细,O'Neil's 金额"));
-    Type(count, "12"); // the 2 would leave the range and is refused
+    vondrel::test::TypeText(QStringLiteral("销售明细,O'Neil's 金额"), newCaption);
+    vondrel::test::TypeText("12", count); // the 2 would leave the range and is refused
     EXPECT_EQ(count->text(), "1");
     QTest::mouseClick(ok, Qt::LeftButton);
     EXPECT_FALSE(dialog.isVisible());
@@ -145,7 +139,7 @@ TEST_F(ColEditWindow, CloseBoxAndEscapeStoreNothing) {
         ColEditDialog dialog(logic);
         dialog.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-        Type(Child<QLineEdit>(dialog, "txtNewCaption"), "X,Y");
+        vondrel::test::TypeText("X,Y", Child<QLineEdit>(dialog, "txtNewCaption"));
         if (isEscape) {
             QTest::keyClick(&dialog, Qt::Key_Escape);
         } else {

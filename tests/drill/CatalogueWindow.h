@@ -33,28 +33,19 @@ namespace vondrel::test {
 
 inline constexpr const char* kCatalogueRows = R"sql(
 CREATE TABLE sales (id INTEGER, name VARCHAR(20), amount DECIMAL(18,2), note VARCHAR(20));
-INSERT INTO sales VALUES (1, '张三', 10.5, 'a');
-INSERT INTO sales VALUES (2, '李四', 20, NULL);
-INSERT INTO sales VALUES (3, '张三', 30.25, 'c');
-INSERT INTO sales VALUES (4, '王五', 0, 'd');
-INSERT INTO qv_rptgrp VALUES (1, '销售报表');
-INSERT INTO qv_rptgrp VALUES (2, '空的类别');
-INSERT INTO qv_report VALUES (1, '销售汇总', 1, 'sales.cll', 1200, 'Test.Scripted', 'sp_parent', NULL, NULL, FALSE, 'sp_varcols');
-INSERT INTO qv_report VALUES (2, '客户明细', 1, 'sales.cll', 1300, 'Test.Scripted', 'sp_child', NULL, NULL, FALSE, NULL);
-INSERT INTO qv_report VALUES (3, '单据明细', 1, 'sales.cll', 1400, 'Test.Scripted', 'sp_grand', NULL, NULL, FALSE, '  ');
-INSERT INTO qv_report VALUES (4, '空白报表', 1, '  ', 1200, 'Test.Scripted', NULL, NULL, NULL, FALSE, NULL);
-INSERT INTO qv_rptdetail VALUES (1, 2, 'name/客户:name,id/编号:id');
-INSERT INTO qv_rptdetail VALUES (2, 3, 'amount/金额:amount');
-INSERT INTO qv_rptpara VALUES (1, 1, 'p0', '参数0', 'S', NULL);
-INSERT INTO qv_rptpara VALUES (1, 2, 'p1', '参数1', 'S', NULL);
-INSERT INTO qv_rptpara VALUES (1, 3, 'p2', '参数2', 'S', NULL);
-INSERT INTO qv_rptpara VALUES (2, 1, 'p0', '参数0', 'S', NULL);
-INSERT INTO qv_rptpara VALUES (2, 2, 'pname', '客户', 'S', NULL);
-INSERT INTO qv_rptpara VALUES (2, 3, 'pid', '编号', 'S', NULL);
-INSERT INTO qv_rptpara VALUES (3, 1, 'p0', '参数0', 'S', NULL);
-INSERT INTO qv_rptpara VALUES (3, 2, 'pname', '客户', 'S', NULL);
-INSERT INTO qv_rptpara VALUES (3, 3, 'pid', '编号', 'S', NULL);
-INSERT INTO qv_rptpara VALUES (3, 4, 'pamount', '金额', 'S', NULL);
+INSERT INTO sales VALUES (1, '张三', 10.5, 'a'), (2, '李四', 20, NULL), (3, '张三', 30.25, 'c'),
+  (4, '王五', 0, 'd');
+INSERT INTO qv_rptgrp VALUES (1, '销售报表'), (2, '空的类别');
+INSERT INTO qv_report VALUES
+  (1, '销售汇总', 1, 'sales.cll', 1200, 'Test.Scripted', 'sp_parent', NULL, NULL, FALSE, 'sp_varcols'),
+  (2, '客户明细', 1, 'sales.cll', 1300, 'Test.Scripted', 'sp_child', NULL, NULL, FALSE, NULL),
+  (3, '单据明细', 1, 'sales.cll', 1400, 'Test.Scripted', 'sp_grand', NULL, NULL, FALSE, '  '),
+  (4, '空白报表', 1, '  ', 1200, 'Test.Scripted', NULL, NULL, NULL, FALSE, NULL);
+INSERT INTO qv_rptdetail VALUES (1, 2, 'name/客户:name,id/编号:id'), (2, 3, 'amount/金额:amount');
+INSERT INTO qv_rptpara VALUES (1, 1, 'p0', '参数0', 'S', NULL), (1, 2, 'p1', '参数1', 'S', NULL),
+  (1, 3, 'p2', '参数2', 'S', NULL), (2, 1, 'p0', '参数0', 'S', NULL), (2, 2, 'pname', '客户', 'S', NULL),
+  (2, 3, 'pid', '编号', 'S', NULL), (3, 1, 'p0', '参数0', 'S', NULL), (3, 2, 'pname', '客户', 'S', NULL),
+  (3, 3, 'pid', '编号', 'S', NULL), (3, 4, 'pamount', '金额', 'S', NULL);
 )sql";
 
 // sp_varcols is the reset's variable-column procedure: it records its arguments and adds one variable

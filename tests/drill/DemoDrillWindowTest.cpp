@@ -13,13 +13,7 @@ using vondrel::test::Backend;
 
 class DemoDrillWindow : public sqlreport::test::DemoDatabase {
 protected:
-    void SetUp() override {
-        DemoDatabase::SetUp();
-        if (!IsSkipped()) {
-            m_db->Exec(
-                vondrel::test::ReadSource("demo/" + vondrel::test::EngineOf(GetParam()) + "/04-drill.sql"));
-        }
-    }
+    DemoDrillWindow() { m_withDrill = true; }
     void TearDown() override {
         m_window.reset();
         DemoDatabase::TearDown();

@@ -7,6 +7,7 @@
 #include "CatalogueWindow.h"
 #include "QtTestApplication.h"
 #include "controls/grid/qt/GridView.h"
+#include "support/QtInput.h"
 #include "viewer/qt/GridPrintWindow.h"
 
 #include <QAction>
@@ -122,9 +123,7 @@ TEST_P(DrillWindow, DrillReturnDialogsAndWidthsInTheRealWindow) {
         // The caption dialog over column 0, answered with typing and a click on 确定.
         WhenModal("txtNewCaption", [&](QWidget& modal) {
             auto* newCaption = modal.findChild<QLineEdit*>("txtNewCaption");
-            for (const QChar ch : QStringLiteral("销售明细,序号")) {
-                QTest::sendKeyEvent(QTest::Click, newCaption, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-            }
+            vondrel::test::TypeText(QStringLiteral("销售明细,序号"), newCaption);
             captionDialogImage = modal.grab().toImage();
             QTest::mouseClick(modal.findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
         });

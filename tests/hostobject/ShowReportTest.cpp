@@ -9,11 +9,10 @@
 #include "catalogue/ModGridPrint.h"
 #include "hostobject/clsGridPrint.h"
 #include "support/DbFixture.h"
+#include "support/DemoDatabase.h"
 #include "support/ScriptedServices.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 using QV_GridPrint::clsGridPrint;
 using vondrel::test::Backend;
@@ -22,28 +21,16 @@ using vondrel::test::TestDatabase;
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Ids 1..6: one usable report and every way a definition can be unusable.
 constexpr const char* kReports = R"sql(
 INSERT INTO qv_rptgrp VALUES (1, '销售报表');
-INSERT INTO qv_report (qid, qrptname, qrptgrpid, qfmtfilename, qheadheight, qclsname)
-  VALUES (1, '销售日报', 1, '销售日报.cll', 900, 'Vondrel.SqlReport');
-INSERT INTO qv_report (qid, qrptname, qrptgrpid, qfmtfilename, qheadheight, qclsname)
-  VALUES (2, '无模板', 1, NULL, 0, 'Vondrel.SqlReport');
-INSERT INTO qv_report (qid, qrptname, qrptgrpid, qfmtfilename, qheadheight, qclsname)
-  VALUES (3, '空模板', 1, '', 0, 'Vondrel.SqlReport');
-INSERT INTO qv_report (qid, qrptname, qrptgrpid, qfmtfilename, qheadheight, qclsname)
-  VALUES (4, '空格类名', 1, 'a.cll', 0, '   ');
-INSERT INTO qv_report (qid, qrptname, qrptgrpid, qfmtfilename, qheadheight, qclsname)
-  VALUES (5, '无类名', 1, 'a.cll', 0, NULL);
-INSERT INTO qv_report (qid, qrptname, qrptgrpid, qfmtfilename, qheadheight, qclsname)
-  VALUES (6, '库存日报', 2, '库存日报.cll', 300, 'Vondrel.SqlReport');
+INSERT INTO qv_report (qid, qrptname, qrptgrpid, qfmtfilename, qheadheight, qclsname) VALUES
+  (1, '销售日报', 1, '销售日报.cll', 900, 'Vondrel.SqlReport'),
+  (2, '无模板', 1, NULL, 0, 'Vondrel.SqlReport'),
+  (3, '空模板', 1, '', 0, 'Vondrel.SqlReport'),
+  (4, '空格类名', 1, 'a.cll', 0, '   '),
+  (5, '无类名', 1, 'a.cll', 0, NULL),
+  (6, '库存日报', 2, '库存日报.cll', 300, 'Vondrel.SqlReport');
 )sql";
 
 // Records what the host object did to its window.
@@ -73,8 +60,8 @@ protected:
     void SetUp() override {
         m_db = std::make_unique<TestDatabase>(GetParam());
         VONDREL_REQUIRE_DATABASE(*m_db);
-        const std::string dialect = vondrel::test::EngineOf(GetParam());
-        m_db->Exec(ReadFile(std::string(VONDREL_SOURCE_DIR) + "/demo/" + dialect + "/01-catalogue.sql"));
+        m_db->Exec(
+            vondrel::test::ReadSource("demo/" + vondrel::test::EngineOf(GetParam()) + "/01-catalogue.sql"));
         m_db->Exec(kReports);
     }
 

@@ -5,10 +5,9 @@
 // restarted between a fetch, a navigation, a drill-down or the close-time width save and the next, a
 // SQLite file another connection holds locked, and a read-only SQLite database for the width save.
 #include "ReliabilityFixture.h"
-#include "vb/Error.h"
+#include "support/RaisedError.h"
+#include "support/Shell.h"
 
-#include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
@@ -27,16 +26,11 @@ public:
         s_dir = std::filesystem::temp_directory_path() / ("vondrel-fault-pg-" + std::to_string(::getpid()));
         const std::string command =
             std::string(VONDREL_SOURCE_DIR) + "/tests/support/pg-server.sh start " + s_dir.string() + " 2>&1";
-        std::string out;
-        if (FILE* pipe = ::popen(command.c_str(), "r")) {
-            std::array<char, 512> buffer{};
-            while (std::fgets(buffer.data(), buffer.size(), pipe)) {
-                out += buffer.data();
-            }
-            if (::pclose(pipe) == 0 && out.rfind("host=", 0) == 0) {
-                s_conninfo = out.substr(0, out.find('\n'));
-                return true;
-            }
+        bool ok = false;
+        const std::string out = vondrel::test::RunCommand(command, &ok);
+        if (ok && out.rfind("host=", 0) == 0) {
+            s_conninfo = out.substr(0, out.find('\n'));
+            return true;
         }
         s_failure = out;
         return false;
@@ -239,13 +233,8 @@ TEST_F(ServerConnection, TransactionOpenAcrossARestartIsReportedLost) {
     cnn->Execute("INSERT INTO host_rows VALUES (1)");
     StopServer();
     StartServer();
-    const auto failure = [&](const char* sql) -> std::string {
-        try {
-            cnn->Execute(sql);
-        } catch (const vb::Error& error) {
-            return error.what();
-        }
-        return "(no error)";
+    const auto failure = [&](const char* sql) {
+        return vondrel::test::ErrorOf([&] { cnn->Execute(sql); }).description;
     };
     EXPECT_NE(failure("INSERT INTO host_rows VALUES (2)").find("连接已断开"), std::string::npos);
     EXPECT_NE(failure("INSERT INTO host_rows VALUES (3)").find("事务已经丢失"), std::string::npos);

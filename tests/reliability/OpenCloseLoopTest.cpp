@@ -7,6 +7,7 @@
 // free; in an optimised build resident memory after the loop stays within a tenth of what it was after
 // the first report.
 #include "ReliabilityFixture.h"
+#include "support/Shell.h"
 
 #include <array>
 #include <cstdio>
@@ -43,14 +44,7 @@ std::string RowsByXlrd(const std::filesystem::path& file) {
     const std::string command = "/usr/bin/python3 -c \"import sys, xlrd; "
                                 "print(xlrd.open_workbook(sys.argv[1]).sheet_by_index(0).nrows)\" '" +
                                 file.string() + "' 2>&1";
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        std::array<char, 256> buffer{};
-        while (std::fgets(buffer.data(), buffer.size(), pipe)) {
-            out += buffer.data();
-        }
-        ::pclose(pipe);
-    }
+    const std::string out = vondrel::test::RunCommand(command);
     return out.substr(0, out.find('\n'));
 }
 

@@ -27,23 +27,17 @@ inline bool HasChineseWords(const std::string& text) {
     return false;
 }
 
-class DemoWindowFixture : public ::testing::Test {
+class DemoWindowFixture : public sqlreport::test::DemoSession {
 protected:
     using Script = std::function<void(QV_GridPrint::frmGridPrint&)>;
 
-    // The database a test runs on (its parameter).
-    virtual Backend DatabaseParam() const = 0;
+    DemoWindowFixture() { m_withDrill = true; }
 
     void SetUp() override {
-        m_db = std::make_unique<TestDatabase>(DatabaseParam());
-        VONDREL_REQUIRE_DATABASE(*m_db);
-        LoadDemo(*m_db, DatabaseParam(), /*withDrill*/ true);
-        m_services->scripted.SetApplicationFolder(std::string(VONDREL_SOURCE_DIR) + "/demo/templates");
-        m_host = sqlreport::test::MakeHost(m_services);
-        m_host->set_cnn(m_db->Connection());
-        SignInDemoUser(*m_host);
-        m_host->mMove = true;
-        QV_GridPrint::modGridPrint::bMxMode = false;
+        DemoSession::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
+        }
         sqlreport::Register(m_registry, nullptr);
         m_host->SetReportWindowFactory([this] { return std::make_unique<Window>(*this); });
         // A selection dialog nobody scripted is cancelled.
@@ -53,17 +47,6 @@ protected:
     }
 
     void TearDown() override { m_host.reset(); }
-
-    std::shared_ptr<ado::Recordset> Query(const std::string& sql) {
-        auto rs = ado::Recordset::Create();
-        rs->Open(sql, m_db->Connection());
-        return rs;
-    }
-
-    std::string Scalar(const std::string& sql) {
-        const vb::Variant value = Query(sql)->Fields(std::size_t{0}).Value();
-        return value.IsNull() ? "NULL" : vb::CStr(value);
-    }
 
     bool IsSqlite() const { return EngineOf(DatabaseParam()) == "sqlite"; }
 
@@ -127,10 +110,6 @@ protected:
         }
     }
 
-    std::shared_ptr<sqlreport::test::PromptServices> m_services =
-        std::make_shared<sqlreport::test::PromptServices>();
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<QV_GridPrint::clsGridPrint> m_host;
     QV_GridPrint::PluginRegistry m_registry;
     ScriptedDialogs m_dialogs;
     bool m_loaded = false;

@@ -21,10 +21,7 @@ namespace {
 using QV_GridPrint::select::frmSelectReport;
 using QV_GridPrint::select::SelectReportDialog;
 
-class SelectReportWindow : public vondrel::test::CatalogueWindow {
-protected:
-    void SetUp() override { CatalogueWindow::SetUp(); }
-};
+class SelectReportWindow : public vondrel::test::CatalogueWindow {};
 
 QStringList TreeTexts(const QTreeWidget& tree) {
     QStringList texts;

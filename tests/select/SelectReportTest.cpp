@@ -75,7 +75,8 @@ TEST_P(SelectReport, TreeInNameOrderAndAChoiceWithAQuote) {
 }
 
 TEST_P(SelectReport, MessagesLeaveTheDialogOpenAndTheDefinitionAlone) {
-    const std::string choose = "请你所需的选择报表！";
+    const ui::Message choose{"请你所需的选择报表！", "Qovira软件提示", ui::Buttons::Ok};
+    const ui::Message refused{"报表参数设置有错误，请查看qv_REPORT表中的对应字段内容！", "", ui::Buttons::Ok};
     struct Case {
         const char* name;
         std::int16_t group;
@@ -85,20 +86,10 @@ TEST_P(SelectReport, MessagesLeaveTheDialogOpenAndTheDefinitionAlone) {
         int treeRows;
     } const cases[] = {
         {"group that does not exist", 9, -1, "", {"报表类别不存在,按取消键退出！", "", ui::Buttons::Ok}, 0},
-        {"the group row", 1, 0, "", {choose, "Qovira软件提示", ui::Buttons::Ok}, 5},
-        {"group without reports", 2, 0, "", {choose, "Qovira软件提示", ui::Buttons::Ok}, 1},
-        {"report gone since the list was read",
-         3,
-         1,
-         "DELETE FROM qv_report WHERE qid = 11",
-         {choose, "Qovira软件提示", ui::Buttons::Ok},
-         4},
-        {"report without template",
-         1,
-         -2,
-         "",
-         {"报表参数设置有错误，请查看qv_REPORT表中的对应字段内容！", "", ui::Buttons::Ok},
-         5},
+        {"the group row", 1, 0, "", choose, 5},
+        {"group without reports", 2, 0, "", choose, 1},
+        {"report gone since the list was read", 3, 1, "DELETE FROM qv_report WHERE qid = 11", choose, 4},
+        {"report without template", 1, -2, "", refused, 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

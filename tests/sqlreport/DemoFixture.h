@@ -20,14 +20,17 @@ namespace sqlreport::test {
 
 using vondrel::test::ReadSource;
 
-// The whole demo (catalogue, business data, reports) in a fresh database of each engine, a host
-// object on it with the demo user (fuserid 1), and scripted dialogs.
-class DemoDatabase : public ::testing::TestWithParam<vondrel::test::Backend> {
+// The whole demo (catalogue, business data, reports, with `m_withDrill` its drill link) in a fresh
+// database of the engine the test names, a host object on it with the demo user (fuserid 1), and
+// scripted dialogs.
+class DemoSession : public ::testing::Test {
 protected:
+    virtual vondrel::test::Backend DatabaseParam() const = 0;
+
     void SetUp() override {
-        m_db = std::make_unique<vondrel::test::TestDatabase>(GetParam());
+        m_db = std::make_unique<vondrel::test::TestDatabase>(DatabaseParam());
         VONDREL_REQUIRE_DATABASE(*m_db);
-        vondrel::test::LoadDemo(*m_db, GetParam(), /*withDrill*/ false);
+        vondrel::test::LoadDemo(*m_db, DatabaseParam(), m_withDrill);
         m_services->scripted.SetApplicationFolder(std::string(VONDREL_SOURCE_DIR) + "/demo/templates");
         m_host = MakeHost(m_services);
         m_host->set_cnn(m_db->Connection());
@@ -60,13 +63,30 @@ protected:
         return value.IsNull() ? "NULL" : vb::CStr(value);
     }
 
+    // Customer c's balance at the end of `day`, computed apart from the reports: the opening balance,
+    // plus the invoices not voided, less the receipts.
+    static std::string BalanceSql(const std::string& day) {
+        return "c.fopenbal + (SELECT SUM(e.famount + e.ftax) FROM xs_invoice i JOIN xs_invoiceentry e ON "
+               "e.finterid = i.finterid WHERE i.fcustid = c.fcustid AND i.fstatus <> 2 AND i.fdate <= '" +
+               day +
+               "') - (SELECT SUM(r.famount) FROM xs_receipt r WHERE r.fcustid = c.fcustid AND r.fdate <= '" +
+               day + "')";
+    }
+
     std::string ScalarNumber(const std::string& sql) {
         return vb::NumberText(vb::CDbl(Query(sql)->Fields(std::size_t{0}).Value()));
     }
 
+    bool m_withDrill = false;
     std::shared_ptr<PromptServices> m_services = std::make_shared<PromptServices>();
     std::unique_ptr<vondrel::test::TestDatabase> m_db;
     std::unique_ptr<QV_GridPrint::clsGridPrint> m_host;
+};
+
+// The demo on each engine, the test's parameter.
+class DemoDatabase : public DemoSession, public ::testing::WithParamInterface<vondrel::test::Backend> {
+protected:
+    vondrel::test::Backend DatabaseParam() const override { return GetParam(); }
 };
 
 } // namespace sqlreport::test

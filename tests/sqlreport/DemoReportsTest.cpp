@@ -41,9 +41,9 @@ protected:
 
     std::string Row(int row) { return DumpGrid(m_window->Grid(), row, row); }
     int LastRow() { return m_window->Grid().GridRowCount() - 1; }
+    static constexpr const char* kMoney = "#,##0.00";
     std::string Money(const std::string& sql) {
-        const double value = vb::CDbl(Query(sql)->Fields(std::size_t{0}).Value());
-        return vb::Format(vb::Variant(value), "#,##0.00");
+        return vb::Format(vb::Variant(vb::CDbl(Query(sql)->Fields(std::size_t{0}).Value())), kMoney);
     }
 
     void TearDown() override {
@@ -71,29 +71,17 @@ TEST_P(DemoReports, SalesSummaryHeaderFormatsHiddenColumnAndTotals) {
     // 120 customers and the totals row; its sums agree with the database's own.
     EXPECT_EQ(LastRow(), 3 + 120);
     const std::string period = "i.fstatus <> 2 AND i.fdate BETWEEN '2024-03-01' AND '2024-03-31'";
+    const auto sum = [&](const std::string& lines, const char* format) {
+        const std::string sql =
+            "SELECT SUM(" + lines +
+            ") FROM xs_invoice i JOIN xs_invoiceentry e ON e.finterid = i.finterid WHERE " + period;
+        return vb::Format(vb::Variant(vb::CDbl(Query(sql)->Fields(std::size_t{0}).Value())), format);
+    };
     EXPECT_EQ(
         Row(LastRow()),
         "r123: 合计|||" + Scalar("SELECT COUNT(*) FROM xs_invoice i WHERE " + period) + "|" +
-            vb::Format(
-                vb::Variant(vb::CDbl(Query("SELECT SUM(e.fqty) FROM xs_invoice i JOIN xs_invoiceentry e ON "
-                                           "e.finterid = i.finterid WHERE " +
-                                           period)
-                                         ->Fields(std::size_t{0})
-                                         .Value())),
-                "#,##0") +
-            "|" +
-            Money("SELECT SUM(e.famount) FROM xs_invoice i JOIN xs_invoiceentry e ON e.finterid = i.finterid "
-                  "WHERE " +
-                  period) +
-            "|" +
-            Money("SELECT SUM(e.ftax) FROM xs_invoice i JOIN xs_invoiceentry e ON e.finterid = i.finterid "
-                  "WHERE " +
-                  period) +
-            "|" +
-            Money("SELECT SUM(e.famount + e.ftax) FROM xs_invoice i JOIN xs_invoiceentry e ON e.finterid = "
-                  "i.finterid WHERE " +
-                  period) +
-            "|" +
+            sum("e.fqty", "#,##0") + "|" + sum("e.famount", kMoney) + "|" + sum("e.ftax", kMoney) + "|" +
+            sum("e.famount + e.ftax", kMoney) + "|" +
             Money("SELECT SUM(famount) FROM xs_receipt WHERE fdate BETWEEN '2024-03-01' AND '2024-03-31'") +
             "|" +
             Money("SELECT SUM(fopenbal) + (SELECT SUM(e.famount + e.ftax) FROM xs_invoice i JOIN "
@@ -159,14 +147,9 @@ TEST_P(DemoReports, LedgerStepsThroughCustomersInBothModes) {
         const int last = LastRow();
         EXPECT_EQ(window.Grid().CellTextAt(last, 2), "合计");
         EXPECT_EQ(window.Grid().CellTextAt(last, 5), window.Grid().CellTextAt(last - 1, 5));
-        EXPECT_EQ(
-            window.Grid().CellTextAt(last, 5),
-            Money("SELECT c.fopenbal + (SELECT SUM(e.famount + e.ftax) FROM xs_invoice i JOIN "
-                  "xs_invoiceentry e "
-                  "ON e.finterid = i.finterid WHERE i.fcustid = c.fcustid AND i.fstatus <> 2 AND i.fdate <= "
-                  "'2024-03-31') - (SELECT SUM(r.famount) FROM xs_receipt r WHERE r.fcustid = c.fcustid AND "
-                  "r.fdate <= '2024-03-31') FROM xs_customer c WHERE c.fname = '" +
-                  second + "'"));
+        EXPECT_EQ(window.Grid().CellTextAt(last, 5),
+                  Money("SELECT " + BalanceSql("2024-03-31") + " FROM xs_customer c WHERE c.fname = '" +
+                        second + "'"));
         window.ToolbarClick("movelast");
         EXPECT_EQ(window.ParaText.back(), id == 3 ? "客户:合肥商贸有限公司" : "客户:厦门商贸有限公司");
     }

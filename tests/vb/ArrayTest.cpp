@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "vb/Array.h"
 
+#include "support/RaisedError.h"
 #include "vb/Conversion.h"
 #include "vb/Error.h"
 
@@ -75,13 +76,7 @@ TEST(ArrayTest, OutOfBoundsRaisesSubscript) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        long raised = 0;
-        try {
-            c.call();
-        } catch (const Error& error) {
-            raised = error.Number();
-        }
-        EXPECT_EQ(raised, c.expected);
+        EXPECT_EQ(vondrel::test::ErrorOf(c.call).number, c.expected);
     }
 }
 

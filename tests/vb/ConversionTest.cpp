@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "vb/Conversion.h"
 
+#include "support/RaisedError.h"
 #include "vb/Error.h"
 
 #include <functional>
@@ -11,18 +12,10 @@
 namespace vb {
 namespace {
 
+using vondrel::test::ErrorOf;
+
 Variant Cur(std::int64_t scaled) {
     return Variant(Currency{scaled});
-}
-
-// The error number a call raises, 0 when it returns.
-long ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const Error& error) {
-        return error.Number();
-    }
-    return 0;
 }
 
 TEST(ConversionTest, WholeNumbersRoundHalvesToEven) {
@@ -83,7 +76,7 @@ TEST(ConversionTest, FailuresRaiseThePlatformError) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(ErrorOf(c.call), c.expected);
+        EXPECT_EQ(ErrorOf(c.call).number, c.expected);
     }
     EXPECT_FALSE(TryCInt(32767.5).has_value());
     EXPECT_FALSE(TryCStr(Variant::Null()).has_value());
@@ -233,9 +226,9 @@ TEST(ConversionTest, SqlNumberTextIsPlainDecimal) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(SqlNumberText(c.input), c.expected);
     }
-    EXPECT_EQ(ErrorOf([] { SqlNumberText(Variant("1; DROP TABLE t")); }), kErrTypeMismatch);
-    EXPECT_EQ(ErrorOf([] { SqlNumberText(Variant()); }), kErrTypeMismatch);
-    EXPECT_EQ(ErrorOf([] { SqlNumberText(std::numeric_limits<double>::infinity()); }), kErrOverflow);
+    EXPECT_EQ(ErrorOf([] { SqlNumberText(Variant("1; DROP TABLE t")); }).number, kErrTypeMismatch);
+    EXPECT_EQ(ErrorOf([] { SqlNumberText(Variant()); }).number, kErrTypeMismatch);
+    EXPECT_EQ(ErrorOf([] { SqlNumberText(std::numeric_limits<double>::infinity()); }).number, kErrOverflow);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "vb/Strings.h"
 
+#include "support/RaisedError.h"
 #include "vb/Array.h"
 #include "vb/Error.h"
 
@@ -93,17 +94,10 @@ TEST(StringsTest, NameComparisonAndBadArguments) {
     EXPECT_LT(CompareNoCase("a", "B"), 0);
     EXPECT_GT(CompareNoCase("ab", "A"), 0);
     EXPECT_FALSE(EqualsNoCase("合计", "合計"));
-    const auto errorOf = [](auto call) {
-        try {
-            call();
-        } catch (const Error& error) {
-            return error.Number();
-        }
-        return 0L;
-    };
-    EXPECT_EQ(errorOf([] { Mid("abc", 0); }), kErrInvalidCall);
-    EXPECT_EQ(errorOf([] { Left("abc", -1); }), kErrInvalidCall);
-    EXPECT_EQ(errorOf([] { InStr("abc", "a", 0); }), kErrInvalidCall);
+    using vondrel::test::ErrorOf;
+    EXPECT_EQ(ErrorOf([] { Mid("abc", 0); }).number, kErrInvalidCall);
+    EXPECT_EQ(ErrorOf([] { Left("abc", -1); }).number, kErrInvalidCall);
+    EXPECT_EQ(ErrorOf([] { InStr("abc", "a", 0); }).number, kErrInvalidCall);
 }
 
 // What strict readers (JSON, XML parsers) refuse must never pass as valid, and each refused byte
