@@ -12,8 +12,4 @@ void InstallCjkFontSubstitutions() {
     sheet::qt::InstallReportFonts();
 }
 
-QString ResolvedFamily(const QString& faceName) {
-    return sheet::qt::ResolvedFamily(faceName);
-}
-
 } // namespace ui::qt

@@ -2,8 +2,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QString>
-
 namespace ui::qt {
 
 // Once per process (needs a QGuiApplication): the Chinese face names report templates use mapped to
@@ -12,8 +10,5 @@ namespace ui::qt {
 // sans one, "楷体"/"仿宋" to the closest installed. Without it 宋体 resolves to a Latin face whose hanzi come
 // from whatever fallback fontconfig picks, often in Japanese forms.
 void InstallCjkFontSubstitutions();
-
-// The face a name resolves to after substitution (for tests and diagnostics).
-QString ResolvedFamily(const QString& faceName);
 
 } // namespace ui::qt
