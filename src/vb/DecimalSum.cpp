@@ -72,10 +72,7 @@ bool DecimalSum::AddFast(double value, int tens) {
           std::fabs(value) * 0.25e-15 * kPowers[tens])) {
         return false;
     }
-    m_pending[tens] += static_cast<std::int64_t>(rounded);
-    if (++m_pendingCount == kFastPending) {
-        Settle();
-    }
+    Pend(static_cast<std::int64_t>(rounded), tens);
     return true;
 }
 
@@ -109,21 +106,25 @@ void DecimalSum::Add(double value) {
 void DecimalSum::AddScaled(std::int64_t value, int scale) {
     ++m_count;
     if (scale >= 0 && scale < kFastTens && value < 1'000'000'000'000'000 && value > -1'000'000'000'000'000) {
-        m_pending[scale] += value;
-        if (++m_pendingCount == kFastPending) {
-            Settle();
-        }
+        Pend(value, scale);
         return;
     }
     m_approximate += static_cast<long double>(value) / std::pow(10.0L, scale);
     AddExact(value, -scale);
 }
 
+void DecimalSum::Pend(std::int64_t mantissa, int tens) {
+    m_pending[tens] += mantissa;
+    if (++m_pendingCount == kFastPending) {
+        Settle();
+    }
+}
+
 void DecimalSum::Settle() {
-    static constexpr long double kPowers[kFastTens] = {1, 10, 100, 1000, 10000};
     for (int tens = 0; tens < kFastTens; ++tens) {
         if (m_pending[tens] != 0) {
-            m_approximate += static_cast<long double>(m_pending[tens]) / kPowers[tens];
+            m_approximate +=
+                static_cast<long double>(m_pending[tens]) / static_cast<long double>(Pow10(tens));
             AddExact(m_pending[tens], -tens);
             m_pending[tens] = 0;
         }

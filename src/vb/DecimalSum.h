@@ -34,8 +34,9 @@ private:
     static constexpr int kFastPending = 4096; // values of at most 15 digits: no int64 overflow
     bool AddFast(double value, int tens);
     void AddExact(Int128 mantissa, int exponent);
-    void Settle();              // the pending fast sums into the exact total
-    DecimalSum Settled() const; // a settled copy, for the const readers
+    void Pend(std::int64_t mantissa, int tens); // mantissa / 10^tens, |mantissa| < 10^15
+    void Settle();                              // the pending fast sums into the exact total
+    DecimalSum Settled() const;                 // a settled copy, for the const readers
 
     Int128 m_scaled = 0; // the total times 10^m_scale
     int m_scale = 0;
